@@ -1,0 +1,230 @@
+#include "platform/collation.h"
+
+#include <unicode/ucnv.h>
+#include <unicode/ucol.h>
+#include <unicode/uchar.h>
+#include <unicode/uiter.h>
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "platform/shift_jis.h"
+
+namespace platform {
+namespace {
+
+// How many sort-key bytes each line gets at first, and by how many a group
+// of lines with equal keys is extended. Most lines differ within the first
+// few characters; only those that do not pay for more key.
+constexpr int32_t kKeyChunk = 24;
+
+// Shift-JIS to case-folded UTF-16, one table look-up per character. Built
+// once from ICU's code page 932 converter.
+class FoldingDecoder {
+ public:
+  FoldingDecoder() : single_{}, pair_(65536, kInvalid) {
+    UErrorCode status = U_ZERO_ERROR;
+    UConverter* cp932 = ucnv_open("windows-31j", &status);
+    if (U_FAILURE(status)) throw std::runtime_error("code page 932 converter missing");
+    for (int b = 0; b < 256; ++b) {
+      const char in[1] = {static_cast<char>(b)};
+      single_[b] = IsLeadByte(static_cast<unsigned char>(b)) ? kInvalid : Decode(cp932, in, 1);
+    }
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
+      for (int trail = 0; trail < 256; ++trail) {
+        const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        pair_[static_cast<size_t>(lead << 8 | trail)] = Decode(cp932, in, 2);
+      }
+    }
+    ucnv_close(cp932);
+  }
+
+  void Decode(std::string_view text, std::u16string& out) const {
+    out.clear();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n; ++i) {
+      if (IsLeadByte(p[i]) && i + 1 < n) {
+        const UChar c = pair_[static_cast<size_t>(p[i] << 8 | p[i + 1])];
+        if (c != kInvalid) {
+          out.push_back(c);
+          ++i;
+          continue;
+        }
+      }
+      // Bytes that form no character keep a weight of their own, so that
+      // lines differing only in them still differ.
+      const UChar c = single_[p[i]];
+      out.push_back(c != kInvalid ? c : static_cast<UChar>(0xF700 + p[i]));
+    }
+  }
+
+ private:
+  static constexpr UChar kInvalid = 0xFFFF;
+
+  static UChar Decode(UConverter* cp932, const char* in, int32_t length) {
+    UChar out[4];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(cp932);
+    ucnv_setToUCallBack(cp932, UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+    const int32_t n = ucnv_toUChars(cp932, out, 4, in, length, &status);
+    if (U_FAILURE(status) || n != 1 || U16_IS_SURROGATE(out[0])) return kInvalid;
+    return static_cast<UChar>(u_tolower(out[0]));
+  }
+
+  std::array<UChar, 256> single_;
+  std::vector<UChar> pair_;
+};
+
+const FoldingDecoder& Decoder() {
+  static const FoldingDecoder decoder;  // built on first use, shared read-only
+  return decoder;
+}
+
+struct CollatorCloser {
+  void operator()(UCollator* c) const { ucol_close(c); }
+};
+using Collator = std::unique_ptr<UCollator, CollatorCloser>;
+
+Collator OpenJapanese() {
+  UErrorCode status = U_ZERO_ERROR;
+  Collator c(ucol_open("ja", &status));
+  if (U_FAILURE(status)) throw std::runtime_error("Japanese collation missing");
+  return c;
+}
+
+// One line on its way to its place: the key bytes produced so far for the
+// current round, and ICU's state for producing more.
+struct Item {
+  uint32_t index;
+  uint8_t length;  // bytes in key
+  bool complete;   // key holds the line's whole sort key
+  uint32_t state[2];
+  uint8_t key[kKeyChunk];
+};
+
+class KeyMaker {
+ public:
+  explicit KeyMaker(const UCollator* base) {
+    UErrorCode status = U_ZERO_ERROR;
+    collator_.reset(ucol_clone(base, &status));
+    if (U_FAILURE(status)) throw std::runtime_error("cannot clone collator");
+  }
+
+  // Produces the next chunk of `item`'s key, replacing the previous chunk.
+  void NextChunk(std::string_view text, Item& item) {
+    Decoder().Decode(text, utf16_);
+    UCharIterator it;
+    uiter_setString(&it, utf16_.data(), static_cast<int32_t>(utf16_.size()));
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t n =
+        ucol_nextSortKeyPart(collator_.get(), &it, item.state, item.key, kKeyChunk, &status);
+    if (U_FAILURE(status)) throw std::runtime_error("sort key failed");
+    item.length = static_cast<uint8_t>(n);
+    item.complete = n < kKeyChunk;
+  }
+
+ private:
+  Collator collator_;
+  std::u16string utf16_;
+};
+
+class Sorter {
+ public:
+  Sorter(const std::vector<std::string_view>& texts, unsigned threads)
+      : texts_(texts), threads_(std::max(1u, threads)), collator_(OpenJapanese()) {}
+
+  std::vector<uint32_t> Run() {
+    std::vector<Item> items(texts_.size());
+    FirstChunks(items);
+    SortRange(items.begin(), items.end());
+    std::vector<uint32_t> order;
+    order.reserve(items.size());
+    for (const Item& item : items) order.push_back(item.index);
+    return order;
+  }
+
+ private:
+  using Iter = std::vector<Item>::iterator;
+
+  void FirstChunks(std::vector<Item>& items) {
+    const size_t n = items.size();
+    const size_t workers = n < 10000 ? 1 : threads_;
+    auto work = [&](size_t from, size_t to) {
+      KeyMaker maker(collator_.get());
+      for (size_t i = from; i < to; ++i) {
+        items[i].index = static_cast<uint32_t>(i);
+        items[i].state[0] = items[i].state[1] = 0;
+        maker.NextChunk(texts_[i], items[i]);
+      }
+    };
+    std::vector<std::thread> pool;
+    for (size_t w = 1; w < workers; ++w) pool.emplace_back(work, n * w / workers, n * (w + 1) / workers);
+    work(0, n / workers);
+    for (std::thread& t : pool) t.join();
+  }
+
+  // Orders by the current chunk; lines whose chunks are equal and both
+  // incomplete are left as equals, to be told apart by their next chunks.
+  bool Less(const Item& a, const Item& b) const {
+    const int common = std::min(a.length, b.length);
+    const int c = std::memcmp(a.key, b.key, static_cast<size_t>(common));
+    if (c != 0) return c < 0;
+    if (a.complete && b.complete) {
+      if (a.length != b.length) return a.length < b.length;
+      return texts_[a.index] < texts_[b.index];
+    }
+    if (a.complete != b.complete) return a.complete;
+    return false;
+  }
+
+  static bool SameUnfinishedChunk(const Item& a, const Item& b) {
+    return !a.complete && !b.complete && a.length == b.length &&
+           std::memcmp(a.key, b.key, a.length) == 0;
+  }
+
+  void SortRange(Iter first, Iter last) {
+    std::vector<std::pair<Iter, Iter>> pending{{first, last}};
+    KeyMaker maker(collator_.get());
+    while (!pending.empty()) {
+      auto [from, to] = pending.back();
+      pending.pop_back();
+      std::sort(from, to, [this](const Item& a, const Item& b) { return Less(a, b); });
+      for (Iter run = from; run != to;) {
+        Iter end = run + 1;
+        while (end != to && SameUnfinishedChunk(*run, *end)) ++end;
+        if (end - run > 1) {
+          for (Iter it = run; it != end; ++it) maker.NextChunk(texts_[it->index], *it);
+          pending.emplace_back(run, end);
+        }
+        run = end;
+      }
+    }
+  }
+
+  const std::vector<std::string_view>& texts_;
+  unsigned threads_;
+  Collator collator_;
+};
+
+}  // namespace
+
+std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
+                                        unsigned threads) {
+  return Sorter(texts, threads).Run();
+}
+
+int JapaneseCompare(std::string_view a, std::string_view b) {
+  const std::vector<std::string_view> pair{a, b};
+  const std::vector<uint32_t> order = JapaneseSortOrder(pair, 1);
+  if (a == b) return 0;
+  return order[0] == 0 ? -1 : 1;
+}
+
+}  // namespace platform

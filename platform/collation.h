@@ -1,0 +1,24 @@
+// Sorting Shift-JIS texts the way a Japanese user expects: the Japanese
+// collation of the locale "ja" (kana in gojuon order, then kanji), with
+// letter case ignored, and ties between texts that collate equal broken by
+// their bytes so that the order is total and repeatable.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// The order in which `texts` sort: element i of the result is the index in
+// `texts` of the i-th text. Two texts compare as their whole Unicode forms,
+// ASCII and full-width letters without regard to case; texts that collate
+// equal are ordered by their raw bytes. Uses up to `threads` threads.
+std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
+                                        unsigned threads = 2);
+
+// The same comparison for two texts: negative, zero or positive. Zero only
+// for equal bytes.
+int JapaneseCompare(std::string_view a, std::string_view b);
+
+}  // namespace platform

@@ -1,0 +1,21 @@
+// Conversions between Shift-JIS (code page 932, as Windows defines it) and
+// UTF-8. The programs keep text as Shift-JIS bytes; these are used for the
+// messages file (kept in UTF-8 in the sources), for showing text on a UTF-8
+// terminal, and for reading and writing UTF-8 input.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// Shift-JIS bytes as UTF-8. Bytes that are not valid Shift-JIS become U+FFFD.
+std::string SjisToUtf8(std::string_view sjis);
+
+// UTF-8 text as Shift-JIS. A character that Shift-JIS cannot hold becomes
+// `substitute` (itself Shift-JIS bytes) and is counted in `*unmappable` when
+// given.
+std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute = "?",
+                       size_t* unmappable = nullptr);
+
+}  // namespace platform

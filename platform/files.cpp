@@ -1,0 +1,122 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace platform {
+namespace {
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind(kPathSeparator);
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FileExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool FolderExists(const std::string& path) {
+  struct stat st {};
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+std::string CurrentFolder() {
+  std::vector<char> buffer(4096);
+  while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) return ".";
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
+std::string FullPath(std::string_view path) {
+  std::string joined;
+  if (!path.empty() && path.front() == kPathSeparator) {
+    joined = std::string(path);
+  } else {
+    joined = CurrentFolder();
+    if (!path.empty()) joined += kPathSeparator + std::string(path);
+  }
+  std::vector<std::string> parts;
+  size_t start = 0;
+  while (start <= joined.size()) {
+    size_t end = joined.find(kPathSeparator, start);
+    if (end == std::string::npos) end = joined.size();
+    const std::string part = joined.substr(start, end - start);
+    if (part == "..") {
+      if (!parts.empty()) parts.pop_back();
+    } else if (!part.empty() && part != ".") {
+      parts.push_back(part);
+    }
+    start = end + 1;
+  }
+  std::string full;
+  for (const std::string& part : parts) full += kPathSeparator + part;
+  // A path that ended in a separator keeps it: it names a folder.
+  if (!path.empty() && path.back() == kPathSeparator && !full.empty()) full += kPathSeparator;
+  return full.empty() ? std::string(1, kPathSeparator) : full;
+}
+
+bool ReadWholeFile(const std::string& path, std::string& out) {
+  if (FolderExists(path)) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+bool CanCreateFile(const std::string& path) {
+  if (FolderExists(path)) return false;
+  if (::access(FolderOf(path).c_str(), W_OK | X_OK) != 0) return false;
+  return !FileExists(path) || ::access(path.c_str(), W_OK) == 0;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view contents) {
+  if (!CanCreateFile(path)) return false;
+  std::string temp = path + ".XXXXXX";
+  std::vector<char> name(temp.begin(), temp.end());
+  name.push_back('\0');
+  const int fd = ::mkstemp(name.data());
+  if (fd < 0) return false;
+  temp = name.data();
+  // A replaced file keeps its permissions; a new one gets the usual ones.
+  struct stat st {};
+  const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666 & ~[] {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+  }();
+  bool ok = WriteAll(fd, contents) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
+  ok = (::close(fd) == 0) && ok;
+  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
+  if (!ok) ::unlink(temp.c_str());
+  return ok;
+}
+
+bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+}  // namespace platform

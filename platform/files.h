@@ -1,0 +1,38 @@
+// File services the programs need from the operating system: existence tests,
+// full paths, whole-file reading, and output that never leaves a half-written
+// file behind.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+// The separator between folders in a path on this platform.
+inline constexpr char kPathSeparator = '/';
+
+// True when `path` names an existing regular file (or anything that is not a
+// folder).
+bool FileExists(const std::string& path);
+// True when `path` names an existing folder.
+bool FolderExists(const std::string& path);
+// The current working folder, without a trailing separator.
+std::string CurrentFolder();
+// `path` made absolute against the current working folder, with "." and ".."
+// steps resolved lexically. An empty path gives the working folder itself.
+std::string FullPath(std::string_view path);
+// Reads the whole file into `out`; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& out);
+
+// Writes `contents` to `path` through a temporary file in the same folder that
+// is renamed over `path` only once everything is on disk. On failure `path`
+// is left exactly as it was, no temporary file remains, and false is returned.
+bool WriteFileAtomically(const std::string& path, std::string_view contents);
+// True when `path` could be created or replaced: its folder exists and is
+// writable, and an existing `path` is a writable file.
+bool CanCreateFile(const std::string& path);
+
+// Deletes a file; false when it did not exist or could not be removed.
+bool RemoveFile(const std::string& path);
+
+}  // namespace platform

@@ -1,0 +1,28 @@
+// The one fact about Shift-JIS every layer needs: which bytes open a
+// two-byte character. Names compared by the profile reader and texts decoded
+// for sorting walk character by character with these.
+#pragma once
+
+#include <cstddef>
+#include <string_view>
+
+namespace platform {
+
+// True for a byte that opens a two-byte character.
+constexpr bool IsLeadByte(unsigned char b) {
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// Length of the character at `pos`: 2 for a lead byte that has a byte after
+// it, otherwise 1. A lead byte at the very end counts as one character, so
+// the caller never reads past the end.
+inline size_t CharLength(std::string_view text, size_t pos) {
+  const bool lead = IsLeadByte(static_cast<unsigned char>(text[pos]));
+  return lead && pos + 1 < text.size() ? 2 : 1;
+}
+
+// True when the texts are equal with ASCII letters compared without regard
+// to case; the bytes of two-byte characters are compared exactly.
+bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+}  // namespace platform

@@ -1,0 +1,29 @@
+// Turning a placeholder name ("$AT") into a column number by the style's
+// InputFormat lines. Used by the formatter for every token and by the driver
+// for the author and year columns.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+namespace refmill::text {
+
+class ColumnLookup {
+ public:
+  ColumnLookup() = default;
+  // `lines` are the InputFormat section as "name=value" lines in file order.
+  explicit ColumnLookup(const std::vector<std::string>& lines);
+
+  // The number the first line named `name` (letter case ignored) gives, read
+  // as a profile number; 0 when no line has the name or its value is not a
+  // whole number. Numbers of 0 and more are columns, negative ones codes.
+  int32_t operator()(std::string_view name) const;
+
+ private:
+  std::unordered_map<std::string, int32_t> columns_;  // by ASCII-lowered name
+};
+
+}  // namespace refmill::text

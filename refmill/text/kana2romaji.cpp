@@ -1,0 +1,55 @@
+#include "refmill/text/kana2romaji.h"
+
+#include "refmill/text/lines.h"
+#include "refmill/text/sjis.h"
+
+namespace refmill::text {
+
+TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
+  TKana2Romaji table;
+  const std::vector<std::string_view> lines = SplitLines(contents);
+  const size_t count = std::min<size_t>(lines.size(), kCapacity);
+  table.last_index_ = static_cast<int32_t>(count) - 1;
+  for (size_t i = 0; i < count; ++i) {
+    const std::string_view line = lines[i];
+    const size_t eq = FindByte(line, '=');
+    if (eq == kNotFound) continue;  // no "=": an empty pattern, which never matches
+    table.patterns_[i] = std::string(line.substr(0, eq));
+    table.replacements_[i] = std::string(line.substr(eq + 1));
+  }
+  return table;
+}
+
+std::string TKana2Romaji::Convert(std::string_view text) const {
+  std::string work(text);
+  for (int32_t i = 0; i <= last_index_; ++i) {
+    const std::string& pattern = patterns_[static_cast<size_t>(i)];
+    if (pattern.empty() || FindFrom(work, pattern) == kNotFound) continue;
+    work = ReplaceAll(work, pattern, replacements_[static_cast<size_t>(i)]);
+  }
+  return ResolveDoublingMarkers(work);
+}
+
+std::string ResolveDoublingMarkers(std::string_view text) {
+  std::string work(text);
+  size_t from = 0;
+  for (;;) {
+    const size_t mark = FindByte(work, '#', from);
+    if (mark == kNotFound || work.size() - mark < 3) break;
+    if (work[mark + 1] == '#') {
+      // Copying a marker onto itself would change nothing and never end:
+      // drop the first marker; the second is handled in its turn.
+      work.erase(mark, 1);
+      from = mark;
+      continue;
+    }
+    work[mark] = work[mark + 1];
+    // Nothing before `mark` changed, so it is still a character boundary;
+    // the copied byte may open a two-byte character with the byte it was
+    // copied from, which the walk from here takes into account.
+    from = mark;
+  }
+  return work;
+}
+
+}  // namespace refmill::text

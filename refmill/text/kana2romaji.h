@@ -1,0 +1,43 @@
+// The romanisation table: an ordered list of replacement rules read from
+// roman.dat, applied one after the other to a text, followed by the doubling
+// marker "#" that copies the byte after it. The class knows no kana itself;
+// which characters become which letters is the business of the table file.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace refmill::text {
+
+class TKana2Romaji {
+ public:
+  // Room for this many rules; further lines of the table file are ignored.
+  static constexpr int kCapacity = 151;
+
+  // An empty table: only doubling markers are resolved.
+  TKana2Romaji() = default;
+  // Rules from the contents of a table file, one rule per line.
+  static TKana2Romaji FromText(std::string_view contents);
+
+  // `text` with every rule applied in table order, then every doubling
+  // marker resolved. Text no rule covers comes back unchanged.
+  std::string Convert(std::string_view text) const;
+
+  // Number of rules loaded (lines of the file, blank ones included).
+  int RuleCount() const { return last_index_ + 1; }
+
+ private:
+  std::array<std::string, kCapacity> patterns_{};
+  std::array<std::string, kCapacity> replacements_{};
+  int32_t last_index_ = -1;
+};
+
+// Resolves doubling markers: each "#" followed by at least two more bytes
+// becomes a copy of the byte right after it ("x#ka#ta" gives "xkkatta"). A
+// marker directly followed by another marker is dropped and the second one
+// handled in its turn, so "##ka" gives "kka" instead of looping forever.
+std::string ResolveDoublingMarkers(std::string_view text);
+
+}  // namespace refmill::text

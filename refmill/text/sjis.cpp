@@ -1,0 +1,99 @@
+#include "refmill/text/sjis.h"
+
+namespace refmill::text {
+
+size_t FindFrom(std::string_view text, std::string_view needle, size_t from) {
+  if (needle.empty() || text.empty()) return kNotFound;
+  const size_t n = text.size();
+  const size_t m = needle.size();
+  const char first = needle.front();
+  for (size_t pos = from; pos < n; pos += CharLength(text, pos)) {
+    if (text[pos] == first && n - pos >= m && text.compare(pos, m, needle) == 0) return pos;
+  }
+  return kNotFound;
+}
+
+size_t FindByte(std::string_view text, char byte, size_t from) {
+  const size_t n = text.size();
+  for (size_t pos = from; pos < n; pos += CharLength(text, pos)) {
+    if (text[pos] == byte) return pos;
+  }
+  return kNotFound;
+}
+
+size_t Find(std::string_view needle, std::string_view text) {
+  const size_t pos = FindFrom(text, needle);
+  return pos == kNotFound ? 0 : pos + 1;
+}
+
+std::string ReplaceAll(std::string_view text, std::string_view pattern,
+                       std::string_view replacement) {
+  if (pattern.empty()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  size_t done = 0;
+  for (size_t pos = FindFrom(text, pattern); pos != kNotFound;
+       pos = FindFrom(text, pattern, done)) {
+    out.append(text.substr(done, pos - done));
+    out.append(replacement);
+    done = pos + pattern.size();
+  }
+  out.append(text.substr(done));
+  return out;
+}
+
+std::string DeleteAll(std::string_view text, char byte) {
+  std::string out;
+  out.reserve(text.size());
+  for (size_t pos = 0; pos < text.size();) {
+    const size_t len = CharLength(text, pos);
+    if (!(len == 1 && text[pos] == byte)) out.append(text.substr(pos, len));
+    pos += len;
+  }
+  return out;
+}
+
+size_t LastPos(char byte, std::string_view text) {
+  size_t last = kNotFound;
+  for (size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+    if (text[pos] == byte) last = pos;
+  }
+  return last == kNotFound ? 0 : last + 1;
+}
+
+std::string_view FirstChar(std::string_view text) {
+  return text.empty() ? text : text.substr(0, CharLength(text, 0));
+}
+
+std::vector<std::string> SplitOnByte(std::string_view text, char sep) {
+  std::vector<std::string> parts;
+  size_t start = 0;
+  for (size_t pos = FindByte(text, sep); pos != kNotFound; pos = FindByte(text, sep, start)) {
+    parts.emplace_back(text.substr(start, pos - start));
+    start = pos + 1;
+  }
+  parts.emplace_back(text.substr(start));
+  return parts;
+}
+
+std::string LowerAscii(std::string_view text) {
+  std::string out(text);
+  for (size_t pos = 0; pos < out.size();) {
+    const size_t len = CharLength(out, pos);
+    if (len == 1 && out[pos] >= 'A' && out[pos] <= 'Z') out[pos] = static_cast<char>(out[pos] + 32);
+    pos += len;
+  }
+  return out;
+}
+
+bool EndsWith(std::string_view text, std::string_view suffix) {
+  if (suffix.size() > text.size()) return false;
+  const size_t start = text.size() - suffix.size();
+  if (text.compare(start, suffix.size(), suffix) != 0) return false;
+  // The suffix must begin where a character begins.
+  size_t pos = 0;
+  while (pos < start) pos += CharLength(text, pos);
+  return pos == start;
+}
+
+}  // namespace refmill::text

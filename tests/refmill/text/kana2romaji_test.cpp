@@ -1,0 +1,64 @@
+#include "refmill/text/kana2romaji.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "tests/support/sjis_literal.h"
+
+namespace {
+
+using refmill::text::TKana2Romaji;
+using testing_support::Sjis;
+
+TEST(TKana2RomajiTest, AppliesRulesInOrderThenDoublingMarkers) {
+  struct Case {
+    const char* name;
+    std::string table;
+    std::string input;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"empty input", "a=b\r\n", "", ""},
+      {"empty table doubles", "", "ha#tori", "hattori"},
+      {"empty table leaves text", "", "abc", "abc"},
+      {"uncovered text passes", Sjis("か=ka\r\n"), Sjis("山田か1"), Sjis("山田") + "ka1"},
+      {"one byte never matches a trail byte", "A=x\r\n", Sjis("ア"), Sjis("ア")},
+      {"case-sensitive", "ka=X\r\n", "KA", "KA"},
+      {"longer rule first", Sjis("きゃ=kya\r\nき=ki\r\n"), Sjis("きゃき"), "kyaki"},
+      {"prefix rule first hides the longer", Sjis("き=ki\r\nきゃ=kya\r\n"), Sjis("きゃ"),
+       "ki" + Sjis("ゃ")},
+      {"later rule rewrites earlier output", Sjis("か=ka\r\na=A\r\n"), Sjis("か"), "kA"},
+      {"markers copy their own next byte", "", "x#ka#ta", "xkkatta"},
+      {"marker at the end", "", "a#", "a#"},
+      {"marker second to last", "", "a#b", "a#b"},
+      {"marker with two bytes after", "", "a#bc", "abbc"},
+      {"marker before a double-byte character copies its lead byte", "",
+       "#" + Sjis("ア") + "x", "\x83" + Sjis("ア") + "x"},
+      {"small tsu through a marker", Sjis("っ=#\r\nか=ka\r\n"), Sjis("がっか"),
+       Sjis("が") + "kka"},
+      {"marker after a marker does not hang", "", "##ka", "kka"},
+      {"many markers", "", "###ka", "kka"},
+      {"blanks belong to the rule", Sjis("ん = n\r\n"), Sjis("ん a"), " na"},
+      {"no equals sign is an empty rule", "junk\r\n=x\r\nb=c", "junk=xb", "junk=xc"},
+      {"later equals signs are replacement", "a=b=c\n", "a", "b=c"},
+      {"zero byte ends the table", std::string("a=b\0\nc=d\n", 10), "ac", "bc"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(TKana2Romaji::FromText(c.table).Convert(c.input), c.expected);
+  }
+}
+
+TEST(TKana2RomajiTest, CountsLinesAsRulesUpToCapacity) {
+  EXPECT_EQ(TKana2Romaji::FromText("a=b\r\n\r\nc=d").RuleCount(), 3);
+  EXPECT_EQ(TKana2Romaji::FromText("").RuleCount(), 0);
+  std::string big;
+  for (int i = 0; i < 200; ++i) big += "<" + std::to_string(i) + ">=x\r\n";
+  const TKana2Romaji table = TKana2Romaji::FromText(big);
+  EXPECT_EQ(table.RuleCount(), 151);
+  EXPECT_EQ(table.Convert("<150>"), "x");
+  EXPECT_EQ(table.Convert("<151>"), "<151>") << "rules beyond the 151st are not used";
+}
+
+}  // namespace

@@ -1,0 +1,117 @@
+#include "refmill/text/sjis.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/sjis_literal.h"
+
+namespace {
+
+using namespace refmill::text;  // NOLINT: the helpers under test
+using testing_support::Sjis;
+
+TEST(FindTest, MatchesOnlyOnCharacterBoundaries) {
+  struct Case {
+    const char* name;
+    std::string needle;
+    std::string text;
+    size_t expected;
+  };
+  const Case cases[] = {
+      // ポ is 83 7C: its second byte has the value of "|".
+      {"trail byte is not a separator", "|", Sjis("ポ"), 0},
+      {"after a double-byte character", "|", Sjis("ア|"), 3},
+      // ダ is 83 5F: its second byte has the value of "_".
+      {"underscore inside da", "_", Sjis("ダ_"), 3},
+      {"empty needle", "", "abc", 0},
+      {"empty text", "a", "", 0},
+      {"case counts", "A", "a", 0},
+      {"first of several", "b", "abab", 2},
+      {"multi-byte needle", Sjis("ほか"), Sjis("山田ほか"), 5},
+      {"needle longer than text", "abc", "ab", 0},
+      // A lone lead byte at the end is one character; nothing past it is read.
+      {"lone lead byte at the end", "|", "a\x83", 0},
+      {"match after lone lead byte skipped", "x", "\x83x", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Find(c.needle, c.text), c.expected);
+  }
+}
+
+TEST(ReplaceAllTest, ReplacesLeftToRightWithoutRescanning) {
+  struct Case {
+    const char* name;
+    std::string text, pattern, replacement, expected;
+  };
+  const Case cases[] = {
+      {"no overlap", "aaa", "aa", "b", "ba"},
+      {"inserted text not searched", "ab", "b", "bb", "abb"},
+      {"empty pattern", "abc", "", "x", "abc"},
+      {"trail bytes untouched", Sjis("ダ_ダ"), "_", " ", Sjis("ダ ダ")},
+      {"double-byte pattern", Sjis("山田編"), Sjis("編"), Sjis("#編"), Sjis("山田#編")},
+      {"pattern absent", "abc", "z", "y", "abc"},
+      {"delete", "a|b|", "|", "", "ab"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ReplaceAll(c.text, c.pattern, c.replacement), c.expected);
+  }
+}
+
+TEST(LastPosTest, FindsTheLastByteOnABoundary) {
+  struct Case {
+    const char* name;
+    char byte;
+    std::string text;
+    size_t expected;
+  };
+  const Case cases[] = {
+      {"middle", ' ', "a b c", 4},
+      {"at the end", ' ', "abc ", 4},
+      {"absent", ' ', "abc", 0},
+      {"empty", ' ', "", 0},
+      {"trail byte ignored", '|', Sjis("A|ポ"), 2},
+      {"lone lead byte", '|', "|\x83", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(LastPos(c.byte, c.text), c.expected);
+  }
+}
+
+TEST(FirstCharTest, TakesWholeCharacters) {
+  EXPECT_EQ(FirstChar(Sjis("山田")), Sjis("山"));
+  EXPECT_EQ(FirstChar("Smith"), "S");
+  EXPECT_EQ(FirstChar(""), "");
+  EXPECT_EQ(FirstChar("\x83"), "\x83");
+}
+
+TEST(SplitOnByteTest, SplitsOnlyOnCharacterBoundaries) {
+  struct Case {
+    const char* name;
+    std::string text;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"empty", "", {""}},
+      {"plain", "a|b", {"a", "b"}},
+      {"trailing separator", "a|", {"a", ""}},
+      {"trail byte", Sjis("ポ|x"), {Sjis("ポ"), "x"}},
+      {"lone lead byte", "a|\x83", {"a", "\x83"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(SplitOnByte(c.text, '|'), c.expected);
+  }
+}
+
+TEST(CaseTest, FoldsOnlyAsciiLetters) {
+  EXPECT_EQ(LowerAscii("SMITH" + Sjis("ア")), "smith" + Sjis("ア"));
+  EXPECT_TRUE(EqualsIgnoringAsciiCase("Smith 1999", "sMITH 1999"));
+  EXPECT_FALSE(EqualsIgnoringAsciiCase(Sjis("ア"), Sjis("ャ")));  // 83 41 and 83 61
+  EXPECT_TRUE(EndsWith(Sjis("山田ほか"), Sjis("ほか")));
+  // "\x82\xD9\x82\xA9" preceded by a lead byte: the suffix would start on a trail byte.
+  EXPECT_FALSE(EndsWith("\x88" + Sjis("ほか").substr(1), Sjis("ほか").substr(1)));
+}
+
+}  // namespace
