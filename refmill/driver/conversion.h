@@ -1,0 +1,59 @@
+// The body of a run: every entry line of the source table formatted and
+// given its sort field, the entries sorted, repeated authors and same-year
+// works marked in a second pass over neighbours, and the output assembled
+// between the file type's header and footer.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "refmill/format/entry_context.h"
+#include "refmill/format/style_settings.h"
+
+namespace refmill::driver {
+
+class MessageOutput;
+
+class Conversion {
+ public:
+  // `source` is the whole source file; it must outlive the conversion.
+  Conversion(std::string_view source, const format::StyleSettings& settings,
+             MessageOutput& messages);
+
+  // Formats every entry line and builds its sort line. Returns the style's
+  // fault when the style reads a column an entry does not have.
+  std::optional<format::StyleFault> FirstPass();
+  // Sorts when the style asks for it (sort 1 or 2).
+  void Sort();
+  // Marks repeated authors and year letters, formatting those entries again
+  // with notices off.
+  std::optional<format::StyleFault> NeighbourPass();
+  // Header, the entries in their final order and footer, each line ended by
+  // CR LF.
+  std::string Render() const;
+
+  size_t EntryCount() const { return entries_.size(); }
+
+ private:
+  struct Entry {
+    std::string line;        // sort field + " |" + entry + "|" + source index
+    uint32_t source_index;   // the source line the entry came from
+    uint32_t text_offset;    // where the formatted entry starts in `line`
+    uint32_t text_length;
+    std::optional<std::string> redone;  // the entry formatted again by the neighbour pass
+    std::string_view Text() const {
+      return redone ? std::string_view(*redone)
+                    : std::string_view(line).substr(text_offset, text_length);
+    }
+  };
+
+  std::vector<std::string_view> source_lines_;
+  const format::StyleSettings& settings_;
+  MessageOutput& messages_;
+  std::vector<Entry> entries_;
+};
+
+}  // namespace refmill::driver

@@ -1,0 +1,74 @@
+#include "refmill/driver/message_output.h"
+
+#include <ostream>
+
+#include "platform/encoding.h"
+
+namespace refmill::driver {
+namespace {
+
+constexpr std::string_view kLineBreak = "\r\n";
+// Warnings may come by the hundred thousand; they are gathered and written
+// in large pieces.
+constexpr size_t kBufferLimit = 1 << 16;
+
+}  // namespace
+
+MessageOutput::MessageOutput(std::ostream& console, bool utf8_console, std::string log_path,
+                             bool notices_on, const Messages& messages)
+    : console_(console),
+      utf8_console_(utf8_console),
+      log_path_(std::move(log_path)),
+      notices_on_(notices_on),
+      messages_(messages) {}
+
+void MessageOutput::Write(std::string_view text) {
+  buffer_.append(text);
+  if (buffer_.size() >= kBufferLimit) Flush();
+}
+
+void MessageOutput::Flush() {
+  if (buffer_.empty()) return;
+  if (!log_path_.empty()) {
+    // error.log is created (or emptied) only when its first line is written.
+    if (!log_.is_open()) log_.open(log_path_, std::ios::binary | std::ios::trunc);
+    log_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    log_.flush();
+    ok_ = ok_ && log_.good();
+  } else {
+    if (utf8_console_) {
+      console_ << platform::SjisToUtf8(buffer_);
+    } else {
+      console_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
+    }
+    console_.flush();
+    ok_ = ok_ && console_.good();
+  }
+  buffer_.clear();
+}
+
+void MessageOutput::Line(std::string_view text) {
+  Write(text);
+  Write(kLineBreak);
+}
+
+void MessageOutput::Prompt(std::string_view text) {
+  Write(text);
+  Flush();
+}
+
+void MessageOutput::Notice(std::string_view text) {
+  if (notices_on_) Line(text);
+}
+
+void MessageOutput::Warn(int line_number, format::Warning warning, std::string_view detail) {
+  if (!notices_on_) return;
+  Write(messages_.warning_a);
+  Write(std::to_string(line_number));
+  Write(messages_.warning_b);
+  Write(detail);
+  Write(messages_.Text(warning));
+  Write(kLineBreak);
+}
+
+}  // namespace refmill::driver

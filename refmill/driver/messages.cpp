@@ -1,0 +1,59 @@
+#include "refmill/driver/messages.h"
+
+#include "platform/encoding.h"
+
+namespace refmill::driver {
+
+Messages Messages::Load() {
+  auto sjis = [](std::string_view utf8) { return platform::Utf8ToSjis(utf8); };
+  Messages m;
+  m.banner = "\r\nREFMILL v1.0\r\n";
+  m.usage = sjis(
+      "\r\n"
+      "REFMILL v1.0\r\n"
+      "\r\n"
+      "ｶﾝﾏ区切りﾌｧｲﾙ(csv)をBIB形式(iniで指定)に変換します\r\n"
+      "\r\n"
+      "使い方: refmill [/se] ﾌｧｲﾙﾀｲﾌﾟ(.trl) ｽﾀｲﾙ(.ini) 変換元(.csv) 出力先\r\n"
+      "/s: 確認せずに上書き  /e: エラーをerror.logに出力");
+  m.source_missing_a = m.banner + sjis("変換元ﾌｧｲﾙ(");
+  m.style_missing_a = m.banner + sjis("BIB設定ﾌｧｲﾙ(");
+  m.missing_b = sjis(")が見つかりません");
+  m.overwrite_question = sjis("は存在します。上書きしますか？ [Y/N] ");
+  m.run_begins = sjis("デバッグ　開始：");
+  m.run_ends = sjis("デバッグ　終了：");
+  m.cannot_open = sjis("が開けません");
+  m.cannot_create = sjis("を作成できません");
+  m.answer_missing = sjis("入力がありません。上書きせずに終了します");
+  m.warning_a = sjis("警告(");
+  m.warning_b = sjis("行)：");
+  m.invalid_category = sjis("カテゴリー名が不正です");
+  m.field_missing = sjis("フィールドが欠落しています");
+  m.invalid_author = sjis("著者名が不正です");
+  m.id_generated = sjis("IDを自動生成しました");
+  m.no_sort_field = sjis("sortフィールドを出力できません");
+  m.error_prefix = sjis("REFMILL v1.0 エラー：");
+  m.abbrev_missing = sjis("abbrev.dat が見つかりません");
+  m.unreadable = sjis("を読めません");
+  m.style_fault = sjis("スタイルの列番号が不正です：");
+  m.write_failed = sjis("メッセージを書き込めません：");
+  return m;
+}
+
+const std::string& Messages::Text(format::Warning warning) const {
+  switch (warning) {
+    case format::Warning::kInvalidCategory:
+      return invalid_category;
+    case format::Warning::kFieldMissing:
+      return field_missing;
+    case format::Warning::kInvalidAuthor:
+      return invalid_author;
+    case format::Warning::kIdGenerated:
+      return id_generated;
+    case format::Warning::kNoSortField:
+      break;
+  }
+  return no_sort_field;
+}
+
+}  // namespace refmill::driver

@@ -1,0 +1,45 @@
+// Every text refmill shows, as Shift-JIS bytes. They are kept readable in
+// UTF-8 in messages.cpp and converted once at start-up.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "refmill/format/entry_context.h"
+
+namespace refmill::driver {
+
+struct Messages {
+  // The usage text: one notice of several lines, the first of them empty.
+  std::string usage;
+  std::string banner;             // "\r\nREFMILL v1.0\r\n"
+  std::string source_missing_a;   // banner + "変換元ﾌｧｲﾙ("
+  std::string style_missing_a;    // banner + "BIB設定ﾌｧｲﾙ("
+  std::string missing_b;          // ")が見つかりません"
+  std::string overwrite_question; // "は存在します。上書きしますか？ [Y/N] "
+  std::string run_begins;         // "デバッグ　開始："
+  std::string run_ends;           // "デバッグ　終了："
+  std::string cannot_open;        // "が開けません"
+  std::string cannot_create;      // "を作成できません"
+  std::string answer_missing;     // the notice when the console has no answer
+  std::string warning_a;          // "警告("
+  std::string warning_b;          // "行)："
+  std::string invalid_category;
+  std::string field_missing;
+  std::string invalid_author;
+  std::string id_generated;
+  std::string no_sort_field;
+  std::string error_prefix;       // in front of the short report of exit code 1
+  std::string abbrev_missing;     // "abbrev.dat が見つかりません"
+  std::string unreadable;         // "を読めません"
+  std::string style_fault;        // in front of the description of a broken style
+  std::string write_failed;       // messages could not be written
+
+  // Builds the table from the UTF-8 originals.
+  static Messages Load();
+
+  // The text of a formatter warning (without the line prefix).
+  const std::string& Text(format::Warning warning) const;
+};
+
+}  // namespace refmill::driver

@@ -1,0 +1,136 @@
+#include "refmill/driver/run.h"
+
+#include <istream>
+#include <ostream>
+
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "refmill/driver/conversion.h"
+#include "refmill/driver/message_output.h"
+#include "refmill/driver/messages.h"
+#include "refmill/driver/run_options.h"
+#include "refmill/driver/settings_loader.h"
+#include "refmill/text/sjis.h"
+
+namespace refmill::driver {
+namespace {
+
+constexpr std::string_view kLogFile = "error.log";
+
+enum class Answer { kYes, kNo, kNone };
+
+// Asks until the answer is a whole line "y" or "n" in either case. The end
+// of the console's input counts as "n", so the run cannot wait forever.
+Answer AskOverwrite(const RunOptions& options, const Messages& m, MessageOutput& out,
+                    std::istream& in) {
+  for (;;) {
+    out.Prompt(options.output_path + m.overwrite_question);
+    std::string answer;
+    if (!std::getline(in, answer)) return Answer::kNone;
+    if (!answer.empty() && answer.back() == '\r') answer.pop_back();
+    if (answer == "y" || answer == "Y") return Answer::kYes;
+    if (answer == "n" || answer == "N") return Answer::kNo;
+  }
+}
+
+// The short report of exit code 1. It goes to standard output even when
+// the other messages go to error.log, so the caller always sees it.
+ExitCode Fail(const Console& console, const Messages& m, MessageOutput& out,
+              std::string_view problem) {
+  out.Flush();
+  MessageOutput report(console.out, console.utf8_terminal, "", true, m);
+  report.Line(m.error_prefix + std::string(problem));
+  report.Flush();
+  return ExitCode::kUnexpected;
+}
+
+class RunSteps {
+ public:
+  RunSteps(const Console& console, const Messages& m, const RunOptions& options)
+      : console_(console),
+        m_(m),
+        options_(options),
+        out_(console.out, console.utf8_terminal,
+             options.log ? platform::FullPath(kLogFile) : std::string(), options.NoticesOn(), m) {}
+
+  ExitCode Execute() {
+    const ExitCode code = Steps();
+    out_.Flush();
+    if (!out_.Ok() && code != ExitCode::kUnexpected) {
+      return Fail(console_, m_, out_, m_.write_failed + platform::FullPath(kLogFile));
+    }
+    return code;
+  }
+
+ private:
+  ExitCode Steps() {
+    if (!options_.count_ok) {
+      out_.Notice(m_.usage);
+      return ExitCode::kArgumentCount;
+    }
+    if (!platform::FileExists(options_.source_path)) {
+      out_.Notice(m_.source_missing_a + options_.source_path + m_.missing_b);
+      return ExitCode::kSourceMissing;
+    }
+    if (!platform::FileExists(options_.style_path)) {
+      out_.Notice(m_.style_missing_a + options_.style_path + m_.missing_b);
+      return ExitCode::kStyleMissing;
+    }
+    if (platform::FileExists(options_.output_path) && !options_.overwrite) {
+      const Answer answer = AskOverwrite(options_, m_, out_, console_.in);
+      if (answer == Answer::kNone) {
+        // The question's line is still open: end it before the notice.
+        out_.Line("");
+        out_.Notice(m_.answer_missing);
+      }
+      if (answer != Answer::kYes) return ExitCode::kOverwriteDeclined;
+    }
+    out_.Line(m_.run_begins + platform::LongTimeNow());
+    const ExitCode code = Convert();
+    if (code == ExitCode::kWritten || code == ExitCode::kOutputNotCreated) {
+      out_.Line(m_.run_ends + platform::LongTimeNow());
+    }
+    return code;
+  }
+
+  ExitCode Convert() {
+    format::StyleSettings settings =
+        LoadStyleSettings(options_.style_path, options_.file_type_path);
+    if (const auto error = LoadDataFiles(platform::CurrentFolder(), settings)) {
+      return Fail(console_, m_, out_,
+                  error->missing ? m_.abbrev_missing : error->file + m_.unreadable);
+    }
+    std::string source;
+    if (!platform::ReadWholeFile(options_.source_path, source)) {
+      out_.Notice(m_.banner + "\r\n" + options_.source_path + m_.cannot_open);
+      return ExitCode::kSourceUnreadable;
+    }
+    Conversion conversion(source, settings, out_);
+    std::optional<format::StyleFault> fault = conversion.FirstPass();
+    if (!fault) {
+      conversion.Sort();
+      fault = conversion.NeighbourPass();
+    }
+    if (fault) return Fail(console_, m_, out_, m_.style_fault + fault->description);
+    if (!platform::WriteFileAtomically(options_.output_path, conversion.Render())) {
+      out_.Notice(m_.banner + "\r\n" + options_.output_path + m_.cannot_create);
+      return ExitCode::kOutputNotCreated;
+    }
+    return ExitCode::kWritten;
+  }
+
+  const Console& console_;
+  const Messages& m_;
+  const RunOptions& options_;
+  MessageOutput out_;
+};
+
+}  // namespace
+
+ExitCode Run(const std::vector<std::string>& args, const Console& console) {
+  const Messages messages = Messages::Load();
+  const RunOptions options = ParseCommandLine(args);
+  return RunSteps(console, messages, options).Execute();
+}
+
+}  // namespace refmill::driver

@@ -1,0 +1,151 @@
+#include "refmill/driver/settings_loader.h"
+
+#include <unordered_map>
+
+#include "platform/files.h"
+#include "platform/profile.h"
+#include "refmill/text/lines.h"
+#include "refmill/text/sjis.h"
+
+namespace refmill::driver {
+namespace {
+
+using format::StyleSettings;
+
+constexpr std::string_view kAbbreviationFile = "abbrev.dat";
+constexpr std::string_view kRomanisationFile = "roman.dat";
+
+int32_t InRange(int32_t value, int32_t low, int32_t high, int32_t otherwise) {
+  return value >= low && value <= high ? value : otherwise;
+}
+
+void ReadSpecial(const platform::ProfileFile& style, StyleSettings& s) {
+  constexpr std::string_view kSpecial = "Special";
+  auto text = [&](std::string_view key, std::string& value) {
+    value = style.ReadString(kSpecial, key, value);
+  };
+  auto flag = [&](std::string_view key, bool& value) {
+    value = style.ReadBool(kSpecial, key, value);
+  };
+  // In the order the keys have always been read.
+  text("jname_sep", s.jname_sep);
+  text("jname_sep2", s.jname_sep2);
+  text("ename_sep", s.ename_sep);
+  flag("etal", s.etal);
+  flag("etal_a", s.etal_a);
+  text("jname_etal", s.jname_etal);
+  text("ename_etal", s.ename_etal);
+  text("translator", s.translator);
+  text("j_ed", s.j_ed);
+  text("e_ed1", s.e_ed1);
+  text("e_ed2", s.e_ed2);
+  text("j_sub", s.j_sub);
+  text("e_sub", s.e_sub);
+  s.e_at = InRange(style.ReadInteger(kSpecial, "e_at", 1), 0, 2, 1);
+  text("no", s.no);
+  text("samename", s.samename);
+  flag("abbrev", s.abbrev);
+  flag("sameyear", s.sameyear);
+  flag("initial", s.initial);
+  s.page = InRange(style.ReadInteger(kSpecial, "page", 0), 0, 2, 0);
+  s.sort = InRange(style.ReadInteger("General", "sort", 1), 0, 2, 1);
+}
+
+format::PlaceholderColumns RoleColumns(const text::ColumnLookup& columns) {
+  format::PlaceholderColumns r;
+  r.author = columns("$AT");
+  r.editor = columns("$ED");
+  r.japanese_editor = columns("$JE");
+  r.translator = columns("$TR");
+  r.title = columns("$TL");
+  r.book_title = columns("$BT");
+  r.japanese_title = columns("$JT");
+  r.japanese_book = columns("$JB");
+  r.volume = columns("$VL");
+  r.japanese_volume = columns("$JV");
+  r.pages = columns("$PG");
+  r.japanese_pages = columns("$JP");
+  r.year = columns("$YR");
+  r.id_base = columns("$RB");
+  return r;
+}
+
+std::pair<std::string_view, std::string_view> SplitAtEquals(std::string_view line) {
+  const size_t eq = text::FindByte(line, '=');
+  if (eq == text::kNotFound) return {line, {}};
+  return {line.substr(0, eq), line.substr(eq + 1)};
+}
+
+}  // namespace
+
+std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templates,
+                                          const std::vector<std::string>& rules,
+                                          std::string_view prefix, std::string_view suffix) {
+  // An underscore is the only way to write a blank at either end of a rule,
+  // since the reader trims values.
+  std::vector<std::string> normalised;
+  std::unordered_map<std::string, size_t> first_by_name;
+  for (const std::string& rule : rules) {
+    normalised.push_back(text::ReplaceAll(rule, "_", " "));
+    first_by_name.try_emplace(text::LowerAscii(SplitAtEquals(normalised.back()).first),
+                              normalised.size() - 1);
+  }
+  std::vector<std::string> prepared;
+  prepared.reserve(templates.size());
+  for (const std::string& line : templates) {
+    const auto [category, original] = SplitAtEquals(line);
+    std::string tmpl(original);
+    for (const std::string& rule : normalised) {
+      const std::string_view name = SplitAtEquals(rule).first;
+      // The replacement is looked up by the rule's name, so of two rules
+      // with the same name the first one's text serves both.
+      const std::string_view replacement =
+          SplitAtEquals(normalised[first_by_name.at(text::LowerAscii(name))]).second;
+      if (!name.empty() && text::Contains(tmpl, name)) tmpl = text::ReplaceAll(tmpl, name, replacement);
+    }
+    std::string out(category);
+    out.append("=").append(prefix).append(tmpl).append(suffix);
+    prepared.push_back(std::move(out));
+  }
+  return prepared;
+}
+
+StyleSettings LoadStyleSettings(const std::string& style_path, const std::string& file_type_path) {
+  StyleSettings s;
+  const platform::ProfileFile style = platform::ProfileFile::Load(style_path);
+  s.input_columns = style.ReadSectionValues("InputFormat");
+  const std::vector<std::string> templates = style.ReadSectionValues("OutputFormat");
+  ReadSpecial(style, s);
+
+  const platform::ProfileFile file_type = platform::ProfileFile::Load(file_type_path);
+  s.header = file_type.ReadString("General", "header", "");
+  s.footer = file_type.ReadString("General", "footer", "");
+  s.start = file_type.ReadString("General", "start", "");
+  s.end = file_type.ReadString("General", "end", "");
+  const std::vector<std::string> rules = file_type.ReadSectionValues("Replace");
+
+  s.columns = text::ColumnLookup(s.input_columns);
+  s.roles = RoleColumns(s.columns);
+  s.templates = format::TemplateTable(PrepareTemplates(templates, rules, s.start, s.end));
+  return s;
+}
+
+std::optional<DataFileError> LoadDataFiles(const std::string& folder, StyleSettings& settings) {
+  const std::string sep(1, platform::kPathSeparator);
+  const std::string abbrev_path = folder + sep + std::string(kAbbreviationFile);
+  std::string contents;
+  if (!platform::ReadWholeFile(abbrev_path, contents)) {
+    return DataFileError{std::string(kAbbreviationFile), !platform::FileExists(abbrev_path)};
+  }
+  settings.abbreviations = format::AbbreviationTable(text::SplitLines(contents));
+
+  const std::string roman_path = folder + sep + std::string(kRomanisationFile);
+  if (!platform::FileExists(roman_path)) return std::nullopt;
+  if (!platform::ReadWholeFile(roman_path, contents)) {
+    return DataFileError{std::string(kRomanisationFile), false};
+  }
+  settings.romaji = text::TKana2Romaji::FromText(contents);
+  return std::nullopt;
+}
+
+}  // namespace refmill::driver

@@ -1,0 +1,38 @@
+// Loading a run's settings: the style file, the file-type file (whose
+// replacement rules, prefix and suffix are folded into the style's
+// templates), and the data files abbrev.dat and roman.dat.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "refmill/format/style_settings.h"
+
+namespace refmill::driver {
+
+// Reads both settings files. Missing files, sections and keys give the
+// defaults; numbers outside their range take the range rule's value.
+format::StyleSettings LoadStyleSettings(const std::string& style_path,
+                                        const std::string& file_type_path);
+
+// The templates with every replacement rule applied in file order, then the
+// prefix and suffix wrapped around each. `rules` are "name=value" lines as
+// read from the Replace section ("_" not yet turned into blanks).
+std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templates,
+                                          const std::vector<std::string>& rules,
+                                          std::string_view prefix, std::string_view suffix);
+
+// Why loading a data file failed: the file that was missing or unreadable.
+struct DataFileError {
+  std::string file;
+  bool missing = false;
+};
+
+// Loads abbrev.dat (required) and roman.dat (optional: a missing one leaves
+// the romanisation table empty) from `folder`.
+std::optional<DataFileError> LoadDataFiles(const std::string& folder,
+                                           format::StyleSettings& settings);
+
+}  // namespace refmill::driver

@@ -1,0 +1,179 @@
+#include "refmill/format/author_list.h"
+
+#include "refmill/text/sjis.h"
+
+namespace refmill::format {
+namespace {
+
+constexpr char kSeparator = '|';
+constexpr char kFamilyMark = '#';
+// The words a Japanese column may end with, whatever the style calls them in
+// its output: "編" (editors) and "ほか" (and others).
+constexpr std::string_view kEditorsWord = "\x95\xD2";
+constexpr std::string_view kOthersWord = "\x82\xD9\x82\xA9";
+
+// Given names reduced to initials: "John Ronald Miller" gives "J. R. Miller".
+std::string WithInitials(std::string_view name) {
+  const size_t last_blank = text::LastPos(' ', name);
+  if (last_blank == 0) return std::string(name);
+  std::string out;
+  for (const std::string& piece : text::SplitOnByte(name.substr(0, last_blank - 1), ' ')) {
+    if (piece.empty()) continue;
+    out.append(text::FirstChar(piece));
+    out.append(". ");
+  }
+  out.append(name.substr(last_blank));
+  return out;
+}
+
+// "J. R. Miller" gives "Miller, J. R."; a name without blank stays.
+std::string SurnameFirst(std::string_view name) {
+  const size_t last_blank = text::LastPos(' ', name);
+  if (last_blank == 0) return std::string(name);
+  return std::string(name.substr(last_blank)) + ", " + std::string(name.substr(0, last_blank - 1));
+}
+
+// The text after the last blank, or the whole name when it has none.
+std::string_view Surname(std::string_view name) { return name.substr(text::LastPos(' ', name)); }
+
+// The text before the first `byte`; empty when the byte does not occur.
+std::string_view Before(std::string_view text, char byte) {
+  const size_t pos = text::FindByte(text, byte);
+  return pos == text::kNotFound ? std::string_view() : text.substr(0, pos);
+}
+
+std::string JoinTwo(std::string_view a, std::string_view sep, std::string_view b) {
+  std::string out(a);
+  out.append(" ").append(sep).append(" ").append(b);
+  return out;
+}
+
+}  // namespace
+
+std::string RemoveQuotes(std::string_view value) {
+  if (value.empty() || value.front() != '"') return std::string(value);
+  std::string inner;
+  size_t pos = 1;
+  bool closed = false;
+  while (pos < value.size()) {
+    const size_t len = text::CharLength(value, pos);
+    if (len == 1 && value[pos] == '"') {
+      if (pos + 1 < value.size() && value[pos + 1] == '"') {
+        inner.push_back('"');
+        pos += 2;
+        continue;
+      }
+      closed = true;
+      ++pos;
+      break;
+    }
+    inner.append(value.substr(pos, len));
+    pos += len;
+  }
+  if (!inner.empty()) return inner;
+  return closed ? std::string(value.substr(pos)) : std::string();
+}
+
+std::vector<std::string_view> SplitNames(std::string_view column) {
+  std::vector<std::string_view> names;
+  size_t start = 0;
+  bool quoted = false;
+  for (size_t pos = 0; pos <= column.size();) {
+    if (pos == column.size() || (!quoted && column[pos] == kSeparator)) {
+      if (pos > start) names.push_back(column.substr(start, pos - start));
+      start = pos + 1;
+      ++pos;
+      continue;
+    }
+    const size_t len = text::CharLength(column, pos);
+    if (len == 1 && column[pos] == '"') quoted = !quoted;
+    pos += len;
+  }
+  return names;
+}
+
+std::string FullAuthorListJapanese(std::string_view text, bool etal, const StyleSettings& s) {
+  std::string list(text);
+  const size_t first = text::FindByte(list, kSeparator);
+  if (etal && first != text::kNotFound &&
+      text::FindByte(list, kSeparator, first + 1) != text::kNotFound) {
+    list = list.substr(0, first) + s.jname_etal;
+  }
+  // A katakana name such as "ジョン・スミス" already holds the usual separator.
+  const std::string& sep = text::Contains(list, s.jname_sep) ? s.jname_sep2 : s.jname_sep;
+  list = text::ReplaceAll(list, "|", sep);
+  return text::DeleteAll(list, kFamilyMark);
+}
+
+std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryContext& ctx) {
+  const StyleSettings& s = ctx.settings;
+  std::vector<std::string> names;
+  for (std::string_view name : SplitNames(text)) {
+    names.push_back(s.initial ? WithInitials(name) : std::string(name));
+  }
+  for (size_t i = 0; i < names.size(); ++i) {
+    if ((s.e_at == 1 && i == 0) || s.e_at == 2) names[i] = SurnameFirst(names[i]);
+  }
+  std::string list;
+  if (names.empty()) {
+    ctx.Warn(Warning::kInvalidAuthor);
+    return std::string(kMissingMark);
+  }
+  if (names.size() == 1) {
+    list = names[0];
+  } else if (names.size() == 2) {
+    list = JoinTwo(names[0], s.ename_sep, names[1]);
+  } else if (etal) {
+    list = names[0] + " " + s.ename_etal;
+  } else {
+    for (size_t i = 0; i + 1 < names.size(); ++i) {
+      list += names[i];
+      if (i + 2 < names.size()) list += ", ";
+    }
+    list = text::DeleteAll(JoinTwo(list, s.ename_sep, names.back()), kFamilyMark);
+  }
+  return text::ReplaceAll(list, "_", " ");
+}
+
+std::string ShortAuthorList(std::string_view raw, EntryKind kind, const StyleSettings& s) {
+  std::string column = RemoveQuotes(raw);
+  if (column == "|") column = std::string(kMissingMark);
+  std::string list;
+  if (IsJapanese(kind)) {
+    // Mark where every name ends, so that the family name is the text before
+    // the first "#" also where no "#" was written.
+    std::string marked = text::ReplaceAll(column, "|", "#|") + "#";
+    marked = text::ReplaceAll(marked, kEditorsWord, "#" + std::string(kEditorsWord));
+    marked = text::ReplaceAll(marked, kOthersWord, "#" + std::string(kOthersWord));
+    std::vector<std::string_view> families;
+    for (std::string_view name : SplitNames(marked)) families.push_back(Before(name, kFamilyMark));
+    if (families.empty()) {
+      list = std::string(kMissingMark);
+    } else if (families.size() == 1) {
+      list = std::string(families[0]);
+    } else if (families.size() == 2) {
+      list = std::string(families[0]) + s.jname_sep + std::string(families[1]);
+    } else {
+      list = std::string(families[0]) + s.jname_etal;
+    }
+    if (text::EndsWith(column, kOthersWord) && families.size() < 3) list += s.jname_etal;
+    if (text::EndsWith(column, kEditorsWord)) list += s.j_ed;
+  } else {
+    const size_t cut = text::FindByte(column, kFamilyMark);
+    const std::string_view before_mark =
+        cut == text::kNotFound ? std::string_view(column) : std::string_view(column).substr(0, cut);
+    const std::vector<std::string_view> names = SplitNames(before_mark);
+    if (names.empty()) {
+      list = std::string(kMissingMark);
+    } else if (names.size() == 1) {
+      list = std::string(Surname(names[0]));
+    } else if (names.size() == 2) {
+      list = JoinTwo(Surname(names[0]), s.ename_sep, Surname(names[1]));
+    } else {
+      list = std::string(Surname(names[0])) + " " + s.ename_etal;
+    }
+  }
+  return text::ReplaceAll(text::DeleteAll(list, kFamilyMark), "_", " ");
+}
+
+}  // namespace refmill::format

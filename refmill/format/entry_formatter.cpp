@@ -1,0 +1,359 @@
+#include "refmill/format/entry_formatter.h"
+
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "refmill/format/author_list.h"
+#include "refmill/text/sjis.h"
+
+namespace refmill::format {
+namespace {
+
+constexpr char kTokenMark = '$';
+constexpr size_t kTokenLength = 3;
+constexpr std::string_view kEmptyField = "|";
+
+enum Code : int32_t {
+  kShortAuthors = -1,
+  kIssue = -2,
+  kJapaneseIssue = -3,
+  kEntryId = -4,
+  kFullAuthorsEtalA = -5,
+};
+
+bool EndsInsideACharacter(std::string_view text) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    const size_t len = text::CharLength(text, pos);
+    if (len == 1 && text::IsLeadByte(static_cast<unsigned char>(text[pos]))) {
+      if (pos + 1 == text.size()) return true;
+    }
+    pos += len;
+  }
+  return false;
+}
+
+// "123-129" gives "123-9": the leading bytes the second number shares with
+// the first are dropped when both have the same length.
+std::string ShortenPageRange(std::string_view value) {
+  const size_t dash = text::FindByte(value, '-');
+  const std::string_view first = value.substr(0, dash);
+  std::string_view last = value.substr(dash + 1);
+  if (first.size() == last.size()) {
+    size_t same = 0;
+    while (same < last.size() && last[same] == first[same]) ++same;
+    last.remove_prefix(same);
+  }
+  return std::string(first) + "-" + std::string(last);
+}
+
+// The values of one entry's tokens. Each distinct token is computed once,
+// so its warnings appear once, in the order the template first names it.
+class TokenValues {
+ public:
+  TokenValues(const FieldList& fields, bool repeat, std::optional<char> year_letter,
+              EntryKind kind, const EntryContext& ctx)
+      : fields_(year_letter ? EntryFields(fields, ctx.settings.roles.year, *year_letter)
+                            : EntryFields(fields)),
+        repeat_(repeat),
+        kind_(kind),
+        ctx_(ctx),
+        s_(ctx.settings) {}
+
+  // The value of `token` with every "|" deleted, or the style's fault.
+  std::variant<std::string, StyleFault> Compute(std::string_view token) const {
+    const int32_t code = s_.columns(token);
+    auto value = Computed(code);
+    if (!value) {
+      auto column_value = ColumnValue(token, code);
+      if (auto* fault = std::get_if<StyleFault>(&column_value)) return *fault;
+      value = std::move(std::get<std::string>(column_value));
+    }
+    if (auto* fault = std::get_if<StyleFault>(&*value)) return *fault;
+    std::string text = std::move(std::get<std::string>(*value));
+    FinishValue(code, text);
+    return text::DeleteAll(text, '|');
+  }
+
+ private:
+  StyleFault Fault(std::string_view what, int64_t column) const {
+    return StyleFault{"the style reads column " + std::to_string(column) + " for " +
+                      std::string(what) + ", which the entry on line " +
+                      std::to_string(ctx_.line_number) + " does not have"};
+  }
+
+  std::variant<std::string_view, StyleFault> Column(std::string_view what, int64_t column) const {
+    if (const auto text = fields_.At(column)) return *text;
+    return Fault(what, column);
+  }
+
+  // Values that are not read from a column of their own; nothing for the rest.
+  std::optional<std::variant<std::string, StyleFault>> Computed(int32_t code) const {
+    const PlaceholderColumns& r = s_.roles;
+    auto from_column = [&](std::string_view what, int32_t column,
+                           auto&& make) -> std::variant<std::string, StyleFault> {
+      const auto text = Column(what, column);
+      if (const auto* fault = std::get_if<StyleFault>(&text)) return *fault;
+      return make(std::get<std::string_view>(text));
+    };
+    switch (code) {
+      case kShortAuthors:
+        return from_column("$AT", r.author,
+                           [&](std::string_view t) { return ShortAuthorList(t, kind_, s_); });
+      case kIssue:
+        return from_column("$VL", r.volume, [&](std::string_view t) { return IssueText(t, s_); });
+      case kJapaneseIssue:
+        return from_column("$JV", r.japanese_volume,
+                           [&](std::string_view t) { return IssueText(t, s_); });
+      case kEntryId: {
+        auto id = MakeEntryId(fields_, kind_, ctx_);
+        if (auto* fault = std::get_if<StyleFault>(&id)) return *fault;
+        return std::move(std::get<std::string>(id));
+      }
+      default:
+        break;
+    }
+    if (repeat_ && code == r.author) return s_.samename;
+    return std::nullopt;
+  }
+
+  // A value read from a column, with the rules of that column applied.
+  std::variant<std::string, StyleFault> ColumnValue(std::string_view token, int32_t code) const {
+    const PlaceholderColumns& r = s_.roles;
+    const int32_t column = code == kFullAuthorsEtalA ? r.author : code;
+    const bool etal = code == kFullAuthorsEtalA ? s_.etal_a : s_.etal;
+    const auto raw = Column(token, column);
+    if (const auto* fault = std::get_if<StyleFault>(&raw)) return *fault;
+    std::string value;
+    const std::string_view text = std::get<std::string_view>(raw);
+    if (text.empty() || text == kEmptyField) {
+      ctx_.Warn(Warning::kFieldMissing,
+                std::string(token) + " = " + std::to_string(int64_t{column} + 1));
+      value = std::string(kMissingMark);
+    } else {
+      value = RemoveQuotes(text);
+    }
+    ApplyColumnRules(column, etal, value);
+    return value;
+  }
+
+  void ApplyColumnRules(int32_t column, bool etal, std::string& value) const {
+    const PlaceholderColumns& r = s_.roles;
+    const bool japanese = IsJapanese(kind_);
+    const bool names = column == r.author || column == r.editor;
+    if ((japanese && names) || column == r.translator || column == r.japanese_editor) {
+      value = FullAuthorListJapanese(value, etal, s_);
+    } else if (!japanese && names) {
+      value = FullAuthorListWestern(value, etal, ctx_);
+    }
+
+    const std::pair<int32_t, bool> subtitles[] = {{r.title, false},
+                                                  {r.book_title, false},
+                                                  {r.japanese_title, true},
+                                                  {r.japanese_book, true}};
+    for (const auto& [subtitle_column, always_japanese] : subtitles) {
+      if (column != subtitle_column) continue;
+      value = text::ReplaceAll(value, "|",
+                               japanese || always_japanese ? s_.j_sub : s_.e_sub + " ");
+    }
+
+    if (column == r.editor) {
+      if (japanese) {
+        value += s_.j_ed;
+      } else {
+        const bool several = !s_.e_ed2.empty() && text::Contains(value, "&");
+        value += " " + (several ? s_.e_ed2 : s_.e_ed1);
+      }
+    }
+    if (column == r.japanese_editor) value += s_.j_ed;
+    if (column == r.translator) value += s_.translator;
+    if (column == r.volume || column == r.japanese_volume) {
+      const size_t bar = text::FindByte(value, '|');
+      if (bar != text::kNotFound) value.resize(bar);
+    }
+  }
+
+  // Rules for every value, computed ones included.
+  void FinishValue(int32_t code, std::string& value) const {
+    const PlaceholderColumns& r = s_.roles;
+    if (s_.abbrev && (code == r.book_title || code == r.japanese_book)) {
+      const std::string_view abbreviation = s_.abbreviations.Lookup(value);
+      if (!abbreviation.empty()) value = std::string(abbreviation);
+    }
+    if (s_.page == 2 && value != kMissingMark && text::FindByte(value, '-') != text::kNotFound &&
+        (code == r.pages || code == r.japanese_pages)) {
+      value = ShortenPageRange(value);
+    }
+  }
+
+  EntryFields fields_;
+  bool repeat_;
+  EntryKind kind_;
+  const EntryContext& ctx_;
+  const StyleSettings& s_;
+};
+
+// A token is the "$" and the two bytes after it, fewer where the template
+// ends sooner.
+std::string_view TokenAt(std::string_view text, size_t pos) {
+  return text.substr(pos, kTokenLength);
+}
+
+// Values by token for one entry; a hash index once there are many tokens.
+class ValueCache {
+ public:
+  const std::string* Find(std::string_view token) const {
+    if (!index_.empty()) {
+      const auto it = index_.find(std::string(token));
+      return it == index_.end() ? nullptr : &entries_[it->second].second;
+    }
+    for (const auto& [t, v] : entries_) {
+      if (t == token) return &v;
+    }
+    return nullptr;
+  }
+  const std::string& Add(std::string_view token, std::string value) {
+    entries_.emplace_back(std::string(token), std::move(value));
+    if (entries_.size() > kLinearLimit) {
+      if (index_.empty()) {
+        for (size_t i = 0; i + 1 < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+      }
+      index_.emplace(entries_.back().first, entries_.size() - 1);
+    }
+    return entries_.back().second;
+  }
+
+ private:
+  static constexpr size_t kLinearLimit = 16;
+  std::vector<std::pair<std::string, std::string>> entries_;
+  std::unordered_map<std::string, size_t> index_;
+};
+
+// Filling the template the way its definition reads: take the first "$",
+// replace every occurrence of its token, start again. Text a value brought
+// in is marked dead and never read as a token, so a "$" in the data cannot
+// loop. Quadratic, so it only runs for templates whose tokens overlap or
+// cut characters apart, where the single pass below would differ.
+std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
+                                                    const TokenValues& values,
+                                                    ValueCache& cache) {
+  std::string text(tmpl);
+  std::vector<char> live(text.size(), 1);
+  for (;;) {
+    size_t first = text::kNotFound;
+    for (size_t pos = 0; pos < text.size(); pos += text::CharLength(text, pos)) {
+      if (text[pos] == kTokenMark && live[pos] != 0) {
+        first = pos;
+        break;
+      }
+    }
+    if (first == text::kNotFound) return text;
+    const std::string token(TokenAt(text, first));
+    const std::string* cached = cache.Find(token);
+    if (cached == nullptr) {
+      auto value = values.Compute(token);
+      if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
+      cached = &cache.Add(token, std::move(std::get<std::string>(value)));
+    }
+    const std::string v = *cached;
+    std::string next;
+    std::vector<char> next_live;
+    for (size_t pos = 0; pos < text.size();) {
+      if (text[pos] == kTokenMark && live[pos] != 0 && text.compare(pos, token.size(), token) == 0) {
+        next += v;
+        next_live.insert(next_live.end(), v.size(), 0);
+        // The rest of the text is searched as a text of its own, so its
+        // first byte starts a character.
+        pos += token.size();
+        continue;
+      }
+      const size_t len = text::CharLength(text, pos);
+      next.append(text, pos, len);
+      next_live.insert(next_live.end(), live.begin() + static_cast<std::ptrdiff_t>(pos),
+                       live.begin() + static_cast<std::ptrdiff_t>(pos + len));
+      pos += len;
+    }
+    text = std::move(next);
+    live = std::move(next_live);
+  }
+}
+
+// One pass from left to right. It gives the same text as the literal
+// filling whenever no token starts inside another token, no token ends
+// inside a character, and no value ends on half a character; otherwise it
+// hands over to the literal filling.
+bool TokensStandApart(std::string_view tmpl) {
+  for (size_t pos = 0; pos < tmpl.size();) {
+    const size_t len = text::CharLength(tmpl, pos);
+    if (len != 1 || tmpl[pos] != kTokenMark) {
+      pos += len;
+      continue;
+    }
+    const size_t end = pos + TokenAt(tmpl, pos).size();
+    size_t inside = pos + 1;
+    while (inside < end) {
+      if (tmpl[inside] == kTokenMark && text::CharLength(tmpl, inside) == 1) return false;
+      inside += text::CharLength(tmpl, inside);
+    }
+    if (inside != end) return false;
+    pos = end;
+  }
+  return true;
+}
+
+std::variant<std::string, StyleFault> Fill(std::string_view tmpl, const TokenValues& values) {
+  ValueCache cache;
+  if (!TokensStandApart(tmpl)) return FillLiterally(tmpl, values, cache);
+  std::string out;
+  out.reserve(tmpl.size() * 2);
+  for (size_t pos = 0; pos < tmpl.size();) {
+    const size_t len = text::CharLength(tmpl, pos);
+    if (len != 1 || tmpl[pos] != kTokenMark) {
+      out.append(tmpl, pos, len);
+      pos += len;
+      continue;
+    }
+    const std::string_view token = TokenAt(tmpl, pos);
+    const std::string* value = cache.Find(token);
+    if (value == nullptr) {
+      auto computed = values.Compute(token);
+      if (auto* fault = std::get_if<StyleFault>(&computed)) return *fault;
+      const bool splits_a_character = EndsInsideACharacter(std::get<std::string>(computed));
+      value = &cache.Add(token, std::move(std::get<std::string>(computed)));
+      // Half a character would join the template text after it.
+      if (splits_a_character) return FillLiterally(tmpl, values, cache);
+    }
+    out += *value;
+    pos += token.size();
+  }
+  return out;
+}
+
+}  // namespace
+
+std::string IssueText(std::string_view column, const StyleSettings& s) {
+  const size_t bar = text::FindByte(column, '|');
+  if (bar == text::kNotFound) return std::string();
+  const std::string_view number = column.substr(bar + 1);
+  const size_t mark = text::FindByte(s.no, '$');
+  if (mark == text::kNotFound) return std::string(number) + s.no;
+  return s.no.substr(0, mark) + std::string(number) + s.no.substr(mark + 1);
+}
+
+TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::optional<char> year_letter,
+                        const EntryContext& ctx) {
+  const std::string_view category = fields.At(1).value_or(std::string_view());
+  const auto tmpl = ctx.settings.templates.Find(category);
+  const EntryKind kind = KindOf(category);
+  if (!tmpl || tmpl->empty() || kind == EntryKind::kNone) {
+    ctx.Warn(Warning::kInvalidCategory);
+    return std::string(kMissingMark);
+  }
+  const TokenValues values(fields, repeat, year_letter, kind, ctx);
+  auto filled = Fill(*tmpl, values);
+  if (auto* fault = std::get_if<StyleFault>(&filled)) return *fault;
+  return std::move(std::get<std::string>(filled));
+}
+
+}  // namespace refmill::format

@@ -1,0 +1,27 @@
+// One reference turned into its text in the bibliography: the template of
+// its category filled in, placeholder by placeholder, by the rules of
+// Japanese and Western bibliographies the style selects.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "refmill/format/entry_context.h"
+#include "refmill/format/fields.h"
+#include "refmill/format/sort_key.h"
+
+namespace refmill::format {
+
+// The filled template of the entry's category; "■" with a warning when the
+// category has no template or no kind. `repeat` puts the samename text in
+// place of the authors; `year_letter` is appended to the year. A fault when
+// the style reads a column the entry does not have.
+TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::optional<char> year_letter,
+                        const EntryContext& ctx);
+
+// The issue number of a volume column "12|3" set into the style's `no`
+// pattern ("(3)" by default); empty when the column has no "|".
+std::string IssueText(std::string_view column, const StyleSettings& s);
+
+}  // namespace refmill::format

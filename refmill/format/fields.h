@@ -1,0 +1,81 @@
+// The field list of one entry: the column texts of a source line, column 0
+// first (the entry marker "*"), column 1 the category, padded with empty
+// texts to at least 51 columns. The driver splits source lines into it; the
+// formatter, the author lists and the sort keys read it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace refmill::format {
+
+// Columns 0 to 50 always exist.
+inline constexpr size_t kMinimumColumns = 51;
+
+class FieldList {
+ public:
+  FieldList() = default;
+  // Takes `text` and the (offset, length) spans of its columns within it.
+  FieldList(std::string text, std::vector<std::pair<uint32_t, uint32_t>> spans);
+
+  size_t size() const { return spans_.size(); }
+  std::string_view operator[](size_t column) const {
+    const auto [offset, length] = spans_[column];
+    return std::string_view(text_).substr(offset, length);
+  }
+  // The column's text, or nothing when `column` lies outside the list
+  // (negative or beyond its end): a style that reads such a column is broken.
+  std::optional<std::string_view> At(int64_t column) const {
+    if (column < 0 || static_cast<size_t>(column) >= spans_.size()) return std::nullopt;
+    return (*this)[static_cast<size_t>(column)];
+  }
+
+ private:
+  std::string text_;
+  std::vector<std::pair<uint32_t, uint32_t>> spans_;
+};
+
+// Splits one source line into its field list: every ",," becomes ",|,"
+// (twice over, so runs of empty fields all get the marker "|"), the result
+// is split at commas outside double quotes (the quotes stay), empty pieces
+// are dropped, and the list is padded to 51 columns.
+FieldList SplitFields(std::string_view line);
+
+}  // namespace refmill::format
+
+namespace refmill::format {
+
+// A field list as the formatter holds it: the caller's list, with the year
+// column carrying the year letter when one is given. The caller's list is
+// never changed.
+class EntryFields {
+ public:
+  explicit EntryFields(const FieldList& fields) : fields_(fields) {}
+  EntryFields(const FieldList& fields, int32_t year_column, char year_letter)
+      : fields_(fields), year_column_(year_column) {
+    if (const auto year = fields.At(year_column)) {
+      year_ = std::string(*year);
+      year_ += year_letter;
+      has_year_ = true;
+    }
+  }
+
+  std::optional<std::string_view> At(int64_t column) const {
+    if (has_year_ && column == year_column_) return std::string_view(year_);
+    return fields_.At(column);
+  }
+  const FieldList& base() const { return fields_; }
+
+ private:
+  const FieldList& fields_;
+  int64_t year_column_ = -1;
+  std::string year_;
+  bool has_year_ = false;
+};
+
+}  // namespace refmill::format

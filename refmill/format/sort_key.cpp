@@ -1,0 +1,81 @@
+#include "refmill/format/sort_key.h"
+
+#include <optional>
+
+#include "refmill/text/sjis.h"
+
+namespace refmill::format {
+namespace {
+
+constexpr std::string_view kEmptyField = "|";
+
+StyleFault ColumnFault(std::string_view token, int32_t column) {
+  return StyleFault{"the style reads column " + std::to_string(column) + " for " +
+                    std::string(token) + ", which the entry does not have"};
+}
+
+// The text before the first `byte`; empty when the byte does not occur.
+std::string_view Before(std::string_view text, char byte) {
+  const size_t pos = text::FindByte(text, byte);
+  return pos == text::kNotFound ? std::string_view() : text.substr(0, pos);
+}
+
+// The first author's family name (Japanese) or surname (other entries).
+std::string_view FirstAuthorBase(std::string_view authors, EntryKind kind) {
+  if (IsJapanese(kind)) {
+    std::string_view base = Before(authors, '#');
+    if (base.empty()) base = Before(authors, '|');
+    return base.empty() ? authors : base;
+  }
+  std::string_view first = Before(authors, '|');
+  if (first.empty()) first = authors;
+  const std::string_view surname = first.substr(text::LastPos(' ', first));
+  return surname.empty() ? first : surname;
+}
+
+// The ID base column's text, or the first author's base when the column is
+// empty. A table without an ID base column reads as an empty text.
+std::variant<std::string_view, StyleFault> Base(const EntryFields& fields, EntryKind kind,
+                                                const StyleSettings& s) {
+  const std::string_view id_base = fields.At(s.roles.id_base).value_or(std::string_view());
+  if (id_base != kEmptyField) return id_base;
+  const auto authors = fields.At(s.roles.author);
+  if (!authors) return ColumnFault("$AT", s.roles.author);
+  return FirstAuthorBase(*authors, kind);
+}
+
+}  // namespace
+
+TextOrFault MakeSortKey(const FieldList& fields, const EntryContext& ctx) {
+  const StyleSettings& s = ctx.settings;
+  const EntryKind kind = KindOf(fields.At(1).value_or(std::string_view()));
+  const auto base = Base(EntryFields(fields), kind, s);
+  if (const auto* fault = std::get_if<StyleFault>(&base)) return *fault;
+  std::string key(std::get<std::string_view>(base));
+  if (s.sort == 2) key = s.romaji.Convert(key);
+  if (key == kEmptyField) {
+    ctx.Warn(Warning::kNoSortField);
+    return std::string(kMissingMark);
+  }
+  return text::DeleteAll(key, '|');
+}
+
+TextOrFault MakeEntryId(const EntryFields& fields, EntryKind kind, const EntryContext& ctx) {
+  const StyleSettings& s = ctx.settings;
+  const auto base = Base(fields, kind, s);
+  if (const auto* fault = std::get_if<StyleFault>(&base)) return *fault;
+  const auto year = fields.At(s.roles.year);
+  if (!year) return ColumnFault("$YR", s.roles.year);
+  std::string id = text::LowerAscii(std::get<std::string_view>(base));
+  id += *year;
+  id = s.romaji.Convert(id);
+  bool plain = true;
+  for (char c : id) plain = plain && static_cast<unsigned char>(c) < 0x80;
+  if (!plain || id == "||") {
+    ctx.Warn(Warning::kIdGenerated);
+    return "ID" + std::to_string(ctx.line_number);
+  }
+  return id;
+}
+
+}  // namespace refmill::format

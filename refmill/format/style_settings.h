@@ -1,0 +1,115 @@
+// Everything a run reads from the style file, the file-type file and the two
+// data files, filled once before the first entry and read-only afterwards.
+// The driver fills it; the formatter, the author lists and the sort keys
+// read it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "refmill/text/column_lookup.h"
+#include "refmill/text/kana2romaji.h"
+
+namespace refmill::format {
+
+// "■": stands for any value, sort field or entry that cannot be produced.
+inline constexpr std::string_view kMissingMark = "\x81\xA1";
+
+// The lines of abbrev.dat ("full title=abbreviation"), looked up by full
+// title with ASCII letter case ignored; of two equal titles the first line
+// counts. Hashed, because the table holds tens of thousands of lines and
+// every book and journal title is looked up.
+class AbbreviationTable {
+ public:
+  AbbreviationTable() = default;
+  explicit AbbreviationTable(const std::vector<std::string_view>& lines);
+
+  // The abbreviation of `title`, or an empty text when the table has none.
+  std::string_view Lookup(std::string_view title) const;
+  size_t size() const { return index_.size(); }
+
+ private:
+  std::vector<std::string> values_;
+  std::unordered_map<std::string, uint32_t> index_;  // ASCII-lowered title → value
+};
+
+// Output templates by category name, letter case ignored, first line wins.
+class TemplateTable {
+ public:
+  TemplateTable() = default;
+  // `lines` are "category=template" lines in file order.
+  explicit TemplateTable(std::vector<std::string> lines);
+
+  // The template of `category`, or nothing when no line has that name.
+  std::optional<std::string_view> Find(std::string_view category) const;
+  const std::vector<std::string>& lines() const { return lines_; }
+
+ private:
+  std::vector<std::string> lines_;
+  std::unordered_map<std::string, uint32_t> index_;  // ASCII-lowered name → line
+};
+
+// Column numbers of the placeholders that have a role of their own, looked
+// up once: every token whose number equals one of these gets that role.
+struct PlaceholderColumns {
+  int32_t author = 0;             // $AT
+  int32_t editor = 0;             // $ED
+  int32_t japanese_editor = 0;    // $JE
+  int32_t translator = 0;         // $TR
+  int32_t title = 0;              // $TL
+  int32_t book_title = 0;         // $BT
+  int32_t japanese_title = 0;     // $JT
+  int32_t japanese_book = 0;      // $JB
+  int32_t volume = 0;             // $VL
+  int32_t japanese_volume = 0;    // $JV
+  int32_t pages = 0;              // $PG
+  int32_t japanese_pages = 0;     // $JP
+  int32_t year = 0;               // $YR
+  int32_t id_base = 0;            // $RB
+};
+
+struct StyleSettings {
+  std::vector<std::string> input_columns;  // InputFormat as "name=value" lines
+  text::ColumnLookup columns;              // answers from input_columns
+  PlaceholderColumns roles;
+  TemplateTable templates;  // prepared: replacements applied, prefix and suffix added
+
+  // Section Special. Texts are Shift-JIS bytes.
+  std::string jname_sep = "\x81\x45";                // ・
+  std::string jname_sep2 = "\x81\x5E";               // ／
+  std::string ename_sep = "&";
+  bool etal = false;
+  bool etal_a = false;
+  std::string jname_etal = "\x82\xD9\x82\xA9";       // ほか
+  std::string ename_etal = "et al.";
+  std::string translator = "\x96\xF3";               // 訳
+  std::string j_ed = "\x95\xD2";                     // 編
+  std::string e_ed1 = "ed.";
+  std::string e_ed2;
+  std::string j_sub = "\x81\x5C\x81\x5C";            // ――
+  std::string e_sub = ":";
+  int32_t e_at = 1;
+  std::string no = "($)";
+  std::string samename;
+  bool abbrev = false;
+  bool sameyear = true;
+  bool initial = false;
+  int32_t page = 0;
+  // Section General of the style.
+  int32_t sort = 1;
+
+  // The file type.
+  std::string header;
+  std::string footer;
+  std::string start;
+  std::string end;
+
+  AbbreviationTable abbreviations;
+  text::TKana2Romaji romaji;
+};
+
+}  // namespace refmill::format
