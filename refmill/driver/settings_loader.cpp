@@ -51,25 +51,6 @@ void ReadSpecial(const platform::ProfileFile& style, StyleSettings& s) {
   s.sort = InRange(style.ReadInteger("General", "sort", 1), 0, 2, 1);
 }
 
-format::PlaceholderColumns RoleColumns(const text::ColumnLookup& columns) {
-  format::PlaceholderColumns r;
-  r.author = columns("$AT");
-  r.editor = columns("$ED");
-  r.japanese_editor = columns("$JE");
-  r.translator = columns("$TR");
-  r.title = columns("$TL");
-  r.book_title = columns("$BT");
-  r.japanese_title = columns("$JT");
-  r.japanese_book = columns("$JB");
-  r.volume = columns("$VL");
-  r.japanese_volume = columns("$JV");
-  r.pages = columns("$PG");
-  r.japanese_pages = columns("$JP");
-  r.year = columns("$YR");
-  r.id_base = columns("$RB");
-  return r;
-}
-
 std::pair<std::string_view, std::string_view> SplitAtEquals(std::string_view line) {
   const size_t eq = text::FindByte(line, '=');
   if (eq == text::kNotFound) return {line, {}};
@@ -125,7 +106,7 @@ StyleSettings LoadStyleSettings(const std::string& style_path, const std::string
   const std::vector<std::string> rules = file_type.ReadSectionValues("Replace");
 
   s.columns = text::ColumnLookup(s.input_columns);
-  s.roles = RoleColumns(s.columns);
+  s.roles = format::PlaceholderColumns::From(s.columns);
   s.templates = format::TemplateTable(PrepareTemplates(templates, rules, s.start, s.end));
   return s;
 }

@@ -34,6 +34,25 @@ std::string_view AbbreviationTable::Lookup(std::string_view title) const {
   return it == index_.end() ? std::string_view() : std::string_view(values_[it->second]);
 }
 
+PlaceholderColumns PlaceholderColumns::From(const text::ColumnLookup& lookup) {
+  PlaceholderColumns r;
+  r.author = lookup("$AT");
+  r.editor = lookup("$ED");
+  r.japanese_editor = lookup("$JE");
+  r.translator = lookup("$TR");
+  r.title = lookup("$TL");
+  r.book_title = lookup("$BT");
+  r.japanese_title = lookup("$JT");
+  r.japanese_book = lookup("$JB");
+  r.volume = lookup("$VL");
+  r.japanese_volume = lookup("$JV");
+  r.pages = lookup("$PG");
+  r.japanese_pages = lookup("$JP");
+  r.year = lookup("$YR");
+  r.id_base = lookup("$RB");
+  return r;
+}
+
 TemplateTable::TemplateTable(std::vector<std::string> lines) : lines_(std::move(lines)) {
   for (size_t i = 0; i < lines_.size(); ++i) {
     index_.try_emplace(text::LowerAscii(NameOf(lines_[i])), static_cast<uint32_t>(i));

@@ -70,6 +70,9 @@ struct PlaceholderColumns {
   int32_t japanese_pages = 0;     // $JP
   int32_t year = 0;               // $YR
   int32_t id_base = 0;            // $RB
+
+  // The columns `lookup` gives the placeholder names.
+  static PlaceholderColumns From(const text::ColumnLookup& lookup);
 };
 
 struct StyleSettings {

@@ -1,0 +1,141 @@
+#include "refmill/format/author_list.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/sjis_literal.h"
+#include "tests/support/style_fixture.h"
+
+namespace {
+
+using namespace refmill::format;  // NOLINT: the operations under test
+using testing_support::MakeStyle;
+using testing_support::RecordingSink;
+using testing_support::Sjis;
+
+struct ListCase {
+  const char* name;
+  std::string column;  // UTF-8
+  bool etal;
+  std::string expected;  // UTF-8
+};
+
+TEST(FullAuthorListTest, WesternRules) {
+  StyleSettings s = MakeStyle({});
+  const ListCase defaults[] = {
+      {"one name surname first", "John Smith", false, "Smith, John"},
+      {"two names", "John Smith|Paul Jones", false, "Smith, John & Paul Jones"},
+      {"three names", "John Smith|Paul Jones|Mary Brown", false,
+       "Smith, John, Paul Jones & Mary Brown"},
+      {"names without blanks", "Smith|Jones|Brown", false, "Smith, Jones & Brown"},
+      {"underscore inside surname", "Anna van_Dijk", false, "van Dijk, Anna"},
+      {"et al. for three", "John Smith|Paul Jones|Mary Brown", true, "Smith, John et al."},
+      {"two never shortened", "John Smith|Paul Jones", true, "Smith, John & Paul Jones"},
+      {"empty pieces dropped", "|John Smith||", false, "Smith, John"},
+      {"quoted bar does not split", "\"A|B\" C|D", false, "C, \"A|B\" & D"},
+      {"marks deleted when joining many", "A#x|B|C", false, "Ax, B & C"},
+      {"missing mark passes", "■", false, "■"},
+  };
+  RecordingSink sink;
+  const EntryContext ctx{s, 3, sink};
+  for (const ListCase& c : defaults) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(FullAuthorListWestern(Sjis(c.column), c.etal, ctx), Sjis(c.expected));
+  }
+  EXPECT_TRUE(sink.warnings.empty());
+
+  s.initial = true;
+  EXPECT_EQ(FullAuthorListWestern("John Ronald Miller", false, ctx), "Miller, J. R.");
+  EXPECT_EQ(FullAuthorListWestern("Plato", false, ctx), "Plato");
+  EXPECT_EQ(FullAuthorListWestern("John  Ronald Miller", false, ctx), "Miller, J. R.");
+  // A double-byte given name keeps its whole first character.
+  EXPECT_EQ(FullAuthorListWestern(Sjis("ジョン Smith"), false, ctx), Sjis("Smith, ジ."));
+  s.initial = false;
+
+  s.e_at = 0;
+  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx), "John Smith & Paul Jones");
+  s.e_at = 2;
+  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx), "Smith, John & Jones, Paul");
+}
+
+TEST(FullAuthorListTest, WesternWithoutNamesWarns) {
+  const StyleSettings s = MakeStyle({});
+  RecordingSink sink;
+  const EntryContext ctx{s, 9, sink};
+  EXPECT_EQ(FullAuthorListWestern("||", false, ctx), Sjis("■"));
+  ASSERT_EQ(sink.warnings.size(), 1u);
+  EXPECT_EQ(sink.warnings[0].line, 9);
+  EXPECT_EQ(sink.warnings[0].warning, Warning::kInvalidAuthor);
+}
+
+TEST(FullAuthorListTest, JapaneseRules) {
+  const StyleSettings s = MakeStyle({});
+  const ListCase cases[] = {
+      {"joined by the middle dot", "山田|鈴木", false, "山田・鈴木"},
+      {"marks deleted", "山田#太郎|鈴木#花子", false, "山田太郎・鈴木花子"},
+      {"katakana name uses the second separator", "ジョン・スミス|山田", false,
+       "ジョン・スミス／山田"},
+      {"et al. for three", "山田|鈴木|佐藤", true, "山田ほか"},
+      {"two never shortened", "山田|鈴木", true, "山田・鈴木"},
+      {"trailing word stays", "山田|鈴木編", false, "山田・鈴木編"},
+      {"no splitting at blanks", "山田 太郎", false, "山田 太郎"},
+      {"underscores stay", "a_b", false, "a_b"},
+      // ポ ends in 7C: not a separator.
+      {"trail byte", "ポ|ダ", false, "ポ・ダ"},
+  };
+  for (const ListCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(FullAuthorListJapanese(Sjis(c.column), c.etal, s), Sjis(c.expected));
+  }
+}
+
+TEST(ShortAuthorListTest, FamilyNamesAndSurnames) {
+  const StyleSettings s = MakeStyle({});
+  struct Case {
+    const char* name;
+    std::string column;
+    EntryKind kind;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"two Japanese", "山田#太郎|鈴木#花子", EntryKind::kJapanese, "山田・鈴木"},
+      {"two Japanese and others", "山田#太郎|鈴木#花子ほか", EntryKind::kJapanese,
+       "山田・鈴木ほか"},
+      {"editor word", "山田#太郎編", EntryKind::kJapanese, "山田編"},
+      {"three Japanese", "山田#太郎|鈴木#花子|佐藤#一郎ほか", EntryKind::kJapanese, "山田ほか"},
+      {"no family mark", "山田|鈴木", EntryKind::kJapanese, "山田・鈴木"},
+      {"empty column", "|", EntryKind::kJapanese, "■"},
+      {"quoted", "\"山田#太郎\"", EntryKind::kJapanese, "山田"},
+      {"two Western", "John Smith|Paul Jones", EntryKind::kWestern, "Smith & Jones"},
+      {"three Western", "A Smith|B Jones|C Brown", EntryKind::kWestern, "Smith et al."},
+      {"translated like Western", "John Smith", EntryKind::kTranslated, "Smith"},
+      {"underscore surname", "Anna van_Dijk", EntryKind::kWestern, "van Dijk"},
+      {"mark ends the read part", "John Smith#|Paul Jones", EntryKind::kWestern, "Smith"},
+      {"empty Western column", "|", EntryKind::kWestern, "■"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ShortAuthorList(Sjis(c.column), c.kind, s), Sjis(c.expected));
+  }
+}
+
+TEST(RemoveQuotesTest, KeepsTheQuotedPart) {
+  struct Case {
+    const char* name;
+    std::string value, expected;
+  };
+  const Case cases[] = {
+      {"plain", "abc", "abc"},
+      {"quoted", "\"a, b\"", "a, b"},
+      {"doubled quote", "\"say \"\"hi\"\"\"", "say \"hi\""},
+      {"text after closing quote dropped", "\"a\"b", "a"},
+      {"empty quotes fall back to the rest", "\"\"rest", "rest"},
+      {"unclosed", "\"abc", "abc"},
+      {"quote inside plain value", "a\"b\"", "a\"b\""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(RemoveQuotes(c.value), c.expected);
+  }
+}
+
+}  // namespace

@@ -1,0 +1,163 @@
+#include "refmill/format/entry_formatter.h"
+
+#include <gtest/gtest.h>
+
+#include "platform/encoding.h"
+#include "tests/support/sjis_literal.h"
+#include "tests/support/style_fixture.h"
+
+namespace {
+
+using namespace refmill::format;  // NOLINT: the operations under test
+using testing_support::Fields;
+using testing_support::MakeStyle;
+using testing_support::RecordedWarning;
+using testing_support::RecordingSink;
+using testing_support::Sjis;
+
+const std::vector<std::string> kColumns = {
+    "$AT=2", "$YR=3", "$TL=4",  "$BT=5", "$VL=6",  "$PG=7",  "$NO=-2", "$ED=8",  "$RB=9",
+    "$SA=-1", "$ID=-4", "$FA=-5", "$JT=10", "$JB=11", "$TR=12", "$JE=13", "$JV=14", "$JN=-3"};
+
+// The formatted entry as UTF-8, or "FAULT" when the style is broken.
+std::string Format(const StyleSettings& s, std::string_view line, bool repeat = false,
+                   std::optional<char> letter = std::nullopt, RecordingSink* sink = nullptr) {
+  RecordingSink local;
+  const EntryContext ctx{s, 5, sink != nullptr ? *sink : local};
+  TextOrFault out = FormatEntry(Fields(line), repeat, letter, ctx);
+  if (std::holds_alternative<StyleFault>(out)) return "FAULT";
+  return platform::SjisToUtf8(std::get<std::string>(out));
+}
+
+TEST(FormatEntryTest, FillsTemplatesByTheColumnRules) {
+  struct Case {
+    const char* name;
+    std::string tmpl;  // the template of category "e"/"j" as written in the style
+    std::string line;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"worked example", "earticle=$AT ($YR) $TL. $BT $VL$NO, $PG.",
+       "*,earticle,John Smith|Paul Jones,1999,Title|Sub,Journal,12|3,123-129",
+       "Smith, John & Paul Jones (1999) Title: Sub. Journal 12(3), 123-129."},
+      {"no tokens", "ebook=Plain text.", "*,ebook", "Plain text."},
+      {"same token twice", "ebook=$YR/$YR", "*,ebook,A,2001", "2001/2001"},
+      {"unknown token reads column 0", "ebook=$ZZ|$", "*,ebook", "*|*"},
+      {"quotes removed", "ebook=$TL", "*,ebook,A,1,\"Hello, World\"", "Hello, World"},
+      {"issue text of empty column", "ebook=$NO", "*,ebook,A,1,T,B,,", "()"},
+      {"issue text without number", "ebook=[$NO]", "*,ebook,A,1,T,B,12", "[]"},
+      {"volume cut at its issue", "ebook=$VL", "*,ebook,A,1,T,B,12|3", "12"},
+      {"short authors", "ebook=$SA", "*,ebook,A Smith|B Jones|C Brown", "Smith et al."},
+      {"Western editors", "ebook=$ED", "*,ebook,A,1,T,B,V,P,Smith|Jones", "Smith & Jones ed."},
+      {"Western subtitle", "ebook=$BT", "*,ebook,A,1,T,Journal|Examples", "Journal: Examples"},
+      {"Japanese entry", "jbook=$AT『$TL』$ED",
+       "*,jbook,山田#太郎|鈴木#花子,2001,心理学|入門,B,V,P,佐藤",
+       "山田太郎・鈴木花子『心理学――入門』佐藤編"},
+      {"Japanese title placeholders in a Western entry", "ebook=$JT $JB",
+       "*,ebook,A,1,T,B,V,P,E,R,和書|副題,雑誌|特集", "和書――副題 雑誌――特集"},
+      {"translators and Japanese editors", "tbook=$TR/$JE",
+       "*,tbook,A,1,T,B,V,P,E,R,J,K,山田#太郎|鈴木,佐藤", "山田太郎・鈴木訳/佐藤編"},
+      {"Japanese issue", "jbook=$JV$JN", "*,jbook,A,1,T,B,V,P,E,R,J,K,L,M,5|2", "5(2)"},
+      {"translated entry uses Western rules", "tbook=$AT", "*,tbook,John Smith", "Smith, John"},
+      {"a dollar in the data is printed as it stands", "ebook=$TL $YR",
+       "*,ebook,A,2001,Cost in $YR", "Cost in $YR 2001"},
+      // "$x" + the first byte of the author list forms a token of its own,
+      // which reads column 0.
+      {"overlapping tokens filled one token at a time", "ebook=$AT $x$AT",
+       "*,ebook,John Smith", "Smith, John *mith, John"},
+      {"token of two dollars", "ebook=$$AT", "*,ebook,X", "*T"},
+      {"token cut by the template's end", "ebook=ab$A", "*,ebook,X", "ab*"},
+      {"prefix and suffix placeholders", "ebook=<$YR>", "*,ebook,A,1999", "<1999>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const StyleSettings s = MakeStyle(kColumns, {c.tmpl});
+    EXPECT_EQ(Format(s, c.line), c.expected);
+  }
+}
+
+TEST(FormatEntryTest, WarnsOnceAndMarksWhatIsMissing) {
+  const StyleSettings s = MakeStyle(kColumns, {"ebook=$AT ($YR) $TL, $TL.", "jbook=x"});
+  struct Case {
+    const char* name;
+    std::string line;
+    std::string expected;
+    std::vector<RecordedWarning> warnings;
+  };
+  const Case cases[] = {
+      {"missing fields", "*,ebook,,,", "■ (■) ■, ■.",
+       {{5, Warning::kFieldMissing, "$AT = 3"},
+        {5, Warning::kFieldMissing, "$YR = 4"},
+        {5, Warning::kFieldMissing, "$TL = 5"}}},
+      {"no template", "*,earticle,A", "■", {{5, Warning::kInvalidCategory, ""}}},
+      // The template is found without regard to case, the kind is not.
+      {"category of no kind", "*,Jbook,A", "■", {{5, Warning::kInvalidCategory, ""}}},
+      {"no names", "*,ebook,\"\",1,T", "■ (1) T, T.", {{5, Warning::kInvalidAuthor, ""}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RecordingSink sink;
+    EXPECT_EQ(Format(s, c.line, false, std::nullopt, &sink), c.expected);
+    EXPECT_EQ(sink.warnings, c.warnings);
+  }
+}
+
+TEST(FormatEntryTest, RepeatFlagAndYearLetter) {
+  StyleSettings s = MakeStyle(kColumns, {"ebook=$AT|$SA|$FA ($YR) $ID"});
+  s.samename = "---";
+  // Only the "|" of values are deleted, not those of the template.
+  const std::string line = "*,ebook,John Smith,1999,T,B,V,P,E,,x";
+  EXPECT_EQ(Format(s, line, true, 'b'), "---|Smith|Smith, John (1999b) smith1999b");
+  EXPECT_EQ(Format(s, line, false, std::nullopt), "Smith, John|Smith|Smith, John (1999) smith1999");
+  EXPECT_EQ(Format(s, "*,ebook,John Smith,,T,B,V,P,E,,x", false, 'a'),
+            "Smith, John|Smith|Smith, John (a) smitha");
+}
+
+TEST(FormatEntryTest, AppliesSwitches) {
+  StyleSettings s = MakeStyle(kColumns, {"ebook=$AT/$FA/$PG/$BT/$ED"});
+  s.etal_a = true;
+  s.page = 2;
+  s.abbrev = true;
+  s.e_ed2 = "eds.";
+  s.abbreviations = AbbreviationTable({"Journal of Examples=J. Ex.", "Journal: Examples=J. E."});
+  struct Case {
+    const char* name;
+    std::string line;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"et al. only for the -5 token", "*,ebook,A B|C D|E F,1,T,X,V,123-129,G|H",
+       "B, A, C D & E F/B, A et al./123-9/X/G & H eds."},
+      {"pages of different length", "*,ebook,A,1,T,journal of examples,V,99-101,G",
+       "A/A/99-101/J. Ex./G ed."},
+      {"equal pages", "*,ebook,A,1,T,Journal|Examples,V,123-123,G", "A/A/123-/J. E./G ed."},
+      {"missing pages stay marked", "*,ebook,A,1,T,Unknown,V,,G", "A/A/■/Unknown/G ed."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Format(s, c.line), c.expected);
+  }
+}
+
+TEST(FormatEntryTest, ABrokenStyleIsAFault) {
+  const StyleSettings beyond = MakeStyle({"$AT=60"}, {"ebook=$AT"});
+  EXPECT_EQ(Format(beyond, "*,ebook,A"), "FAULT");
+  const StyleSettings unknown_code = MakeStyle({"$XX=-7"}, {"ebook=$XX"});
+  EXPECT_EQ(Format(unknown_code, "*,ebook,A"), "FAULT");
+  // A wide line has the column, so the same style works there.
+  std::string wide = "*,ebook";
+  for (int i = 2; i <= 60; ++i) wide += "," + std::to_string(i);
+  EXPECT_EQ(Format(beyond, wide), "60");
+}
+
+TEST(IssueTextTest, SetsTheNumberIntoThePattern) {
+  StyleSettings s = MakeStyle({});
+  EXPECT_EQ(IssueText("12|3", s), "(3)");
+  EXPECT_EQ(IssueText("12", s), "");
+  s.no = "No.";
+  EXPECT_EQ(IssueText("12|3", s), "3No.");
+  s.no = "-$-$";
+  EXPECT_EQ(IssueText("1|2|3", s), "-2|3-$");
+}
+
+}  // namespace

@@ -1,0 +1,54 @@
+#include "refmill/format/fields.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/sjis_literal.h"
+
+namespace {
+
+using refmill::format::SplitFields;
+using testing_support::Sjis;
+
+std::vector<std::string> Columns(const std::string& line, size_t count) {
+  const refmill::format::FieldList fields = SplitFields(line);
+  std::vector<std::string> out;
+  for (size_t i = 0; i < count && i < fields.size(); ++i) out.emplace_back(fields[i]);
+  return out;
+}
+
+TEST(SplitFieldsTest, MarksEmptyFieldsAndHonoursQuotes) {
+  struct Case {
+    const char* name;
+    std::string line;
+    std::vector<std::string> first;  // the leading columns expected
+  };
+  const Case cases[] = {
+      {"empty field marked", "*,book,,Smith", {"*", "book", "|", "Smith", ""}},
+      {"runs of empty fields", "*,a,,,,b", {"*", "a", "|", "|", "|", "b"}},
+      {"quoted comma", "*,a,\"x, y\",b", {"*", "a", "\"x, y\"", "b"}},
+      {"quoted double comma gets a marker too", "*,\"a,,b\"", {"*", "\"a,|,b\""}},
+      {"unclosed quote takes the rest", "*,\"a,b,c", {"*", "\"a,b,c", ""}},
+      {"final comma dropped", "*,a,", {"*", "a", ""}},
+      {"apostrophe plain", "*,O'Brien", {"*", "O'Brien"}},
+      // "ポ" ends in 7C and "ダ" in 5F; neither splits anything.
+      {"double-byte characters", Sjis("*,ポ,ダ"), {"*", Sjis("ポ"), Sjis("ダ")}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Columns(c.line, c.first.size()), c.first);
+  }
+}
+
+TEST(SplitFieldsTest, PadsToFiftyOneColumns) {
+  EXPECT_EQ(SplitFields("*,a,,b").size(), 51u);
+  std::string wide = "*";
+  for (int i = 0; i < 60; ++i) wide += ",x";
+  EXPECT_EQ(SplitFields(wide).size(), 61u);
+  EXPECT_FALSE(SplitFields("*").At(51).has_value());
+  EXPECT_FALSE(SplitFields("*").At(-1).has_value());
+}
+
+}  // namespace
