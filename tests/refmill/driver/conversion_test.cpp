@@ -1,0 +1,121 @@
+#include "refmill/driver/conversion.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "refmill/driver/message_output.h"
+#include "tests/support/sjis_literal.h"
+#include "tests/support/style_fixture.h"
+
+namespace {
+
+using refmill::driver::Conversion;
+using refmill::driver::MessageOutput;
+using refmill::driver::Messages;
+using refmill::format::StyleSettings;
+using testing_support::MakeStyle;
+using testing_support::Sjis;
+
+struct Converted {
+  std::string output;
+  std::string messages;
+};
+
+Converted Convert(const StyleSettings& s, const std::string& source) {
+  const Messages m = Messages::Load();
+  std::ostringstream console;
+  MessageOutput out(console, false, "", true, m);
+  Conversion conversion(source, s, out);
+  EXPECT_FALSE(conversion.FirstPass().has_value());
+  conversion.Sort();
+  EXPECT_FALSE(conversion.NeighbourPass().has_value());
+  out.Flush();
+  return {conversion.Render(), console.str()};
+}
+
+StyleSettings AuthorYearStyle() {
+  StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$RB=4"}, {"ebook=$AT $YR"});
+  s.header = "H";
+  s.footer = "F";
+  return s;
+}
+
+TEST(ConversionTest, MarksRepeatedAuthorsAndSameYearWorks) {
+  StyleSettings s = AuthorYearStyle();
+  s.samename = "---";
+  // Given out of order; sorting brings them into author and year order.
+  const std::string source =
+      "*,ebook,B,2001,b\r\n"
+      "*,ebook,A,2000,a\r\n"
+      "*,ebook,B,2000,b\r\n"
+      "*,ebook,A,1999,a\r\n"
+      "*,ebook,B,2001,b\r\n"
+      "*,ebook,A,2000,a\r\n"
+      "*,ebook,B,2000,b\r\n";
+  EXPECT_EQ(Convert(s, source).output,
+            "H\r\nA 1999\r\n--- 2000a\r\n--- 2000b\r\nB 2000a\r\n--- 2000b\r\n--- 2001a\r\n"
+            "--- 2001b\r\nF\r\n");
+}
+
+TEST(ConversionTest, NeighbourRules) {
+  struct Case {
+    const char* name;
+    int sort;
+    std::string samename;
+    bool sameyear;
+    std::string source;
+    std::string expected;  // the entry lines, without header and footer
+  };
+  const Case cases[] = {
+      {"no entries", 1, "", true, "title line\r\n\r\n", ""},
+      {"input order kept with sort 0", 0, "", true,
+       "*,ebook,B,1,b\n*,ebook,A,1,a\n*,ebook,A,1,a\n*,ebook,B,1,b\n",
+       "B 1\r\nA 1a\r\nA 1b\r\nB 1\r\n"},
+      {"first two of the list", 1, "", true, "*,ebook,A,1,a\n*,ebook,A,1,a\n", "A 1a\r\nA 1b\r\n"},
+      {"authors compared without case", 0, "=", false, "*,ebook,smith,1,a\n*,ebook,SMITH,2,a\n",
+       "smith 1\r\n= 2\r\n"},
+      {"nothing marked when both are off", 1, "", false, "*,ebook,A,1,a\n*,ebook,A,1,a\n",
+       "A 1\r\nA 1\r\n"},
+      {"skipped lines and a full-width asterisk", 1, "", true,
+       "x\n" + Sjis("＊") + ",ebook,A,1,a\n*,ebook,A,1,a\n", "A 1\r\n"},
+      {"apostrophes unchanged", 1, "", true, "*,ebook,O'Neil,1,o'neil\n", "O'Neil 1\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StyleSettings s = AuthorYearStyle();
+    s.sort = c.sort;
+    s.samename = c.samename;
+    s.sameyear = c.sameyear;
+    EXPECT_EQ(Convert(s, c.source).output, "H\r\n" + c.expected + "F\r\n");
+  }
+}
+
+TEST(ConversionTest, LettersGoOnPastZ) {
+  std::string source;
+  for (int i = 0; i < 28; ++i) source += "*,ebook,A,1999,a\n";
+  const std::string out = Convert(AuthorYearStyle(), source).output;
+  // After z come "{" and "|"; a "|" in a value is deleted like any other.
+  EXPECT_NE(out.find("A 1999z\r\nA 1999{\r\nA 1999\r\nF"), std::string::npos) << out;
+  EXPECT_EQ(out.rfind("H\r\nA 1999a\r\nA 1999b\r\n", 0), 0u);
+}
+
+TEST(ConversionTest, WarningsNameTheSourceLineOnce) {
+  StyleSettings s = AuthorYearStyle();
+  const Converted c = Convert(s, "heading\r\n\r\n*,ebook,,2000,a\r\n*,ebook,,2000,a\r\n");
+  EXPECT_EQ(c.messages, Sjis("警告(3行)：$AT = 3フィールドが欠落しています\r\n"
+                             "警告(4行)：$AT = 3フィールドが欠落しています\r\n"));
+}
+
+TEST(ConversionTest, StopsOnABrokenStyle) {
+  const StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$RB=4"}, {"ebook=$ZZ $QQ", "eart=x"});
+  StyleSettings broken = s;
+  broken.columns = refmill::text::ColumnLookup({"$AT=2", "$YR=3", "$RB=4", "$QQ=99"});
+  const Messages m = Messages::Load();
+  std::ostringstream console;
+  MessageOutput out(console, false, "", true, m);
+  Conversion conversion("*,ebook,A,1,a\n", broken, out);
+  EXPECT_TRUE(conversion.FirstPass().has_value());
+}
+
+}  // namespace

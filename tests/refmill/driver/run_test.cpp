@@ -1,0 +1,172 @@
+#include "refmill/driver/run.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <regex>
+#include <sstream>
+
+#include "tests/support/sjis_literal.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using refmill::driver::Console;
+using refmill::driver::ExitCode;
+using testing_support::Sjis;
+using testing_support::TempFolder;
+
+// A program folder with a style, a file type, a table and abbrev.dat, made
+// the working folder for the length of a test.
+class RefmillRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    old_ = ::getcwd(nullptr, 0);
+    ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
+    dir_.Write("abbrev.dat", "Journal=J.\r\n");
+    dir_.Write("s.ini", "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
+                        "[OutputFormat]\r\nebook=$AT ($YR)\r\n");
+    dir_.Write("t.trl", "[General]\r\nheader=<ul>\r\nfooter=</ul>\r\nstart=<li>\r\n");
+    dir_.Write("a.csv", "*,ebook,John Smith,1999,smith\r\n*,ebook,,2000,x\r\n");
+  }
+  void TearDown() override {
+    ASSERT_EQ(::chdir(old_), 0);
+    free(old_);
+  }
+
+  struct Result {
+    ExitCode code;
+    std::string out;
+  };
+  Result Call(const std::vector<std::string>& args, const std::string& input = "") {
+    std::istringstream in(input);
+    std::ostringstream out;
+    const ExitCode code = refmill::driver::Run(args, Console{in, out, false});
+    // The clock is not part of what is checked.
+    return {code, std::regex_replace(out.str(), std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T")};
+  }
+
+  TempFolder dir_;
+  char* old_ = nullptr;
+};
+
+const std::string kBegin = Sjis("デバッグ　開始：T\r\n");
+const std::string kEnd = Sjis("デバッグ　終了：T\r\n");
+
+TEST_F(RefmillRunTest, ChecksArgumentsAndFilesInOrder) {
+  const std::string usage = Sjis(
+      "\r\nREFMILL v1.0\r\n\r\nｶﾝﾏ区切りﾌｧｲﾙ(csv)をBIB形式(iniで指定)に変換します\r\n\r\n"
+      "使い方: refmill [/se] ﾌｧｲﾙﾀｲﾌﾟ(.trl) ｽﾀｲﾙ(.ini) 変換元(.csv) 出力先\r\n"
+      "/s: 確認せずに上書き  /e: エラーをerror.logに出力\r\n");
+  const std::string cwd = dir_.path();
+  struct Case {
+    const char* name;
+    std::vector<std::string> args;
+    ExitCode code;
+    std::string out;
+  };
+  const Case cases[] = {
+      {"no arguments", {}, ExitCode::kArgumentCount, usage},
+      {"silenced usage", {"/s", "t", "s", "a.csv"}, ExitCode::kArgumentCount, ""},
+      {"source missing", {"t", "s", "b.csv", "o"}, ExitCode::kSourceMissing,
+       Sjis("\r\nREFMILL v1.0\r\n変換元ﾌｧｲﾙ(" + cwd + "/b.csv)が見つかりません\r\n")},
+      {"style missing", {"t", "x", "a.csv", "o"}, ExitCode::kStyleMissing,
+       Sjis("\r\nREFMILL v1.0\r\nBIB設定ﾌｧｲﾙ(" + cwd + "/x.ini)が見つかりません\r\n")},
+      {"both missing: source first", {"t", "x", "b.csv", "o"}, ExitCode::kSourceMissing,
+       Sjis("\r\nREFMILL v1.0\r\n変換元ﾌｧｲﾙ(" + cwd + "/b.csv)が見つかりません\r\n")},
+      {"silenced file error", {"/s", "t", "x", "a.csv", "o"}, ExitCode::kStyleMissing, ""},
+      {"style extension forced", {"t", "s.txt", "a.csv", "o"}, ExitCode::kWritten,
+       kBegin + Sjis("警告(2行)：$AT = 3フィールドが欠落しています\r\n") + kEnd},
+      {"silent run still stamps the time", {"/s", "t", "s", "a.csv", "o2"}, ExitCode::kWritten,
+       kBegin + kEnd},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Result r = Call(c.args);
+    EXPECT_EQ(r.code, c.code);
+    EXPECT_EQ(r.out, c.out);
+  }
+  EXPECT_EQ(dir_.Read("o"), "<ul>\r\n<li>Smith, John (1999)\r\n<li>" + Sjis("■") + " (2000)\r\n</ul>\r\n");
+}
+
+TEST_F(RefmillRunTest, AsksBeforeOverwriting) {
+  dir_.Write("o", "keep");
+  const std::string question = dir_.File("o") + Sjis("は存在します。上書きしますか？ [Y/N] ");
+  struct Case {
+    const char* name;
+    std::string input;
+    ExitCode code;
+    int questions;
+  };
+  const Case cases[] = {
+      {"no", "n\n", ExitCode::kOverwriteDeclined, 1},
+      {"asks again until y or n", "\nyes\n y\nx\nN\n", ExitCode::kOverwriteDeclined, 5},
+      {"CR LF answer", "n\r\n", ExitCode::kOverwriteDeclined, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Result r = Call({"t", "s", "a.csv", "o"}, c.input);
+    EXPECT_EQ(r.code, c.code);
+    std::string expected;
+    for (int i = 0; i < c.questions; ++i) expected += question;
+    EXPECT_EQ(r.out, expected);
+    EXPECT_EQ(dir_.Read("o"), "keep");
+  }
+  const Result eof = Call({"t", "s", "a.csv", "o"}, "maybe\n");
+  EXPECT_EQ(eof.code, ExitCode::kOverwriteDeclined);
+  EXPECT_EQ(eof.out, question + question + "\r\n" +
+                         Sjis("入力がありません。上書きせずに終了します\r\n"));
+  EXPECT_EQ(dir_.Read("o"), "keep");
+
+  const Result yes = Call({"/e", "t", "s", "a.csv", "o"}, "Y\n");
+  EXPECT_EQ(yes.code, ExitCode::kWritten);
+  EXPECT_EQ(yes.out, "") << "with the log flag the question goes to error.log";
+  EXPECT_EQ(dir_.Read("error.log").substr(0, question.size()), question);
+  EXPECT_NE(dir_.Read("o"), "keep");
+}
+
+TEST_F(RefmillRunTest, LogFlagSendsEverythingToErrorLog) {
+  const Result r = Call({"/se", "t", "s", "a.csv", "o"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  EXPECT_EQ(r.out, "");
+  const std::string log = std::regex_replace(dir_.Read("error.log"),
+                                             std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
+  EXPECT_EQ(log, kBegin + Sjis("警告(2行)：$AT = 3フィールドが欠落しています\r\n") + kEnd);
+
+  // A run without notices or messages in the log leaves no log behind.
+  ::unlink("error.log");
+  EXPECT_EQ(Call({"/se", "t"}).code, ExitCode::kArgumentCount);
+  EXPECT_EQ(dir_.Read("error.log"), Sjis("\r\nREFMILL v1.0\r\n\r\nｶﾝﾏ区切りﾌｧｲﾙ(csv)をBIB形式(iniで指定)に変換します\r\n\r\n"
+                                          "使い方: refmill [/se] ﾌｧｲﾙﾀｲﾌﾟ(.trl) ｽﾀｲﾙ(.ini) 変換元(.csv) 出力先\r\n"
+                                          "/s: 確認せずに上書き  /e: エラーをerror.logに出力\r\n"));
+}
+
+TEST_F(RefmillRunTest, FailuresAfterTheStart) {
+  // The output's folder does not exist: code 7, and the run still ends normally.
+  Result r = Call({"/se", "t", "s", "a.csv", "no/such/o"});
+  EXPECT_EQ(r.code, ExitCode::kOutputNotCreated);
+  const std::string log = std::regex_replace(dir_.Read("error.log"),
+                                             std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
+  EXPECT_NE(log.find(Sjis("\r\nREFMILL v1.0\r\n\r\n" + dir_.path() + "/no/such/oを作成できません\r\n") + kEnd),
+            std::string::npos);
+
+  // A style that reads beyond the entry: code 1, a report on the console, no output.
+  dir_.Write("bad.ini", "[InputFormat]\r\n$AT=60\r\n[OutputFormat]\r\nebook=$AT\r\n");
+  r = Call({"/se", "t", "bad", "a.csv", "o3"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out.rfind(Sjis("REFMILL v1.0 エラー：スタイルの列番号が不正です："), 0), 0u) << r.out;
+  EXPECT_EQ(dir_.Read("o3"), "");
+
+  // abbrev.dat is required.
+  ::unlink("abbrev.dat");
+  r = Call({"/s", "t", "s", "a.csv", "o4"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：abbrev.dat が見つかりません\r\n"));
+}
+
+TEST_F(RefmillRunTest, MissingFileTypeGivesEmptyFrame) {
+  EXPECT_EQ(Call({"/s", "none", "s", "a.csv", "o"}).code, ExitCode::kWritten);
+  EXPECT_EQ(dir_.Read("o"), "\r\nSmith, John (1999)\r\n" + Sjis("■") + " (2000)\r\n\r\n");
+}
+
+}  // namespace

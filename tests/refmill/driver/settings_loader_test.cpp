@@ -1,0 +1,105 @@
+#include "refmill/driver/settings_loader.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/sjis_literal.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+using refmill::driver::LoadDataFiles;
+using refmill::driver::LoadStyleSettings;
+using refmill::driver::PrepareTemplates;
+using refmill::format::StyleSettings;
+using testing_support::Sjis;
+using testing_support::TempFolder;
+
+TEST(LoadStyleSettingsTest, UsesDefaultsForWhatIsMissing) {
+  TempFolder dir;
+  const std::string style = dir.Write("s.ini", "[InputFormat]\r\n$AT=2\r\n");
+  const StyleSettings s = LoadStyleSettings(style, dir.File("missing.trl"));
+  EXPECT_EQ(s.jname_sep, Sjis("・"));
+  EXPECT_EQ(s.jname_sep2, Sjis("／"));
+  EXPECT_EQ(s.jname_etal, Sjis("ほか"));
+  EXPECT_EQ(s.ename_etal, "et al.");
+  EXPECT_EQ(s.translator, Sjis("訳"));
+  EXPECT_EQ(s.j_ed, Sjis("編"));
+  EXPECT_EQ(s.j_sub, Sjis("――"));
+  EXPECT_EQ(s.no, "($)");
+  EXPECT_FALSE(s.etal);
+  EXPECT_TRUE(s.sameyear);
+  EXPECT_EQ(s.sort, 1);
+  EXPECT_EQ(s.e_at, 1);
+  EXPECT_EQ(s.header, "");
+  EXPECT_EQ(s.roles.author, 2);
+}
+
+TEST(LoadStyleSettingsTest, AppliesRangeRules) {
+  struct Case {
+    const char* name;
+    std::string special;  // lines of [Special]
+    std::string general;  // lines of [General]
+    int e_at, page, sort;
+  };
+  const Case cases[] = {
+      {"in range", "e_at=2\npage=2\n", "sort=0\n", 2, 2, 0},
+      {"too large", "e_at=7\npage=3\n", "sort=5\n", 1, 0, 1},
+      {"negative", "e_at=-1\npage=-1\n", "sort=-1\n", 1, 0, 1},
+      {"hexadecimal", "e_at=$0\npage=0x2\n", "sort=0x2\n", 0, 2, 2},
+      {"not a number", "e_at=two\npage=x\n", "sort=two\n", 1, 0, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempFolder dir;
+    const std::string style =
+        dir.Write("s.ini", "[Special]\n" + c.special + "[General]\n" + c.general);
+    const StyleSettings s = LoadStyleSettings(style, dir.File("none.trl"));
+    EXPECT_EQ(s.e_at, c.e_at);
+    EXPECT_EQ(s.page, c.page);
+    EXPECT_EQ(s.sort, c.sort);
+  }
+}
+
+TEST(PrepareTemplatesTest, AppliesRulesInOrderThenWraps) {
+  struct Case {
+    const char* name;
+    std::vector<std::string> templates, rules;
+    std::string prefix, suffix;
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"underscores are blanks", {"e=A and B"}, {"_and_=_&_"}, "", "", {"e=A & B"}},
+      {"rules chain in file order", {"e=a"}, {"a=b", "b=c"}, "", "", {"e=c"}},
+      {"prefix and suffix untouched by rules", {"e=T"}, {"P=x", "T=y"}, "P", "S", {"e=PyS"}},
+      {"case-sensitive occurrences", {"e=And and"}, {"and=&"}, "", "", {"e=And &"}},
+      // Of two rules with one name the first one's text serves both.
+      {"replacement looked up by name", {"e=a A"}, {"a=1", "A=2"}, "", "", {"e=1 1"}},
+      {"no rules", {"e=$AT", "j="}, {}, "<", ">", {"e=<$AT>", "j=<>"}},
+      // ダ is 83 5F: its second byte is not an underscore.
+      {"trail bytes kept", {Sjis("e=ダ")}, {Sjis("ダ=x_y")}, "", "", {"e=x y"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(PrepareTemplates(c.templates, c.rules, c.prefix, c.suffix), c.expected);
+  }
+}
+
+TEST(LoadDataFilesTest, NeedsAbbreviationsButNotTheRomanisationTable) {
+  TempFolder dir;
+  StyleSettings s;
+  auto error = LoadDataFiles(dir.path(), s);
+  ASSERT_TRUE(error.has_value());
+  EXPECT_EQ(error->file, "abbrev.dat");
+  EXPECT_TRUE(error->missing);
+
+  dir.Write("abbrev.dat", "Journal of Examples=J. Ex.\r\nlast line without break=L.");
+  EXPECT_FALSE(LoadDataFiles(dir.path(), s).has_value());
+  EXPECT_EQ(s.abbreviations.Lookup("LAST LINE WITHOUT BREAK"), "L.");
+  EXPECT_EQ(s.romaji.RuleCount(), 0);
+
+  dir.Write("roman.dat", Sjis("か=ka\r\n"));
+  EXPECT_FALSE(LoadDataFiles(dir.path(), s).has_value());
+  EXPECT_EQ(s.romaji.Convert(Sjis("か")), "ka");
+}
+
+}  // namespace
