@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   libicu-dev
   qt6-base-dev
-  libfreexl-dev libzip-dev libpugixml-dev
+  libfreexl-dev libzip-dev libpugixml-dev libxlsxwriter-dev
 )
 
 missing=()

@@ -1,0 +1,78 @@
+#include "tabdump/xls_reader.h"
+
+#include <memory>
+#include <string_view>
+
+#include <freexl.h>
+
+#include "tabdump/number_text.h"
+
+namespace tabdump {
+namespace {
+
+struct WorkbookCloser {
+  void operator()(const void* handle) const { freexl_close(handle); }
+};
+using Workbook = std::unique_ptr<const void, WorkbookCloser>;
+
+// The library writes dates as "YYYY-MM-DD", with " HH:MM:SS" after them for
+// a date and time; the converter's users expect "YYYY/MM/DD".
+std::string DateText(std::string_view text) {
+  std::string out(text);
+  for (size_t i = 0; i < out.size() && i < 10; ++i) {
+    if (out[i] == '-') out[i] = '/';
+  }
+  return out;
+}
+
+std::string CellText(const FreeXL_CellValue& value) {
+  const bool has_text = value.type >= FREEXL_CELL_TEXT && value.value.text_value != nullptr;
+  if (value.type >= FREEXL_CELL_TEXT && !has_text) return std::string();
+  switch (value.type) {
+    case FREEXL_CELL_INT: return std::to_string(value.value.int_value);
+    case FREEXL_CELL_DOUBLE: return NumberText(value.value.double_value);
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT:
+    case FREEXL_CELL_TIME: return value.value.text_value;
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME: return DateText(value.value.text_value);
+    default: return std::string();
+  }
+}
+
+}  // namespace
+
+std::optional<Table> ReadXls(const std::string& path) {
+  const void* raw = nullptr;
+  const int opened = freexl_open(path.c_str(), &raw);
+  // The handle must be closed even when opening failed.
+  const Workbook workbook(raw);
+  if (opened != FREEXL_OK) return std::nullopt;
+  unsigned int info = 0;
+  if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK ||
+      info == FREEXL_BIFF_OBFUSCATED) {
+    return std::nullopt;
+  }
+  if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0 ||
+      freexl_select_active_worksheet(raw, 0) != FREEXL_OK) {
+    return std::nullopt;
+  }
+  unsigned int rows = 0;
+  unsigned short columns = 0;
+  if (freexl_worksheet_dimensions(raw, &rows, &columns) != FREEXL_OK) return std::nullopt;
+  Table table(rows);
+  for (unsigned int row = 0; row < rows; ++row) {
+    for (unsigned short column = 0; column < columns; ++column) {
+      FreeXL_CellValue value;
+      if (freexl_get_cell_value(raw, row, column, &value) != FREEXL_OK) return std::nullopt;
+      std::string text = CellText(value);
+      if (text.empty()) continue;
+      if (table[row].size() <= column) table[row].resize(column + 1u);
+      table[row][column] = std::move(text);
+    }
+  }
+  TrimTrailingEmpty(table);
+  return table;
+}
+
+}  // namespace tabdump

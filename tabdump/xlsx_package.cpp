@@ -1,0 +1,125 @@
+#include "tabdump/xlsx_package.h"
+
+#include <vector>
+
+#include <zip.h>
+
+namespace tabdump {
+namespace {
+
+// A bigger part is taken for a damaged or hostile archive rather than read
+// into memory.
+constexpr zip_uint64_t kMaxPartBytes = 256u << 20;
+
+// The folder of a part name with its trailing "/": "xl/" for "xl/workbook.xml".
+std::string_view FolderOf(std::string_view part) {
+  const size_t slash = part.rfind('/');
+  return slash == std::string_view::npos ? std::string_view() : part.substr(0, slash + 1);
+}
+
+// `target` taken from the folder `base`, with "." and ".." steps resolved; a
+// target starting with "/" is taken from the package root.
+std::string ResolveTarget(std::string_view base, std::string_view target) {
+  std::string joined = target.starts_with('/') ? std::string(target.substr(1))
+                                               : std::string(base) + std::string(target);
+  std::vector<std::string> steps;
+  size_t start = 0;
+  while (start <= joined.size()) {
+    size_t end = joined.find('/', start);
+    if (end == std::string::npos) end = joined.size();
+    const std::string step = joined.substr(start, end - start);
+    if (step == "..") {
+      if (!steps.empty()) steps.pop_back();
+    } else if (!step.empty() && step != ".") {
+      steps.push_back(step);
+    }
+    start = end + 1;
+  }
+  std::string resolved;
+  for (const std::string& step : steps) resolved += (resolved.empty() ? "" : "/") + step;
+  return resolved;
+}
+
+std::optional<std::string> ReadEntry(zip* archive, std::string_view name) {
+  const std::string wanted(name);
+  // Part names are case-insensitive in the package format.
+  const zip_int64_t index = zip_name_locate(archive, wanted.c_str(), ZIP_FL_NOCASE);
+  if (index < 0) return std::nullopt;
+  zip_stat_t stat;
+  zip_stat_init(&stat);
+  if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
+      (stat.valid & ZIP_STAT_SIZE) == 0 || stat.size > kMaxPartBytes) {
+    return std::nullopt;
+  }
+  zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0);
+  if (file == nullptr) return std::nullopt;
+  std::string bytes(stat.size, '\0');
+  const zip_int64_t got = zip_fread(file, bytes.data(), stat.size);
+  zip_fclose(file);
+  if (got < 0 || static_cast<zip_uint64_t>(got) != stat.size) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace
+
+void XlsxPackage::Closer::operator()(zip* archive) const { zip_discard(archive); }
+
+std::optional<XlsxPackage> XlsxPackage::Open(const std::string& path) {
+  int error = 0;
+  zip* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  if (archive == nullptr) return std::nullopt;
+  return XlsxPackage(archive);
+}
+
+std::optional<pugi::xml_document> XlsxPackage::ReadXml(std::string_view name) const {
+  const std::optional<std::string> bytes = ReadEntry(archive_.get(), name);
+  if (!bytes) return std::nullopt;
+  pugi::xml_document doc;
+  // Keep text made only of blanks: a cell may hold just a space.
+  const pugi::xml_parse_result parsed =
+      doc.load_buffer(bytes->data(), bytes->size(), pugi::parse_default | pugi::parse_ws_pcdata);
+  if (!parsed) return std::nullopt;
+  return doc;
+}
+
+Relationships XlsxPackage::ReadRelationships(std::string_view name) const {
+  const std::string_view folder = FolderOf(name);
+  const std::string rels_name = std::string(folder) + "_rels/" +
+                                std::string(name.substr(folder.size())) + ".rels";
+  Relationships relationships;
+  const std::optional<pugi::xml_document> doc = ReadXml(rels_name);
+  if (!doc) return relationships;
+  for (const pugi::xml_node& rel : ChildNamed(*doc, "Relationships").children()) {
+    if (LocalName(rel) != "Relationship") continue;
+    if (std::string_view(rel.attribute("TargetMode").value()) == "External") continue;
+    relationships.emplace(rel.attribute("Id").value(),
+                          Relationship{ResolveTarget(folder, rel.attribute("Target").value()),
+                                       rel.attribute("Type").value()});
+  }
+  return relationships;
+}
+
+const Relationship* FindRelationship(const Relationships& relationships,
+                                     std::string_view type_name) {
+  for (const auto& [id, rel] : relationships) {
+    const std::string_view type = rel.type;
+    const size_t slash = type.rfind('/');
+    if (type.substr(slash == std::string_view::npos ? 0 : slash + 1) == type_name) return &rel;
+  }
+  return nullptr;
+}
+
+std::string_view LocalName(const pugi::xml_node& node) {
+  const std::string_view name = node.name();
+  const size_t colon = name.find(':');
+  return colon == std::string_view::npos ? name : name.substr(colon + 1);
+}
+
+pugi::xml_node ChildNamed(const pugi::xml_node& node, std::string_view name) {
+  for (const pugi::xml_node& child : node.children()) {
+    if (child.type() == pugi::node_element && LocalName(child) == name) return child;
+  }
+  return pugi::xml_node();
+}
+
+}  // namespace tabdump

@@ -1,0 +1,155 @@
+#include "tabdump/xlsx_reader.h"
+
+#include <string>
+
+#include <gtest/gtest.h>
+#include <xlsxwriter.h>
+
+#include "tests/support/temp_folder.h"
+#include "tests/tabdump/zip_writer.h"
+
+namespace tabdump {
+namespace {
+
+using tabdump_testing::MinimalXlsx;
+using tabdump_testing::WriteZip;
+using tabdump_testing::ZipEntries;
+
+// A workbook as a spreadsheet program writes it: shared strings, a second
+// sheet that must not show up, cells of every kind.
+void WriteSharedStringsWorkbook(const std::string& path) {
+  lxw_workbook* wb = workbook_new(path.c_str());
+  lxw_worksheet* refs = workbook_add_worksheet(wb, "Refs");
+  lxw_worksheet* other = workbook_add_worksheet(wb, "Other");
+  lxw_format* japanese_date = workbook_add_format(wb);
+  format_set_num_format(japanese_date, "yyyy\"年\"m\"月\"d\"日\"");
+  lxw_format* builtin_date = workbook_add_format(wb);
+  format_set_num_format_index(builtin_date, 14);
+  lxw_format* bold = workbook_add_format(wb);
+  format_set_bold(bold);
+
+  worksheet_write_string(refs, 0, 0, "*", nullptr);
+  worksheet_write_string(refs, 0, 1, "ebook", nullptr);
+  worksheet_write_string(refs, 0, 2, "Smith, John|Jones, Paul", nullptr);
+  worksheet_write_number(refs, 0, 3, 2020, nullptr);
+  worksheet_write_string(refs, 0, 4, "He said \"hi\"", nullptr);
+  worksheet_write_number(refs, 0, 5, 12.5, nullptr);
+  worksheet_write_boolean(refs, 0, 6, 1, nullptr);
+  worksheet_write_boolean(refs, 0, 7, 0, nullptr);
+  // Row 1 stays empty; row 2 has a formatted but empty cell in column 1.
+  worksheet_write_string(refs, 2, 0, "line1\nline2", nullptr);
+  worksheet_write_blank(refs, 2, 1, bold);
+  worksheet_write_string(refs, 2, 2, "日本語の題名", nullptr);
+  lxw_datetime date = {2020, 4, 1, 0, 0, 0};
+  worksheet_write_datetime(refs, 2, 3, &date, japanese_date);
+  worksheet_write_datetime(refs, 2, 4, &date, builtin_date);
+  lxw_rich_string_tuple plain = {nullptr, const_cast<char*>("普通と")};
+  lxw_rich_string_tuple strong = {bold, const_cast<char*>("太字")};
+  lxw_rich_string_tuple* runs[] = {&plain, &strong, nullptr};
+  worksheet_write_rich_string(refs, 2, 5, runs, nullptr);
+  worksheet_write_formula_num(refs, 3, 0, "=1+1", nullptr, 2);
+  worksheet_write_string(refs, 3, 4, "far", nullptr);
+  worksheet_write_string(other, 0, 0, "second sheet", nullptr);
+  ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+}
+
+TEST(ReadXlsxTest, ReadsTheFirstSheetAsItShows) {
+  const testing_support::TempFolder dir;
+  const std::string path = dir.File("refs.xlsx");
+  WriteSharedStringsWorkbook(path);
+  const std::optional<Table> table = ReadXlsx(path);
+  ASSERT_TRUE(table.has_value());
+  const Table expected = {
+      {"*", "ebook", "Smith, John|Jones, Paul", "2020", "He said \"hi\"", "12.5", "TRUE", "FALSE"},
+      {},
+      {"line1\nline2", "", "日本語の題名", "2020年4月1日", "2020/04/01", "普通と太字"},
+      {"2", "", "", "", "far"},
+  };
+  EXPECT_EQ(*table, expected);
+}
+
+TEST(ReadXlsxTest, ReadsInlineStrings) {
+  const testing_support::TempFolder dir;
+  const std::string path = dir.File("inline.xlsx");
+  // In constant-memory mode the writer puts strings inside the cells.
+  lxw_workbook_options options = {};
+  options.constant_memory = LXW_TRUE;
+  lxw_workbook* wb = workbook_new_opt(path.c_str(), &options);
+  lxw_worksheet* sheet = workbook_add_worksheet(wb, nullptr);
+  worksheet_write_string(sheet, 0, 0, "*", nullptr);
+  worksheet_write_string(sheet, 0, 2, "山田|鈴木", nullptr);
+  worksheet_write_number(sheet, 2, 1, 1999, nullptr);
+  ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+
+  const std::optional<Table> table = ReadXlsx(path);
+  ASSERT_TRUE(table.has_value());
+  EXPECT_EQ(*table, (Table{{"*", "", "山田|鈴木"}, {}, {"", "1999"}}));
+}
+
+// What other writers do: prefixed element names, rows and cells without
+// their place, phonetic guides, escaped characters, the 1904 date system.
+TEST(ReadXlsxTest, ReadsWhatOtherWritersProduce) {
+  const std::string ns = "xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
+  const std::string sheet =
+      "<x:worksheet " + ns + "><x:sheetData>"
+      "<x:row><x:c t=\"s\"><x:v>0</x:v></x:c><x:c t=\"s\"><x:v>1</x:v></x:c>"
+      "<x:c t=\"s\"><x:v>7</x:v></x:c></x:row>"
+      "<x:row r=\"3\"><x:c r=\"B3\" t=\"inlineStr\"><x:is><x:r><x:t>a</x:t></x:r>"
+      "<x:r><x:t xml:space=\"preserve\"> b</x:t></x:r></x:is></x:c>"
+      "<x:c t=\"e\"><x:v>#N/A</x:v></x:c><x:c t=\"b\"><x:v>1</x:v></x:c>"
+      "<x:c t=\"d\"><x:v>2020-04-01T00:00:00</x:v></x:c>"
+      "<x:c s=\"1\"><x:v>42460</x:v></x:c><x:c t=\"s\"><x:v>2</x:v></x:c></x:row>"
+      "</x:sheetData></x:worksheet>";
+  const std::string strings =
+      "<x:sst " + ns + ">"
+      "<x:si><x:t>山田</x:t><x:rPh sb=\"0\" eb=\"2\"><x:t>ヤマダ</x:t></x:rPh></x:si>"
+      "<x:si><x:t>a_x000D_\nb_x005F_x000D_</x:t></x:si>"
+      "<x:si><x:t xml:space=\"preserve\"> </x:t></x:si></x:sst>";
+  const std::string styles =
+      "<x:styleSheet " + ns + "><x:numFmts><x:numFmt numFmtId=\"164\" formatCode=\"yyyy/m/d\"/>"
+      "</x:numFmts><x:cellXfs><x:xf numFmtId=\"0\"/><x:xf numFmtId=\"164\"/></x:cellXfs>"
+      "</x:styleSheet>";
+  const testing_support::TempFolder dir;
+  const std::string path = dir.File("other.xlsx");
+  ASSERT_TRUE(WriteZip(path, MinimalXlsx(sheet, strings, styles, "<workbookPr date1904=\"1\"/>")));
+
+  const std::optional<Table> table = ReadXlsx(path);
+  ASSERT_TRUE(table.has_value());
+  const Table expected = {
+      // A shared string index past the list reads as an empty cell.
+      {"山田", "a\r\nb_x000D_"},
+      {},
+      {"", "a b", "#N/A", "TRUE", "2020/04/01", "2020/4/1", " "},
+  };
+  EXPECT_EQ(*table, expected);
+}
+
+TEST(ReadXlsxTest, RejectsWhatIsNotAWorkbook) {
+  const testing_support::TempFolder dir;
+  const std::string good_sheet = "<worksheet><sheetData/></worksheet>";
+  ZipEntries no_workbook = MinimalXlsx(good_sheet);
+  no_workbook.erase(no_workbook.begin() + 1);
+  const struct {
+    const char* name;
+    ZipEntries entries;
+  } archives[] = {
+      {"no workbook part", no_workbook},
+      {"empty archive", {{"readme.txt", "hello"}}},
+      {"sheet is not xml", MinimalXlsx("<worksheet><sheetData>")},
+      {"column past the sheet's edge",
+       MinimalXlsx("<worksheet><sheetData><row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"
+                   "</sheetData></worksheet>")},
+      {"row past the sheet's edge",
+       MinimalXlsx("<worksheet><sheetData><row r=\"1048577\"/></sheetData></worksheet>")},
+  };
+  for (const auto& archive : archives) {
+    SCOPED_TRACE(archive.name);
+    const std::string path = dir.File("bad.xlsx");
+    ASSERT_TRUE(WriteZip(path, archive.entries));
+    EXPECT_FALSE(ReadXlsx(path).has_value());
+  }
+  EXPECT_FALSE(ReadXlsx(dir.Write("text.xlsx", "PK\x03\x04 but no archive")).has_value());
+}
+
+}  // namespace
+}  // namespace tabdump
