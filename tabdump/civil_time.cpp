@@ -8,6 +8,8 @@ namespace {
 constexpr long long kSecondsPerDay = 86400;
 // The 1900 system's serial 60 is the non-existent 1900/02/29.
 constexpr long long kPhantomLeapDay = 60;
+// 10000/01/01 in the 1900 system, where serials reach furthest.
+constexpr double kFirstSerialPastYear9999 = 2958466;
 
 // Days since 1970/01/01 of a date in the proleptic Gregorian calendar.
 long long DaysFromCivil(long long y, int m, int d) {
@@ -35,8 +37,8 @@ void SetCivilFromDays(long long z, CivilTime& t) {
 }  // namespace
 
 std::optional<CivilTime> SerialToCivil(double serial, bool date1904) {
-  // 2958466 days after 1899/12/30 is 10000/01/01 in either system's reach.
-  if (!(serial >= 0) || serial >= 2958466) return std::nullopt;
+  // The year check below is the real limit; this one keeps the arithmetic in range.
+  if (!(serial >= 0) || serial >= kFirstSerialPastYear9999) return std::nullopt;
   const long long total = std::llround(serial * kSecondsPerDay);
   const long long days = total / kSecondsPerDay;
   const long long seconds = total % kSecondsPerDay;

@@ -25,16 +25,36 @@ struct BuiltIn {
 // Japanese order; era formats (27 to 30, 36, 50, 51, 54, 57, 58 with "ge.m.d"
 // and the like) print as plain dates.
 constexpr BuiltIn kBuiltIns[] = {
-    {14, kPlainDate},     {15, kPlainDate},          {16, kPlainDate},
-    {17, kPlainDate},     {18, "h:mm"},              {19, kPlainTime},
-    {20, "h:mm"},         {21, kPlainTime},          {22, "yyyy/mm/dd h:mm"},
-    {27, kPlainDate},     {28, kPlainDate},          {29, kPlainDate},
-    {30, kPlainDate},     {31, "yyyy\"年\"m\"月\"d\"日\""}, {32, "h\"時\"mm\"分\""},
-    {33, "h\"時\"mm\"分\"ss\"秒\""}, {34, "yyyy\"年\"m\"月\""}, {35, "m\"月\"d\"日\""},
-    {36, kPlainDate},     {45, "mm:ss"},             {46, kPlainTime},
-    {47, "mm:ss"},        {50, kPlainDate},          {51, kPlainDate},
-    {52, "yyyy\"年\"m\"月\""}, {53, "m\"月\"d\"日\""}, {54, kPlainDate},
-    {55, "yyyy\"年\"m\"月\""}, {56, "m\"月\"d\"日\""}, {57, kPlainDate},
+    {14, kPlainDate},
+    {15, kPlainDate},
+    {16, kPlainDate},
+    {17, kPlainDate},
+    {18, "h:mm"},
+    {19, kPlainTime},
+    {20, "h:mm"},
+    {21, kPlainTime},
+    {22, "yyyy/mm/dd h:mm"},
+    {27, kPlainDate},
+    {28, kPlainDate},
+    {29, kPlainDate},
+    {30, kPlainDate},
+    {31, "yyyy\"年\"m\"月\"d\"日\""},
+    {32, "h\"時\"mm\"分\""},
+    {33, "h\"時\"mm\"分\"ss\"秒\""},
+    {34, "yyyy\"年\"m\"月\""},
+    {35, "m\"月\"d\"日\""},
+    {36, kPlainDate},
+    {45, "mm:ss"},
+    {46, kPlainTime},
+    {47, "mm:ss"},
+    {50, kPlainDate},
+    {51, kPlainDate},
+    {52, "yyyy\"年\"m\"月\""},
+    {53, "m\"月\"d\"日\""},
+    {54, kPlainDate},
+    {55, "yyyy\"年\"m\"月\""},
+    {56, "m\"月\"d\"日\""},
+    {57, kPlainDate},
     {58, kPlainDate},
 };
 
@@ -79,44 +99,50 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
   return true;
 }
 
+struct LetterField {
+  char letter;
+  Kind kind;
+  bool date_part;
+  bool time_part;
+};
+// "m" counts as neither part until ResolveMinutes knows month from minute.
+constexpr LetterField kLetterFields[] = {
+    {'y', Kind::kYear, true, false},   {'m', Kind::kMonth, false, false},
+    {'d', Kind::kDay, true, false},    {'h', Kind::kHour, false, true},
+    {'s', Kind::kSecond, false, true}, {'a', Kind::kJapaneseWeekday, true, false},
+};
+
 // Reads one run of the same letter starting at `pos`; returns its length.
 size_t ReadLetterRun(Scan& scan, std::string_view code, size_t pos) {
-  const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(code[pos])));
-  if (letter == 'a' && (StartsWithIgnoringCase(code.substr(pos), "am/pm") ||
-                        StartsWithIgnoringCase(code.substr(pos), "a/p"))) {
+  const std::string_view rest = code.substr(pos);
+  if (StartsWithIgnoringCase(rest, "am/pm") || StartsWithIgnoringCase(rest, "a/p")) {
     scan.has_time_part = scan.unsupported = true;
-    return StartsWithIgnoringCase(code.substr(pos), "am/pm") ? 5 : 3;
+    return StartsWithIgnoringCase(rest, "am/pm") ? 5 : 3;
   }
-  size_t end = pos;
-  while (end < code.size() && std::tolower(static_cast<unsigned char>(code[end])) == letter) ++end;
-  const int width = static_cast<int>(end - pos);
-  switch (letter) {
-    case 'y': scan.fields.push_back({Kind::kYear, width, {}}); scan.has_date_part = true; break;
-    case 'm': scan.fields.push_back({Kind::kMonth, width, {}}); break;
-    case 'd': scan.fields.push_back({Kind::kDay, width, {}}); scan.has_date_part = true; break;
-    case 'h': scan.fields.push_back({Kind::kHour, width, {}}); scan.has_time_part = true; break;
-    case 's': scan.fields.push_back({Kind::kSecond, width, {}}); scan.has_time_part = true; break;
-    case 'a':
-      if (width >= 3) {
-        scan.fields.push_back({Kind::kJapaneseWeekday, width, {}});
-        scan.has_date_part = true;
-      } else {
-        AddLiteral(scan, code.substr(pos, end - pos));
-      }
-      break;
-    case 'e':
-      // "E+" and "E-" are the exponent of a scientific format, not an era year.
-      if (end < code.size() && (code[end] == '+' || code[end] == '-')) {
-        AddLiteral(scan, code.substr(pos, end - pos));
-        break;
-      }
-      [[fallthrough]];
-    case 'g': case 'b':  // era names and years, Buddhist years
-      scan.has_date_part = scan.unsupported = true;
-      break;
-    default: AddLiteral(scan, code.substr(pos, end - pos)); break;
+  const char letter = static_cast<char>(std::tolower(static_cast<unsigned char>(rest[0])));
+  size_t length = 0;
+  while (length < rest.size() && std::tolower(static_cast<unsigned char>(rest[length])) == letter) {
+    ++length;
   }
-  return end - pos;
+  const int width = static_cast<int>(length);
+  // "E+" and "E-" are the exponent of a scientific format; "aa" and "a" are text.
+  const bool exponent =
+      letter == 'e' && length < rest.size() && (rest[length] == '+' || rest[length] == '-');
+  const bool short_a = letter == 'a' && width < 3;
+  if (letter == 'g' || letter == 'b' || (letter == 'e' && !exponent)) {
+    // Era names and years, Buddhist years.
+    scan.has_date_part = scan.unsupported = true;
+    return length;
+  }
+  for (const LetterField& f : kLetterFields) {
+    if (f.letter != letter || short_a) continue;
+    scan.fields.push_back({f.kind, width, {}});
+    scan.has_date_part = scan.has_date_part || f.date_part;
+    scan.has_time_part = scan.has_time_part || f.time_part;
+    return length;
+  }
+  AddLiteral(scan, rest.substr(0, length));
+  return length;
 }
 
 // "m" is a minute right after an hour or right before a second, else a month.
@@ -126,11 +152,17 @@ void ResolveMinutes(Scan& scan) {
     if (f[i].kind != Kind::kMonth) continue;
     Kind before = Kind::kLiteral;
     for (size_t j = i; j-- > 0;) {
-      if (f[j].kind != Kind::kLiteral) { before = f[j].kind; break; }
+      if (f[j].kind != Kind::kLiteral) {
+        before = f[j].kind;
+        break;
+      }
     }
     Kind after = Kind::kLiteral;
     for (size_t j = i + 1; j < f.size(); ++j) {
-      if (f[j].kind != Kind::kLiteral) { after = f[j].kind; break; }
+      if (f[j].kind != Kind::kLiteral) {
+        after = f[j].kind;
+        break;
+      }
     }
     if (f[i].width <= 2 && (before == Kind::kHour || after == Kind::kSecond)) {
       f[i].kind = Kind::kMinute;
@@ -162,9 +194,8 @@ Scan ScanCode(std::string_view code) {
       pos += pos + 1 < code.size() ? 1 + Utf8Length(static_cast<unsigned char>(code[pos + 1])) : 1;
     } else if (c == '[') {
       const size_t close = code.find(']', pos);
-      const std::string_view inside = code.substr(pos + 1, close == std::string_view::npos
-                                                               ? std::string_view::npos
-                                                               : close - pos - 1);
+      const std::string_view inside = code.substr(
+          pos + 1, close == std::string_view::npos ? std::string_view::npos : close - pos - 1);
       // [h], [mm] and [ss] are elapsed times; colours, locales and conditions print nothing.
       if (!inside.empty() && std::string_view("hHmMsS").find(inside[0]) != std::string_view::npos) {
         scan.has_time_part = scan.unsupported = true;
@@ -194,8 +225,10 @@ std::string Padded(int value, int digits) {
 std::string FieldText(const DateField& field, const CivilTime& t) {
   const int w = field.width;
   switch (field.kind) {
-    case Kind::kLiteral: return field.text;
-    case Kind::kYear: return w <= 2 ? Padded(t.year % 100, 2) : Padded(t.year, 4);
+    case Kind::kLiteral:
+      return field.text;
+    case Kind::kYear:
+      return w <= 2 ? Padded(t.year % 100, 2) : Padded(t.year, 4);
     case Kind::kMonth:
       if (w <= 2) return Padded(t.month, w);
       if (w == 4) return std::string(kMonthNames[static_cast<size_t>(t.month - 1)]);
@@ -203,9 +236,12 @@ std::string FieldText(const DateField& field, const CivilTime& t) {
     case Kind::kDay:
       if (w <= 2) return Padded(t.day, w);
       return std::string(kWeekdayNames[static_cast<size_t>(t.weekday)].substr(0, w == 3 ? 3 : 9));
-    case Kind::kHour: return Padded(t.hour, w >= 2 ? 2 : 1);
-    case Kind::kMinute: return Padded(t.minute, w);
-    case Kind::kSecond: return Padded(t.second, w >= 2 ? 2 : 1);
+    case Kind::kHour:
+      return Padded(t.hour, w >= 2 ? 2 : 1);
+    case Kind::kMinute:
+      return Padded(t.minute, w);
+    case Kind::kSecond:
+      return Padded(t.second, w >= 2 ? 2 : 1);
     case Kind::kJapaneseWeekday: {
       std::string day(kJapaneseWeekdays[static_cast<size_t>(t.weekday)]);
       return w >= 4 ? day + std::string(kJapaneseWeekdaySuffix) : day;
@@ -228,7 +264,7 @@ std::optional<DateFormat> CustomDateFormat(std::string_view code) {
   const Scan scan = ScanCode(code);
   if (!scan.has_date_part && !scan.has_time_part) return std::nullopt;
   if (!scan.unsupported && !scan.has_digits) return scan.fields;
-  const std::string_view plain = !scan.has_time_part ? kPlainDate
+  const std::string_view plain = !scan.has_time_part   ? kPlainDate
                                  : !scan.has_date_part ? kPlainTime
                                                        : kPlainDateTime;
   return ScanCode(plain).fields;

@@ -30,7 +30,8 @@ int main(int argc, char** argv) {
     return static_cast<int>(tabdump::Run(std::vector<std::string>(argv + 1, argv + argc), console));
   } catch (const std::exception& e) {
     tabdump::WriteMessage(console.err, std::string(tabdump::msg::kPrefix) +
-                                           std::string(tabdump::msg::kUnexpected) + e.what() + "\n");
+                                           std::string(tabdump::msg::kUnexpected) + e.what() +
+                                           "\n");
     return static_cast<int>(tabdump::ExitCode::kUnexpected);
   }
 }

@@ -1,9 +1,9 @@
 #include "tabdump/xls_reader.h"
 
+#include <freexl.h>
+
 #include <memory>
 #include <string_view>
-
-#include <freexl.h>
 
 #include "tabdump/number_text.h"
 
@@ -26,18 +26,19 @@ std::string DateText(std::string_view text) {
 }
 
 std::string CellText(const FreeXL_CellValue& value) {
-  const bool has_text = value.type >= FREEXL_CELL_TEXT && value.value.text_value != nullptr;
-  if (value.type >= FREEXL_CELL_TEXT && !has_text) return std::string();
   switch (value.type) {
-    case FREEXL_CELL_INT: return std::to_string(value.value.int_value);
-    case FREEXL_CELL_DOUBLE: return NumberText(value.value.double_value);
-    case FREEXL_CELL_TEXT:
-    case FREEXL_CELL_SST_TEXT:
-    case FREEXL_CELL_TIME: return value.value.text_value;
-    case FREEXL_CELL_DATE:
-    case FREEXL_CELL_DATETIME: return DateText(value.value.text_value);
-    default: return std::string();
+    case FREEXL_CELL_INT:
+      return std::to_string(value.value.int_value);
+    case FREEXL_CELL_DOUBLE:
+      return NumberText(value.value.double_value);
+    default:
+      break;
   }
+  // Every other kind with a value carries it as text.
+  const char* text = value.type == FREEXL_CELL_NULL ? nullptr : value.value.text_value;
+  if (text == nullptr) return std::string();
+  const bool is_date = value.type == FREEXL_CELL_DATE || value.type == FREEXL_CELL_DATETIME;
+  return is_date ? DateText(text) : std::string(text);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
 #include "tabdump/xlsx_package.h"
 
-#include <vector>
-
 #include <zip.h>
+
+#include <vector>
 
 namespace tabdump {
 namespace {
@@ -84,8 +84,8 @@ std::optional<pugi::xml_document> XlsxPackage::ReadXml(std::string_view name) co
 
 Relationships XlsxPackage::ReadRelationships(std::string_view name) const {
   const std::string_view folder = FolderOf(name);
-  const std::string rels_name = std::string(folder) + "_rels/" +
-                                std::string(name.substr(folder.size())) + ".rels";
+  const std::string rels_name =
+      std::string(folder) + "_rels/" + std::string(name.substr(folder.size())) + ".rels";
   Relationships relationships;
   const std::optional<pugi::xml_document> doc = ReadXml(rels_name);
   if (!doc) return relationships;

@@ -3,9 +3,8 @@
 #pragma once
 
 #include <optional>
-#include <vector>
-
 #include <pugixml.hpp>
+#include <vector>
 
 #include "tabdump/date_format.h"
 

@@ -1,9 +1,9 @@
 #include "tabdump/date_format.h"
 
+#include <gtest/gtest.h>
+
 #include <optional>
 #include <string>
-
-#include <gtest/gtest.h>
 
 namespace tabdump {
 namespace {
@@ -49,8 +49,8 @@ TEST(CustomDateFormatTest, PrintsTheLookTheCodeAsks) {
 }
 
 TEST(CustomDateFormatTest, LeavesNumberFormatsAlone) {
-  for (const char* code : {"General", "general", "0", "0.00", "#,##0\"円\"", "0.00E+00", "@",
-                           "0%", "\"yyyy\"0", ""}) {
+  for (const char* code :
+       {"General", "general", "0", "0.00", "#,##0\"円\"", "0.00E+00", "@", "0%", "\"yyyy\"0", ""}) {
     SCOPED_TRACE(code);
     EXPECT_FALSE(CustomDateFormat(code).has_value());
   }
@@ -62,13 +62,10 @@ TEST(BuiltInDateFormatTest, KnowsTheDateIds) {
     std::optional<std::string> expected;  // kSerial printed, or not a date
   };
   const Case cases[] = {
-      {0, std::nullopt},        {1, std::nullopt},
-      {14, "2020/04/01"},       {17, "2020/04/01"},
-      {20, "9:05"},             {21, "9:05:07"},
-      {22, "2020/04/01 9:05"},  {31, "2020年4月1日"},
-      {32, "9時05分"},          {34, "2020年4月"},
-      {35, "4月1日"},           {49, std::nullopt},
-      {57, "2020/04/01"},       {164, std::nullopt},
+      {0, std::nullopt},  {1, std::nullopt},   {14, "2020/04/01"},      {17, "2020/04/01"},
+      {20, "9:05"},       {21, "9:05:07"},     {22, "2020/04/01 9:05"}, {31, "2020年4月1日"},
+      {32, "9時05分"},    {34, "2020年4月"},   {35, "4月1日"},          {49, std::nullopt},
+      {57, "2020/04/01"}, {164, std::nullopt},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.id);

@@ -1,5 +1,6 @@
 #include "tabdump/run.h"
 
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 #include <csignal>
@@ -7,8 +8,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "tests/support/sjis_literal.h"
 #include "tests/support/temp_folder.h"
@@ -63,8 +62,9 @@ TEST(RunTest, RejectsWrongArguments) {
     SCOPED_TRACE(args.size());
     const Outcome outcome = RunWith(args);
     EXPECT_EQ(outcome.code, ExitCode::kUsage);
-    EXPECT_EQ(outcome.err,
-              "tabdump: 使い方: tabdump [/s] \"変換元ブック\" \"変換先CSV\"（説明は tabdump /?）\n");
+    EXPECT_EQ(
+        outcome.err,
+        "tabdump: 使い方: tabdump [/s] \"変換元ブック\" \"変換先CSV\"（説明は tabdump /?）\n");
   }
 }
 
@@ -139,7 +139,8 @@ TEST(RunTest, WritesMessagesInShiftJisOffATerminal) {
   const testing_support::TempFolder dir;
   const Outcome outcome = RunWith({dir.File("none.xls"), dir.File("out.csv")}, false);
   EXPECT_EQ(outcome.code, ExitCode::kSourceMissing);
-  EXPECT_EQ(outcome.err, Sjis("tabdump: 変換元ファイルが見つかりません: ") + dir.File("none.xls") + "\n");
+  EXPECT_EQ(outcome.err,
+            Sjis("tabdump: 変換元ファイルが見つかりません: ") + dir.File("none.xls") + "\n");
 }
 
 }  // namespace

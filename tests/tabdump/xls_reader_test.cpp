@@ -28,8 +28,8 @@ TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
       dir.Write("text.xls", "*,ebook,Smith\r\n"),
       dir.Write("empty.xls", ""),
       // A compound file header with nothing behind it.
-      dir.Write("truncated.xls", std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) +
-                                     std::string(100, '\0')),
+      dir.Write("truncated.xls",
+                std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(100, '\0')),
       dir.File("missing.xls"),
   };
   for (const std::string& path : cases) {

@@ -1,9 +1,9 @@
 #include "tabdump/xlsx_reader.h"
 
-#include <string>
-
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
+
+#include <string>
 
 #include "tests/support/temp_folder.h"
 #include "tests/tabdump/zip_writer.h"
@@ -91,7 +91,8 @@ TEST(ReadXlsxTest, ReadsInlineStrings) {
 TEST(ReadXlsxTest, ReadsWhatOtherWritersProduce) {
   const std::string ns = "xmlns:x=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\"";
   const std::string sheet =
-      "<x:worksheet " + ns + "><x:sheetData>"
+      "<x:worksheet " + ns +
+      "><x:sheetData>"
       "<x:row><x:c t=\"s\"><x:v>0</x:v></x:c><x:c t=\"s\"><x:v>1</x:v></x:c>"
       "<x:c t=\"s\"><x:v>7</x:v></x:c></x:row>"
       "<x:row r=\"3\"><x:c r=\"B3\" t=\"inlineStr\"><x:is><x:r><x:t>a</x:t></x:r>"
@@ -101,12 +102,14 @@ TEST(ReadXlsxTest, ReadsWhatOtherWritersProduce) {
       "<x:c s=\"1\"><x:v>42460</x:v></x:c><x:c t=\"s\"><x:v>2</x:v></x:c></x:row>"
       "</x:sheetData></x:worksheet>";
   const std::string strings =
-      "<x:sst " + ns + ">"
+      "<x:sst " + ns +
+      ">"
       "<x:si><x:t>山田</x:t><x:rPh sb=\"0\" eb=\"2\"><x:t>ヤマダ</x:t></x:rPh></x:si>"
       "<x:si><x:t>a_x000D_\nb_x005F_x000D_</x:t></x:si>"
       "<x:si><x:t xml:space=\"preserve\"> </x:t></x:si></x:sst>";
   const std::string styles =
-      "<x:styleSheet " + ns + "><x:numFmts><x:numFmt numFmtId=\"164\" formatCode=\"yyyy/m/d\"/>"
+      "<x:styleSheet " + ns +
+      "><x:numFmts><x:numFmt numFmtId=\"164\" formatCode=\"yyyy/m/d\"/>"
       "</x:numFmts><x:cellXfs><x:xf numFmtId=\"0\"/><x:xf numFmtId=\"164\"/></x:cellXfs>"
       "</x:styleSheet>";
   const testing_support::TempFolder dir;

@@ -49,7 +49,8 @@ ZipEntries MinimalXlsx(const std::string& sheet_xml, const std::string& shared_s
       {"xl/workbook.xml",
        "<workbook xmlns=\"http://schemas.openxmlformats.org/spreadsheetml/2006/main\" "
        "xmlns:r=\"http://schemas.openxmlformats.org/officeDocument/2006/relationships\">" +
-           workbook_pr + "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+           workbook_pr +
+           "<sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
       {"xl/_rels/workbook.xml.rels", workbook_rels},
       {"xl/worksheets/sheet1.xml", sheet_xml},
   };
