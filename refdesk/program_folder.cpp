@@ -1,0 +1,93 @@
+#include "refdesk/program_folder.h"
+
+#include <algorithm>
+
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "platform/folder.h"
+#include "platform/profile.h"
+#include "refdesk/messages.h"
+
+namespace refdesk {
+namespace {
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
+
+// Case-blind order with the bytes as tie-break, so that the list is the same
+// on every run whatever order the folder hands out.
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  const auto folded_less = [](char x, char y) {
+    return static_cast<unsigned char>(FoldAscii(x)) < static_cast<unsigned char>(FoldAscii(y));
+  };
+  if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded_less)) {
+    return true;
+  }
+  if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded_less)) {
+    return false;
+  }
+  return a < b;
+}
+
+std::vector<std::string> ListBaseNames(const std::string& folder, std::string_view extension) {
+  std::vector<std::string> names;
+  for (const std::string& file : platform::ListFileNames(folder)) {
+    if (file.size() <= extension.size()) continue;
+    const std::string_view tail = std::string_view(file).substr(file.size() - extension.size());
+    if (!platform::SameNameIgnoringCase(tail, extension)) continue;
+    names.push_back(file.substr(0, file.size() - extension.size()));
+  }
+  std::sort(names.begin(), names.end(), LessIgnoringCase);
+  return names;
+}
+
+}  // namespace
+
+std::string ProgramFolder(std::string_view program_path) {
+  const size_t slash = program_path.rfind(platform::kPathSeparator);
+  if (slash == std::string_view::npos) return std::string(".") + platform::kPathSeparator;
+  return std::string(program_path.substr(0, slash + 1));
+}
+
+std::vector<std::string> ListStyleNames(const std::string& folder) {
+  std::vector<std::string> names = ListBaseNames(folder, names::kStyleExtension);
+  std::erase_if(names, [](const std::string& name) {
+    return platform::SameNameIgnoringCase(name, names::kNotAStyle1) ||
+           platform::SameNameIgnoringCase(name, names::kNotAStyle2);
+  });
+  return names;
+}
+
+std::vector<std::string> ListFileTypeNames(const std::string& folder) {
+  return ListBaseNames(folder, names::kFileTypeExtension);
+}
+
+std::string StylePath(const std::string& folder, std::string_view name) {
+  return platform::FindFileIgnoringCase(folder, std::string(name) + std::string(names::kStyleExtension));
+}
+
+std::string FileTypePath(const std::string& folder, std::string_view name) {
+  return platform::FindFileIgnoringCase(folder,
+                                        std::string(name) + std::string(names::kFileTypeExtension));
+}
+
+std::optional<std::string> OutputExtension(const std::string& file_type_path) {
+  if (!platform::FileExists(file_type_path)) return std::nullopt;
+  const platform::ProfileFile file_type = platform::ProfileFile::Load(file_type_path);
+  // File-type files are Shift-JIS like everything refmill reads.
+  return "." + platform::SjisToUtf8(
+                   file_type.ReadString(names::kFileTypeSection, names::kExtKey, names::kDefaultExt));
+}
+
+std::string ReplaceExtension(std::string_view path, std::string_view extension) {
+  const size_t slash = path.rfind(platform::kPathSeparator);
+  const size_t dot = path.rfind('.');
+  const bool has_extension = dot != std::string_view::npos &&
+                             (slash == std::string_view::npos || dot > slash);
+  return std::string(has_extension ? path.substr(0, dot) : path) + std::string(extension);
+}
+
+std::string SettingsFilePath(const std::string& folder) {
+  return platform::FindFileIgnoringCase(folder, names::kSettingsFile);
+}
+
+}  // namespace refdesk

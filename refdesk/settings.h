@@ -1,0 +1,39 @@
+// The window's own settings: the eleven keys of section "General" of
+// refdesk.ini, read with the profile reader's rules (any non-zero number is
+// true, anything that is not a number gives the default) and written back in
+// their fixed order with booleans as "1" and "0".
+#pragma once
+
+#include <cstdint>
+
+#include "platform/profile.h"
+
+namespace refdesk {
+
+struct FormSettings {
+  bool same_name1 = false;       // SameName1, CheckBox1
+  bool direct = true;            // Direct, CheckBox2
+  bool overwrite1 = false;       // OverWrite1, CheckBox3
+  bool same_name2 = false;       // SameName2, CheckBox4
+  bool same_name3 = true;        // SameName3, CheckBox5
+  bool overwrite2 = false;       // OverWrite2, CheckBox6
+  bool after_open = true;        // AfterOpen, CheckBox7
+  bool error_log = true;         // ErrorLog, CheckBox9
+  bool tabdump_visible = true;   // TabdumpVisible, GroupBox1 shown
+  int32_t format = 0;            // Format, index selected in ComboBox1
+  int32_t file_type = 0;         // FileType, index selected in ComboBox2
+
+  bool operator==(const FormSettings&) const = default;
+};
+
+// The settings stored in `file`; missing keys give the defaults above.
+FormSettings ReadFormSettings(const platform::ProfileFile& file);
+// Writes all eleven keys into section "General" of `file`, in their order.
+void WriteFormSettings(const FormSettings& settings, platform::ProfileFile& file);
+
+// The index to select for a stored index in a list of `count` entries: a
+// stored index past the last entry selects the first, a negative one selects
+// nothing (-1).
+int SelectionFor(int32_t stored, int count);
+
+}  // namespace refdesk

@@ -1,0 +1,17 @@
+#include <QApplication>
+
+#include "tests/refdesk/test_main.h"
+
+int main(int argc, char** argv) {
+  // No test may need a display or block on one.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  // Tests close windows; that must not end the application.
+  QApplication::setQuitOnLastWindowClosed(false);
+  int failed = 0;
+  failed += refdesk_test::RunProgramFolderTest(argc, argv);
+  failed += refdesk_test::RunConvertFlowTest(argc, argv);
+  failed += refdesk_test::RunProcessRunnerTest(argc, argv);
+  failed += refdesk_test::RunSdiAppFormTest(argc, argv);
+  return failed == 0 ? 0 : 1;
+}
