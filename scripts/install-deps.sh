@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config
   libgtest-dev libgmock-dev
   libicu-dev
-  qt6-base-dev
+  qt6-base-dev fonts-noto-cjk
   libfreexl-dev libzip-dev libpugixml-dev libxlsxwriter-dev
 )
 
