@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Converts the shipped sample table with one shipped style and file type, the
+# way a user does: refmill runs in a fresh copy of the program folder (the
+# data files beside the program, working folder = that folder). The output
+# must equal the expected file byte for byte, and the run must exit 0 without
+# a single warning (the sample is meant to convert cleanly).
+#   run_shipped.sh <program folder> <refmill> <style> <file type> <expected file>
+set -u
+program_dir=$1 refmill=$2 style=$3 type=$4 expected=$5
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+for f in abbrev.dat roman.dat "$style" "$type" sample.csv; do
+  cp "$program_dir/$f" "$work/" || exit 1
+done
+cp "$refmill" "$work/refmill"
+cd "$work"
+./refmill /se "$type" "$style" sample.csv out > stdout
+code=$?
+status=0
+if [ "$code" != 0 ]; then
+  echo "refmill exited with $code"
+  status=1
+fi
+warnings=$(iconv -f CP932 -t UTF-8 error.log 2>/dev/null | grep -v '^デバッグ')
+if [ -n "$warnings" ]; then
+  echo "unexpected messages:"
+  echo "$warnings"
+  status=1
+fi
+if ! cmp -s "$expected" out; then
+  echo "output differs from $expected (expected, then actual, as UTF-8):"
+  diff <(iconv -f CP932 -t UTF-8 "$expected") <(iconv -f CP932 -t UTF-8 out) | head -40
+  status=1
+fi
+exit $status
