@@ -1,9 +1,9 @@
 #include "tabdump/xls_reader.h"
 
-#include <freexl.h>
-
 #include <memory>
 #include <string_view>
+
+#include <freexl.h>
 
 #include "tabdump/number_text.h"
 

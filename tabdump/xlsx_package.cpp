@@ -1,8 +1,8 @@
 #include "tabdump/xlsx_package.h"
 
-#include <zip.h>
-
 #include <vector>
+
+#include <zip.h>
 
 namespace tabdump {
 namespace {

@@ -6,9 +6,10 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <pugixml.hpp>
 #include <string>
 #include <string_view>
+
+#include <pugixml.hpp>
 
 struct zip;
 

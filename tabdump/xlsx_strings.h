@@ -2,10 +2,11 @@
 // written inside a cell, both of which may be split into formatted runs.
 #pragma once
 
-#include <pugixml.hpp>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <pugixml.hpp>
 
 namespace tabdump {
 

@@ -3,8 +3,9 @@
 #pragma once
 
 #include <optional>
-#include <pugixml.hpp>
 #include <vector>
+
+#include <pugixml.hpp>
 
 #include "tabdump/date_format.h"
 

@@ -1,8 +1,8 @@
 #include "tabdump/civil_time.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+
+#include <gtest/gtest.h>
 
 namespace tabdump {
 namespace {

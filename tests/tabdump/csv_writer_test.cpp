@@ -1,9 +1,9 @@
 #include "tabdump/csv_writer.h"
 
-#include <gtest/gtest.h>
-
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "tests/support/sjis_literal.h"
 

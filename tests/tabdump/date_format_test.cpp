@@ -1,9 +1,9 @@
 #include "tabdump/date_format.h"
 
-#include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace tabdump {
 namespace {

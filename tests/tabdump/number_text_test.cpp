@@ -1,9 +1,9 @@
 #include "tabdump/number_text.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
 #include <string>
+
+#include <gtest/gtest.h>
 
 namespace tabdump {
 namespace {

@@ -1,13 +1,13 @@
 #include "tabdump/run.h"
 
-#include <gtest/gtest.h>
-#include <sys/resource.h>
-
 #include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
+#include <sys/resource.h>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "tests/support/sjis_literal.h"
 #include "tests/support/temp_folder.h"

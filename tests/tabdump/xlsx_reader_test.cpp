@@ -1,9 +1,9 @@
 #include "tabdump/xlsx_reader.h"
 
+#include <string>
+
 #include <gtest/gtest.h>
 #include <xlsxwriter.h>
-
-#include <string>
 
 #include "tests/support/temp_folder.h"
 #include "tests/tabdump/zip_writer.h"
