@@ -6,7 +6,7 @@
 # a single warning (the sample is meant to convert cleanly).
 #   run_shipped.sh <program folder> <refmill> <style> <file type> <expected file>
 set -u
-program_dir=$1 refmill=$2 style=$3 type=$4 expected=$5
+program_dir=$(realpath "$1") refmill=$(realpath "$2") style=$3 type=$4 expected=$(realpath "$5")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 for f in abbrev.dat roman.dat "$style" "$type" sample.csv; do
