@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  build-essential cmake pkg-config
+  build-essential cmake pkg-config python3
   libgtest-dev libgmock-dev
   libicu-dev
   qt6-base-dev fonts-noto-cjk
