@@ -100,6 +100,7 @@ TEST(ShippedRomanTableTest, HiraganaNamesAndWords) {
       {"やまだ　たろう", "yamada tarou"},
       // What an ID looks like before the converter checks it.
       {"やまだ2001a", "yamada2001a"},
+      {"やまだ２００１", "yamada2001"},
   });
 }
 
@@ -144,6 +145,7 @@ TEST(ShippedRomanTableTest, HalfWidthKatakana) {
       {"ﾏｯﾁｬ", "matcha"},
       {"ﾌｧｲﾝﾏﾝ", "fainman"},
       {"ﾃｨﾓｼｰ", "timoshii"},
+      {"ﾔﾏﾀﾞ１９９８", "yamada1998"},
   });
 }
 
