@@ -29,9 +29,9 @@ std::vector<std::string> ListFileNames(const std::string& folder) {
 }
 
 bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return FoldAscii(x) == FoldAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return FoldAscii(x) == FoldAscii(y);
+         });
 }
 
 std::string FindFileIgnoringCase(const std::string& folder, std::string_view name) {

@@ -51,9 +51,8 @@ ProcessRequest RefmillRequest(const std::string& program_folder, bool error_log,
 std::optional<std::string> FreeTempTablePath(unsigned first) {
   for (unsigned i = 0; i < kTempNumbers; ++i) {
     const unsigned number = kFirstTempNumber + (first + i) % kTempNumbers;
-    const std::string path = platform::FullPath(std::string(names::kTempPrefix) +
-                                                std::to_string(number) +
-                                                std::string(names::kTempSuffix));
+    const std::string path = platform::FullPath(
+        std::string(names::kTempPrefix) + std::to_string(number) + std::string(names::kTempSuffix));
     if (!platform::FileExists(path) && !platform::FolderExists(path)) return path;
   }
   return std::nullopt;
@@ -109,9 +108,8 @@ bool ConvertRunner::MayOverwrite(const std::string& path) {
 void ConvertRunner::Button3Click() {
   const FormSnapshot form = view_.Read();
   const std::string source = platform::FullPath(form.workbook);
-  const std::string destination =
-      form.same_name1 ? ReplaceExtension(source, names::kTableExtension)
-                      : platform::FullPath(form.table);
+  const std::string destination = form.same_name1 ? ReplaceExtension(source, names::kTableExtension)
+                                                  : platform::FullPath(form.table);
   if (MayOverwrite(destination)) {
     const int result = tabdumpRun(source, destination);
     view_.SetStatusText(std::string(msg::kTabdumpRunResult) + ResultText(result));
@@ -172,8 +170,8 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
 void ConvertRunner::TwoStepFlow(const std::string& extension) {
   const FormSnapshot form = view_.Read();
   const std::string source = platform::FullPath(form.same_name2 ? form.table : form.source_table);
-  const std::string destination = form.same_name3 ? ReplaceExtension(source, extension)
-                                                  : platform::FullPath(form.bibliography);
+  const std::string destination =
+      form.same_name3 ? ReplaceExtension(source, extension) : platform::FullPath(form.bibliography);
   if (form.overwrite2 || MayOverwrite(destination)) {
     const int result = refmillRun(source, destination);
     view_.SetStatusText(std::string(msg::kRefmillRunResult) + ResultText(result));

@@ -21,5 +21,10 @@ int main(int argc, char* argv[]) {
   refdesk::TSDIAppForm form(refdesk::FormServices{dialogs, shell, runner, program_path});
   dialogs.SetOwner(&form);
   form.show();
-  return QApplication::exec();
+  const int status = QApplication::exec();
+  // The window is destroyed after this, and its history fields may still
+  // report a file they cannot write; their message must not belong to a
+  // window that is going away.
+  dialogs.SetOwner(nullptr);
+  return status;
 }

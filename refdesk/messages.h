@@ -72,9 +72,8 @@ inline constexpr std::string_view kOutputFilterTail = "|すべてのﾌｧｲﾙ
 
 // Messages.
 inline constexpr MessageForm kBrowseFileTypeMissing{kAppTitle, "変換方式ファイルが見つかりません"};
-inline constexpr MessageForm kSourceToOpenMissing{kLowerCaseTitle, "が見つかりません",
-                                                  PathPlace::kBeforeText,
-                                                  MessageIcon::kExclamation};
+inline constexpr MessageForm kSourceToOpenMissing{
+    kLowerCaseTitle, "が見つかりません", PathPlace::kBeforeText, MessageIcon::kExclamation};
 inline constexpr MessageForm kDroppedFileMissing{kLowerCaseTitle, "ファイルが見つかりません",
                                                  PathPlace::kAfterText, MessageIcon::kNone,
                                                  MessageButtons::kOkCancel};
@@ -82,10 +81,10 @@ inline constexpr MessageForm kCannotWrite{kAppTitle, " に書き込めません"
 inline constexpr MessageForm kOverwriteQuestion{kAppTitle, "は存在します。上書きしますか？",
                                                 PathPlace::kBeforeText, MessageIcon::kQuestion,
                                                 MessageButtons::kYesNo};
-inline constexpr MessageForm kTabdumpSourceMissing{kTabdumpCaption, "変換元ファイルが見つかりません",
-                                                   PathPlace::kAfterText};
-inline constexpr MessageForm kRefmillSourceMissing{kRefmillCaption, "変換元ファイルが見つかりません",
-                                                   PathPlace::kAfterText};
+inline constexpr MessageForm kTabdumpSourceMissing{
+    kTabdumpCaption, "変換元ファイルが見つかりません", PathPlace::kAfterText};
+inline constexpr MessageForm kRefmillSourceMissing{
+    kRefmillCaption, "変換元ファイルが見つかりません", PathPlace::kAfterText};
 inline constexpr MessageForm kStyleMissing{kAppTitle, "スタイルファイルが見つかりません",
                                            PathPlace::kAfterText};
 inline constexpr MessageForm kFileTypeMissing{kAppTitle, "ファイルタイプが見つかりません",

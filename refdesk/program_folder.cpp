@@ -62,7 +62,8 @@ std::vector<std::string> ListFileTypeNames(const std::string& folder) {
 }
 
 std::string StylePath(const std::string& folder, std::string_view name) {
-  return platform::FindFileIgnoringCase(folder, std::string(name) + std::string(names::kStyleExtension));
+  return platform::FindFileIgnoringCase(folder,
+                                        std::string(name) + std::string(names::kStyleExtension));
 }
 
 std::string FileTypePath(const std::string& folder, std::string_view name) {
@@ -74,15 +75,15 @@ std::optional<std::string> OutputExtension(const std::string& file_type_path) {
   if (!platform::FileExists(file_type_path)) return std::nullopt;
   const platform::ProfileFile file_type = platform::ProfileFile::Load(file_type_path);
   // File-type files are Shift-JIS like everything refmill reads.
-  return "." + platform::SjisToUtf8(
-                   file_type.ReadString(names::kFileTypeSection, names::kExtKey, names::kDefaultExt));
+  return "." + platform::SjisToUtf8(file_type.ReadString(names::kFileTypeSection, names::kExtKey,
+                                                         names::kDefaultExt));
 }
 
 std::string ReplaceExtension(std::string_view path, std::string_view extension) {
   const size_t slash = path.rfind(platform::kPathSeparator);
   const size_t dot = path.rfind('.');
-  const bool has_extension = dot != std::string_view::npos &&
-                             (slash == std::string_view::npos || dot > slash);
+  const bool has_extension =
+      dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
   return std::string(has_extension ? path.substr(0, dot) : path) + std::string(extension);
 }
 

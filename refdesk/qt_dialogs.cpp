@@ -65,8 +65,8 @@ Answer QtDialogs::Show(const Message& message) {
   QString text = ToQt(message.text);
   // The stored wording breaks lines with CR LF; a message box wants LF.
   text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  QMessageBox box(ToQtIcon(message.icon), ToQt(message.caption), text,
-                  ToQtButtons(message.buttons), owner_);
+  QMessageBox box(ToQtIcon(message.icon), ToQt(message.caption), text, ToQtButtons(message.buttons),
+                  owner_);
   // Escape answers with the box's Cancel or No button, so exec always names
   // one of the buttons shown.
   switch (box.exec()) {

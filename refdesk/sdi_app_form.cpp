@@ -84,9 +84,8 @@ THisComboBox* TSDIAppForm::PlaceHistoryField(QWidget* parent, const char* name, 
   field->SetHistoryMax(kHistoryMax);
   field->setMaxVisibleItems(kVisibleEntries);
   field->SetProgramPath(program_path_);
-  field->SetWriteFailedHandler([this](const std::string& path) {
-    dialogs_.Show(MakeMessage(msg::kCannotWrite, path));
-  });
+  field->SetWriteFailedHandler(
+      [this](const std::string& path) { dialogs_.Show(MakeMessage(msg::kCannotWrite, path)); });
   // Files dropped on a field go to its group, which decides where they land.
   field->setAcceptDrops(false);
   field->lineEdit()->setAcceptDrops(false);
@@ -107,17 +106,17 @@ void TSDIAppForm::BuildUpperGroup() {
   Button7 = Place(new QPushButton(ToQt(msg::kOpenSourceButton), g), "Button7",
                   QRect(374, 16, 145, 25), Anchor::kMoveRight);
   HisComboBox1 = PlaceHistoryField(g, "HisComboBox1", QRect(16, 48, 427, 26));
-  Button1 = Place(new QPushButton(ToQt(msg::kBrowseButton), g), "Button1",
-                  QRect(454, 48, 65, 25), Anchor::kMoveRight);
+  Button1 = Place(new QPushButton(ToQt(msg::kBrowseButton), g), "Button1", QRect(454, 48, 65, 25),
+                  Anchor::kMoveRight);
   Label2 = Place(new QLabel(ToQt(msg::kDestinationFileLabel), g), "Label2", QRect(16, 88, 0, 0),
                  Anchor::kLeftTop);
   CheckBox1 = Place(new QCheckBox(ToQt(msg::kSameFolderCheck), g), "CheckBox1",
                     QRect(160, 88, 281, 25), Anchor::kLeftTop);
   HisComboBox2 = PlaceHistoryField(g, "HisComboBox2", QRect(16, 112, 427, 26));
-  Button2 = Place(new QPushButton(ToQt(msg::kBrowseButton), g), "Button2",
-                  QRect(454, 112, 65, 25), Anchor::kMoveRight);
-  CheckBox2 = Place(new QCheckBox(ToQt(msg::kDirectCheck), g), "CheckBox2",
-                    QRect(16, 160, 137, 25), Anchor::kLeftTop);
+  Button2 = Place(new QPushButton(ToQt(msg::kBrowseButton), g), "Button2", QRect(454, 112, 65, 25),
+                  Anchor::kMoveRight);
+  CheckBox2 = Place(new QCheckBox(ToQt(msg::kDirectCheck), g), "CheckBox2", QRect(16, 160, 137, 25),
+                    Anchor::kLeftTop);
   CheckBox3 = Place(new QCheckBox(ToQt(msg::kOverwriteCheck), g), "CheckBox3",
                     QRect(160, 160, 137, 25), Anchor::kLeftTop);
   Button3 = Place(new QPushButton(ToQt(msg::kConvertButton), g), "Button3",
@@ -141,15 +140,15 @@ void TSDIAppForm::BuildLowerGroup() {
   CheckBox4 = Place(new QCheckBox(ToQt(msg::kUseConvertedCheck), g), "CheckBox4",
                     QRect(192, 24, 241, 25), Anchor::kLeftTop);
   HisComboBox3 = PlaceHistoryField(g, "HisComboBox3", QRect(16, 48, 427, 26));
-  Button4 = Place(new QPushButton(ToQt(msg::kBrowseButton), g), "Button4",
-                  QRect(454, 48, 65, 25), Anchor::kMoveRight);
+  Button4 = Place(new QPushButton(ToQt(msg::kBrowseButton), g), "Button4", QRect(454, 48, 65, 25),
+                  Anchor::kMoveRight);
   Label4 = Place(new QLabel(ToQt(msg::kDestinationFileLabel), g), "Label4", QRect(16, 88, 0, 0),
                  Anchor::kLeftTop);
   CheckBox5 = Place(new QCheckBox(ToQt(msg::kSameFolderCheck), g), "CheckBox5",
                     QRect(160, 88, 281, 25), Anchor::kLeftTop);
   HisComboBox4 = PlaceHistoryField(g, "HisComboBox4", QRect(16, 112, 427, 26));
-  Button5 = Place(new QPushButton(ToQt(msg::kBrowseButton), g), "Button5",
-                  QRect(454, 112, 65, 25), Anchor::kMoveRight);
+  Button5 = Place(new QPushButton(ToQt(msg::kBrowseButton), g), "Button5", QRect(454, 112, 65, 25),
+                  Anchor::kMoveRight);
   Label5 = Place(new QLabel(ToQt(msg::kStyleLabel), g), "Label5", QRect(10, 152, 0, 0),
                  Anchor::kLeftTop);
   ComboBox1 = Place(new QComboBox(g), "ComboBox1", QRect(88, 152, 169, 26), Anchor::kLeftTop);

@@ -16,8 +16,8 @@
 #include "refdesk/dialogs.h"
 #include "refdesk/form_view.h"
 #include "refdesk/process_runner.h"
-#include "refdesk/shell.h"
 #include "refdesk/settings.h"
+#include "refdesk/shell.h"
 
 class QAction;
 class QCheckBox;

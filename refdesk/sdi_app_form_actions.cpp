@@ -1,5 +1,7 @@
 // The handlers of TSDIAppForm: enabling rules, browse buttons, drops, the
 // menu commands, the convert buttons and closing while a tool runs.
+#include "refdesk/sdi_app_form.h"
+
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -19,7 +21,6 @@
 #include "refdesk/messages.h"
 #include "refdesk/program_folder.h"
 #include "refdesk/qt_text.h"
-#include "refdesk/sdi_app_form.h"
 
 namespace refdesk {
 
@@ -43,9 +44,8 @@ void TSDIAppForm::CheckBox2Click() {
   // Leaving direct mode enables Button2 whatever CheckBox1 says; only the
   // fields follow their own check boxes again.
   const bool enabled = !CheckBox2->isChecked();
-  for (QWidget* w : std::initializer_list<QWidget*>{Button2, Button3, Button4, CheckBox1,
-                                                    CheckBox3, CheckBox4, HisComboBox2,
-                                                    HisComboBox3}) {
+  for (QWidget* w : std::initializer_list<QWidget*>{Button2, Button3, Button4, CheckBox1, CheckBox3,
+                                                    CheckBox4, HisComboBox2, HisComboBox3}) {
     w->setEnabled(enabled);
   }
   if (enabled && CheckBox1->isChecked()) HisComboBox2->setEnabled(false);
@@ -68,21 +68,21 @@ void TSDIAppForm::BrowseInto(THisComboBox* field, const BrowseRequest& request) 
 }
 
 void TSDIAppForm::Button1Click() {
-  BrowseInto(HisComboBox1, BrowseRequest{std::string(msg::kOpenSourceTitle),
-                                         std::string(msg::kWorkbookFilter), true,
-                                         FromQt(HisComboBox1->currentText())});
+  BrowseInto(HisComboBox1,
+             BrowseRequest{std::string(msg::kOpenSourceTitle), std::string(msg::kWorkbookFilter),
+                           true, FromQt(HisComboBox1->currentText())});
 }
 
 void TSDIAppForm::Button2Click() {
-  BrowseInto(HisComboBox2, BrowseRequest{std::string(msg::kOpenDestinationTitle),
-                                         std::string(msg::kTableFilter), false,
-                                         FromQt(HisComboBox2->currentText())});
+  BrowseInto(HisComboBox2,
+             BrowseRequest{std::string(msg::kOpenDestinationTitle), std::string(msg::kTableFilter),
+                           false, FromQt(HisComboBox2->currentText())});
 }
 
 void TSDIAppForm::Button4Click() {
-  BrowseInto(HisComboBox3, BrowseRequest{std::string(msg::kOpenSourceTitle),
-                                         std::string(msg::kTableFilter), true,
-                                         FromQt(HisComboBox3->currentText())});
+  BrowseInto(HisComboBox3,
+             BrowseRequest{std::string(msg::kOpenSourceTitle), std::string(msg::kTableFilter), true,
+                           FromQt(HisComboBox3->currentText())});
 }
 
 void TSDIAppForm::Button5Click() {

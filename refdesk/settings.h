@@ -11,17 +11,17 @@
 namespace refdesk {
 
 struct FormSettings {
-  bool same_name1 = false;       // SameName1, CheckBox1
-  bool direct = true;            // Direct, CheckBox2
-  bool overwrite1 = false;       // OverWrite1, CheckBox3
-  bool same_name2 = false;       // SameName2, CheckBox4
-  bool same_name3 = true;        // SameName3, CheckBox5
-  bool overwrite2 = false;       // OverWrite2, CheckBox6
-  bool after_open = true;        // AfterOpen, CheckBox7
-  bool error_log = true;         // ErrorLog, CheckBox9
-  bool tabdump_visible = true;   // TabdumpVisible, GroupBox1 shown
-  int32_t format = 0;            // Format, index selected in ComboBox1
-  int32_t file_type = 0;         // FileType, index selected in ComboBox2
+  bool same_name1 = false;      // SameName1, CheckBox1
+  bool direct = true;           // Direct, CheckBox2
+  bool overwrite1 = false;      // OverWrite1, CheckBox3
+  bool same_name2 = false;      // SameName2, CheckBox4
+  bool same_name3 = true;       // SameName3, CheckBox5
+  bool overwrite2 = false;      // OverWrite2, CheckBox6
+  bool after_open = true;       // AfterOpen, CheckBox7
+  bool error_log = true;        // ErrorLog, CheckBox9
+  bool tabdump_visible = true;  // TabdumpVisible, GroupBox1 shown
+  int32_t format = 0;           // Format, index selected in ComboBox1
+  int32_t file_type = 0;        // FileType, index selected in ComboBox2
 
   bool operator==(const FormSettings&) const = default;
 };

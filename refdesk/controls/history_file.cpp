@@ -13,8 +13,9 @@ inline constexpr std::string_view kNewFileExtension = ".ini";
 
 std::string HistoryFilePath(std::string_view program_path) {
   const size_t slash = program_path.rfind(platform::kPathSeparator);
-  const std::string folder =
-      slash == std::string_view::npos ? std::string() : std::string(program_path.substr(0, slash + 1));
+  const std::string folder = slash == std::string_view::npos
+                                 ? std::string()
+                                 : std::string(program_path.substr(0, slash + 1));
   std::string_view stem = program_path.substr(slash == std::string_view::npos ? 0 : slash + 1);
   const size_t dot = stem.rfind('.');
   if (dot != std::string_view::npos) stem = stem.substr(0, dot);

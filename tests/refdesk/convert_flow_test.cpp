@@ -83,19 +83,6 @@ class ConvertFlowTest : public QObject {
     QCOMPARE(Q(refdesk::ResultText(code)), text);
   }
 
-  void CommandLinesKeepBlanksInOneArgument() {
-    const std::string folder = "/opt/my refs/";
-    const ProcessRequest tabdump =
-        refdesk::TabdumpRequest(folder, "/d/a b.xls", "/d/\"q\".csv");
-    QCOMPARE(tabdump, (ProcessRequest{"/opt/my refs/tabdump", {"/s", "/d/a b.xls", "/d/\"q\".csv"}, ""}));
-    const ProcessRequest plain = refdesk::RefmillRequest(folder, false, "/t.trl", "/s.ini", "/a.csv", "/a.txt");
-    QCOMPARE(plain, (ProcessRequest{"/opt/my refs/refmill",
-                                    {"/s", "/t.trl", "/s.ini", "/a.csv", "/a.txt"},
-                                    "/opt/my refs/"}));
-    const ProcessRequest logged = refdesk::RefmillRequest(folder, true, "/t.trl", "/s.ini", "/a.csv", "/a.txt");
-    QCOMPARE(logged.arguments.front(), std::string("/se"));
-  }
-
   void TwoStepFlow_data() {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<int>("tool_status");
@@ -103,16 +90,30 @@ class ConvertFlowTest : public QObject {
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("ran");
     QTest::addColumn<bool>("opened");
-    QTest::newRow("success") << "" << 0 << "refmillRunの実行結果：成功" << QStringList() << true << true;
-    QTest::newRow("tool error") << "" << 2 << "refmillRunの実行結果：エラー2" << QStringList() << true << true;
+    QTest::newRow("success") << "" << 0 << "refmillRunの実行結果：成功" << QStringList() << true
+                             << true;
+    QTest::newRow("tool error") << "" << 2 << "refmillRunの実行結果：エラー2" << QStringList()
+                                << true << true;
     // The answer No leaves the status bar alone, yet the fields are recorded.
-    QTest::newRow("overwrite declined") << "dest exists;answer no" << 0 << "" << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << false << false;
-    QTest::newRow("overwrite allowed") << "dest exists" << 0 << "refmillRunの実行結果：成功" << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << true << true;
-    QTest::newRow("overwrite without asking") << "dest exists;overwrite2" << 0 << "refmillRunの実行結果：成功" << QStringList() << true << true;
-    QTest::newRow("source missing") << "no source" << 0 << "refmillRunの実行結果：エラー55" << QStringList{"refmill:変換元ファイルが見つかりません\r\n@S@"} << false << true;
-    QTest::newRow("style missing") << "style gone" << 0 << "refmillRunの実行結果：エラー44" << QStringList{"REFDESK:スタイルファイルが見つかりません\r\n@F@gone.ini"} << false << true;
-    QTest::newRow("tool cannot start") << "refuse" << 0 << "refmillRunの実行結果：エラー55" << QStringList() << true << true;
-    QTest::newRow("not opened") << "no open" << 0 << "refmillRunの実行結果：成功" << QStringList() << true << false;
+    QTest::newRow("overwrite declined")
+        << "dest exists;answer no" << 0 << ""
+        << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << false << false;
+    QTest::newRow("overwrite allowed")
+        << "dest exists" << 0 << "refmillRunの実行結果：成功"
+        << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << true << true;
+    QTest::newRow("overwrite without asking")
+        << "dest exists;overwrite2" << 0 << "refmillRunの実行結果：成功" << QStringList() << true
+        << true;
+    QTest::newRow("source missing")
+        << "no source" << 0 << "refmillRunの実行結果：エラー55"
+        << QStringList{"refmill:変換元ファイルが見つかりません\r\n@S@"} << false << true;
+    QTest::newRow("style missing")
+        << "style gone" << 0 << "refmillRunの実行結果：エラー44"
+        << QStringList{"REFDESK:スタイルファイルが見つかりません\r\n@F@gone.ini"} << false << true;
+    QTest::newRow("tool cannot start")
+        << "refuse" << 0 << "refmillRunの実行結果：エラー55" << QStringList() << true << true;
+    QTest::newRow("not opened") << "no open" << 0 << "refmillRunの実行結果：成功" << QStringList()
+                                << true << false;
   }
   void TwoStepFlow() {
     QFETCH(QString, setup);
@@ -146,12 +147,14 @@ class ConvertFlowTest : public QObject {
     QCOMPARE(shown, messages);
     QCOMPARE(!f.runner.requests.empty(), ran);
     if (ran) {
-      QCOMPARE(f.runner.requests[0],
-               (ProcessRequest{f.folder + "refmill",
-                               {"/s", f.folder + "bib.trl", f.folder + "std.ini", source, destination},
-                               f.folder}));
+      QCOMPARE(
+          f.runner.requests[0],
+          (ProcessRequest{f.folder + "refmill",
+                          {"/s", f.folder + "bib.trl", f.folder + "std.ini", source, destination},
+                          f.folder}));
     }
-    QCOMPARE(f.shell.opened, opened ? std::vector<std::string>{destination} : std::vector<std::string>{});
+    QCOMPARE(f.shell.opened,
+             opened ? std::vector<std::string>{destination} : std::vector<std::string>{});
     QCOMPARE(f.view.events.back(), std::string("history HisComboBox4"));
     QCOMPARE(f.view.form.source_table, source);
     QCOMPARE(f.view.form.bibliography, destination);
@@ -166,11 +169,11 @@ class ConvertFlowTest : public QObject {
     f.converter.Button6Click();
     QCOMPARE(f.runner.requests.at(0).arguments.at(3), f.work + "from-upper.csv");
     QCOMPARE(f.view.form.source_table, f.work + "from-upper.csv");
-    QCOMPARE(f.view.events, (std::vector<std::string>{
-                                "disable Button6", "enable Button6",
-                                "set HisComboBox3 " + f.work + "from-upper.csv",
-                                "set HisComboBox4 " + f.work + "out.txt", "history HisComboBox3",
-                                "history HisComboBox4"}));
+    QCOMPARE(f.view.events,
+             (std::vector<std::string>{"disable Button6", "enable Button6",
+                                       "set HisComboBox3 " + f.work + "from-upper.csv",
+                                       "set HisComboBox4 " + f.work + "out.txt",
+                                       "history HisComboBox3", "history HisComboBox4"}));
   }
 
   void Button6StopsWhenFileTypeIsMissing() {
@@ -178,7 +181,8 @@ class ConvertFlowTest : public QObject {
     f.view.form.file_type_name = "";
     f.view.form.source_table = f.Touch(f.work + "refs.csv");
     f.converter.Button6Click();
-    QCOMPARE(f.Texts(), std::vector<std::string>{"REFDESK:ファイル形式が見つかりません\r\n" + f.folder + ".trl"});
+    QCOMPARE(f.Texts(), std::vector<std::string>{"REFDESK:ファイル形式が見つかりません\r\n" +
+                                                 f.folder + ".trl"});
     QVERIFY(f.runner.requests.empty());
     QVERIFY(f.view.events.empty());
   }
@@ -187,7 +191,8 @@ class ConvertFlowTest : public QObject {
     Fixture f;
     f.view.form.file_type_name = "gone";
     QCOMPARE(f.converter.refmillRun(f.Touch(f.work + "a.csv"), f.work + "a.txt"), 44);
-    QCOMPARE(f.Texts(), std::vector<std::string>{"REFDESK:ファイルタイプが見つかりません\r\n" + f.folder + "gone.trl"});
+    QCOMPARE(f.Texts(), std::vector<std::string>{"REFDESK:ファイルタイプが見つかりません\r\n" +
+                                                 f.folder + "gone.trl"});
   }
 
   // A listed name holding a dot names its own file, and a file with its
@@ -195,8 +200,10 @@ class ConvertFlowTest : public QObject {
   void SettingsFilesOfListedNames_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("name");
-    QTest::newRow("dotted name") << "jp.v2.ini" << "jp.v2";
-    QTest::newRow("capital extension") << "Upper.INI" << "Upper";
+    QTest::newRow("dotted name") << "jp.v2.ini"
+                                 << "jp.v2";
+    QTest::newRow("capital extension") << "Upper.INI"
+                                       << "Upper";
   }
   void SettingsFilesOfListedNames() {
     QFETCH(QString, file);
@@ -214,12 +221,25 @@ class ConvertFlowTest : public QObject {
     QTest::addColumn<QString>("destination");
     QTest::addColumn<QString>("status");
     QTest::addColumn<QStringList>("button_events");
-    QTest::newRow("beside workbook, extension appended") << "same name" << "book.csv" << "tabdumpRunの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
-    QTest::newRow("named destination") << "" << "named.csv" << "tabdumpRunの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
-    QTest::newRow("declined") << "dest exists;answer no" << "named.csv" << "" << QStringList();
+    QTest::newRow("beside workbook, extension appended")
+        << "same name"
+        << "book.csv"
+        << "tabdumpRunの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
+    QTest::newRow("named destination")
+        << ""
+        << "named.csv"
+        << "tabdumpRunの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
+    QTest::newRow("declined") << "dest exists;answer no"
+                              << "named.csv"
+                              << "" << QStringList();
     // Direct mode keeps Button3 disabled after the run.
-    QTest::newRow("direct mode") << "direct" << "named.csv" << "tabdumpRunの実行結果：エラー3" << QStringList{"disable Button3"};
-    QTest::newRow("source missing") << "no source" << "named.csv" << "tabdumpRunの実行結果：エラー55" << QStringList();
+    QTest::newRow("direct mode") << "direct"
+                                 << "named.csv"
+                                 << "tabdumpRunの実行結果：エラー3"
+                                 << QStringList{"disable Button3"};
+    QTest::newRow("source missing") << "no source"
+                                    << "named.csv"
+                                    << "tabdumpRunの実行結果：エラー55" << QStringList();
   }
   void Button3Flow() {
     QFETCH(QString, setup);
@@ -246,12 +266,14 @@ class ConvertFlowTest : public QObject {
                (ProcessRequest{f.folder + "tabdump", {"/s", source, full_destination}, ""}));
     }
     if (setup.contains("no source")) {
-      QCOMPARE(f.Texts(), std::vector<std::string>{"tabdump:変換元ファイルが見つかりません\r\n" + source});
+      QCOMPARE(f.Texts(),
+               std::vector<std::string>{"tabdump:変換元ファイルが見つかりません\r\n" + source});
     }
     std::vector<std::string> expected;
     for (const QString& e : button_events) expected.push_back(e.toStdString());
-    expected.insert(expected.end(), {"set HisComboBox1 " + source, "set HisComboBox2 " + full_destination,
-                                     "history HisComboBox1", "history HisComboBox2"});
+    expected.insert(expected.end(),
+                    {"set HisComboBox1 " + source, "set HisComboBox2 " + full_destination,
+                     "history HisComboBox1", "history HisComboBox2"});
     QCOMPARE(f.view.events, expected);
   }
 
@@ -260,13 +282,25 @@ class ConvertFlowTest : public QObject {
     QTest::addColumn<QString>("status");
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("opened");
-    QTest::newRow("success") << "" << "tabdumpの実行結果：成功 / refmillの実行結果：成功" << QStringList() << true;
+    QTest::newRow("success") << ""
+                             << "tabdumpの実行結果：成功 / refmillの実行結果：成功" << QStringList()
+                             << true;
     // The table is made and removed; the bibliography step is not run.
-    QTest::newRow("overwrite declined") << "dest exists;answer no" << "tabdumpの実行結果：成功 / refmillの実行結果：エラー77" << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << false;
+    QTest::newRow("overwrite declined")
+        << "dest exists;answer no"
+        << "tabdumpの実行結果：成功 / refmillの実行結果：エラー77"
+        << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << false;
     // Nothing to convert and nothing to delete: both are reported.
-    QTest::newRow("tabdump writes nothing") << "no table;tabdump fails" << "tabdumpの実行結果：エラー9 / refmillの実行結果：エラー55" << QStringList{"refmill:変換元ファイルが見つかりません\r\n@T@", "REFDESK:@T@を削除できませんでした"} << true;
+    QTest::newRow("tabdump writes nothing")
+        << "no table;tabdump fails"
+        << "tabdumpの実行結果：エラー9 / refmillの実行結果：エラー55"
+        << QStringList{"refmill:変換元ファイルが見つかりません\r\n@T@",
+                       "REFDESK:@T@を削除できませんでした"}
+        << true;
     // Deleting by the full path still works after the working folder changed.
-    QTest::newRow("working folder changes") << "chdir" << "tabdumpの実行結果：成功 / refmillの実行結果：成功" << QStringList() << true;
+    QTest::newRow("working folder changes")
+        << "chdir"
+        << "tabdumpの実行結果：成功 / refmillの実行結果：成功" << QStringList() << true;
   }
   void DirectFlow() {
     QFETCH(QString, setup);
@@ -292,15 +326,18 @@ class ConvertFlowTest : public QObject {
     f.converter.Button6Click();
 
     const std::string table = f.runner.requests.at(0).arguments.at(2);
-    QVERIFY(QRegularExpression("^" + QRegularExpression::escape(Q(f.work)) + "temp[1-9][0-9][0-9]\\.%%%$")
-                .match(Q(table)).hasMatch());
+    QVERIFY(QRegularExpression("^" + QRegularExpression::escape(Q(f.work)) +
+                               "temp[1-9][0-9][0-9]\\.%%%$")
+                .match(Q(table))
+                .hasMatch());
     QVERIFY(!std::filesystem::exists(table));
     QCOMPARE(Q(f.view.status), status);
     QStringList shown;
     for (const std::string& t : f.Texts()) shown << Q(t);
     for (QString& m : messages) m.replace("@D@", Q(destination)).replace("@T@", Q(table));
     QCOMPARE(shown, messages);
-    QCOMPARE(f.shell.opened, opened ? std::vector<std::string>{destination} : std::vector<std::string>{});
+    QCOMPARE(f.shell.opened,
+             opened ? std::vector<std::string>{destination} : std::vector<std::string>{});
     QCOMPARE(f.view.events.front(), std::string("disable Button6"));
     QCOMPARE(f.view.events.back(), std::string("enable Button6"));
     QCOMPARE(f.view.form.bibliography, destination);

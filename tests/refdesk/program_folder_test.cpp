@@ -43,22 +43,29 @@ class ProgramFolderTest : public QObject {
   void ReplaceExtension_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("replaced") << "/d/book.xls" << "/d/book.csv";
-    QTest::newRow("appended") << "/d/book" << "/d/book.csv";
-    QTest::newRow("dot in folder only") << "/d.v2/book" << "/d.v2/book.csv";
-    QTest::newRow("last dot counts") << "/d/book.tar.gz" << "/d/book.tar.csv";
+    QTest::newRow("replaced") << "/d/book.xls"
+                              << "/d/book.csv";
+    QTest::newRow("appended") << "/d/book"
+                              << "/d/book.csv";
+    QTest::newRow("dot in folder only") << "/d.v2/book"
+                                        << "/d.v2/book.csv";
+    QTest::newRow("last dot counts") << "/d/book.tar.gz"
+                                     << "/d/book.tar.csv";
   }
   void ReplaceExtension() {
     QFETCH(QString, path);
     QFETCH(QString, expected);
-    QCOMPARE(QString::fromStdString(refdesk::ReplaceExtension(path.toStdString(), ".csv")), expected);
+    QCOMPARE(QString::fromStdString(refdesk::ReplaceExtension(path.toStdString(), ".csv")),
+             expected);
   }
 
   void OutputExtension_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ext given") << "[General]\r\next=bib\r\n" << ".bib";
-    QTest::newRow("no key") << "[General]\r\nheader=x\r\n" << ".txt";
+    QTest::newRow("ext given") << "[General]\r\next=bib\r\n"
+                               << ".bib";
+    QTest::newRow("no key") << "[General]\r\nheader=x\r\n"
+                            << ".txt";
     QTest::newRow("missing file") << QString() << "none";
   }
   void OutputExtension() {
@@ -88,33 +95,22 @@ class ProgramFolderTest : public QObject {
   void ReadsSettings() {
     QFETCH(QString, file);
     QFETCH(refdesk::FormSettings, expected);
-    QVERIFY(refdesk::ReadFormSettings(platform::ProfileFile::FromText(file.toStdString())) == expected);
+    QVERIFY(refdesk::ReadFormSettings(platform::ProfileFile::FromText(file.toStdString())) ==
+            expected);
   }
 
   void WritesElevenKeysInOrder() {
-    platform::ProfileFile file = platform::ProfileFile::FromText("[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nFormat=3\r\n");
+    platform::ProfileFile file = platform::ProfileFile::FromText(
+        "[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nFormat=3\r\n");
     refdesk::FormSettings s;
     s.overwrite2 = true;
     s.format = -1;
     refdesk::WriteFormSettings(s, file);
-    QCOMPARE(QString::fromStdString(file.ToText()),
-             QString("[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nFormat=-1\r\nSameName1=0\r\n"
-                     "Direct=1\r\nOverWrite1=0\r\nSameName2=0\r\nSameName3=1\r\nOverWrite2=1\r\n"
-                     "AfterOpen=1\r\nErrorLog=1\r\nTabdumpVisible=1\r\nFileType=0\r\n"));
-  }
-
-  void SelectionFor_data() {
-    QTest::addColumn<int>("stored");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("in range") << 2 << 2;
-    QTest::newRow("past the end") << 3 << 0;
-    QTest::newRow("far past") << 7 << 0;
-    QTest::newRow("negative") << -1 << -1;
-  }
-  void SelectionFor() {
-    QFETCH(int, stored);
-    QFETCH(int, expected);
-    QCOMPARE(refdesk::SelectionFor(stored, 3), expected);
+    QCOMPARE(
+        QString::fromStdString(file.ToText()),
+        QString("[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nFormat=-1\r\nSameName1=0\r\n"
+                "Direct=1\r\nOverWrite1=0\r\nSameName2=0\r\nSameName3=1\r\nOverWrite2=1\r\n"
+                "AfterOpen=1\r\nErrorLog=1\r\nTabdumpVisible=1\r\nFileType=0\r\n"));
   }
 };
 
@@ -124,6 +120,5 @@ int RunProgramFolderTest(int argc, char** argv) {
 }
 
 }  // namespace refdesk_test
-
 
 #include "program_folder_test.moc"

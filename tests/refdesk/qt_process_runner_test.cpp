@@ -38,7 +38,8 @@ struct ToolFolder {
     qputenv("FAKE_TOOL_LOG", QByteArray::fromStdString(log));
   }
   ~ToolFolder() {
-    for (const char* name : {"FAKE_TOOL_LOG", "FAKE_TOOL_EXIT", "FAKE_TOOL_SLEEP_MS", "FAKE_TOOL_WRITE"}) {
+    for (const char* name :
+         {"FAKE_TOOL_LOG", "FAKE_TOOL_EXIT", "FAKE_TOOL_SLEEP_MS", "FAKE_TOOL_WRITE"}) {
       qunsetenv(name);
     }
   }
@@ -134,10 +135,10 @@ class ProcessRunnerTest : public QObject {
     QCOMPARE(lines.size(), 2);
     const QString table = lines[0].split('\t').at(3);
     QVERIFY(!fs::exists(table.toStdString()));
-    QCOMPARE(lines[1], QString::fromStdString(tools.temp.File("program folder") + "\t/se\t" +
-                                              tools.folder + "out.trl\t" + tools.folder +
-                                              "std.ini\t") + table + "\t" +
-                           QString::fromStdString(tools.temp.File("my book.bib")));
+    QCOMPARE(lines[1],
+             QString::fromStdString(tools.temp.File("program folder") + "\t/se\t" + tools.folder +
+                                    "out.trl\t" + tools.folder + "std.ini\t") +
+                 table + "\t" + QString::fromStdString(tools.temp.File("my book.bib")));
   }
 
   // A real conversion with the real refmill and the shipped sample, where
@@ -148,12 +149,15 @@ class ProcessRunnerTest : public QObject {
 #else
     const fs::path refmill = REFMILL_PATH;
     const fs::path bin = refmill.parent_path();
-    for (const char* needed : {"default.ini", "default.trl", "sample.csv", "abbrev.dat", "roman.dat"}) {
-      if (!fs::exists(refmill) || !fs::exists(bin / needed)) QSKIP("refmill or its sample is missing");
+    for (const char* needed :
+         {"default.ini", "default.trl", "sample.csv", "abbrev.dat", "roman.dat"}) {
+      if (!fs::exists(refmill) || !fs::exists(bin / needed))
+        QSKIP("refmill or its sample is missing");
     }
     testing_support::TempFolder temp;
     const std::string folder = temp.path() + "/";
-    for (const char* name : {"default.ini", "default.trl", "abbrev.dat", "roman.dat", "sample.csv"}) {
+    for (const char* name :
+         {"default.ini", "default.trl", "abbrev.dat", "roman.dat", "sample.csv"}) {
       fs::copy_file(bin / name, folder + name);
     }
     fs::copy_file(refmill, folder + "refmill");
@@ -169,7 +173,10 @@ class ProcessRunnerTest : public QObject {
       QCOMPARE(form.statusBar()->currentMessage(), QString("refmillRunの実行結果：成功"));
     }
     QVERIFY(dialogs.shown.empty());
+    QCOMPARE(shell.opened.at(0), folder + "sample.txt");
     QVERIFY(fs::file_size(shell.opened.at(0)) > 0);
+    // refmill runs in the program folder, so its log lands there.
+    QVERIFY(fs::exists(folder + "error.log"));
 #endif
   }
 };

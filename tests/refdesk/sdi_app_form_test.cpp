@@ -77,8 +77,8 @@ struct Window {
   std::unique_ptr<TSDIAppForm> form;
 };
 
-const QStringList kRuled{"Button2", "Button3", "Button4", "Button5", "CheckBox1", "CheckBox3",
-                         "CheckBox4", "HisComboBox2", "HisComboBox3", "HisComboBox4"};
+const QStringList kRuled{"Button2",   "Button3",   "Button4",      "Button5",      "CheckBox1",
+                         "CheckBox3", "CheckBox4", "HisComboBox2", "HisComboBox3", "HisComboBox4"};
 
 }  // namespace
 
@@ -93,20 +93,32 @@ class SdiAppFormTest : public QObject {
     QTest::addColumn<int>("height");
     QTest::addColumn<int>("style");
     // Direct mode leaves only the lower destination controls to CheckBox5.
-    QTest::newRow("no refdesk.ini") << ""
-        << QStringList{"CheckBox2", "CheckBox5", "CheckBox7", "CheckBox9"} << QStringList{} << 510 << 0;
-    QTest::newRow("upper group hidden") << "[General]\r\nTabdumpVisible=0\r\nSameName2=1\r\n"
+    QTest::newRow("no refdesk.ini")
+        << "" << QStringList{"CheckBox2", "CheckBox5", "CheckBox7", "CheckBox9"} << QStringList{}
+        << 510 << 0;
+    QTest::newRow("upper group hidden")
+        << "[General]\r\nTabdumpVisible=0\r\nSameName2=1\r\n"
         << QStringList{"CheckBox5", "CheckBox7", "CheckBox9"}
-        << QStringList{"Button2", "Button3", "Button4", "CheckBox1", "CheckBox3", "HisComboBox2", "HisComboBox3"} << 317 << 0;
+        << QStringList{"Button2",   "Button3",      "Button4",     "CheckBox1",
+                       "CheckBox3", "HisComboBox2", "HisComboBox3"}
+        << 317 << 0;
     // Leaving direct mode enables Button2 even though CheckBox1 is checked.
-    QTest::newRow("same name without direct") << "[General]\r\nSameName1=1\r\nDirect=0\r\nSameName3=0\r\n"
+    QTest::newRow("same name without direct")
+        << "[General]\r\nSameName1=1\r\nDirect=0\r\nSameName3=0\r\n"
         << QStringList{"CheckBox1", "CheckBox7", "CheckBox9"}
-        << QStringList{"Button2", "Button3", "Button4", "Button5", "CheckBox1", "CheckBox3", "CheckBox4", "HisComboBox3", "HisComboBox4"} << 510 << 0;
-    QTest::newRow("stored style past the list") << "[General]\r\nFormat=7\r\n"
-        << QStringList{"CheckBox2", "CheckBox5", "CheckBox7", "CheckBox9"} << QStringList{} << 510 << 0;
-    QTest::newRow("no style selected") << "[General]\r\nFormat=-1\r\nDirect=0\r\nSameName2=1\r\n"
+        << QStringList{"Button2",   "Button3",   "Button4",      "Button5",     "CheckBox1",
+                       "CheckBox3", "CheckBox4", "HisComboBox3", "HisComboBox4"}
+        << 510 << 0;
+    QTest::newRow("stored style past the list")
+        << "[General]\r\nFormat=7\r\n"
+        << QStringList{"CheckBox2", "CheckBox5", "CheckBox7", "CheckBox9"} << QStringList{} << 510
+        << 0;
+    QTest::newRow("no style selected")
+        << "[General]\r\nFormat=-1\r\nDirect=0\r\nSameName2=1\r\n"
         << QStringList{"CheckBox4", "CheckBox5", "CheckBox7", "CheckBox9"}
-        << QStringList{"Button2", "Button3", "Button4", "CheckBox1", "CheckBox3", "CheckBox4", "HisComboBox2"} << 510 << -1;
+        << QStringList{"Button2",   "Button3",   "Button4",     "CheckBox1",
+                       "CheckBox3", "CheckBox4", "HisComboBox2"}
+        << 510 << -1;
   }
   void StartsFromSettings() {
     QFETCH(QString, ini);
@@ -128,14 +140,20 @@ class SdiAppFormTest : public QObject {
     QTest::addColumn<QStringList>("enabled");
     const QStringList direct_off{"CheckBox2"};
     QTest::newRow("direct off") << direct_off
-        << QStringList{"Button2", "Button3", "Button4", "CheckBox1", "CheckBox3", "CheckBox4", "HisComboBox2", "HisComboBox3"};
+                                << QStringList{"Button2",      "Button3",     "Button4",
+                                               "CheckBox1",    "CheckBox3",   "CheckBox4",
+                                               "HisComboBox2", "HisComboBox3"};
     QTest::newRow("CheckBox1") << QStringList{"CheckBox2", "CheckBox1"}
-        << QStringList{"Button3", "Button4", "CheckBox1", "CheckBox3", "CheckBox4", "HisComboBox3"};
+                               << QStringList{"Button3",   "Button4",   "CheckBox1",
+                                              "CheckBox3", "CheckBox4", "HisComboBox3"};
     // CheckBox4 disables its field only, not Button4.
     QTest::newRow("CheckBox4") << QStringList{"CheckBox2", "CheckBox4"}
-        << QStringList{"Button2", "Button3", "Button4", "CheckBox1", "CheckBox3", "CheckBox4", "HisComboBox2"};
-    QTest::newRow("CheckBox5 off") << QStringList{"CheckBox5"} << QStringList{"Button5", "HisComboBox4"};
-    QTest::newRow("back to direct") << QStringList{"CheckBox2", "CheckBox1", "CheckBox2"} << QStringList{};
+                               << QStringList{"Button2",   "Button3",   "Button4",     "CheckBox1",
+                                              "CheckBox3", "CheckBox4", "HisComboBox2"};
+    QTest::newRow("CheckBox5 off")
+        << QStringList{"CheckBox5"} << QStringList{"Button5", "HisComboBox4"};
+    QTest::newRow("back to direct")
+        << QStringList{"CheckBox2", "CheckBox1", "CheckBox2"} << QStringList{};
   }
   void EnablingRules() {
     QFETCH(QStringList, clicks);
@@ -175,10 +193,12 @@ class SdiAppFormTest : public QObject {
     QTest::addColumn<QList<Answer>>("answers");
     QTest::addColumn<QString>("field_text");
     QTest::addColumn<int>("messages");
-    QTest::newRow("first of three, disabled field") << true << "a.csv" << QList<Answer>{} << "a.csv" << 0;
+    QTest::newRow("first of three, disabled field")
+        << true << "a.csv" << QList<Answer>{} << "a.csv" << 0;
     QTest::newRow("upper group") << false << "a.csv" << QList<Answer>{} << "a.csv" << 0;
     QTest::newRow("folder, OK") << true << "sub" << QList<Answer>{Answer::kOk} << "sub" << 1;
-    QTest::newRow("folder, Cancel keeps the field") << true << "sub" << QList<Answer>{Answer::kCancel} << "" << 1;
+    QTest::newRow("folder, Cancel keeps the field")
+        << true << "sub" << QList<Answer>{Answer::kCancel} << "" << 1;
   }
   void Drops() {
     QFETCH(bool, lower);
@@ -198,12 +218,14 @@ class SdiAppFormTest : public QObject {
     refdesk::controls::THisComboBox* field = lower ? w.form->HisComboBox3 : w.form->HisComboBox1;
     field->setEditText("");
     w.Drop(lower ? w.form->GroupBox2 : w.form->GroupBox1,
-           {QUrl::fromLocalFile(path(first)), QUrl::fromLocalFile(path("b.csv")), QUrl::fromLocalFile(path("a.csv"))});
+           {QUrl::fromLocalFile(path(first)), QUrl::fromLocalFile(path("b.csv")),
+            QUrl::fromLocalFile(path("a.csv"))});
     QCOMPARE(field->currentText(), field_text.isEmpty() ? QString() : path(field_text));
     QCOMPARE(field->toolTip(), field->currentText());
     QCOMPARE(static_cast<int>(w.dialogs.shown.size()), messages);
     if (messages > 0) {
-      QCOMPARE(QString::fromStdString(w.dialogs.shown[0].text), "ファイルが見つかりません\r\n" + path("sub"));
+      QCOMPARE(QString::fromStdString(w.dialogs.shown[0].text),
+               "ファイルが見つかりません\r\n" + path("sub"));
       QCOMPARE(w.dialogs.shown[0].caption, std::string("refdesk"));
     }
     QCOMPARE(field->count(), 0);  // a dropped name is not recorded
@@ -213,10 +235,14 @@ class SdiAppFormTest : public QObject {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("workbook") << "Button1" << false << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
-    QTest::newRow("cancelled keeps the field") << "Button1" << true << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
-    QTest::newRow("output with ext") << "Button5" << false << "出力形式のファイル (*.bib)|*.bib|すべてのﾌｧｲﾙ (*.*)|*.*";
-    QTest::newRow("output without ext") << "Button5:plain" << false << "出力形式のファイル (*.txt)|*.txt|すべてのﾌｧｲﾙ (*.*)|*.*";
+    QTest::newRow("workbook") << "Button1" << false
+                              << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
+    QTest::newRow("cancelled keeps the field")
+        << "Button1" << true << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
+    QTest::newRow("output with ext")
+        << "Button5" << false << "出力形式のファイル (*.bib)|*.bib|すべてのﾌｧｲﾙ (*.*)|*.*";
+    QTest::newRow("output without ext")
+        << "Button5:plain" << false << "出力形式のファイル (*.txt)|*.txt|すべてのﾌｧｲﾙ (*.*)|*.*";
   }
   void Browse() {
     QFETCH(QString, button);
@@ -225,7 +251,8 @@ class SdiAppFormTest : public QObject {
     Window w;
     if (button.endsWith(":plain")) w.form->ComboBox2->setCurrentIndex(1);
     if (!cancel) w.dialogs.browse_result = "/chosen/名前.xls";
-    QWidget* target = button.startsWith("Button1") ? static_cast<QWidget*>(w.form->HisComboBox1) : w.form->HisComboBox4;
+    QWidget* target = button.startsWith("Button1") ? static_cast<QWidget*>(w.form->HisComboBox1)
+                                                   : w.form->HisComboBox4;
     auto* field = static_cast<QComboBox*>(target);
     field->setEditText("/before");
     target->setEnabled(true);
@@ -271,10 +298,13 @@ class SdiAppFormTest : public QObject {
     w.form->FileExit1->trigger();
     QVERIFY(!w.form->isVisible());
     w.form.reset();
-    QCOMPARE(QString::fromStdString(w.folder.Read("refdesk.ini")),
-             QString("[General]\r\nFormat=-1\r\nSameName1=0\r\nDirect=1\r\nOverWrite1=0\r\nSameName2=0\r\n"
-                     "SameName3=1\r\nOverWrite2=1\r\nAfterOpen=1\r\nErrorLog=1\r\nTabdumpVisible=1\r\n"
-                     "FileType=0\r\n[HisComboBox3]\r\nHisComboBox30=/new.csv\r\nHisComboBox31=/old.csv\r\n"));
+    QCOMPARE(
+        QString::fromStdString(w.folder.Read("refdesk.ini")),
+        QString(
+            "[General]\r\nFormat=-1\r\nSameName1=0\r\nDirect=1\r\nOverWrite1=0\r\nSameName2=0\r\n"
+            "SameName3=1\r\nOverWrite2=1\r\nAfterOpen=1\r\nErrorLog=1\r\nTabdumpVisible=1\r\n"
+            "FileType=0\r\n[HisComboBox3]\r\nHisComboBox30=/new.csv\r\nHisComboBox31=/"
+            "old.csv\r\n"));
   }
 
   void StartsWithNewestHistoryEntry() {
@@ -292,7 +322,8 @@ class SdiAppFormTest : public QObject {
     const int eight = field->view()->minimumWidth();
     field->addItem("/same/width");
     w.form->HCDropDown(field);
-    QCOMPARE(field->view()->minimumWidth() - eight, field->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
+    QCOMPARE(field->view()->minimumWidth() - eight,
+             field->style()->pixelMetric(QStyle::PM_ScrollBarExtent));
     QCOMPARE(eight, field->fontMetrics().horizontalAdvance("/same/width") + 6);
   }
 
@@ -334,7 +365,8 @@ class SdiAppFormTest : public QObject {
     w.form->Button6->click();
     QTest::qWait(50);
     QVERIFY(visible_during_run);
-    QCOMPARE(w.dialogs.shown.at(0).text, std::string("変換ツールの実行中です。実行が終わったら終了しますか？"));
+    QCOMPARE(w.dialogs.shown.at(0).text,
+             std::string("変換ツールの実行中です。実行が終わったら終了しますか？"));
     QCOMPARE(w.form->isVisible(), !closed);
     QCOMPARE(w.form->HisComboBox4->count(), 1);
     QCOMPARE(w.folder.Read("refdesk.ini").empty(), !closed);

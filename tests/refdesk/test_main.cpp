@@ -1,6 +1,6 @@
-#include <QApplication>
-
 #include "tests/refdesk/test_main.h"
+
+#include <QApplication>
 
 int main(int argc, char** argv) {
   // No test may need a display or block on one.

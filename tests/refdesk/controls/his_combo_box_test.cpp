@@ -49,12 +49,16 @@ class HisComboBoxTest : public QObject {
     QTest::newRow("no file") << QString() << QStringList();
     QTest::newRow("no section") << "[General]\r\nDirect=1\r\n" << QStringList();
     // Key names carry nothing: a hand-written key loads like any other.
-    QTest::newRow("file order, any key") << "[HisComboBox1]\r\nHisComboBox11=b\r\nHisComboBox10=a\r\nlast=/x.csv\r\n"
-                                          << QStringList{"b", "a", "/x.csv"};
-    QTest::newRow("value holding =") << "[HisComboBox1]\r\nHisComboBox10=a=b\r\n" << QStringList{"a=b"};
-    QTest::newRow("twelve keys") << "[HisComboBox1]\r\nk0=0\r\nk1=1\r\nk2=2\r\nk3=3\r\nk4=4\r\nk5=5\r\nk6=6\r\nk7=7\r\nk8=8\r\nk9=9\r\nk10=10\r\nk11=11\r\n"
+    QTest::newRow("file order, any key")
+        << "[HisComboBox1]\r\nHisComboBox11=b\r\nHisComboBox10=a\r\nlast=/x.csv\r\n"
+        << QStringList{"b", "a", "/x.csv"};
+    QTest::newRow("value holding =") << "[HisComboBox1]\r\nHisComboBox10=a=b\r\n"
+                                     << QStringList{"a=b"};
+    QTest::newRow("twelve keys") << "[HisComboBox1]\r\nk0=0\r\nk1=1\r\nk2=2\r\nk3=3\r\nk4=4\r\nk5="
+                                    "5\r\nk6=6\r\nk7=7\r\nk8=8\r\nk9=9\r\nk10=10\r\nk11=11\r\n"
                                  << QStringList{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
-    QTest::newRow("another field's section") << "[HisComboBox2]\r\nHisComboBox20=a\r\n" << QStringList();
+    QTest::newRow("another field's section") << "[HisComboBox2]\r\nHisComboBox20=a\r\n"
+                                             << QStringList();
     QTest::newRow("Japanese path") << "[HisComboBox1]\r\nHisComboBox10=/home/利用者/文献.xls\r\n"
                                    << QStringList{"/home/利用者/文献.xls"};
   }
@@ -78,12 +82,16 @@ class HisComboBoxTest : public QObject {
     QTest::addColumn<QStringList>("after");
     const QStringList ten{"0", "1", "2", "3", "4", "5", "6", "7", "8", "9"};
     // The old spelling goes; entries before it move down, those after stay.
-    QTest::newRow("same name other case") << QStringList{"a", "b", "c", "/DATA/A.XLS", "e"} << 10 << "/data/a.xls"
-                                          << QStringList{"/data/a.xls", "a", "b", "c", "e"};
-    QTest::newRow("new name, full list") << ten << 10 << "new" << QStringList{"new", "0", "1", "2", "3", "4", "5", "6", "7", "8"};
+    QTest::newRow("same name other case")
+        << QStringList{"a", "b", "c", "/DATA/A.XLS", "e"} << 10 << "/data/a.xls"
+        << QStringList{"/data/a.xls", "a", "b", "c", "e"};
+    QTest::newRow("new name, full list")
+        << ten << 10 << "new" << QStringList{"new", "0", "1", "2", "3", "4", "5", "6", "7", "8"};
     QTest::newRow("already newest") << QStringList{"x", "y"} << 10 << "x" << QStringList{"x", "y"};
-    QTest::newRow("only a prefix matches") << QStringList{"abc"} << 10 << "ab" << QStringList{"ab", "abc"};
-    QTest::newRow("smaller maximum") << QStringList{"a", "b", "c"} << 3 << "d" << QStringList{"d", "a", "b"};
+    QTest::newRow("only a prefix matches")
+        << QStringList{"abc"} << 10 << "ab" << QStringList{"ab", "abc"};
+    QTest::newRow("smaller maximum")
+        << QStringList{"a", "b", "c"} << 3 << "d" << QStringList{"d", "a", "b"};
   }
   void AddHistory() {
     QFETCH(QStringList, before);
@@ -116,11 +124,14 @@ class HisComboBoxTest : public QObject {
     QTest::addColumn<QString>("file");
     QTest::addColumn<QStringList>("items");
     QTest::addColumn<QString>("saved");
-    QTest::newRow("renumbers from 0") << "[General]\r\nDirect=1\r\n[HisComboBox1]\r\nlast=/x.csv\r\n" << QStringList{"/a", "/b"}
-                                      << "[General]|Direct=1|[HisComboBox1]|HisComboBox10=/a|HisComboBox11=/b|";
+    QTest::newRow("renumbers from 0")
+        << "[General]\r\nDirect=1\r\n[HisComboBox1]\r\nlast=/x.csv\r\n"
+        << QStringList{"/a", "/b"}
+        << "[General]|Direct=1|[HisComboBox1]|HisComboBox10=/a|HisComboBox11=/b|";
     // An empty history leaves no section behind.
-    QTest::newRow("empty erases") << "[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nDirect=0\r\n" << QStringList()
-                                  << "[General]|Direct=0|";
+    QTest::newRow("empty erases")
+        << "[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nDirect=0\r\n"
+        << QStringList() << "[General]|Direct=0|";
   }
   void SavesOnDestruction() {
     QFETCH(QString, file);
@@ -137,7 +148,8 @@ class HisComboBoxTest : public QObject {
   void TwelveLoadedKeysSaveAsTen() {
     testing_support::TempFolder folder;
     std::string file = "[HisComboBox1]\r\n";
-    for (int i = 0; i < 12; ++i) file += "HisComboBox1" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
+    for (int i = 0; i < 12; ++i)
+      file += "HisComboBox1" + std::to_string(i) + "=" + std::to_string(i) + "\r\n";
     folder.Write("refdesk.ini", file);
     MakeField(folder)->LoadHistory();
     const QString text = FileLines(folder);
@@ -158,7 +170,8 @@ class HisComboBoxTest : public QObject {
       second->addItem("/two");
     }
     // The second field goes first, so its section comes first.
-    QCOMPARE(FileLines(folder), QString("[HisComboBox2]|HisComboBox20=/two|[HisComboBox1]|HisComboBox10=/one|"));
+    QCOMPARE(FileLines(folder),
+             QString("[HisComboBox2]|HisComboBox20=/two|[HisComboBox1]|HisComboBox10=/one|"));
   }
 
   void ReportsAFileItCannotWrite() {
@@ -179,11 +192,21 @@ class HisComboBoxTest : public QObject {
     QTest::addColumn<QString>("program");
     QTest::addColumn<QString>("existing");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("lower case exists") << "refdesk" << "refdesk.ini" << "refdesk.ini";
-    QTest::newRow("upper case exists") << "refdesk" << "REFDESK.INI" << "REFDESK.INI";
-    QTest::newRow("none yet") << "refdesk" << "" << "refdesk.ini";
-    QTest::newRow("program with extension") << "refdesk.bin" << "refdesk.INI" << "refdesk.INI";
-    QTest::newRow("renamed program") << "mydesk" << "refdesk.ini" << "mydesk.ini";
+    QTest::newRow("lower case exists") << "refdesk"
+                                       << "refdesk.ini"
+                                       << "refdesk.ini";
+    QTest::newRow("upper case exists") << "refdesk"
+                                       << "REFDESK.INI"
+                                       << "REFDESK.INI";
+    QTest::newRow("none yet") << "refdesk"
+                              << ""
+                              << "refdesk.ini";
+    QTest::newRow("program with extension") << "refdesk.bin"
+                                            << "refdesk.INI"
+                                            << "refdesk.INI";
+    QTest::newRow("renamed program") << "mydesk"
+                                     << "refdesk.ini"
+                                     << "mydesk.ini";
   }
   void HistoryFileIsTheSettingsFile() {
     QFETCH(QString, program);
@@ -191,23 +214,9 @@ class HisComboBoxTest : public QObject {
     QFETCH(QString, expected);
     testing_support::TempFolder folder;
     if (!existing.isEmpty()) folder.Write(existing.toStdString(), "");
-    QCOMPARE(QString::fromStdString(refdesk::controls::HistoryFilePath(folder.File(program.toStdString()))),
+    QCOMPARE(QString::fromStdString(
+                 refdesk::controls::HistoryFilePath(folder.File(program.toStdString()))),
              QString::fromStdString(folder.File(expected.toStdString())));
-  }
-
-  void DroppedWidth_data() {
-    QTest::addColumn<QList<int>>("widths");
-    QTest::addColumn<int>("expected");
-    QTest::newRow("no entries") << QList<int>{} << 6;
-    QTest::newRow("widest wins") << QList<int>{40, 300, 120} << 306;
-    QTest::newRow("eight entries fit") << QList<int>(8, 100) << 106;
-    QTest::newRow("nine need a scroll bar") << QList<int>(9, 100) << 106 + 17;
-  }
-  void DroppedWidth() {
-    QFETCH(QList<int>, widths);
-    QFETCH(int, expected);
-    QCOMPARE(refdesk::controls::DroppedWidth(std::vector<int>(widths.begin(), widths.end()), 8, 17),
-             expected);
   }
 };
 
