@@ -160,6 +160,9 @@ TEST(ShippedRomanTableTest, LeavesOtherTextAlone) {
       {"roman.dat", "van_dijk2001b"},  {"roman.dat", "iya ua oy"},
       {"roman.dat", "山田"},           {"roman-katakana.dat", "KUA ei ou"},
       {"roman-katakana.dat", "佐藤"},  {"roman-hankaku.dat", "tsu-ya"},
+      // 漢 is 8A BF, and BF alone is the half-width ｿ: a rule must not start
+      // on a second byte.
+      {"roman-hankaku.dat", "漢"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(std::string(c.table) + " " + c.text);
