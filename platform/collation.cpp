@@ -21,7 +21,7 @@ namespace {
 // How many sort-key bytes each line gets at first, and by how many a group
 // of lines with equal keys is extended. Most lines differ within the first
 // few characters; only those that do not pay for more key.
-constexpr int32_t kKeyChunk = 24;
+constexpr int32_t kKeyChunk = 64;
 
 // Shift-JIS to case-folded UTF-16, one table look-up per character. Built
 // once from ICU's code page 932 converter.

@@ -6,8 +6,6 @@
 
 #include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace platform {
@@ -82,11 +80,28 @@ std::string FullPath(std::string_view path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
-  if (FolderExists(path)) return false;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  out.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    ::close(fd);
+    return false;
+  }
+  out.clear();
+  if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
+  // Read until the end rather than trusting the size: the file may grow, or
+  // be a pipe.
+  char buffer[1 << 16];
+  bool ok = true;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) ok = false;
+    if (n <= 0) break;
+    out.append(buffer, static_cast<size_t>(n));
+  }
+  ::close(fd);
+  return ok;
 }
 
 bool CanCreateFile(const std::string& path) {

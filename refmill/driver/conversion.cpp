@@ -2,6 +2,7 @@
 
 #include "platform/collation.h"
 #include "refmill/driver/message_output.h"
+#include "refmill/driver/parallel.h"
 #include "refmill/format/entry_formatter.h"
 #include "refmill/format/fields.h"
 #include "refmill/format/sort_key.h"
@@ -23,21 +24,59 @@ bool IsEntryLine(std::string_view line) { return !line.empty() && line.front() =
 
 int LineNumber(size_t index) { return static_cast<int>(index + 1); }
 
+// Warnings of one part of the table, kept until the parts before it have
+// written theirs.
+class HeldWarnings : public format::WarningSink {
+ public:
+  void Warn(int line, format::Warning warning, std::string_view detail) override {
+    held_.push_back({line, warning, std::string(detail)});
+  }
+  void PassOn(format::WarningSink& sink) const {
+    for (const Held& h : held_) sink.Warn(h.line, h.warning, h.detail);
+  }
+
+ private:
+  struct Held {
+    int line;
+    format::Warning warning;
+    std::string detail;
+  };
+  std::vector<Held> held_;
+};
+
+class NoWarnings : public format::WarningSink {
+ public:
+  void Warn(int, format::Warning, std::string_view) override {}
+};
+
 }  // namespace
+
+struct Conversion::Part {
+  std::vector<Entry> entries;
+  HeldWarnings warnings;
+  std::optional<StyleFault> fault;
+};
 
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
                        MessageOutput& messages)
     : source_lines_(text::SplitLines(source)), settings_(settings), messages_(messages) {}
 
-std::optional<StyleFault> Conversion::FirstPass() {
-  for (size_t i = 0; i < source_lines_.size(); ++i) {
+void Conversion::FormatLines(size_t begin, size_t end, Part& part) const {
+  const format::PlaceholderColumns& roles = settings_.roles;
+  for (size_t i = begin; i < end; ++i) {
     if (!IsEntryLine(source_lines_[i])) continue;
-    const EntryContext ctx{settings_, LineNumber(i), messages_};
+    const EntryContext ctx{settings_, LineNumber(i), part.warnings};
     const FieldList fields = format::SplitFields(source_lines_[i]);
     TextOrFault key = format::MakeSortKey(fields, ctx);
-    if (auto* fault = std::get_if<StyleFault>(&key)) return *fault;
+    if (auto* fault = std::get_if<StyleFault>(&key)) {
+      part.fault = *fault;
+      return;
+    }
     TextOrFault text = format::FormatEntry(fields, false, std::nullopt, ctx);
-    if (auto* fault = std::get_if<StyleFault>(&text)) return *fault;
+    if (auto* fault = std::get_if<StyleFault>(&text)) {
+      part.fault = *fault;
+      return;
+    }
     const std::string& sort_field = std::get<std::string>(key);
     const std::string& entry_text = std::get<std::string>(text);
     Entry entry;
@@ -47,7 +86,30 @@ std::optional<StyleFault> Conversion::FirstPass() {
     entry.text_length = static_cast<uint32_t>(entry_text.size());
     entry.line.append(entry_text).append("|").append(std::to_string(i));
     entry.source_index = static_cast<uint32_t>(i);
-    entries_.push_back(std::move(entry));
+    // Kept for the neighbour pass, which compares these columns; a column
+    // beyond the entry is reported there, as the style's fault.
+    const auto author = fields.At(roles.author);
+    const auto year = fields.At(roles.year);
+    entry.author = author.value_or(std::string_view());
+    entry.year = year.value_or(std::string_view());
+    entry.columns_missing = !author || !year;
+    part.entries.push_back(std::move(entry));
+  }
+}
+
+std::optional<StyleFault> Conversion::FirstPass() {
+  const size_t workers = WorkerCount(source_lines_.size());
+  std::vector<Part> parts(workers);
+  ForEachPart(source_lines_.size(), workers,
+              [&](size_t begin, size_t end, size_t w) { FormatLines(begin, end, parts[w]); });
+  size_t total = 0;
+  for (const Part& part : parts) total += part.entries.size();
+  entries_.reserve(total);
+  for (Part& part : parts) {
+    part.warnings.PassOn(messages_);
+    if (part.fault) return part.fault;
+    for (Entry& e : part.entries) entries_.push_back(std::move(e));
+    part.entries = {};
   }
   return std::nullopt;
 }
@@ -67,66 +129,71 @@ void Conversion::Sort() {
 std::optional<StyleFault> Conversion::NeighbourPass() {
   const format::StyleSettings& s = settings_;
   if (s.samename.empty() && !s.sameyear) return std::nullopt;
-  // Every warning was written in the first pass already.
-  const bool notices = messages_.NoticesOn();
-  messages_.SetNoticesOn(false);
 
-  struct Neighbour {
-    FieldList fields;
-    bool repeat = false;
+  // First decide, walking the sorted list, which entries repeat the author
+  // before them and which letter each gets; the decisions depend only on
+  // neighbours, so the entries can then be formatted again in any order.
+  struct Redo {
+    size_t entry;
+    bool repeat;
+    std::optional<char> letter;
   };
-  std::optional<StyleFault> fault;
-  auto redo = [&](Entry& entry, const FieldList& fields, bool repeat,
-                  std::optional<char> letter) {
-    const EntryContext ctx{s, LineNumber(entry.source_index), messages_};
-    TextOrFault text = format::FormatEntry(fields, repeat, letter, ctx);
-    if (auto* f = std::get_if<StyleFault>(&text)) {
-      fault = *f;
-      return;
-    }
-    entry.redone = std::move(std::get<std::string>(text));
-  };
-
-  Neighbour previous;
+  std::vector<Redo> redo;
   size_t group_first = 0;
   std::optional<char> group_letter;  // the letter of the group's latest entry
-  for (size_t k = 0; k < entries_.size() && !fault; ++k) {
-    Entry& entry = entries_[k];
-    Neighbour current{format::SplitFields(source_lines_[entry.source_index]), false};
-    const auto author = current.fields.At(s.roles.author);
-    const auto year = current.fields.At(s.roles.year);
-    if (!author || !year) {
-      fault = StyleFault{"the style's author or year column lies beyond the entry on line " +
-                         std::to_string(LineNumber(entry.source_index))};
-      break;
+  bool first_repeat = false;         // the group's first entry's repeat flag
+  for (size_t k = 0; k < entries_.size(); ++k) {
+    const Entry& entry = entries_[k];
+    if (entry.columns_missing) {
+      return StyleFault{"the style's author or year column lies beyond the entry on line " +
+                        std::to_string(LineNumber(entry.source_index))};
     }
     bool same_author = false;
     bool same_year = false;
     if (k > 0) {
-      same_author = text::EqualsIgnoringAsciiCase(*author, *previous.fields.At(s.roles.author));
-      same_year = text::EqualsIgnoringAsciiCase(*year, *previous.fields.At(s.roles.year));
+      same_author = text::EqualsIgnoringAsciiCase(entry.author, entries_[k - 1].author);
+      same_year = text::EqualsIgnoringAsciiCase(entry.year, entries_[k - 1].year);
     }
-    current.repeat = !s.samename.empty() && same_author;
+    const bool repeat = !s.samename.empty() && same_author;
     std::optional<char> letter;
-    if (s.sameyear) {
-      if (same_author && same_year) {
-        if (!group_letter) {
-          // The group's first entry is the one just before: it gets its "a" now.
-          group_letter = kFirstYearLetter;
-          redo(entries_[group_first], previous.fields, previous.repeat, group_letter);
-        }
-        letter = static_cast<char>(static_cast<unsigned char>(*group_letter) + 1);
-        group_letter = letter;
-      } else {
-        group_first = k;
-        group_letter.reset();
+    if (s.sameyear && same_author && same_year) {
+      if (!group_letter) {
+        // The group's first entry is the one just before: it gets its "a" now.
+        group_letter = kFirstYearLetter;
+        if (!redo.empty() && redo.back().entry == group_first) redo.pop_back();
+        redo.push_back({group_first, first_repeat, group_letter});
       }
+      letter = static_cast<char>(static_cast<unsigned char>(*group_letter) + 1);
+      group_letter = letter;
+    } else {
+      group_first = k;
+      group_letter.reset();
+      first_repeat = repeat;
     }
-    if (current.repeat || letter) redo(entry, current.fields, current.repeat, letter);
-    previous = std::move(current);
+    if (repeat || letter) redo.push_back({k, repeat, letter});
   }
-  messages_.SetNoticesOn(notices);
-  return fault;
+
+  // Every warning was written in the first pass already.
+  const size_t workers = WorkerCount(redo.size());
+  std::vector<std::optional<std::pair<size_t, StyleFault>>> faults(workers);
+  ForEachPart(redo.size(), workers, [&](size_t begin, size_t end, size_t w) {
+    NoWarnings silent;
+    for (size_t r = begin; r < end; ++r) {
+      Entry& entry = entries_[redo[r].entry];
+      const EntryContext ctx{s, LineNumber(entry.source_index), silent};
+      const FieldList fields = format::SplitFields(source_lines_[entry.source_index]);
+      TextOrFault text = format::FormatEntry(fields, redo[r].repeat, redo[r].letter, ctx);
+      if (auto* fault = std::get_if<StyleFault>(&text)) {
+        faults[w] = {r, *fault};
+        return;
+      }
+      entry.redone = std::move(std::get<std::string>(text));
+    }
+  });
+  for (const auto& fault : faults) {
+    if (fault) return fault->second;
+  }
+  return std::nullopt;
 }
 
 std::string Conversion::Render() const {

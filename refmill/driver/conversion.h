@@ -23,8 +23,9 @@ class Conversion {
   Conversion(std::string_view source, const format::StyleSettings& settings,
              MessageOutput& messages);
 
-  // Formats every entry line and builds its sort line. Returns the style's
-  // fault when the style reads a column an entry does not have.
+  // Formats every entry line and builds its sort line; warnings go out in
+  // source order. Returns the style's fault when the style reads a column an
+  // entry does not have (the warnings of the lines before it are written).
   std::optional<format::StyleFault> FirstPass();
   // Sorts when the style asks for it (sort 1 or 2).
   void Sort();
@@ -43,12 +44,19 @@ class Conversion {
     uint32_t source_index;   // the source line the entry came from
     uint32_t text_offset;    // where the formatted entry starts in `line`
     uint32_t text_length;
+    // The author and year columns, which the neighbour pass compares.
+    std::string author;
+    std::string year;
+    bool columns_missing = false;  // the style's author or year column lies beyond the entry
     std::optional<std::string> redone;  // the entry formatted again by the neighbour pass
     std::string_view Text() const {
       return redone ? std::string_view(*redone)
                     : std::string_view(line).substr(text_offset, text_length);
     }
   };
+  struct Part;
+
+  void FormatLines(size_t begin, size_t end, Part& part) const;
 
   std::vector<std::string_view> source_lines_;
   const format::StyleSettings& settings_;

@@ -107,7 +107,8 @@ StyleSettings LoadStyleSettings(const std::string& style_path, const std::string
 
   s.columns = text::ColumnLookup(s.input_columns);
   s.roles = format::PlaceholderColumns::From(s.columns);
-  s.templates = format::TemplateTable(PrepareTemplates(templates, rules, s.start, s.end));
+  s.templates =
+      format::TemplateTable(PrepareTemplates(templates, rules, s.start, s.end), s.columns);
   return s;
 }
 

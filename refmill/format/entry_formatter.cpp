@@ -63,7 +63,9 @@ class TokenValues {
 
   // The value of `token` with every "|" deleted, or the style's fault.
   std::variant<std::string, StyleFault> Compute(std::string_view token) const {
-    const int32_t code = s_.columns(token);
+    return Compute(token, s_.columns(token));
+  }
+  std::variant<std::string, StyleFault> Compute(std::string_view token, int32_t code) const {
     auto value = Computed(code);
     if (!value) {
       auto column_value = ColumnValue(token, code);
@@ -283,49 +285,37 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
 // filling whenever no token starts inside another token, no token ends
 // inside a character, and no value ends on half a character; otherwise it
 // hands over to the literal filling.
-bool TokensStandApart(std::string_view tmpl) {
-  for (size_t pos = 0; pos < tmpl.size();) {
-    const size_t len = text::CharLength(tmpl, pos);
-    if (len != 1 || tmpl[pos] != kTokenMark) {
-      pos += len;
-      continue;
-    }
-    const size_t end = pos + TokenAt(tmpl, pos).size();
-    size_t inside = pos + 1;
-    while (inside < end) {
-      if (tmpl[inside] == kTokenMark && text::CharLength(tmpl, inside) == 1) return false;
-      inside += text::CharLength(tmpl, inside);
-    }
-    if (inside != end) return false;
-    pos = end;
-  }
-  return true;
-}
-
-std::variant<std::string, StyleFault> Fill(std::string_view tmpl, const TokenValues& values) {
+// One pass from left to right along the template's plan. It gives the
+// same text as the literal filling unless a value ends on half a character,
+// which would join the template text after it; then it hands over.
+std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
+                                           const TokenValues& values) {
   ValueCache cache;
-  if (!TokensStandApart(tmpl)) return FillLiterally(tmpl, values, cache);
+  if (tmpl.plan == nullptr) return FillLiterally(tmpl.text, values, cache);
+  const TemplatePlan& plan = *tmpl.plan;
+  std::vector<std::string> computed(plan.tokens.size());
+  std::vector<char> done(plan.tokens.size(), 0);
   std::string out;
-  out.reserve(tmpl.size() * 2);
-  for (size_t pos = 0; pos < tmpl.size();) {
-    const size_t len = text::CharLength(tmpl, pos);
-    if (len != 1 || tmpl[pos] != kTokenMark) {
-      out.append(tmpl, pos, len);
-      pos += len;
+  out.reserve(tmpl.text.size() * 2);
+  for (const TemplatePlan::Part& part : plan.parts) {
+    if (part.token < 0) {
+      out.append(tmpl.text, part.offset, part.length);
       continue;
     }
-    const std::string_view token = TokenAt(tmpl, pos);
-    const std::string* value = cache.Find(token);
-    if (value == nullptr) {
-      auto computed = values.Compute(token);
-      if (auto* fault = std::get_if<StyleFault>(&computed)) return *fault;
-      const bool splits_a_character = EndsInsideACharacter(std::get<std::string>(computed));
-      value = &cache.Add(token, std::move(std::get<std::string>(computed)));
-      // Half a character would join the template text after it.
-      if (splits_a_character) return FillLiterally(tmpl, values, cache);
+    const auto t = static_cast<size_t>(part.token);
+    if (done[t] == 0) {
+      auto value = values.Compute(plan.tokens[t].name, plan.tokens[t].code);
+      if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
+      computed[t] = std::move(std::get<std::string>(value));
+      done[t] = 1;
+      if (EndsInsideACharacter(computed[t])) {
+        for (size_t k = 0; k < computed.size(); ++k) {
+          if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);
+        }
+        return FillLiterally(tmpl.text, values, cache);
+      }
     }
-    out += *value;
-    pos += token.size();
+    out += computed[t];
   }
   return out;
 }
@@ -346,7 +336,7 @@ TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::optional<char
   const std::string_view category = fields.At(1).value_or(std::string_view());
   const auto tmpl = ctx.settings.templates.Find(category);
   const EntryKind kind = KindOf(category);
-  if (!tmpl || tmpl->empty() || kind == EntryKind::kNone) {
+  if (!tmpl || tmpl->text.empty() || kind == EntryKind::kNone) {
     ctx.Warn(Warning::kInvalidCategory);
     return std::string(kMissingMark);
   }

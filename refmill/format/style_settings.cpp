@@ -53,16 +53,60 @@ PlaceholderColumns PlaceholderColumns::From(const text::ColumnLookup& lookup) {
   return r;
 }
 
-TemplateTable::TemplateTable(std::vector<std::string> lines) : lines_(std::move(lines)) {
+std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::ColumnLookup& columns) {
+  constexpr size_t kTokenLength = 3;
+  TemplatePlan plan;
+  size_t literal_start = 0;
+  auto close_literal = [&](size_t end) {
+    if (end > literal_start) {
+      plan.parts.push_back({static_cast<uint32_t>(literal_start),
+                            static_cast<uint32_t>(end - literal_start), -1});
+    }
+  };
+  for (size_t pos = 0; pos < tmpl.size();) {
+    const size_t len = text::CharLength(tmpl, pos);
+    if (len != 1 || tmpl[pos] != '$') {
+      pos += len;
+      continue;
+    }
+    const std::string_view token = tmpl.substr(pos, kTokenLength);
+    const size_t end = pos + token.size();
+    size_t inside = pos + 1;
+    while (inside < end) {
+      if (tmpl[inside] == '$' && text::CharLength(tmpl, inside) == 1) return std::nullopt;
+      inside += text::CharLength(tmpl, inside);
+    }
+    if (inside != end) return std::nullopt;  // the token ends inside a character
+    close_literal(pos);
+    int32_t index = -1;
+    for (size_t t = 0; t < plan.tokens.size(); ++t) {
+      if (plan.tokens[t].name == token) index = static_cast<int32_t>(t);
+    }
+    if (index < 0) {
+      index = static_cast<int32_t>(plan.tokens.size());
+      plan.tokens.push_back({std::string(token), columns(token)});
+    }
+    plan.parts.push_back({static_cast<uint32_t>(pos), static_cast<uint32_t>(token.size()), index});
+    pos = end;
+    literal_start = end;
+  }
+  close_literal(tmpl.size());
+  return plan;
+}
+
+TemplateTable::TemplateTable(std::vector<std::string> lines, const text::ColumnLookup& columns)
+    : lines_(std::move(lines)) {
   for (size_t i = 0; i < lines_.size(); ++i) {
     index_.try_emplace(text::LowerAscii(NameOf(lines_[i])), static_cast<uint32_t>(i));
+    plans_.push_back(PlanTemplate(ValueOf(lines_[i]), columns));
   }
 }
 
-std::optional<std::string_view> TemplateTable::Find(std::string_view category) const {
+std::optional<TemplateTable::Template> TemplateTable::Find(std::string_view category) const {
   const auto it = index_.find(text::LowerAscii(category));
   if (it == index_.end()) return std::nullopt;
-  return ValueOf(lines_[it->second]);
+  const auto& plan = plans_[it->second];
+  return Template{ValueOf(lines_[it->second]), plan ? &*plan : nullptr};
 }
 
 }  // namespace refmill::format

@@ -37,19 +37,48 @@ class AbbreviationTable {
   std::unordered_map<std::string, uint32_t> index_;  // ASCII-lowered title → value
 };
 
+// A template taken apart once for the whole run: literal pieces and tokens
+// with their column codes, each distinct token numbered. Only made for
+// templates whose tokens stand apart (no token starts inside another or ends
+// inside a character), where filling left to right in one pass gives
+// exactly the text of replacing token after token.
+struct TemplatePlan {
+  struct Part {
+    uint32_t offset;  // into the template text
+    uint32_t length;
+    int32_t token;    // index into `tokens`, or -1 for literal text
+  };
+  struct Token {
+    std::string name;
+    int32_t code;
+  };
+  std::vector<Part> parts;
+  std::vector<Token> tokens;
+};
+
+// The plan of `tmpl`, or nothing when its tokens do not stand apart.
+std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::ColumnLookup& columns);
+
 // Output templates by category name, letter case ignored, first line wins.
 class TemplateTable {
  public:
+  struct Template {
+    std::string_view text;
+    const TemplatePlan* plan;  // null when the template must be filled token by token
+  };
+
   TemplateTable() = default;
-  // `lines` are "category=template" lines in file order.
-  explicit TemplateTable(std::vector<std::string> lines);
+  // `lines` are "category=template" lines in file order; `columns` turns
+  // their tokens into codes once.
+  TemplateTable(std::vector<std::string> lines, const text::ColumnLookup& columns);
 
   // The template of `category`, or nothing when no line has that name.
-  std::optional<std::string_view> Find(std::string_view category) const;
+  std::optional<Template> Find(std::string_view category) const;
   const std::vector<std::string>& lines() const { return lines_; }
 
  private:
   std::vector<std::string> lines_;
+  std::vector<std::optional<TemplatePlan>> plans_;
   std::unordered_map<std::string, uint32_t> index_;  // ASCII-lowered name → line
 };
 

@@ -12,7 +12,7 @@ refmill::format::StyleSettings MakeStyle(const std::vector<std::string>& input_f
   s.roles = refmill::format::PlaceholderColumns::From(s.columns);
   std::vector<std::string> lines;
   for (const std::string& line : templates) lines.push_back(Sjis(line));
-  s.templates = refmill::format::TemplateTable(lines);
+  s.templates = refmill::format::TemplateTable(lines, s.columns);
   return s;
 }
 

@@ -108,9 +108,8 @@ TEST(ConversionTest, WarningsNameTheSourceLineOnce) {
 }
 
 TEST(ConversionTest, StopsOnABrokenStyle) {
-  const StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$RB=4"}, {"ebook=$ZZ $QQ", "eart=x"});
-  StyleSettings broken = s;
-  broken.columns = refmill::text::ColumnLookup({"$AT=2", "$YR=3", "$RB=4", "$QQ=99"});
+  const StyleSettings broken =
+      MakeStyle({"$AT=2", "$YR=3", "$RB=4", "$QQ=99"}, {"ebook=$ZZ $QQ", "eart=x"});
   const Messages m = Messages::Load();
   std::ostringstream console;
   MessageOutput out(console, false, "", true, m);

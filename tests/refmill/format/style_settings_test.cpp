@@ -30,9 +30,9 @@ TEST(AbbreviationTableTest, FindsTitlesWithoutRegardToCase) {
 }
 
 TEST(TemplateTableTest, FindsCategoriesWithoutRegardToCase) {
-  const TemplateTable table({"jbook=first", "JBOOK=second", "ebook="});
-  EXPECT_EQ(table.Find("Jbook"), "first");
-  EXPECT_EQ(table.Find("ebook"), "");
+  const TemplateTable table({"jbook=first", "JBOOK=second", "ebook="}, {});
+  EXPECT_EQ(table.Find("Jbook")->text, "first");
+  EXPECT_EQ(table.Find("ebook")->text, "");
   EXPECT_FALSE(table.Find("tbook").has_value());
 }
 

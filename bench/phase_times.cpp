@@ -1,0 +1,61 @@
+// Times the phases of one conversion separately, to see where a run spends
+// its time. Usage: phase_times FILETYPE STYLE SOURCE (in a program folder).
+#include <chrono>
+#include <cstdio>
+#include <iostream>
+#include <sstream>
+#include <string>
+
+#include "platform/files.h"
+#include "refmill/driver/conversion.h"
+#include "refmill/driver/message_output.h"
+#include "refmill/driver/messages.h"
+#include "refmill/driver/settings_loader.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double Seconds(Clock::time_point since) {
+  return std::chrono::duration<double>(Clock::now() - since).count();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc != 4) {
+    std::cerr << "usage: phase_times FILETYPE STYLE SOURCE\n";
+    return 2;
+  }
+  using namespace refmill::driver;  // NOLINT: a small tool
+  auto t = Clock::now();
+  refmill::format::StyleSettings settings = LoadStyleSettings(argv[2], argv[1]);
+  if (LoadDataFiles(platform::CurrentFolder(), settings)) return 1;
+  std::printf("settings and data files %.3f s\n", Seconds(t));
+  t = Clock::now();
+  std::string source;
+  if (!platform::ReadWholeFile(argv[3], source)) return 3;
+  std::printf("read source             %.3f s\n", Seconds(t));
+  const Messages m = Messages::Load();
+  std::ostringstream sink;
+  MessageOutput out(sink, false, "", false, m);
+  t = Clock::now();
+  Conversion conversion(source, settings, out);
+  std::printf("split lines             %.3f s\n", Seconds(t));
+  t = Clock::now();
+  if (conversion.FirstPass()) return 1;
+  std::printf("first pass              %.3f s (%zu entries)\n", Seconds(t), conversion.EntryCount());
+  t = Clock::now();
+  conversion.Sort();
+  std::printf("sort                    %.3f s\n", Seconds(t));
+  t = Clock::now();
+  if (conversion.NeighbourPass()) return 1;
+  std::printf("neighbour pass          %.3f s\n", Seconds(t));
+  t = Clock::now();
+  const std::string text = conversion.Render();
+  std::printf("render                  %.3f s\n", Seconds(t));
+  t = Clock::now();
+  platform::WriteFileAtomically("phase_times.out", text);
+  std::printf("write                   %.3f s\n", Seconds(t));
+  return 0;
+}
