@@ -14,10 +14,12 @@ namespace refdesk {
 namespace {
 
 inline constexpr int kIconSize = 32;
+// The same small type as the main window, so the rights notice fits.
+inline constexpr int kFontPixels = 12;
 
 QLabel* AddLine(QWidget* panel, std::string_view text, int top) {
   auto* label = new QLabel(ToQt(text), panel);
-  label->move(88, top);
+  label->move(56, top);
   label->adjustSize();
   return label;
 }
@@ -28,6 +30,9 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(ToQt(msg::kAboutCaption));
   setFixedSize(kAboutWidth, kAboutHeight);
+  QFont small = font();
+  small.setPixelSize(kFontPixels);
+  setFont(small);
 
   auto* panel = new QFrame(this);
   panel->setObjectName(QStringLiteral("Panel1"));

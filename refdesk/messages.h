@@ -53,7 +53,7 @@ inline constexpr std::string_view kAboutHint = "バージョン情報|バージ�
 inline constexpr std::string_view kProductName = "REFDESK";
 inline constexpr std::string_view kVersionLine = "Version 1.0";
 inline constexpr std::string_view kRightsLine1 = "Copyright (C) refmill project";
-inline constexpr std::string_view kRightsLine2 = "ソースコードと共に自由に配布できます";
+inline constexpr std::string_view kRightsLine2 = "自由に使用・配布・改変できます";
 inline constexpr std::string_view kOkButton = "OK";
 
 // Browse dialogs. Filters are pairs of description and pattern, all joined

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
   failed += refdesk_test::RunProgramFolderTest(argc, argv);
   failed += refdesk_test::RunConvertFlowTest(argc, argv);
   failed += refdesk_test::RunProcessRunnerTest(argc, argv);
+  failed += refdesk_test::RunQtDialogsTest(argc, argv);
   failed += refdesk_test::RunSdiAppFormTest(argc, argv);
   return failed == 0 ? 0 : 1;
 }

@@ -8,5 +8,6 @@ int RunConvertFlowTest(int argc, char** argv);
 int RunProgramFolderTest(int argc, char** argv);
 int RunSdiAppFormTest(int argc, char** argv);
 int RunProcessRunnerTest(int argc, char** argv);
+int RunQtDialogsTest(int argc, char** argv);
 
 }  // namespace refdesk_test
