@@ -1,7 +1,5 @@
 // The handlers of TSDIAppForm: enabling rules, browse buttons, drops, the
 // menu commands, the convert buttons and closing while a tool runs.
-#include "refdesk/sdi_app_form.h"
-
 #include <QAbstractItemView>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -21,6 +19,7 @@
 #include "refdesk/messages.h"
 #include "refdesk/program_folder.h"
 #include "refdesk/qt_text.h"
+#include "refdesk/sdi_app_form.h"
 
 namespace refdesk {
 

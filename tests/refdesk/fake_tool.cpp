@@ -2,11 +2,12 @@
 // Appends one line to $FAKE_TOOL_LOG: its working folder, then each argument,
 // separated by tabs. With $FAKE_TOOL_WRITE set it writes that text to the
 // file named by its last argument; $FAKE_TOOL_SLEEP_MS makes it take its
-// time; it exits with $FAKE_TOOL_EXIT, or dies of SIGSEGV for "crash".
+// time; it exits with $FAKE_TOOL_EXIT, or is killed by SIGKILL for "crash"
+// (a signal no sanitizer runtime can catch and turn into an exit status).
+#include <signal.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <string>
@@ -37,6 +38,6 @@ int main(int argc, char** argv) {
     std::this_thread::sleep_for(std::chrono::milliseconds(std::atoi(ms.c_str())));
   }
   const std::string exit_with = Env("FAKE_TOOL_EXIT");
-  if (exit_with == "crash") std::raise(SIGSEGV);
+  if (exit_with == "crash") ::kill(::getpid(), SIGKILL);
   return std::atoi(exit_with.c_str());
 }

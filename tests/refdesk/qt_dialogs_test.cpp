@@ -15,13 +15,13 @@ class QtDialogsTest : public QObject {
   void ToQtFilter_data() {
     QTest::addColumn<QString>("filter");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("capital pattern")
-        << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*"
-        << "Microsoft Excelﾌｧｲﾙ (*.xls *.XLS);;すべてのﾌｧｲﾙ (*)";
+    QTest::newRow("capital pattern") << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*"
+                                     << "Microsoft Excelﾌｧｲﾙ (*.xls *.XLS);;すべてのﾌｧｲﾙ (*)";
     QTest::newRow("lower-case pattern") << "出力形式のファイル (*.bib)|*.bib|すべてのﾌｧｲﾙ (*.*)|*.*"
                                         << "出力形式のファイル (*.bib);;すべてのﾌｧｲﾙ (*)";
     // Description without patterns of its own, and a pair left incomplete.
-    QTest::newRow("plain description") << "Tables|*.CSV|odd" << "Tables (*.csv *.CSV)";
+    QTest::newRow("plain description") << "Tables|*.CSV|odd"
+                                       << "Tables (*.csv *.CSV)";
   }
   void ToQtFilter() {
     QFETCH(QString, filter);

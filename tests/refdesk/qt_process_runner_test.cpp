@@ -63,7 +63,7 @@ class ProcessRunnerTest : public QObject {
     QTest::addColumn<int>("status");
     QTest::newRow("success") << QByteArray("0") << 0;
     QTest::newRow("tool error") << QByteArray("2") << 2;
-    QTest::newRow("crash") << QByteArray("crash") << -11;
+    QTest::newRow("killed") << QByteArray("crash") << -9;
   }
   void ReturnsExitStatus() {
     QFETCH(QByteArray, exit);
