@@ -71,8 +71,13 @@ bool THisComboBox::SaveHistory() {
   platform::ProfileFile file = platform::ProfileFile::Load(path);
   const std::string section = ToFileText(ini_section_);
   file.EraseSection(section);
+  int key = 0;
   for (int i = 0; i < count(); ++i) {
-    file.WriteString(section, section + std::to_string(i), ToFileText(itemText(i)));
+    const std::string entry = ToFileText(itemText(i));
+    // A file name may hold a line break, which an ini line cannot; written
+    // out, it would cut the file into lines of its own choosing.
+    if (entry.find_first_of("\r\n") != std::string::npos) continue;
+    file.WriteString(section, section + std::to_string(key++), entry);
   }
   if (file.Save(path)) return true;
   if (write_failed_) {

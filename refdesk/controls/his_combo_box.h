@@ -52,7 +52,8 @@ class THisComboBox : public QComboBox {
   // an empty list.
   void LoadHistory();
   // Writes the list to the section, replacing it; an empty list removes the
-  // section. Returns false (and reports) when the file cannot be written.
+  // section, and entries holding a line break are left out. Returns false
+  // (and reports) when the file cannot be written.
   bool SaveHistory();
   // Puts the current text at the top of the list, removing an entry equal to
   // it without regard to case, selects it and trims the list to HistoryMax.

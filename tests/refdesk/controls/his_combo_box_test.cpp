@@ -128,6 +128,10 @@ class HisComboBoxTest : public QObject {
         << "[General]\r\nDirect=1\r\n[HisComboBox1]\r\nlast=/x.csv\r\n"
         << QStringList{"/a", "/b"}
         << "[General]|Direct=1|[HisComboBox1]|HisComboBox10=/a|HisComboBox11=/b|";
+    // A name with a line break cannot be stored; it must not become a line.
+    QTest::newRow("line break left out")
+        << "" << QStringList{"/a", "/x\n[General]\nDirect=0", "/b"}
+        << "[HisComboBox1]|HisComboBox10=/a|HisComboBox11=/b|";
     // An empty history leaves no section behind.
     QTest::newRow("empty erases")
         << "[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nDirect=0\r\n"
