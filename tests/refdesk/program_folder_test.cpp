@@ -1,5 +1,5 @@
-// The program folder's lists and paths, extensions, and the settings kept
-// in section "General" of refdesk.ini.
+// The program folder's lists, replacing extensions, and reading the
+// settings kept in section "General" of refdesk.ini.
 #include "refdesk/program_folder.h"
 
 #include <QStringList>
@@ -59,24 +59,6 @@ class ProgramFolderTest : public QObject {
              expected);
   }
 
-  void OutputExtension_data() {
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("expected");
-    QTest::newRow("ext given") << "[General]\r\next=bib\r\n"
-                               << ".bib";
-    QTest::newRow("no key") << "[General]\r\nheader=x\r\n"
-                            << ".txt";
-    QTest::newRow("missing file") << QString() << "none";
-  }
-  void OutputExtension() {
-    QFETCH(QString, file);
-    QFETCH(QString, expected);
-    testing_support::TempFolder folder;
-    if (!file.isNull()) folder.Write("t.trl", file.toStdString());
-    const std::optional<std::string> ext = refdesk::OutputExtension(folder.File("t.trl"));
-    QCOMPARE(ext ? QString::fromStdString(*ext) : QString("none"), expected);
-  }
-
   void ReadsSettings_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<refdesk::FormSettings>("expected");
@@ -97,20 +79,6 @@ class ProgramFolderTest : public QObject {
     QFETCH(refdesk::FormSettings, expected);
     QVERIFY(refdesk::ReadFormSettings(platform::ProfileFile::FromText(file.toStdString())) ==
             expected);
-  }
-
-  void WritesElevenKeysInOrder() {
-    platform::ProfileFile file = platform::ProfileFile::FromText(
-        "[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nFormat=3\r\n");
-    refdesk::FormSettings s;
-    s.overwrite2 = true;
-    s.format = -1;
-    refdesk::WriteFormSettings(s, file);
-    QCOMPARE(
-        QString::fromStdString(file.ToText()),
-        QString("[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nFormat=-1\r\nSameName1=0\r\n"
-                "Direct=1\r\nOverWrite1=0\r\nSameName2=0\r\nSameName3=1\r\nOverWrite2=1\r\n"
-                "AfterOpen=1\r\nErrorLog=1\r\nTabdumpVisible=1\r\nFileType=0\r\n"));
   }
 };
 
