@@ -52,10 +52,9 @@ int main(int argc, char** argv) {
   if (conversion.NeighbourPass()) return 1;
   std::printf("neighbour pass          %.3f s\n", Seconds(t));
   t = Clock::now();
-  const std::string text = conversion.Render();
-  std::printf("render                  %.3f s\n", Seconds(t));
-  t = Clock::now();
-  platform::WriteFileAtomically("phase_times.out", text);
+  platform::AtomicFileWriter output("phase_times.out");
+  conversion.Render([&output](std::string_view piece) { output.Write(piece); });
+  output.Commit();
   std::printf("write                   %.3f s\n", Seconds(t));
   return 0;
 }

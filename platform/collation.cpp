@@ -142,8 +142,10 @@ class Sorter {
 
   std::vector<uint32_t> Run() {
     std::vector<Item> items(texts_.size());
-    FirstChunks(items);
-    SortRange(items.begin(), items.end());
+    const size_t workers = items.size() < kParallelThreshold ? 1 : threads_;
+    FirstChunks(items, workers);
+    SortByFirstChunks(items, workers);
+    ResolveTies(items, workers);
     std::vector<uint32_t> order;
     order.reserve(items.size());
     for (const Item& item : items) order.push_back(item.index);
@@ -152,22 +154,67 @@ class Sorter {
 
  private:
   using Iter = std::vector<Item>::iterator;
+  // Below this many lines a second thread costs more than it saves.
+  static constexpr size_t kParallelThreshold = 10000;
 
-  void FirstChunks(std::vector<Item>& items) {
+  template <class Fn>
+  static void OnWorkers(size_t workers, Fn&& fn) {
+    std::vector<std::thread> pool;
+    for (size_t w = 1; w < workers; ++w) pool.emplace_back(fn, w);
+    fn(0);
+    for (std::thread& t : pool) t.join();
+  }
+
+  void FirstChunks(std::vector<Item>& items, size_t workers) {
     const size_t n = items.size();
-    const size_t workers = n < 10000 ? 1 : threads_;
-    auto work = [&](size_t from, size_t to) {
+    OnWorkers(workers, [&](size_t w) {
       KeyMaker maker(collator_.get());
-      for (size_t i = from; i < to; ++i) {
+      for (size_t i = n * w / workers; i < n * (w + 1) / workers; ++i) {
         items[i].index = static_cast<uint32_t>(i);
         items[i].state[0] = items[i].state[1] = 0;
         maker.NextChunk(texts_[i], items[i]);
       }
-    };
-    std::vector<std::thread> pool;
-    for (size_t w = 1; w < workers; ++w) pool.emplace_back(work, n * w / workers, n * (w + 1) / workers);
-    work(0, n / workers);
-    for (std::thread& t : pool) t.join();
+    });
+  }
+
+  // Each worker sorts its share; the shares are then merged.
+  void SortByFirstChunks(std::vector<Item>& items, size_t workers) {
+    const size_t n = items.size();
+    auto less = [this](const Item& a, const Item& b) { return Less(a, b); };
+    OnWorkers(workers, [&](size_t w) {
+      std::sort(items.begin() + static_cast<std::ptrdiff_t>(n * w / workers),
+                items.begin() + static_cast<std::ptrdiff_t>(n * (w + 1) / workers), less);
+    });
+    for (size_t w = 1; w < workers; ++w) {
+      std::inplace_merge(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(n * w / workers),
+                         items.begin() + static_cast<std::ptrdiff_t>(n * (w + 1) / workers), less);
+    }
+  }
+
+  // Lines whose first chunks are equal form groups that are ordered by
+  // further chunks, independently of each other, so the workers share them.
+  void ResolveTies(std::vector<Item>& items, size_t workers) {
+    std::vector<std::pair<Iter, Iter>> groups = UnfinishedGroups(items.begin(), items.end());
+    size_t tied = 0;
+    for (const auto& [from, to] : groups) tied += static_cast<size_t>(to - from);
+    if (tied < kParallelThreshold) workers = 1;
+    OnWorkers(workers, [&](size_t w) {
+      KeyMaker maker(collator_.get());
+      for (size_t g = w; g < groups.size(); g += workers) {
+        SortGroup(groups[g].first, groups[g].second, maker);
+      }
+    });
+  }
+
+  std::vector<std::pair<Iter, Iter>> UnfinishedGroups(Iter from, Iter to) const {
+    std::vector<std::pair<Iter, Iter>> groups;
+    for (Iter run = from; run != to;) {
+      Iter end = run + 1;
+      while (end != to && SameUnfinishedChunk(*run, *end)) ++end;
+      if (end - run > 1) groups.emplace_back(run, end);
+      run = end;
+    }
+    return groups;
   }
 
   // Orders by the current chunk; lines whose chunks are equal and both
@@ -189,22 +236,14 @@ class Sorter {
            std::memcmp(a.key, b.key, a.length) == 0;
   }
 
-  void SortRange(Iter first, Iter last) {
+  void SortGroup(Iter first, Iter last, KeyMaker& maker) {
     std::vector<std::pair<Iter, Iter>> pending{{first, last}};
-    KeyMaker maker(collator_.get());
     while (!pending.empty()) {
       auto [from, to] = pending.back();
       pending.pop_back();
+      for (Iter it = from; it != to; ++it) maker.NextChunk(texts_[it->index], *it);
       std::sort(from, to, [this](const Item& a, const Item& b) { return Less(a, b); });
-      for (Iter run = from; run != to;) {
-        Iter end = run + 1;
-        while (end != to && SameUnfinishedChunk(*run, *end)) ++end;
-        if (end - run > 1) {
-          for (Iter it = run; it != end; ++it) maker.NextChunk(texts_[it->index], *it);
-          pending.emplace_back(run, end);
-        }
-        run = end;
-      }
+      for (const auto& group : UnfinishedGroups(from, to)) pending.push_back(group);
     }
   }
 

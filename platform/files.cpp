@@ -110,26 +110,71 @@ bool CanCreateFile(const std::string& path) {
   return !FileExists(path) || ::access(path.c_str(), W_OK) == 0;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view contents) {
-  if (!CanCreateFile(path)) return false;
-  std::string temp = path + ".XXXXXX";
-  std::vector<char> name(temp.begin(), temp.end());
+namespace {
+
+constexpr size_t kWriteBuffer = 1 << 20;
+
+mode_t NewFileMode() {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
+  if (!CanCreateFile(path)) return;
+  std::string pattern = path + ".XXXXXX";
+  std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
-  const int fd = ::mkstemp(name.data());
-  if (fd < 0) return false;
-  temp = name.data();
+  fd_ = ::mkstemp(name.data());
+  if (fd_ < 0) return;
+  temp_ = name.data();
+  ok_ = true;
+  buffer_.reserve(kWriteBuffer);
+}
+
+AtomicFileWriter::~AtomicFileWriter() {
+  if (fd_ >= 0) ::close(fd_);
+  if (!temp_.empty()) ::unlink(temp_.c_str());
+}
+
+void AtomicFileWriter::Drain() {
+  if (ok_ && !WriteAll(fd_, buffer_)) ok_ = false;
+  buffer_.clear();
+}
+
+void AtomicFileWriter::Write(std::string_view data) {
+  if (!ok_) return;
+  if (buffer_.size() + data.size() > kWriteBuffer) Drain();
+  if (data.size() >= kWriteBuffer) {
+    if (ok_ && !WriteAll(fd_, data)) ok_ = false;
+    return;
+  }
+  buffer_.append(data);
+}
+
+bool AtomicFileWriter::Commit() {
+  if (!ok_) return false;
+  Drain();
   // A replaced file keeps its permissions; a new one gets the usual ones.
   struct stat st {};
-  const mode_t mode = ::stat(path.c_str(), &st) == 0 ? (st.st_mode & 07777) : 0666 & ~[] {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-  }();
-  bool ok = WriteAll(fd, contents) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-  ok = (::close(fd) == 0) && ok;
-  if (ok) ok = std::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
-  return ok;
+  const mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();
+  ok_ = ok_ && ::fchmod(fd_, mode) == 0 && ::fsync(fd_) == 0;
+  ok_ = (::close(fd_) == 0) && ok_;
+  fd_ = -1;
+  if (ok_ && std::rename(temp_.c_str(), path_.c_str()) == 0) {
+    temp_.clear();
+    return true;
+  }
+  ok_ = false;
+  return false;
+}
+
+bool WriteFileAtomically(const std::string& path, std::string_view contents) {
+  AtomicFileWriter writer(path);
+  writer.Write(contents);
+  return writer.Commit();
 }
 
 bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }

@@ -24,9 +24,35 @@ std::string FullPath(std::string_view path);
 // Reads the whole file into `out`; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
 
-// Writes `contents` to `path` through a temporary file in the same folder that
-// is renamed over `path` only once everything is on disk. On failure `path`
-// is left exactly as it was, no temporary file remains, and false is returned.
+// Writes a file through a temporary file in the same folder that is renamed
+// over the target only once everything is on disk. Until Commit succeeds the
+// target is left exactly as it was; an uncommitted writer removes its
+// temporary file.
+class AtomicFileWriter {
+ public:
+  explicit AtomicFileWriter(const std::string& path);
+  ~AtomicFileWriter();
+  AtomicFileWriter(const AtomicFileWriter&) = delete;
+  AtomicFileWriter& operator=(const AtomicFileWriter&) = delete;
+
+  // False once anything has failed (including creating the temporary file).
+  bool ok() const { return ok_; }
+  void Write(std::string_view data);
+  // Puts the file in place; false (and the target untouched) on any failure.
+  bool Commit();
+
+ private:
+  void Drain();
+
+  std::string path_;
+  std::string temp_;
+  int fd_ = -1;
+  bool ok_ = false;
+  std::string buffer_;
+};
+
+// Writes `contents` to `path` with an AtomicFileWriter. On failure `path` is
+// left exactly as it was, no temporary file remains, and false is returned.
 bool WriteFileAtomically(const std::string& path, std::string_view contents);
 // True when `path` could be created or replaced: its folder exists and is
 // writable, and an existing `path` is a writable file.

@@ -17,7 +17,6 @@ using format::FieldList;
 using format::StyleFault;
 using format::TextOrFault;
 
-constexpr std::string_view kLineBreak = "\r\n";
 constexpr char kFirstYearLetter = 'a';
 
 bool IsEntryLine(std::string_view line) { return !line.empty() && line.front() == '*'; }
@@ -54,7 +53,10 @@ class NoWarnings : public format::WarningSink {
 struct Conversion::Part {
   std::vector<Entry> entries;
   HeldWarnings warnings;
+  NoWarnings silent;
+  bool keep_warnings = true;
   std::optional<StyleFault> fault;
+  format::WarningSink& Sink() { return keep_warnings ? static_cast<format::WarningSink&>(warnings) : silent; }
 };
 
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
@@ -65,7 +67,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part) const {
   const format::PlaceholderColumns& roles = settings_.roles;
   for (size_t i = begin; i < end; ++i) {
     if (!IsEntryLine(source_lines_[i])) continue;
-    const EntryContext ctx{settings_, LineNumber(i), part.warnings};
+    const EntryContext ctx{settings_, LineNumber(i), part.Sink()};
     const FieldList fields = format::SplitFields(source_lines_[i]);
     TextOrFault key = format::MakeSortKey(fields, ctx);
     if (auto* fault = std::get_if<StyleFault>(&key)) {
@@ -100,6 +102,8 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part) const {
 std::optional<StyleFault> Conversion::FirstPass() {
   const size_t workers = WorkerCount(source_lines_.size());
   std::vector<Part> parts(workers);
+  // Nothing to hold when the warnings would not be shown.
+  for (Part& part : parts) part.keep_warnings = messages_.NoticesOn();
   ForEachPart(source_lines_.size(), workers,
               [&](size_t begin, size_t end, size_t w) { FormatLines(begin, end, parts[w]); });
   size_t total = 0;
@@ -197,13 +201,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
 }
 
 std::string Conversion::Render() const {
-  size_t size = settings_.header.size() + settings_.footer.size() + 4;
-  for (const Entry& e : entries_) size += e.Text().size() + 2;
   std::string out;
-  out.reserve(size);
-  out.append(settings_.header).append(kLineBreak);
-  for (const Entry& e : entries_) out.append(e.Text()).append(kLineBreak);
-  out.append(settings_.footer).append(kLineBreak);
+  Render([&out](std::string_view piece) { out.append(piece); });
   return out;
 }
 

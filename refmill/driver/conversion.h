@@ -19,6 +19,8 @@ class MessageOutput;
 
 class Conversion {
  public:
+  static constexpr std::string_view kLineBreak = "\r\n";
+
   // `source` is the whole source file; it must outlive the conversion.
   Conversion(std::string_view source, const format::StyleSettings& settings,
              MessageOutput& messages);
@@ -33,7 +35,19 @@ class Conversion {
   // with notices off.
   std::optional<format::StyleFault> NeighbourPass();
   // Header, the entries in their final order and footer, each line ended by
-  // CR LF.
+  // CR LF, handed to `write` piece by piece.
+  template <class Write>
+  void Render(Write&& write) const {
+    write(settings_.header);
+    write(kLineBreak);
+    for (const Entry& e : entries_) {
+      write(e.Text());
+      write(kLineBreak);
+    }
+    write(settings_.footer);
+    write(kLineBreak);
+  }
+  // The same as one text.
   std::string Render() const;
 
   size_t EntryCount() const { return entries_.size(); }

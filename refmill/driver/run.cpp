@@ -112,7 +112,9 @@ class RunSteps {
       fault = conversion.NeighbourPass();
     }
     if (fault) return Fail(console_, m_, out_, m_.style_fault + fault->description);
-    if (!platform::WriteFileAtomically(options_.output_path, conversion.Render())) {
+    platform::AtomicFileWriter output(options_.output_path);
+    conversion.Render([&output](std::string_view piece) { output.Write(piece); });
+    if (!output.Commit()) {
       out_.Notice(m_.banner + "\r\n" + options_.output_path + m_.cannot_create);
       return ExitCode::kOutputNotCreated;
     }

@@ -1,10 +1,10 @@
 #include "refmill/driver/settings_loader.h"
 
-#include <unordered_map>
 
 #include "platform/files.h"
 #include "platform/profile.h"
 #include "refmill/text/lines.h"
+#include "refmill/text/name_map.h"
 #include "refmill/text/sjis.h"
 
 namespace refmill::driver {
@@ -65,10 +65,10 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
   // An underscore is the only way to write a blank at either end of a rule,
   // since the reader trims values.
   std::vector<std::string> normalised;
-  std::unordered_map<std::string, size_t> first_by_name;
+  text::NameMap<size_t> first_by_name;
   for (const std::string& rule : rules) {
     normalised.push_back(text::ReplaceAll(rule, "_", " "));
-    first_by_name.try_emplace(text::LowerAscii(SplitAtEquals(normalised.back()).first),
+    first_by_name.try_emplace(std::string(SplitAtEquals(normalised.back()).first),
                               normalised.size() - 1);
   }
   std::vector<std::string> prepared;
@@ -81,7 +81,7 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
       // The replacement is looked up by the rule's name, so of two rules
       // with the same name the first one's text serves both.
       const std::string_view replacement =
-          SplitAtEquals(normalised[first_by_name.at(text::LowerAscii(name))]).second;
+          SplitAtEquals(normalised[first_by_name.find(name)->second]).second;
       if (!name.empty() && text::Contains(tmpl, name)) tmpl = text::ReplaceAll(tmpl, name, replacement);
     }
     std::string out(category);

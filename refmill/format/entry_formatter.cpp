@@ -75,7 +75,8 @@ class TokenValues {
     if (auto* fault = std::get_if<StyleFault>(&*value)) return *fault;
     std::string text = std::move(std::get<std::string>(*value));
     FinishValue(code, text);
-    return text::DeleteAll(text, '|');
+    text::DeleteAllInPlace(text, '|');
+    return text;
   }
 
  private:

@@ -24,13 +24,13 @@ AbbreviationTable::AbbreviationTable(const std::vector<std::string_view>& lines)
   index_.reserve(lines.size());
   for (std::string_view line : lines) {
     const auto [it, inserted] =
-        index_.try_emplace(text::LowerAscii(NameOf(line)), static_cast<uint32_t>(values_.size()));
+        index_.try_emplace(std::string(NameOf(line)), static_cast<uint32_t>(values_.size()));
     if (inserted) values_.emplace_back(ValueOf(line));
   }
 }
 
 std::string_view AbbreviationTable::Lookup(std::string_view title) const {
-  const auto it = index_.find(text::LowerAscii(title));
+  const auto it = index_.find(title);
   return it == index_.end() ? std::string_view() : std::string_view(values_[it->second]);
 }
 
@@ -97,13 +97,13 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
 TemplateTable::TemplateTable(std::vector<std::string> lines, const text::ColumnLookup& columns)
     : lines_(std::move(lines)) {
   for (size_t i = 0; i < lines_.size(); ++i) {
-    index_.try_emplace(text::LowerAscii(NameOf(lines_[i])), static_cast<uint32_t>(i));
+    index_.try_emplace(std::string(NameOf(lines_[i])), static_cast<uint32_t>(i));
     plans_.push_back(PlanTemplate(ValueOf(lines_[i]), columns));
   }
 }
 
 std::optional<TemplateTable::Template> TemplateTable::Find(std::string_view category) const {
-  const auto it = index_.find(text::LowerAscii(category));
+  const auto it = index_.find(category);
   if (it == index_.end()) return std::nullopt;
   const auto& plan = plans_[it->second];
   return Template{ValueOf(lines_[it->second]), plan ? &*plan : nullptr};

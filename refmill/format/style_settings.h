@@ -13,6 +13,7 @@
 
 #include "refmill/text/column_lookup.h"
 #include "refmill/text/kana2romaji.h"
+#include "refmill/text/name_map.h"
 
 namespace refmill::format {
 
@@ -34,7 +35,7 @@ class AbbreviationTable {
 
  private:
   std::vector<std::string> values_;
-  std::unordered_map<std::string, uint32_t> index_;  // ASCII-lowered title → value
+  text::NameMap<uint32_t> index_;  // title → value
 };
 
 // A template taken apart once for the whole run: literal pieces and tokens
@@ -79,7 +80,7 @@ class TemplateTable {
  private:
   std::vector<std::string> lines_;
   std::vector<std::optional<TemplatePlan>> plans_;
-  std::unordered_map<std::string, uint32_t> index_;  // ASCII-lowered name → line
+  text::NameMap<uint32_t> index_;  // category → line
 };
 
 // Column numbers of the placeholders that have a role of their own, looked

@@ -12,12 +12,12 @@ ColumnLookup::ColumnLookup(const std::vector<std::string>& lines) {
     const std::string_view value =
         eq == kNotFound ? std::string_view() : std::string_view(line).substr(eq + 1);
     // The first line of a name counts, so later ones must not overwrite it.
-    columns_.try_emplace(LowerAscii(name), platform::ParseProfileNumber(value).value_or(0));
+    columns_.try_emplace(std::string(name), platform::ParseProfileNumber(value).value_or(0));
   }
 }
 
 int32_t ColumnLookup::operator()(std::string_view name) const {
-  const auto it = columns_.find(LowerAscii(name));
+  const auto it = columns_.find(name);
   return it == columns_.end() ? 0 : it->second;
 }
 

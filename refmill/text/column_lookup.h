@@ -6,8 +6,9 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
+
+#include "refmill/text/name_map.h"
 
 namespace refmill::text {
 
@@ -23,7 +24,7 @@ class ColumnLookup {
   int32_t operator()(std::string_view name) const;
 
  private:
-  std::unordered_map<std::string, int32_t> columns_;  // by ASCII-lowered name
+  NameMap<int32_t> columns_;
 };
 
 }  // namespace refmill::text

@@ -1,24 +1,51 @@
 #include "refmill/text/sjis.h"
 
+#include <cstring>
+
 namespace refmill::text {
+
+namespace {
+
+// True when the byte at `pos` begins a character, given that `known` (at or
+// before `pos`) does. A byte that cannot open a two-byte character is
+// followed by a character boundary, so only the run of lead-range bytes
+// directly before `pos` needs counting.
+bool IsBoundary(std::string_view text, size_t known, size_t pos) {
+  size_t start = pos;
+  while (start > known && IsLeadByte(static_cast<unsigned char>(text[start - 1]))) --start;
+  return (pos - start) % 2 == 0;
+}
+
+}  // namespace
 
 size_t FindFrom(std::string_view text, std::string_view needle, size_t from) {
   if (needle.empty() || text.empty()) return kNotFound;
   const size_t n = text.size();
   const size_t m = needle.size();
-  const char first = needle.front();
-  for (size_t pos = from; pos < n; pos += CharLength(text, pos)) {
-    if (text[pos] == first && n - pos >= m && text.compare(pos, m, needle) == 0) return pos;
+  // Jump from one candidate first byte to the next; `known` is the latest
+  // position known to begin a character, so every byte is looked at a
+  // bounded number of times.
+  size_t known = from;
+  size_t pos = from;
+  while (pos + m <= n) {
+    const void* hit = std::memchr(text.data() + pos, needle.front(), n - m + 1 - pos);
+    if (hit == nullptr) return kNotFound;
+    pos = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+    if (!IsBoundary(text, known, pos)) {
+      // The hit is the second byte of a character: the next one begins after it.
+      known = pos + 1;
+      pos = known;
+      continue;
+    }
+    if (text.compare(pos, m, needle) == 0) return pos;
+    known = pos;
+    pos += CharLength(text, pos);
   }
   return kNotFound;
 }
 
 size_t FindByte(std::string_view text, char byte, size_t from) {
-  const size_t n = text.size();
-  for (size_t pos = from; pos < n; pos += CharLength(text, pos)) {
-    if (text[pos] == byte) return pos;
-  }
-  return kNotFound;
+  return FindFrom(text, std::string_view(&byte, 1), from);
 }
 
 size_t Find(std::string_view needle, std::string_view text) {
@@ -29,10 +56,12 @@ size_t Find(std::string_view needle, std::string_view text) {
 std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement) {
   if (pattern.empty()) return std::string(text);
+  const size_t first = FindFrom(text, pattern);
+  if (first == kNotFound) return std::string(text);
   std::string out;
   out.reserve(text.size());
   size_t done = 0;
-  for (size_t pos = FindFrom(text, pattern); pos != kNotFound;
+  for (size_t pos = first; pos != kNotFound;
        pos = FindFrom(text, pattern, done)) {
     out.append(text.substr(done, pos - done));
     out.append(replacement);
@@ -43,14 +72,29 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
 }
 
 std::string DeleteAll(std::string_view text, char byte) {
-  std::string out;
+  const size_t first = FindByte(text, byte);
+  if (first == kNotFound) return std::string(text);
+  std::string out(text.substr(0, first));
   out.reserve(text.size());
-  for (size_t pos = 0; pos < text.size();) {
+  for (size_t pos = first; pos < text.size();) {
     const size_t len = CharLength(text, pos);
     if (!(len == 1 && text[pos] == byte)) out.append(text.substr(pos, len));
     pos += len;
   }
   return out;
+}
+
+void DeleteAllInPlace(std::string& text, char byte) {
+  size_t out = FindByte(text, byte);
+  if (out == kNotFound) return;
+  for (size_t pos = out; pos < text.size();) {
+    const size_t len = CharLength(text, pos);
+    if (!(len == 1 && text[pos] == byte)) {
+      for (size_t i = 0; i < len; ++i) text[out++] = text[pos + i];
+    }
+    pos += len;
+  }
+  text.resize(out);
 }
 
 size_t LastPos(char byte, std::string_view text) {

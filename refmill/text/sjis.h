@@ -40,6 +40,8 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement);
 // Every occurrence of the single byte `byte` removed.
 std::string DeleteAll(std::string_view text, char byte);
+// The same, in place.
+void DeleteAllInPlace(std::string& text, char byte);
 
 // 1-based position of the last `byte` on a character boundary; 0 when none.
 size_t LastPos(char byte, std::string_view text);

@@ -58,6 +58,27 @@ TEST(ReplaceAllTest, ReplacesLeftToRightWithoutRescanning) {
   }
 }
 
+TEST(DeleteAllTest, RemovesOnlyWholeCharacters) {
+  struct Case {
+    const char* name;
+    std::string text, expected;
+  };
+  const Case cases[] = {
+      {"none", "abc", "abc"},
+      {"several", "|a||b|", "ab"},
+      {"trail byte kept", Sjis("ポ|ポ"), Sjis("ポポ")},
+      {"lone lead byte at the end", "a|\x83", "a\x83"},
+      {"empty", "", ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(DeleteAll(c.text, '|'), c.expected);
+    std::string in_place = c.text;
+    DeleteAllInPlace(in_place, '|');
+    EXPECT_EQ(in_place, c.expected);
+  }
+}
+
 TEST(LastPosTest, FindsTheLastByteOnABoundary) {
   struct Case {
     const char* name;

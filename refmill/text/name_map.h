@@ -1,0 +1,45 @@
+// A hash map keyed by names that match without regard to ASCII letter case
+// (the bytes of two-byte characters still match exactly), looked up without
+// building a lowered copy of the name. The settings tables (columns,
+// templates, abbreviations) all find names this way, and the abbreviation
+// table is asked once per book or journal title.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "platform/shift_jis.h"
+
+namespace refmill::text {
+
+struct CaseFoldHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const {
+    uint64_t h = 1469598103934665603ull;  // FNV-1a
+    for (size_t pos = 0; pos < s.size();) {
+      const size_t len = platform::CharLength(s, pos);
+      for (size_t i = 0; i < len; ++i) {
+        unsigned char c = static_cast<unsigned char>(s[pos + i]);
+        if (len == 1 && c >= 'A' && c <= 'Z') c = static_cast<unsigned char>(c + 32);
+        h = (h ^ c) * 1099511628211ull;
+      }
+      pos += len;
+    }
+    return static_cast<size_t>(h);
+  }
+};
+
+struct CaseFoldEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    return platform::EqualsIgnoringAsciiCase(a, b);
+  }
+};
+
+template <class Value>
+using NameMap = std::unordered_map<std::string, Value, CaseFoldHash, CaseFoldEqual>;
+
+}  // namespace refmill::text
