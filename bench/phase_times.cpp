@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <sstream>
 #include <string>
 
@@ -40,7 +41,8 @@ int main(int argc, char** argv) {
   std::ostringstream sink;
   MessageOutput out(sink, false, "", false, m);
   t = Clock::now();
-  Conversion conversion(source, settings, out);
+  auto conversion_owner = std::make_unique<Conversion>(source, settings, out);
+  Conversion& conversion = *conversion_owner;
   std::printf("split lines             %.3f s\n", Seconds(t));
   t = Clock::now();
   if (conversion.FirstPass()) return 1;
@@ -56,5 +58,8 @@ int main(int argc, char** argv) {
   conversion.Render([&output](std::string_view piece) { output.Write(piece); });
   output.Commit();
   std::printf("write                   %.3f s\n", Seconds(t));
+  t = Clock::now();
+  conversion_owner.reset();
+  std::printf("release                 %.3f s\n", Seconds(t));
   return 0;
 }

@@ -63,7 +63,7 @@ Conversion::Conversion(std::string_view source, const format::StyleSettings& set
                        MessageOutput& messages)
     : source_lines_(text::SplitLines(source)), settings_(settings), messages_(messages) {}
 
-void Conversion::FormatLines(size_t begin, size_t end, Part& part) const {
+void Conversion::FormatLines(size_t begin, size_t end, Part& part, TextArena& arena) const {
   const format::PlaceholderColumns& roles = settings_.roles;
   for (size_t i = begin; i < end; ++i) {
     if (!IsEntryLine(source_lines_[i])) continue;
@@ -81,21 +81,20 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part) const {
     }
     const std::string& sort_field = std::get<std::string>(key);
     const std::string& entry_text = std::get<std::string>(text);
-    Entry entry;
-    entry.line.reserve(sort_field.size() + entry_text.size() + 16);
-    entry.line.append(sort_field).append(" |");
-    entry.text_offset = static_cast<uint32_t>(entry.line.size());
-    entry.text_length = static_cast<uint32_t>(entry_text.size());
-    entry.line.append(entry_text).append("|").append(std::to_string(i));
-    entry.source_index = static_cast<uint32_t>(i);
     // Kept for the neighbour pass, which compares these columns; a column
     // beyond the entry is reported there, as the style's fault.
     const auto author = fields.At(roles.author);
     const auto year = fields.At(roles.year);
-    entry.author = author.value_or(std::string_view());
-    entry.year = year.value_or(std::string_view());
+    Entry entry{};
+    entry.line = arena.Store(sort_field, std::string_view(" |"), entry_text, std::string_view("|"),
+                             std::to_string(i));
+    entry.source_index = static_cast<uint32_t>(i);
+    entry.text_offset = static_cast<uint32_t>(sort_field.size() + 2);
+    entry.text_length = static_cast<uint32_t>(entry_text.size());
     entry.columns_missing = !author || !year;
-    part.entries.push_back(std::move(entry));
+    entry.author = arena.Store(author.value_or(std::string_view()));
+    entry.year = arena.Store(year.value_or(std::string_view()));
+    part.entries.push_back(entry);
   }
 }
 
@@ -104,15 +103,18 @@ std::optional<StyleFault> Conversion::FirstPass() {
   std::vector<Part> parts(workers);
   // Nothing to hold when the warnings would not be shown.
   for (Part& part : parts) part.keep_warnings = messages_.NoticesOn();
-  ForEachPart(source_lines_.size(), workers,
-              [&](size_t begin, size_t end, size_t w) { FormatLines(begin, end, parts[w]); });
+  const size_t first_arena = arenas_.size();
+  arenas_.resize(first_arena + workers);
+  ForEachPart(source_lines_.size(), workers, [&](size_t begin, size_t end, size_t w) {
+    FormatLines(begin, end, parts[w], arenas_[first_arena + w]);
+  });
   size_t total = 0;
   for (const Part& part : parts) total += part.entries.size();
   entries_.reserve(total);
   for (Part& part : parts) {
     part.warnings.PassOn(messages_);
     if (part.fault) return part.fault;
-    for (Entry& e : part.entries) entries_.push_back(std::move(e));
+    entries_.insert(entries_.end(), part.entries.begin(), part.entries.end());
     part.entries = {};
   }
   return std::nullopt;
@@ -122,11 +124,11 @@ void Conversion::Sort() {
   if (settings_.sort != 1 && settings_.sort != 2) return;
   std::vector<std::string_view> lines;
   lines.reserve(entries_.size());
-  for (const Entry& e : entries_) lines.emplace_back(e.line);
+  for (const Entry& e : entries_) lines.push_back(e.line);
   const std::vector<uint32_t> order = platform::JapaneseSortOrder(lines);
   std::vector<Entry> sorted;
   sorted.reserve(entries_.size());
-  for (uint32_t i : order) sorted.push_back(std::move(entries_[i]));
+  for (uint32_t i : order) sorted.push_back(entries_[i]);
   entries_ = std::move(sorted);
 }
 
@@ -180,7 +182,10 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   // Every warning was written in the first pass already.
   const size_t workers = WorkerCount(redo.size());
   std::vector<std::optional<std::pair<size_t, StyleFault>>> faults(workers);
+  const size_t first_arena = arenas_.size();
+  arenas_.resize(first_arena + workers);
   ForEachPart(redo.size(), workers, [&](size_t begin, size_t end, size_t w) {
+    TextArena& arena = arenas_[first_arena + w];
     NoWarnings silent;
     for (size_t r = begin; r < end; ++r) {
       Entry& entry = entries_[redo[r].entry];
@@ -191,7 +196,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
         faults[w] = {r, *fault};
         return;
       }
-      entry.redone = std::move(std::get<std::string>(text));
+      entry.redone = arena.Store(std::get<std::string>(text));
+      entry.has_redone = true;
     }
   });
   for (const auto& fault : faults) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "refmill/driver/text_arena.h"
 #include "refmill/format/entry_context.h"
 #include "refmill/format/style_settings.h"
 
@@ -53,29 +54,31 @@ class Conversion {
   size_t EntryCount() const { return entries_.size(); }
 
  private:
+  // Texts of an entry live in the conversion's arenas.
   struct Entry {
-    std::string line;        // sort field + " |" + entry + "|" + source index
+    std::string_view line;   // sort field + " |" + entry + "|" + source index
     uint32_t source_index;   // the source line the entry came from
     uint32_t text_offset;    // where the formatted entry starts in `line`
     uint32_t text_length;
+    bool columns_missing;    // the style's author or year column lies beyond the entry
+    bool has_redone = false;
     // The author and year columns, which the neighbour pass compares.
-    std::string author;
-    std::string year;
-    bool columns_missing = false;  // the style's author or year column lies beyond the entry
-    std::optional<std::string> redone;  // the entry formatted again by the neighbour pass
+    std::string_view author;
+    std::string_view year;
+    std::string_view redone;  // the entry formatted again by the neighbour pass
     std::string_view Text() const {
-      return redone ? std::string_view(*redone)
-                    : std::string_view(line).substr(text_offset, text_length);
+      return has_redone ? redone : line.substr(text_offset, text_length);
     }
   };
   struct Part;
 
-  void FormatLines(size_t begin, size_t end, Part& part) const;
+  void FormatLines(size_t begin, size_t end, Part& part, TextArena& arena) const;
 
   std::vector<std::string_view> source_lines_;
   const format::StyleSettings& settings_;
   MessageOutput& messages_;
   std::vector<Entry> entries_;
+  std::vector<TextArena> arenas_;
 };
 
 }  // namespace refmill::driver

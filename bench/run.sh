@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Times refmill on synthetic tables of 100,000 and 1,000,000 references
+# (and any sizes given as arguments after the program folder), with the
+# shipped abbrev.dat and roman.dat, and prints wall time and peak memory.
+# Usage: bench/run.sh [PROGRAM_FOLDER] [N ...]
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+bin=$(cd "${1:-build/bin}" && pwd)
+shift || true
+sizes=("$@")
+[ ${#sizes[@]} -eq 0 ] && sizes=(100000 1000000)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$bin/abbrev.dat" "$bin/roman.dat" "$work/"
+cd "$work"
+for n in "${sizes[@]}"; do
+  python3 "$here/make_table.py" "$n" "$work" > /dev/null
+  for run in 1 2 3; do
+    /usr/bin/time -f "$n references: %e s wall, %U s user, %S s system, %M KB peak" \
+      "$bin/refmill" /s bench.trl bench.ini bench.csv out.html > /dev/null
+  done
+done
+# Linear in field and template length: one 1 MB field, and a template with
+# 1,000 placeholders, each over 10,000 references.
+python3 - "$work" <<'PY'
+import sys, os
+work = sys.argv[1]
+style = open(os.path.join(work, "bench.ini"), "rb").read().decode("cp932")
+style = style.replace("earticle=", "earticle=" + " ".join(["$YR"] * 1000) + " ", 1)
+open(os.path.join(work, "wide.ini"), "wb").write(style.encode("cp932"))
+rows = [l for l in open(os.path.join(work, "bench.csv"), "rb").read().split(b"\r\n") if l][:10001]
+rows[1] = rows[1].replace(b",", b"," + b"x" * 1000000 + b"|", 5)
+open(os.path.join(work, "big.csv"), "wb").write(b"\r\n".join(rows) + b"\r\n")
+PY
+python3 "$here/make_table.py" 10000 "$work" > /dev/null
+/usr/bin/time -f "10000 references, template of 1000 placeholders: %e s wall, %M KB peak" \
+  "$bin/refmill" /s bench.trl wide.ini bench.csv out.html > /dev/null
+/usr/bin/time -f "10000 references, one field of 1 MB: %e s wall, %M KB peak" \
+  "$bin/refmill" /s bench.trl bench.ini big.csv out.html > /dev/null

@@ -1,0 +1,53 @@
+// Storage for the many short texts of a conversion (a million entry lines,
+// their authors and years, the re-formatted entries). Texts are copied into
+// large blocks and never move, so views of them stay valid until the arena
+// goes, and releasing a whole table costs a handful of frees instead of
+// millions.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace refmill::driver {
+
+class TextArena {
+ public:
+  // A stable copy of the concatenation of `pieces`.
+  template <class... Pieces>
+  std::string_view Store(const Pieces&... pieces) {
+    const size_t size = (std::string_view(pieces).size() + ... + 0);
+    char* out = Reserve(size);
+    char* at = out;
+    ((at = Copy(at, std::string_view(pieces))), ...);
+    return std::string_view(out, size);
+  }
+
+ private:
+  static constexpr size_t kBlockSize = size_t{4} << 20;
+
+  static char* Copy(char* at, std::string_view piece) {
+    if (!piece.empty()) std::memcpy(at, piece.data(), piece.size());
+    return at + piece.size();
+  }
+  char* Reserve(size_t size) {
+    if (blocks_.empty() || left_ < size) {
+      const size_t block = size > kBlockSize ? size : kBlockSize;
+      blocks_.push_back(std::make_unique<char[]>(block));
+      next_ = blocks_.back().get();
+      left_ = block;
+    }
+    char* out = next_;
+    next_ += size;
+    left_ -= size;
+    return out;
+  }
+
+  std::vector<std::unique_ptr<char[]>> blocks_;
+  char* next_ = nullptr;
+  size_t left_ = 0;
+};
+
+}  // namespace refmill::driver
