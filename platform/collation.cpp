@@ -117,6 +117,24 @@ class KeyMaker {
     if (U_FAILURE(status)) throw std::runtime_error("cannot clone collator");
   }
 
+  // The whole sort key of `text`.
+  void FullKey(std::string_view text, std::string& key) {
+    Decoder().Decode(text, utf16_);
+    const auto length = static_cast<int32_t>(utf16_.size());
+    key.resize(std::max<size_t>(key.capacity(), 64));
+    for (;;) {
+      const int32_t n = ucol_getSortKey(collator_.get(), utf16_.data(), length,
+                                        reinterpret_cast<uint8_t*>(key.data()),
+                                        static_cast<int32_t>(key.size()));
+      if (n <= 0) throw std::runtime_error("sort key failed");
+      if (static_cast<size_t>(n) <= key.size()) {
+        key.resize(static_cast<size_t>(n));
+        return;
+      }
+      key.resize(static_cast<size_t>(n));
+    }
+  }
+
   // Produces the next chunk of `item`'s key, replacing the previous chunk.
   void NextChunk(std::string_view text, Item& item) {
     Decoder().Decode(text, utf16_);
@@ -236,15 +254,34 @@ class Sorter {
            std::memcmp(a.key, b.key, a.length) == 0;
   }
 
+  // Lines whose first chunks are equal share a long beginning (the same
+  // author, the same words of the file type). One more chunk tells most of
+  // them apart. ICU builds every further chunk from the start of the line,
+  // which would grow with the square of a long shared beginning, so what is
+  // still tied after that gets its whole keys at once.
   void SortGroup(Iter first, Iter last, KeyMaker& maker) {
-    std::vector<std::pair<Iter, Iter>> pending{{first, last}};
-    while (!pending.empty()) {
-      auto [from, to] = pending.back();
-      pending.pop_back();
-      for (Iter it = from; it != to; ++it) maker.NextChunk(texts_[it->index], *it);
-      std::sort(from, to, [this](const Item& a, const Item& b) { return Less(a, b); });
-      for (const auto& group : UnfinishedGroups(from, to)) pending.push_back(group);
+    for (Iter it = first; it != last; ++it) maker.NextChunk(texts_[it->index], *it);
+    std::sort(first, last, [this](const Item& a, const Item& b) { return Less(a, b); });
+    for (const auto& [from, to] : UnfinishedGroups(first, last)) SortByWholeKeys(from, to, maker);
+  }
+
+  void SortByWholeKeys(Iter first, Iter last, KeyMaker& maker) {
+    struct Keyed {
+      std::string key;
+      Item item;
+    };
+    std::vector<Keyed> keyed;
+    keyed.reserve(static_cast<size_t>(last - first));
+    for (Iter it = first; it != last; ++it) {
+      keyed.push_back({std::string(), *it});
+      maker.FullKey(texts_[it->index], keyed.back().key);
     }
+    std::sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
+      if (a.key != b.key) return a.key < b.key;
+      return texts_[a.item.index] < texts_[b.item.index];
+    });
+    Iter out = first;
+    for (const Keyed& k : keyed) *out++ = k.item;
   }
 
   const std::vector<std::string_view>& texts_;

@@ -89,6 +89,7 @@ std::optional<int32_t> ParseProfileNumber(std::string_view text) {
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  if (a == b) return true;
   for (size_t pos = 0; pos < a.size();) {
     const size_t len = CharLength(a, pos);
     if (len == 2) {

@@ -26,7 +26,15 @@ FieldList SplitFields(std::string_view line) {
       spans.emplace_back(static_cast<uint32_t>(start), static_cast<uint32_t>(end - start));
     }
   };
-  for (size_t pos = 0; pos < line.size();) {
+  const size_t size = line.size();
+  for (size_t pos = 0; pos < size;) {
+    const auto byte = static_cast<unsigned char>(line[pos]);
+    // Most bytes are neither separators nor lead bytes: pass them quickly.
+    if (byte != ',' && byte != '"' && byte < 0x81) {
+      after_comma = false;
+      ++pos;
+      continue;
+    }
     const size_t len = text::CharLength(line, pos);
     if (len == 1) {
       const char c = line[pos];

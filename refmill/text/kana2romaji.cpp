@@ -1,5 +1,7 @@
 #include "refmill/text/kana2romaji.h"
 
+#include <bitset>
+
 #include "refmill/text/lines.h"
 #include "refmill/text/sjis.h"
 
@@ -20,12 +22,31 @@ TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
   return table;
 }
 
+namespace {
+
+// The bytes that begin a character of the text. A rule can only match
+// where its first byte begins a character, and most rules cannot match most
+// texts (an ID in Latin letters or kanji holds no kana), which this tells at
+// once.
+std::bitset<256> BytesOf(std::string_view text) {
+  std::bitset<256> present;
+  for (size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+    present.set(static_cast<unsigned char>(text[pos]));
+  }
+  return present;
+}
+
+}  // namespace
+
 std::string TKana2Romaji::Convert(std::string_view text) const {
   std::string work(text);
+  std::bitset<256> present = BytesOf(work);
   for (int32_t i = 0; i <= last_index_; ++i) {
     const std::string& pattern = patterns_[static_cast<size_t>(i)];
-    if (pattern.empty() || FindFrom(work, pattern) == kNotFound) continue;
+    if (pattern.empty() || !present.test(static_cast<unsigned char>(pattern.front()))) continue;
+    if (FindFrom(work, pattern) == kNotFound) continue;
     work = ReplaceAll(work, pattern, replacements_[static_cast<size_t>(i)]);
+    present = BytesOf(work);
   }
   return ResolveDoublingMarkers(work);
 }
