@@ -12,6 +12,11 @@ namespace platform {
 // Shift-JIS bytes as UTF-8. Bytes that are not valid Shift-JIS become U+FFFD.
 std::string SjisToUtf8(std::string_view sjis);
 
+// True when `bytes` begins with the UTF-8 byte-order mark, or is valid UTF-8
+// that holds at least one non-ASCII character. Shift-JIS text with kana or
+// kanji is practically never valid UTF-8, so such a file was saved as UTF-8.
+bool LooksLikeUtf8(std::string_view bytes);
+
 // UTF-8 text as Shift-JIS. A character that Shift-JIS cannot hold becomes
 // `substitute` (itself Shift-JIS bytes) and is counted in `*unmappable` when
 // given.

@@ -37,6 +37,9 @@ Messages Messages::Load() {
   m.unreadable = sjis("を読めません");
   m.style_fault = sjis("スタイルの列番号が不正です：");
   m.write_failed = sjis("メッセージを書き込めません：");
+  m.converted_from_utf8 = sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：");
+  m.unmappable_a = sjis("（Shift-JIS にない文字 ");
+  m.unmappable_b = sjis(" 個を〓にしました）");
   return m;
 }
 

@@ -34,6 +34,9 @@ struct Messages {
   std::string unreadable;         // "を読めません"
   std::string style_fault;        // in front of the description of a broken style
   std::string write_failed;       // messages could not be written
+  std::string converted_from_utf8;  // in front of the path of a file read as UTF-8
+  std::string unmappable_a;       // "（Shift-JIS にない文字 "
+  std::string unmappable_b;       // " 個を〓にしました）"
 
   // Builds the table from the UTF-8 originals.
   static Messages Load();

@@ -6,6 +6,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "refmill/driver/conversion.h"
+#include "refmill/driver/input_file.h"
 #include "refmill/driver/message_output.h"
 #include "refmill/driver/messages.h"
 #include "refmill/driver/run_options.h"
@@ -93,19 +94,36 @@ class RunSteps {
     return code;
   }
 
+  // Reads a file the user named, with a notice when it had to be converted
+  // from UTF-8. A file that cannot be read gives nothing.
+  std::optional<InputText> ReadUserFile(const std::string& path) {
+    std::optional<InputText> text = ReadInputFile(path);
+    if (text && text->converted) {
+      std::string notice = m_.converted_from_utf8 + path;
+      if (text->unmappable > 0) {
+        notice += m_.unmappable_a + std::to_string(text->unmappable) + m_.unmappable_b;
+      }
+      out_.Notice(notice);
+    }
+    return text;
+  }
+
   ExitCode Convert() {
+    const std::optional<InputText> style = ReadUserFile(options_.style_path);
+    const std::optional<InputText> file_type = ReadUserFile(options_.file_type_path);
     format::StyleSettings settings =
-        LoadStyleSettings(options_.style_path, options_.file_type_path);
+        ParseStyleSettings(style ? std::string_view(style->bytes) : std::string_view(),
+                           file_type ? std::string_view(file_type->bytes) : std::string_view());
     if (const auto error = LoadDataFiles(platform::CurrentFolder(), settings)) {
       return Fail(console_, m_, out_,
                   error->missing ? m_.abbrev_missing : error->file + m_.unreadable);
     }
-    std::string source;
-    if (!platform::ReadWholeFile(options_.source_path, source)) {
+    const std::optional<InputText> source = ReadUserFile(options_.source_path);
+    if (!source) {
       out_.Notice(m_.banner + "\r\n" + options_.source_path + m_.cannot_open);
       return ExitCode::kSourceUnreadable;
     }
-    Conversion conversion(source, settings, out_);
+    Conversion conversion(source->bytes, settings, out_);
     std::optional<format::StyleFault> fault = conversion.FirstPass();
     if (!fault) {
       conversion.Sort();

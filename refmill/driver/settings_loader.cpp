@@ -3,6 +3,7 @@
 
 #include "platform/files.h"
 #include "platform/profile.h"
+#include "refmill/driver/input_file.h"
 #include "refmill/text/lines.h"
 #include "refmill/text/name_map.h"
 #include "refmill/text/sjis.h"
@@ -92,13 +93,20 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
 }
 
 StyleSettings LoadStyleSettings(const std::string& style_path, const std::string& file_type_path) {
+  const auto style = ReadInputFile(style_path);
+  const auto file_type = ReadInputFile(file_type_path);
+  return ParseStyleSettings(style ? std::string_view(style->bytes) : std::string_view(),
+                           file_type ? std::string_view(file_type->bytes) : std::string_view());
+}
+
+StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view file_type_text) {
   StyleSettings s;
-  const platform::ProfileFile style = platform::ProfileFile::Load(style_path);
+  const platform::ProfileFile style = platform::ProfileFile::FromText(style_text);
   s.input_columns = style.ReadSectionValues("InputFormat");
   const std::vector<std::string> templates = style.ReadSectionValues("OutputFormat");
   ReadSpecial(style, s);
 
-  const platform::ProfileFile file_type = platform::ProfileFile::Load(file_type_path);
+  const platform::ProfileFile file_type = platform::ProfileFile::FromText(file_type_text);
   s.header = file_type.ReadString("General", "header", "");
   s.footer = file_type.ReadString("General", "footer", "");
   s.start = file_type.ReadString("General", "start", "");

@@ -12,8 +12,11 @@
 
 namespace refmill::driver {
 
-// Reads both settings files. Missing files, sections and keys give the
-// defaults; numbers outside their range take the range rule's value.
+// Reads both settings files from their texts. Missing sections and keys give
+// the defaults; numbers outside their range take the range rule's value.
+format::StyleSettings ParseStyleSettings(std::string_view style_text,
+                                         std::string_view file_type_text);
+// The same from the files; a missing or unreadable file reads as empty.
 format::StyleSettings LoadStyleSettings(const std::string& style_path,
                                         const std::string& file_type_path);
 

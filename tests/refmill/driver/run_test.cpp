@@ -164,6 +164,23 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：abbrev.dat が見つかりません\r\n"));
 }
 
+TEST_F(RefmillRunTest, ReadsFilesSavedAsUtf8) {
+  dir_.Write("u.csv", "\xEF\xBB\xBF*,ebook,山田 太郎\xF0\x9F\x93\x9A,1999,x\r\n");
+  dir_.Write("u.ini", "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
+                      "[OutputFormat]\r\nebook=$AT（$YR）\r\n");
+  const Result r = Call({"/se", "t", "u", "u.csv", "o"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  const std::string log = std::regex_replace(dir_.Read("error.log"),
+                                             std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
+  EXPECT_EQ(log, kBegin +
+                     Sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() +
+                          "/u.ini\r\n"
+                          "UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() +
+                          "/u.csv（Shift-JIS にない文字 1 個を〓にしました）\r\n") +
+                     kEnd);
+  EXPECT_EQ(dir_.Read("o"), Sjis("<ul>\r\n<li>太郎〓, 山田（1999）\r\n</ul>\r\n"));
+}
+
 TEST_F(RefmillRunTest, MissingFileTypeGivesEmptyFrame) {
   EXPECT_EQ(Call({"/s", "none", "s", "a.csv", "o"}).code, ExitCode::kWritten);
   EXPECT_EQ(dir_.Read("o"), "\r\nSmith, John (1999)\r\n" + Sjis("■") + " (2000)\r\n\r\n");
