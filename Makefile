@@ -15,7 +15,7 @@ configure: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
 
 build: configure
-	@cmake --build $(BUILD) -j$(JOBS)
+	@cmake --build $(BUILD) -j$(JOBS) -- --no-print-directory
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)

@@ -9,10 +9,15 @@ if [ ! -f sample.csv ]; then
   ./refmill || true
   exit 0
 fi
+# refmill speaks Shift-JIS; show its messages (written to error.log by /se)
+# and the result as UTF-8.
+show() { iconv -f CP932 -t UTF-8 "$1" 2>/dev/null || cat "$1"; }
+rm -f error.log
 set +e
-./refmill /s default.trl default.ini sample.csv sample-out.txt
+./refmill /se default.trl default.ini sample.csv sample-out.txt
 code=$?
 set -e
+[ -f error.log ] && show error.log
 if [ $code -ne 0 ]; then
   echo "refmill failed with exit code $code" >&2
   exit $code
@@ -21,4 +26,4 @@ echo
 echo "Converted $bin/sample.csv with style default.ini and file type default.trl."
 echo "The reference list is $bin/sample-out.txt (Shift-JIS, CR LF). As UTF-8:"
 echo
-iconv -f CP932 -t UTF-8 sample-out.txt 2>/dev/null || cat sample-out.txt
+show sample-out.txt
