@@ -13,6 +13,9 @@ namespace {
 constexpr char kTokenMark = '$';
 constexpr size_t kTokenLength = 3;
 constexpr std::string_view kEmptyField = "|";
+// Bytes the token-by-token filling may walk for one entry (a few tenths of a
+// second); ordinary templates take the one-pass filling and never come near.
+constexpr size_t kLiteralFillBudget = size_t{64} << 20;
 
 enum Code : int32_t {
   kShortAuthors = -1,
@@ -243,7 +246,15 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
                                                     ValueCache& cache) {
   std::string text(tmpl);
   std::vector<char> live(text.size(), 1);
+  // Each round walks the whole text. A template whose tokens overlap in
+  // their thousands would take hours, so such a style is refused instead.
+  size_t budget = kLiteralFillBudget;
   for (;;) {
+    if (budget < text.size()) {
+      return StyleFault{"a template of " + std::to_string(tmpl.size()) +
+                        " bytes whose placeholders overlap is too complex to fill"};
+    }
+    budget -= text.size();
     size_t first = text::kNotFound;
     for (size_t pos = 0; pos < text.size(); pos += text::CharLength(text, pos)) {
       if (text[pos] == kTokenMark && live[pos] != 0) {

@@ -1,5 +1,7 @@
 #include "refmill/format/style_settings.h"
 
+#include <unordered_map>
+
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
@@ -56,6 +58,7 @@ PlaceholderColumns PlaceholderColumns::From(const text::ColumnLookup& lookup) {
 std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::ColumnLookup& columns) {
   constexpr size_t kTokenLength = 3;
   TemplatePlan plan;
+  std::unordered_map<std::string, int32_t> numbers;  // token → index into plan.tokens
   size_t literal_start = 0;
   auto close_literal = [&](size_t end) {
     if (end > literal_start) {
@@ -78,14 +81,10 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
     }
     if (inside != end) return std::nullopt;  // the token ends inside a character
     close_literal(pos);
-    int32_t index = -1;
-    for (size_t t = 0; t < plan.tokens.size(); ++t) {
-      if (plan.tokens[t].name == token) index = static_cast<int32_t>(t);
-    }
-    if (index < 0) {
-      index = static_cast<int32_t>(plan.tokens.size());
-      plan.tokens.push_back({std::string(token), columns(token)});
-    }
+    const auto [it, added] =
+        numbers.try_emplace(std::string(token), static_cast<int32_t>(plan.tokens.size()));
+    const int32_t index = it->second;
+    if (added) plan.tokens.push_back({std::string(token), columns(token)});
     plan.parts.push_back({static_cast<uint32_t>(pos), static_cast<uint32_t>(token.size()), index});
     pos = end;
     literal_start = end;

@@ -150,6 +150,24 @@ TEST(FormatEntryTest, ABrokenStyleIsAFault) {
   EXPECT_EQ(Format(beyond, wide), "60");
 }
 
+TEST(FormatEntryTest, RefusesTemplatesTooTangledToFill) {
+  // Every token overlaps the next, and there are over a hundred different
+  // ones: filling them one by one would walk the template for each.
+  std::string tangled = "ebook=";
+  std::string marks;
+  for (int c = 0x21; c <= 0x7E; ++c) {
+    if (c != '$') marks.push_back(static_cast<char>(c));
+  }
+  for (int c = 0xA1; c <= 0xDF; ++c) marks.push_back(static_cast<char>(c));
+  for (size_t i = 0; tangled.size() < (size_t{1} << 20); ++i) {
+    tangled += '$';
+    tangled += marks[i % marks.size()];
+  }
+  StyleSettings s = MakeStyle({});
+  s.templates = TemplateTable({tangled}, s.columns);
+  EXPECT_EQ(Format(s, "*,ebook,A"), "FAULT");
+}
+
 TEST(IssueTextTest, SetsTheNumberIntoThePattern) {
   StyleSettings s = MakeStyle({});
   EXPECT_EQ(IssueText("12|3", s), "(3)");
