@@ -2,11 +2,14 @@
 
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <initializer_list>
 #include <string_view>
 
 namespace platform {
+
+void IgnoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }
 
 bool IsUtf8Terminal(int fd) {
   if (::isatty(fd) == 0) return false;

@@ -10,6 +10,7 @@
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  platform::IgnoreBrokenPipes();
   try {
     const std::vector<std::string> args(argv + 1, argv + argc);
     const refmill::driver::Console console{std::cin, std::cout, platform::IsUtf8Terminal(1)};
