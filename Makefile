@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo sanitize bench clean
+.PHONY: all deps configure build test demo sanitize bench clean windows test-windows
 
 all: build
 
@@ -32,3 +32,20 @@ bench: build
 
 clean:
 	rm -rf $(BUILD) build-asan
+
+# The Windows program folder, cross-built with mingw-w64 into
+# $(WIN_BUILD)/bin (and zipped beside it), and its tests under wine. The
+# Windows tools are installed here only, so `make test` never pulls in wine.
+WIN_BUILD ?= build-win
+WIN_FILES = refmill.exe tabdump.exe *.dat *.ini *.trl *.csv
+
+windows:
+	@scripts/install-deps-windows.sh
+	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
+	  -DCMAKE_BUILD_TYPE=Release -DBUILD_REFDESK=OFF > /dev/null
+	@cmake --build $(WIN_BUILD) -j$(JOBS) -- --no-print-directory
+	@rm -f $(WIN_BUILD)/refmill-windows.zip
+	@cd $(WIN_BUILD)/bin && zip -q -X ../refmill-windows.zip $(WIN_FILES)
+
+test-windows: windows
+	@cd $(WIN_BUILD) && ctest --output-on-failure -j$(JOBS)

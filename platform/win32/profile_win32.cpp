@@ -1,0 +1,235 @@
+// The profile reader of Windows itself. A file is read once through
+// GetPrivateProfileSectionNamesA and GetPrivateProfileStringA, the way the
+// settings files have always been read on this platform; reads afterwards
+// come from that snapshot. Editing and writing are our own, so a settings
+// file is never left half-written.
+#include "platform/profile.h"
+
+#include <windows.h>
+
+#include <cstring>
+#include <stdexcept>
+#include <vector>
+
+#include "platform/files.h"
+#include "platform/shift_jis.h"
+
+namespace platform {
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+// The zero-separated list in the first `length` bytes of `buffer`.
+std::vector<std::string> SplitZeroList(const std::vector<char>& buffer, size_t length) {
+  std::vector<std::string> names;
+  for (size_t start = 0; start < length;) {
+    const std::string name(buffer.data() + start);
+    if (name.empty()) break;
+    names.push_back(name);
+    start += name.size() + 1;
+  }
+  return names;
+}
+
+// Names compare as the system's reader compares them in a file it has read:
+// ASCII letters without regard to case, every other byte exactly (full-width
+// "Ａ" and "ａ" are different names there too).
+bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
+
+std::vector<std::string> SectionNames(const std::string& path) {
+  // The call cuts the list to the buffer without saying so reliably; a
+  // buffer that ends up nearly full is grown and the call repeated.
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    const DWORD n =
+        GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
+    if (n + 2 < buffer.size()) return SplitZeroList(buffer, n);
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+// The key names of `section` in file order, all of them: a key that does not
+// fit the name buffer can still be read by name. The section's lines come
+// as "name=value"; a line without "=" is no entry.
+std::vector<std::string> KeyNames(const std::string& path, const std::string& section) {
+  std::vector<char> buffer(kSectionNameBuffer);
+  for (;;) {
+    const DWORD n = GetPrivateProfileSectionA(section.c_str(), buffer.data(),
+                                              static_cast<DWORD>(buffer.size()), path.c_str());
+    if (n + 2 < buffer.size()) {
+      std::vector<std::string> keys;
+      for (const std::string& line : SplitZeroList(buffer, n)) {
+        const size_t eq = line.find('=');
+        if (eq != std::string::npos) keys.push_back(line.substr(0, eq));
+      }
+      return keys;
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+std::string Value(const std::string& path, const std::string& section, const std::string& key) {
+  std::vector<char> buffer(kMaxProfileValue + 1);
+  const DWORD n = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer.data(),
+                                           static_cast<DWORD>(buffer.size()), path.c_str());
+  // A value cut inside a double-byte character comes back with the half
+  // character replaced by a zero byte; the value ends before it.
+  return std::string(buffer.data(), strnlen(buffer.data(), n));
+}
+
+// The text to store for a value the reader returned, such that reading it
+// again gives the same value: quoted when it has blanks at an end or a pair
+// of quotes of its own.
+std::string StoredForm(const std::string& value) {
+  if (value.empty()) return value;
+  const char first = value.front();
+  const bool quoted = value.size() >= 2 && (first == '"' || first == '\'') && value.back() == first;
+  if (!quoted && !IsBlank(first) && !IsBlank(value.back())) return value;
+  return "\"" + value + "\"";
+}
+
+// A stored value as a reader returns it: trimmed, one pair of enclosing
+// quotes removed, cut to the longest value.
+std::string ReadForm(std::string_view raw) {
+  while (!raw.empty() && IsBlank(raw.front())) raw.remove_prefix(1);
+  while (!raw.empty() && IsBlank(raw.back())) raw.remove_suffix(1);
+  if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front()) {
+    raw = raw.substr(1, raw.size() - 2);
+  }
+  return std::string(raw.substr(0, kMaxProfileValue));
+}
+
+std::string TemporaryProfilePath() {
+  char folder[MAX_PATH + 1];
+  char name[MAX_PATH + 16];
+  const DWORD n = GetTempPathA(sizeof folder, folder);
+  if (n == 0 || n > MAX_PATH || GetTempFileNameA(folder, "rmp", 0, name) == 0) return std::string();
+  return name;
+}
+
+}  // namespace
+
+ProfileFile ProfileFile::FromText(std::string_view text) {
+  // The system reads files only; the text goes through a file of its own.
+  const std::string path = TemporaryProfilePath();
+  if (path.empty() || !WriteFileAtomically(path, text)) {
+    if (!path.empty()) DeleteFileA(path.c_str());
+    throw std::runtime_error("cannot write a temporary settings file");
+  }
+  ProfileFile file = Load(path);
+  DeleteFileA(path.c_str());
+  return file;
+}
+
+ProfileFile ProfileFile::Load(const std::string& path) {
+  ProfileFile file;
+  // A relative name would be looked for in the Windows folder.
+  const std::string full = FullPath(path);
+  if (!FileExists(full)) return file;
+  for (const std::string& name : SectionNames(full)) {
+    // A section that appears twice reads as its first appearance; the
+    // system answers every question about that name from the first one.
+    if (file.FindSection(name) != nullptr) continue;
+    Section section{name, {}};
+    for (const std::string& key : KeyNames(full, name)) {
+      section.entries.push_back(Entry{key, StoredForm(Value(full, name, key))});
+    }
+    file.sections_.push_back(std::move(section));
+  }
+  // The system keeps recently read files in memory; a temporary file's name
+  // comes round again, so it must not be remembered.
+  WritePrivateProfileStringA(nullptr, nullptr, nullptr, full.c_str());
+  return file;
+}
+
+const ProfileFile::Section* ProfileFile::FindSection(std::string_view name) const {
+  for (const Section& s : sections_) {
+    if (SameName(s.name, name)) return &s;
+  }
+  return nullptr;
+}
+
+const ProfileFile::Entry* ProfileFile::FindEntry(std::string_view section,
+                                                 std::string_view key) const {
+  const Section* s = FindSection(section);
+  if (s == nullptr) return nullptr;
+  for (const Entry& e : s->entries) {
+    if (SameName(e.key, key)) return &e;
+  }
+  return nullptr;
+}
+
+std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
+                                    std::string_view fallback) const {
+  const Entry* e = FindEntry(section, key);
+  return e != nullptr ? ReadForm(e->value) : std::string(fallback);
+}
+
+int32_t ProfileFile::ReadInteger(std::string_view section, std::string_view key,
+                                 int32_t fallback) const {
+  const Entry* e = FindEntry(section, key);
+  if (e == nullptr) return fallback;
+  return ParseProfileNumber(ReadForm(e->value)).value_or(fallback);
+}
+
+bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
+  return ReadInteger(section, key, fallback ? 1 : 0) != 0;
+}
+
+std::vector<std::string> ProfileFile::ReadSectionKeys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const Section* s = FindSection(section);
+  if (s == nullptr) return keys;
+  size_t used = 1;  // the closing zero byte
+  for (const Entry& e : s->entries) {
+    if (used + e.key.size() + 1 > kSectionNameBuffer) break;
+    used += e.key.size() + 1;
+    keys.push_back(e.key);
+  }
+  return keys;
+}
+
+std::vector<std::string> ProfileFile::ReadSectionValues(std::string_view section) const {
+  std::vector<std::string> lines;
+  for (const std::string& key : ReadSectionKeys(section)) {
+    lines.push_back(key + "=" + ReadString(section, key, ""));
+  }
+  return lines;
+}
+
+bool ProfileFile::HasSection(std::string_view section) const {
+  return FindSection(section) != nullptr;
+}
+
+void ProfileFile::WriteString(std::string_view section, std::string_view key,
+                              std::string_view value) {
+  Section* target = const_cast<Section*>(FindSection(section));
+  if (target == nullptr) {
+    sections_.push_back(Section{std::string(section), {}});
+    target = &sections_.back();
+  }
+  for (Entry& e : target->entries) {
+    if (SameName(e.key, key)) {
+      e.value = std::string(value);
+      return;
+    }
+  }
+  target->entries.push_back(Entry{std::string(key), std::string(value)});
+}
+
+void ProfileFile::EraseSection(std::string_view section) {
+  std::erase_if(sections_, [&](const Section& s) { return SameName(s.name, section); });
+}
+
+std::string ProfileFile::ToText() const {
+  std::string text;
+  for (const Section& s : sections_) {
+    text += "[" + s.name + "]\r\n";
+    for (const Entry& e : s.entries) text += e.key + "=" + e.value + "\r\n";
+  }
+  return text;
+}
+
+bool ProfileFile::Save(const std::string& path) const { return WriteFileAtomically(path, ToText()); }
+
+}  // namespace platform
