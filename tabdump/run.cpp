@@ -47,10 +47,21 @@ bool SameFile(const std::string& a, const std::string& b) {
   return std::filesystem::equivalent(a, b, error);
 }
 
+// A path as UTF-8 for a message. Paths come in the system's code page: on
+// Windows that is Shift-JIS, which must not go through the messages' UTF-8
+// conversion as it stands.
+std::string PathForMessage(std::string_view path) {
+#ifdef _WIN32
+  return platform::SjisToUtf8(path);
+#else
+  return std::string(path);
+#endif
+}
+
 ExitCode Fail(const Console& console, ExitCode code, std::string_view message,
               std::string_view path) {
-  WriteMessage(console.err,
-               std::string(msg::kPrefix) + std::string(message) + std::string(path) + "\n");
+  WriteMessage(console.err, std::string(msg::kPrefix) + std::string(message) +
+                                PathForMessage(path) + "\n");
   return code;
 }
 
