@@ -15,9 +15,9 @@ constexpr size_t kParallelThreshold = 10000;
 // The system's comparison in the user's locale, letter case ignored; texts
 // it finds equal are ordered by their bytes, so the order is total.
 int Compare(std::string_view a, std::string_view b) {
-  const int result = CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
-                                    static_cast<int>(a.size()), b.data(),
-                                    static_cast<int>(b.size()));
+  const int result =
+      CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                     b.data(), static_cast<int>(b.size()));
   if (result == CSTR_LESS_THAN) return -1;
   if (result == CSTR_GREATER_THAN) return 1;
   return a.compare(b);
@@ -32,7 +32,9 @@ std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& tex
   auto less = [&texts](uint32_t a, uint32_t b) { return Compare(texts[a], texts[b]) < 0; };
   const size_t workers = texts.size() < kParallelThreshold ? 1 : std::max(1u, threads);
   const size_t n = order.size();
-  auto share = [&](size_t w) { return order.begin() + static_cast<std::ptrdiff_t>(n * w / workers); };
+  auto share = [&](size_t w) {
+    return order.begin() + static_cast<std::ptrdiff_t>(n * w / workers);
+  };
   // Each worker sorts its share; the shares are then merged.
   std::vector<std::thread> pool;
   for (size_t w = 1; w < workers; ++w) {

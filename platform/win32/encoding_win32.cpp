@@ -55,8 +55,8 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
   for (size_t i = 0; i < wide.size();) {
     const size_t length = IsHighSurrogate(wide[i]) && i + 1 < wide.size() ? 2 : 1;
     BOOL missing = FALSE;
-    const std::string one = FromWide(wide.data() + i, length, win32::kCodePage932, kExactOnly,
-                                     &missing);
+    const std::string one =
+        FromWide(wide.data() + i, length, win32::kCodePage932, kExactOnly, &missing);
     if (missing || one.empty()) {
       out.append(substitute);
       if (unmappable != nullptr) ++*unmappable;

@@ -64,8 +64,8 @@ std::string CurrentFolder() {
 std::string FullPath(std::string_view path) {
   const std::string wanted = path.empty() ? std::string(".") : std::string(path);
   std::vector<char> buffer(MAX_PATH + 1);
-  DWORD n = GetFullPathNameA(wanted.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(),
-                             nullptr);
+  DWORD n =
+      GetFullPathNameA(wanted.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
   if (n >= buffer.size()) {
     buffer.resize(n + 1);
     n = GetFullPathNameA(wanted.c_str(), static_cast<DWORD>(buffer.size()), buffer.data(), nullptr);
@@ -82,7 +82,8 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
   if (file == INVALID_HANDLE_VALUE) return false;
   out.clear();
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0) out.reserve(static_cast<size_t>(size.QuadPart));
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0)
+    out.reserve(static_cast<size_t>(size.QuadPart));
   std::vector<char> buffer(1 << 16);
   bool ok = true;
   for (;;) {

@@ -41,8 +41,8 @@ std::vector<std::string> SectionNames(const std::string& path) {
   // buffer that ends up nearly full is grown and the call repeated.
   std::vector<char> buffer(1 << 16);
   for (;;) {
-    const DWORD n =
-        GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()), path.c_str());
+    const DWORD n = GetPrivateProfileSectionNamesA(buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                   path.c_str());
     if (n + 2 < buffer.size()) return SplitZeroList(buffer, n);
     buffer.resize(buffer.size() * 2);
   }
@@ -230,6 +230,8 @@ std::string ProfileFile::ToText() const {
   return text;
 }
 
-bool ProfileFile::Save(const std::string& path) const { return WriteFileAtomically(path, ToText()); }
+bool ProfileFile::Save(const std::string& path) const {
+  return WriteFileAtomically(path, ToText());
+}
 
 }  // namespace platform

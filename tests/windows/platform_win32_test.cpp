@@ -102,7 +102,10 @@ void ConversionsAreExact() {
       {"kana and kanji", "\xE3\x81\x82\xE8\xA1\xA8", "\x82\xA0\x95\x5C", 0},
       // Windows would write "e" for é unless told not to.
       {"no look-alikes", "caf\xC3\xA9", "caf?", 1},
-      {"outside the BMP", "\xF0\xA0\xAE\xB7" "a", "?a", 1},
+      {"outside the BMP",
+       "\xF0\xA0\xAE\xB7"
+       "a",
+       "?a", 1},
       {"wave dash of code page 932", "\xEF\xBD\x9E", "\x81\x60", 0},
   };
   for (const Case& c : cases) {
@@ -119,7 +122,10 @@ void ConversionsAreExact() {
     bool utf8;
   };
   const Guess guesses[] = {
-      {"byte-order mark", "\xEF\xBB\xBF" "abc", true},
+      {"byte-order mark",
+       "\xEF\xBB\xBF"
+       "abc",
+       true},
       {"ascii only", "abc", false},
       {"utf-8 kana", "\xE3\x81\x82", true},
       {"shift-jis kana", "\x82\xA0", false},

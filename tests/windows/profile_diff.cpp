@@ -55,21 +55,24 @@ std::vector<Case> Corpus() {
   const std::string alphabet = Repeat("abcdefghijklmnopqrstuvwxyz", 120);  // 3120 bytes
   return {
       // The reading rules.
-      {"names ignore case", "[Special]\r\nEtal=1\r\n",
+      {"names ignore case",
+       "[Special]\r\nEtal=1\r\n",
        {Value("special", "ETAL"), Value("SPECIAL", "etal"), Value("Special", "missing")}},
       {"first of two equal keys", "[S]\r\nk=1\r\nK=2\r\nk=3\r\n", {Value("S", "k"), Keys("S")}},
       {"value after the first =", "[S]\r\nk=a=b\r\nj==\r\n", {Value("S", "k"), Value("S", "j")}},
-      {"blanks trimmed", "[S]\r\n  k  =  a b  \r\nt=\ta\t\r\n",
+      {"blanks trimmed",
+       "[S]\r\n  k  =  a b  \r\nt=\ta\t\r\n",
        {Value("S", "k"), Value("S", "t"), Keys("S")}},
       {"quote pairs removed",
        "[S]\r\nd=\"a\"\r\ns='a'\r\nb=  \" a \"  \r\nx=\"\"a\"\"\r\n",
        {Value("S", "d"), Value("S", "s"), Value("S", "b"), Value("S", "x")}},
-      {"unpaired quotes kept", "[S]\r\nm=\"a'\r\no=\"\r\np='\r\nq=a\"\r\n",
+      {"unpaired quotes kept",
+       "[S]\r\nm=\"a'\r\no=\"\r\np='\r\nq=a\"\r\n",
        {Value("S", "m"), Value("S", "o"), Value("S", "p"), Value("S", "q")}},
-      {"empty value", "[S]\r\nk=\r\nj=  \r\nq=\"\"\r\n",
+      {"empty value",
+       "[S]\r\nk=\r\nj=  \r\nq=\"\"\r\n",
        {Value("S", "k"), Value("S", "j"), Value("S", "q"), Keys("S")}},
-      {"missing section and key", "[S]\r\nk=1\r\n",
-       {Value("T", "k"), Value("S", "j"), Keys("T")}},
+      {"missing section and key", "[S]\r\nk=1\r\n", {Value("T", "k"), Value("S", "j"), Keys("T")}},
       {"section in file order", "[S]\r\nb=2\r\na=1\r\nc=\r\n", {Keys("S")}},
       // 3120 bytes: the reader hands out the first 2047.
       {"long value cut", "[S]\r\nk=" + alphabet + "\r\n", {Value("S", "k")}},
@@ -77,10 +80,12 @@ std::vector<Case> Corpus() {
       // 1638 names of 9 bytes fill 16380 of the 16384 bytes; later ones are
       // not seen, nor the piece of a name that would still fit.
       {"key names buffer", ManyKeys(2000), {Keys("S"), Value("S", "key001999")}},
-      {"shift-jis names", "[\x8F\x91\x8E\xAE]\r\n\x95\x5C=\x83\x5C\r\n",  // [書式] 表=ソ
+      {"shift-jis names",
+       "[\x8F\x91\x8E\xAE]\r\n\x95\x5C=\x83\x5C\r\n",  // [書式] 表=ソ
        {Value("\x8F\x91\x8E\xAE", "\x95\x5C"), Keys("\x8F\x91\x8E\xAE")}},
-      {"line ends", "[S]\nlf=1\n[T]\rcr=2\r[U]\r\ncrlf=3", {Value("S", "lf"), Value("T", "cr"),
-                                                            Value("U", "crlf")}},
+      {"line ends",
+       "[S]\nlf=1\n[T]\rcr=2\r[U]\r\ncrlf=3",
+       {Value("S", "lf"), Value("T", "cr"), Value("U", "crlf")}},
       {"section name blanks", "[ S ]\r\nk=1\r\n", {Value("S", "k")}},
       {"numbers",
        "[N]\r\nhex=0x2\r\ndollar=$ff\r\nx=X1A\r\nneg=-12\r\nplus=+7\r\nq=' 3'\r\nbig=2147483647\r\n"
@@ -91,21 +96,31 @@ std::vector<Case> Corpus() {
         Number("N", "missing")}},
 
       // What the rules leave open.
-      {"section that appears twice", "[S]\r\na=1\r\n[T]\r\n[s]\r\nb=2\r\na=3\r\n",
-       {Value("S", "a"), Value("S", "b"), Keys("S")}, true},
-      {"comment lines", "[S]\r\n;k=1\r\nk=2\r\n", {Value("S", "k"), Value("S", ";k"), Keys("S")},
+      {"section that appears twice",
+       "[S]\r\na=1\r\n[T]\r\n[s]\r\nb=2\r\na=3\r\n",
+       {Value("S", "a"), Value("S", "b"), Keys("S")},
+       true},
+      {"comment lines",
+       "[S]\r\n;k=1\r\nk=2\r\n",
+       {Value("S", "k"), Value("S", ";k"), Keys("S")},
        true},
       {"lines without =", "[S]\r\nk\r\nj=1\r\n", {Value("S", "k"), Keys("S")}, true},
-      {"text before the first section", "k=1\r\n[S]\r\nj=2\r\n", {Value("", "k"), Value("S", "j")},
+      {"text before the first section",
+       "k=1\r\n[S]\r\nj=2\r\n",
+       {Value("", "k"), Value("S", "j")},
        true},
       {"empty key name", "[S]\r\n=1\r\nk=2\r\n", {Value("S", ""), Keys("S")}, true},
-      {"full-width letters in names", "[S]\r\n\x82\x60=1\r\n",  // Ａ=1
-       {Value("S", "\x82\x60"), Value("S", "\x82\x81")}, true},
+      {"full-width letters in names",
+       "[S]\r\n\x82\x60=1\r\n",  // Ａ=1
+       {Value("S", "\x82\x60"), Value("S", "\x82\x81")},
+       true},
       {"section without ]", "[S\r\nk=1\r\n", {Value("S", "k")}, true},
       {"zero byte in a value", std::string("[S]\r\nk=a\0b\r\n", 13), {Value("S", "k")}, true},
       // 2046 bytes, then "あ" across the 2047-byte limit.
       {"long value cut inside a character",
-       "[S]\r\nk=" + std::string(2046, 'a') + "\x82\xA0\x82\xA0\r\n", {Value("S", "k")}, true},
+       "[S]\r\nk=" + std::string(2046, 'a') + "\x82\xA0\x82\xA0\r\n",
+       {Value("S", "k")},
+       true},
       {"byte-order mark", "\xEF\xBB\xBF[S]\r\nk=1\r\n", {Value("S", "k")}, true},
   };
 }
@@ -136,8 +151,9 @@ std::string SystemAnswer(const Query& q, const std::string& path) {
 
 // Long answers are shown by their length and ends.
 std::string Shown(const std::string& s) {
-  std::string out = s.size() <= 60 ? s : s.substr(0, 20) + "..." + s.substr(s.size() - 20) +
-                                             " (" + std::to_string(s.size()) + " bytes)";
+  std::string out = s.size() <= 60 ? s
+                                   : s.substr(0, 20) + "..." + s.substr(s.size() - 20) + " (" +
+                                         std::to_string(s.size()) + " bytes)";
   for (char& c : out) {
     if (c == '\0') c = '0';
   }
@@ -159,16 +175,18 @@ int main() {
       std::printf("FAIL: cannot write %s\n", path.c_str());
       return 1;
     }
-        const auto backend = platform::ProfileFile::FromText(c.text);
+    const auto backend = platform::ProfileFile::FromText(c.text);
     for (const Query& q : c.queries) {
       const std::string system = SystemAnswer(q, path);
       const std::string mine = profile_diff::ReaderAnswer(q, backend);
       const std::string other = profile_diff::PortableAnswer(q, c.text);
-      const char* what = q.ask == Ask::kKeys ? "keys of" : q.ask == Ask::kNumber ? "number" : "value";
+      const char* what = q.ask == Ask::kKeys     ? "keys of"
+                         : q.ask == Ask::kNumber ? "number"
+                                                 : "value";
       const std::string where = "[" + q.section + "] " + q.key;
       if (mine != system) {
-        std::printf("%s %s: %s %s: backend %s, system %s\n", c.open ? "open" : "FAIL", c.name,
-                    what, where.c_str(), Shown(mine).c_str(), Shown(system).c_str());
+        std::printf("%s %s: %s %s: backend %s, system %s\n", c.open ? "open" : "FAIL", c.name, what,
+                    where.c_str(), Shown(mine).c_str(), Shown(system).c_str());
         if (!c.open) ++failures;
       }
       if (other != system) {
