@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo sanitize bench clean windows test-windows
+.PHONY: all deps configure build test demo sanitize fuzz bench clean windows test-windows
 
 all: build
 
@@ -27,11 +27,21 @@ demo: build
 sanitize:
 	@$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DSANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo"
 
+# The libFuzzer targets of tests/fuzz, built with clang into build-fuzz and
+# run for FUZZ_SECONDS each (what they learn stays in build-fuzz).
+FUZZ_SECONDS ?= 30
+FUZZ_TARGETS = split_fields_fuzz profile_fuzz sjis_text_fuzz kana2romaji_fuzz format_entry_fuzz
+fuzz: deps
+	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DFUZZ=ON \
+	  -DBUILD_REFDESK=OFF -DBUILD_TABDUMP=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	@cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS) -- --no-print-directory
+	@tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
 bench: build
 	@bench/run.sh $(BUILD)/bin
 
 clean:
-	rm -rf $(BUILD) build-asan
+	rm -rf $(BUILD) build-asan build-fuzz
 
 # The Windows program folder, cross-built with mingw-w64 into
 # $(WIN_BUILD)/bin (and zipped beside it), and its tests under wine. The

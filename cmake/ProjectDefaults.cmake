@@ -3,9 +3,21 @@ function(project_defaults target)
   # GCC 12 reports a false -Wrestrict inside std::string concatenation.
   target_compile_options(${target} PRIVATE -Wall -Wextra $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>
                          $<$<BOOL:${WARNINGS_AS_ERRORS}>:-Werror>)
-  if(SANITIZE)
+  if(SANITIZE OR FUZZ)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined
                            -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  # The fuzz build instruments every library for coverage; only the fuzz
+  # targets themselves link libFuzzer's main (fuzz_target below).
+  if(FUZZ)
+    target_compile_options(${target} PRIVATE -fsanitize=fuzzer-no-link)
+  endif()
+endfunction()
+
+# A libFuzzer target of tests/fuzz.
+function(fuzz_target target)
+  project_defaults(${target})
+  target_compile_options(${target} PRIVATE -fsanitize=fuzzer)
+  target_link_options(${target} PRIVATE -fsanitize=fuzzer)
 endfunction()

@@ -9,6 +9,7 @@ packages=(
   libicu-dev
   qt6-base-dev fonts-noto-cjk
   libfreexl-dev libzip-dev libpugixml-dev libxlsxwriter-dev
+  clang libclang-rt-14-dev
 )
 
 missing=()
