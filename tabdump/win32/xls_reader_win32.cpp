@@ -1,0 +1,10 @@
+// The Windows build reads no .xls workbooks: freexl, which reads them on
+// Linux, is not available for it. Such a workbook is reported as one
+// tabdump cannot read.
+#include "tabdump/xls_reader.h"
+
+namespace tabdump {
+
+std::optional<Table> ReadXls(const std::string& /*path*/) { return std::nullopt; }
+
+}  // namespace tabdump
