@@ -114,6 +114,9 @@ class RunSteps {
     format::StyleSettings settings =
         ParseStyleSettings(style ? std::string_view(style->bytes) : std::string_view(),
                            file_type ? std::string_view(file_type->bytes) : std::string_view());
+    if (settings.oversized_template) {
+      return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
+    }
     if (const auto error = LoadDataFiles(platform::CurrentFolder(), settings)) {
       return Fail(console_, m_, out_,
                   error->missing ? m_.abbrev_missing : error->file + m_.unreadable);

@@ -58,11 +58,23 @@ std::pair<std::string_view, std::string_view> SplitAtEquals(std::string_view lin
   return {line.substr(0, eq), line.substr(eq + 1)};
 }
 
+// The length `text` would have with every `name` replaced by `replacement`.
+size_t ReplacedLength(std::string_view text, std::string_view name, std::string_view replacement) {
+  if (replacement.size() <= name.size()) return text.size();
+  size_t count = 0;
+  for (size_t pos = text::FindFrom(text, name); pos != text::kNotFound;
+       pos = text::FindFrom(text, name, pos + name.size())) {
+    ++count;
+  }
+  return text.size() + count * (replacement.size() - name.size());
+}
+
 }  // namespace
 
 std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templates,
                                           const std::vector<std::string>& rules,
-                                          std::string_view prefix, std::string_view suffix) {
+                                          std::string_view prefix, std::string_view suffix,
+                                          std::optional<std::string>* oversized) {
   // An underscore is the only way to write a blank at either end of a rule,
   // since the reader trims values.
   std::vector<std::string> normalised;
@@ -83,7 +95,12 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
       // with the same name the first one's text serves both.
       const std::string_view replacement =
           SplitAtEquals(normalised[first_by_name.find(name)->second]).second;
-      if (!name.empty() && text::Contains(tmpl, name)) tmpl = text::ReplaceAll(tmpl, name, replacement);
+      if (name.empty() || !text::Contains(tmpl, name)) continue;
+      if (ReplacedLength(tmpl, name, replacement) > format::kLargestTemplate) {
+        if (oversized != nullptr && !*oversized) *oversized = std::string(category);
+        break;
+      }
+      tmpl = text::ReplaceAll(tmpl, name, replacement);
     }
     std::string out(category);
     out.append("=").append(prefix).append(tmpl).append(suffix);
@@ -115,8 +132,8 @@ StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view f
 
   s.columns = text::ColumnLookup(s.input_columns);
   s.roles = format::PlaceholderColumns::From(s.columns);
-  s.templates =
-      format::TemplateTable(PrepareTemplates(templates, rules, s.start, s.end), s.columns);
+  s.templates = format::TemplateTable(
+      PrepareTemplates(templates, rules, s.start, s.end, &s.oversized_template), s.columns);
   return s;
 }
 

@@ -22,10 +22,13 @@ format::StyleSettings LoadStyleSettings(const std::string& style_path,
 
 // The templates with every replacement rule applied in file order, then the
 // prefix and suffix wrapped around each. `rules` are "name=value" lines as
-// read from the Replace section ("_" not yet turned into blanks).
+// read from the Replace section ("_" not yet turned into blanks). A rule that
+// would grow a template past format::kLargestTemplate is not applied, and the
+// first such template's category goes to `oversized` when given.
 std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templates,
                                           const std::vector<std::string>& rules,
-                                          std::string_view prefix, std::string_view suffix);
+                                          std::string_view prefix, std::string_view suffix,
+                                          std::optional<std::string>* oversized = nullptr);
 
 // Why loading a data file failed: the file that was missing or unreadable.
 struct DataFileError {

@@ -20,6 +20,13 @@ namespace refmill::format {
 // "■": stands for any value, sort field or entry that cannot be produced.
 inline constexpr std::string_view kMissingMark = "\x81\xA1";
 
+// Longest template the file type's replacements may build. Replacements can
+// multiply a template's length rule after rule (a 2,000-byte template and
+// three rules reach gigabytes), and every entry's text is as long as its
+// template, so growth past this is refused instead of taking memory without
+// end.
+inline constexpr size_t kLargestTemplate = size_t{64} << 20;
+
 // The lines of abbrev.dat ("full title=abbreviation"), looked up by full
 // title with ASCII letter case ignored; of two equal titles the first line
 // counts. Hashed, because the table holds tens of thousands of lines and
@@ -110,6 +117,9 @@ struct StyleSettings {
   text::ColumnLookup columns;              // answers from input_columns
   PlaceholderColumns roles;
   TemplateTable templates;  // prepared: replacements applied, prefix and suffix added
+  // The category whose template the file type's replacements would grow
+  // past kLargestTemplate; such a style cannot be used.
+  std::optional<std::string> oversized_template;
 
   // Section Special. Texts are Shift-JIS bytes.
   std::string jname_sep = "\x81\x45";                // ・

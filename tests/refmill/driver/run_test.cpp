@@ -157,6 +157,17 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   EXPECT_EQ(r.out.rfind(Sjis("REFMILL v1.0 エラー：スタイルの列番号が不正です："), 0), 0u) << r.out;
   EXPECT_EQ(dir_.Read("o3"), "");
 
+  // Replacements that multiply a template (2,000 bytes, then 4 million, then
+  // 80 million) would take memory without end: code 1 and a report instead.
+  dir_.Write("big.ini", "[InputFormat]\r\n$AT=2\r\n[OutputFormat]\r\nebook=" +
+                            std::string(2000, 'X') + "\r\n");
+  dir_.Write("big.trl", "[Replace]\r\nX=" + std::string(2000, 'Q') + "\r\nQ=" +
+                            std::string(20, 'K') + "\r\n");
+  r = Call({"/s", "big", "big", "a.csv", "o5"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：置換後のテンプレートが大きすぎます：ebook\r\n"));
+  EXPECT_TRUE(dir_.Read("o5").empty());
+
   // abbrev.dat is required.
   ::unlink("abbrev.dat");
   r = Call({"/s", "t", "s", "a.csv", "o4"});
