@@ -9,6 +9,9 @@
 #include "tabdump/csv_writer.h"
 #include "tabdump/messages.h"
 #include "tabdump/workbook_reader.h"
+#ifdef _WIN32
+#include "tabdump/win32/same_file.h"
+#endif
 
 namespace tabdump {
 namespace {
@@ -43,8 +46,14 @@ bool IsHelpRequest(const std::vector<std::string>& args) {
 
 // True when both paths name one existing file, links and all.
 bool SameFile(const std::string& a, const std::string& b) {
+#ifdef _WIN32
+  // std::filesystem does not read narrow names in the ANSI code page there,
+  // so a Japanese name would never match itself.
+  return win32::SameFile(a, b);
+#else
   std::error_code error;
   return std::filesystem::equivalent(a, b, error);
+#endif
 }
 
 // A path as UTF-8 for a message. Paths come in the system's code page: on

@@ -2,8 +2,9 @@
 # tabdump.exe under wine. The Windows build reads .xlsx workbooks through its
 # own zip, inflate and XML readers and must make the same tables of them as
 # tabdump on Linux; it reads no .xls workbooks. Arguments, missing sources
-# and damaged archives end as on Linux, and Japanese paths stay readable in
-# the Shift-JIS messages.
+# and damaged archives end as on Linux, a workbook is never overwritten by
+# its own table (Japanese names and other spellings included), and Japanese
+# paths stay readable in the Shift-JIS messages.
 #   run_tabdump.sh <tabdump.exe> <wine.sh> <an .xls workbook> <make_xlsx.py>
 set -u
 tabdump=$(realpath "$1")
@@ -13,6 +14,8 @@ trap 'rm -rf "$work"' EXIT
 cp "$3" "$work/データ.xls"
 python3 "$4" "$work" || exit 1
 cd "$work"
+cp cells.xlsx 文献.xlsx
+cp cells.xlsx original.xlsx
 status=0
 # Each row: expected exit code | expected standard error (UTF-8) | arguments
 # | the table it must write (empty: none).
@@ -49,5 +52,14 @@ done <<'CASES'
 3|tabdump: Excelブック（.xls/.xlsx）として読めません: truncated.xlsx|/s truncated.xlsx out.csv|
 3|tabdump: Excelブック（.xls/.xlsx）として読めません: flipped.xlsx|/s flipped.xlsx out.csv|
 3|tabdump: Excelブック（.xls/.xlsx）として読めません: データ.xls|/s データ.xls out.csv|
+7|tabdump: 変換先が変換元と同じファイルです: 文献.xlsx|/s 文献.xlsx 文献.xlsx|
+7|tabdump: 変換先が変換元と同じファイルです: ./CELLS.XLSX|cells.xlsx ./CELLS.XLSX|
 CASES
+# Writing the table over its own workbook would have destroyed it.
+for book in 文献.xlsx cells.xlsx; do
+  if ! cmp -s original.xlsx "$book"; then
+    echo "$book was overwritten"
+    status=1
+  fi
+done
 exit $status
