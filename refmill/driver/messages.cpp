@@ -37,6 +37,7 @@ Messages Messages::Load() {
   m.unreadable = sjis("を読めません");
   m.style_fault = sjis("スタイルの列番号が不正です：");
   m.template_too_large = sjis("置換後のテンプレートが大きすぎます：");
+  m.table_cut_at_nul = sjis("NUL 文字から後は読み込みませんでした");
   m.write_failed = sjis("メッセージを書き込めません：");
   m.converted_from_utf8 = sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：");
   m.unmappable_a = sjis("（Shift-JIS にない文字 ");

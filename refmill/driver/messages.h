@@ -34,6 +34,7 @@ struct Messages {
   std::string unreadable;         // "を読めません"
   std::string style_fault;        // in front of the description of a broken style
   std::string template_too_large;  // in front of the category of an oversized template
+  std::string table_cut_at_nul;   // the warning of a zero byte in the source table
   std::string write_failed;       // messages could not be written
   std::string converted_from_utf8;  // in front of the path of a file read as UTF-8
   std::string unmappable_a;       // "（Shift-JIS にない文字 "

@@ -45,6 +45,17 @@ ExitCode Fail(const Console& console, const Messages& m, MessageOutput& out,
   return ExitCode::kUnexpected;
 }
 
+// The 1-based line on which `pos` lies; CR LF, LF and CR each end a line.
+int LineAt(std::string_view text, size_t pos) {
+  int line = 1;
+  for (size_t i = 0; i < pos; ++i) {
+    if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) {
+      ++line;
+    }
+  }
+  return line;
+}
+
 class RunSteps {
  public:
   RunSteps(const Console& console, const Messages& m, const RunOptions& options)
@@ -128,6 +139,12 @@ class RunSteps {
     }
     Conversion conversion(source->bytes, settings, out_);
     std::optional<format::StyleFault> fault = conversion.FirstPass();
+    // A zero byte ends the table; what follows it is never read, so the
+    // user must hear where the table stopped.
+    if (const size_t nul = source->bytes.find('\0'); !fault && nul != std::string::npos) {
+      out_.Notice(m_.warning_a + std::to_string(LineAt(source->bytes, nul)) + m_.warning_b +
+                  m_.table_cut_at_nul);
+    }
     if (!fault) {
       conversion.Sort();
       fault = conversion.NeighbourPass();

@@ -192,6 +192,18 @@ TEST_F(RefmillRunTest, ReadsFilesSavedAsUtf8) {
   EXPECT_EQ(dir_.Read("o"), Sjis("<ul>\r\n<li>太郎〓, 山田（1999）\r\n</ul>\r\n"));
 }
 
+TEST_F(RefmillRunTest, ANulByteEndsTheTableWithAWarning) {
+  // Nothing after the zero byte is read, so the entries that follow it are
+  // lost; the user is told where the table stopped.
+  const char table[] = "*,ebook,John Smith,1999,s\r\n\r\n*,ebook,Ann Lee,2000\0,x\r\n"
+                      "*,ebook,Lost Entry,2001,y\r\n";
+  dir_.Write("z.csv", std::string(table, sizeof table - 1));
+  Result r = Call({"t", "s", "z.csv", "o"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  EXPECT_EQ(r.out, kBegin + Sjis("警告(3行)：NUL 文字から後は読み込みませんでした\r\n") + kEnd);
+  EXPECT_EQ(dir_.Read("o"), "<ul>\r\n<li>Lee, Ann (2000)\r\n<li>Smith, John (1999)\r\n</ul>\r\n");
+}
+
 TEST_F(RefmillRunTest, MissingFileTypeGivesEmptyFrame) {
   EXPECT_EQ(Call({"/s", "none", "s", "a.csv", "o"}).code, ExitCode::kWritten);
   EXPECT_EQ(dir_.Read("o"), "\r\nSmith, John (1999)\r\n" + Sjis("■") + " (2000)\r\n\r\n");
