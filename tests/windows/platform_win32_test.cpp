@@ -15,6 +15,7 @@
 #include "platform/collation.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/folder.h"
 
 namespace {
 
@@ -137,6 +138,22 @@ void ConversionsAreExact() {
   }
 }
 
+// File names come in the ANSI code page, like every other path here.
+void FolderListsShiftJisNames() {
+  const std::string folder = platform::FullPath("platform_win32_names.tmp");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string sjis_name = "\x95\x5C.ini";  // 表.ini
+  Check(platform::WriteFileAtomically(folder + "/" + sjis_name, "x"), "names: write");
+  const std::vector<std::string> names = platform::ListFileNames(folder);
+  Check(names == std::vector<std::string>{sjis_name}, "names: listed in Shift-JIS");
+  // 82 61 and 82 41 are two characters whose second bytes are "a" and "A".
+  Check(!platform::SameNameIgnoringCase("\x82\x61.ini", "\x82\x41.ini"),
+        "names: second bytes are not letters");
+  Check(platform::SameNameIgnoringCase("Style.INI", "style.ini"), "names: letters fold");
+  platform::RemoveFile(folder + "/" + sjis_name);
+  RemoveDirectoryA(folder.c_str());
+}
+
 void FailedWritesLeaveFilesAlone() {
   const std::string folder = platform::FullPath("platform_win32_test.tmp");
   CreateDirectoryA(folder.c_str(), nullptr);
@@ -169,6 +186,7 @@ int main() {
   LongListIsSorted();
   PathsUseForwardSlashes();
   ConversionsAreExact();
+  FolderListsShiftJisNames();
   FailedWritesLeaveFilesAlone();
   std::printf("%d failure(s)\n", failures);
   return failures == 0 ? 0 : 1;
