@@ -49,6 +49,7 @@ done <<'CASES'
 4|tabdump: 変換元ファイルが見つかりません: ない.xlsx|/s ない.xlsx out.csv|
 0||/s cells.xlsx out.csv|cells.expected.csv
 0||long.xlsx out.csv|long.expected.csv
+0||/s 文献.xlsx out.csv|cells.expected.csv
 3|tabdump: Excelブック（.xls/.xlsx）として読めません: truncated.xlsx|/s truncated.xlsx out.csv|
 3|tabdump: Excelブック（.xls/.xlsx）として読めません: flipped.xlsx|/s flipped.xlsx out.csv|
 3|tabdump: Excelブック（.xls/.xlsx）として読めません: データ.xls|/s データ.xls out.csv|
