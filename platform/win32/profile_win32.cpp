@@ -1,7 +1,8 @@
-// The profile reader of Windows itself. A file is read once through
-// GetPrivateProfileSectionNamesA and GetPrivateProfileStringA, the way the
-// settings files have always been read on this platform; reads afterwards
-// come from that snapshot. Editing and writing are our own, so a settings
+// The profile reader of Windows itself. A file is read once, its sections
+// through GetPrivateProfileSectionNamesA, their keys through
+// GetPrivateProfileSectionA and every value through GetPrivateProfileStringA,
+// the way the settings files have always been read on this platform; reads
+// afterwards come from that snapshot. Editing and writing are our own, so a settings
 // file is never left half-written.
 #include "platform/profile.h"
 
