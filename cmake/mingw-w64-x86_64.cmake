@@ -17,3 +17,5 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The program folder is unzipped onto machines without the compiler's DLLs:
 # the C++ runtime and winpthreads are linked in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# Symbols help no user of a release build; they would double its size.
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
