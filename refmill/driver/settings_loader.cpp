@@ -58,17 +58,6 @@ std::pair<std::string_view, std::string_view> SplitAtEquals(std::string_view lin
   return {line.substr(0, eq), line.substr(eq + 1)};
 }
 
-// The length `text` would have with every `name` replaced by `replacement`.
-size_t ReplacedLength(std::string_view text, std::string_view name, std::string_view replacement) {
-  if (replacement.size() <= name.size()) return text.size();
-  size_t count = 0;
-  for (size_t pos = text::FindFrom(text, name); pos != text::kNotFound;
-       pos = text::FindFrom(text, name, pos + name.size())) {
-    ++count;
-  }
-  return text.size() + count * (replacement.size() - name.size());
-}
-
 }  // namespace
 
 std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templates,
@@ -96,7 +85,8 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
       const std::string_view replacement =
           SplitAtEquals(normalised[first_by_name.find(name)->second]).second;
       if (name.empty() || !text::Contains(tmpl, name)) continue;
-      if (ReplacedLength(tmpl, name, replacement) > format::kLargestTemplate) {
+      if (replacement.size() > name.size() &&
+          text::ReplacedLength(tmpl, name, replacement) > format::kLargestTemplate) {
         if (oversized != nullptr && !*oversized) *oversized = std::string(category);
         break;
       }

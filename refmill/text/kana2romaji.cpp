@@ -24,6 +24,11 @@ TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
 
 namespace {
 
+// How far a conversion may lengthen a text: this many times its length,
+// plus the allowance.
+constexpr size_t kGrowthLimit = 16;
+constexpr size_t kGrowthAllowance = 4096;
+
 // The bytes that begin a character of the text. A rule can only match
 // where its first byte begins a character, and most rules cannot match most
 // texts (an ID in Latin letters or kanji holds no kana), which this tells at
@@ -41,11 +46,21 @@ std::bitset<256> BytesOf(std::string_view text) {
 std::string TKana2Romaji::Convert(std::string_view text) const {
   std::string work(text);
   std::bitset<256> present = BytesOf(work);
+  // Romanising a character gives a few letters, but a table whose rules
+  // lengthen what earlier rules produced multiplies a text rule after rule
+  // (forty rules "a=aa" make a terabyte of one "a"). Rules that would take a
+  // text past this length are left out, so the conversion always ends.
+  const size_t longest = text.size() * kGrowthLimit + kGrowthAllowance;
   for (int32_t i = 0; i <= last_index_; ++i) {
     const std::string& pattern = patterns_[static_cast<size_t>(i)];
     if (pattern.empty() || !present.test(static_cast<unsigned char>(pattern.front()))) continue;
     if (FindFrom(work, pattern) == kNotFound) continue;
-    work = ReplaceAll(work, pattern, replacements_[static_cast<size_t>(i)]);
+    const std::string& replacement = replacements_[static_cast<size_t>(i)];
+    if (replacement.size() > pattern.size() &&
+        ReplacedLength(work, pattern, replacement) > longest) {
+      continue;
+    }
+    work = ReplaceAll(work, pattern, replacement);
     present = BytesOf(work);
   }
   return ResolveDoublingMarkers(work);

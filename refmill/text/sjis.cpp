@@ -71,6 +71,17 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
   return out;
 }
 
+size_t ReplacedLength(std::string_view text, std::string_view pattern,
+                      std::string_view replacement) {
+  if (pattern.empty()) return text.size();
+  size_t count = 0;
+  for (size_t pos = FindFrom(text, pattern); pos != kNotFound;
+       pos = FindFrom(text, pattern, pos + pattern.size())) {
+    ++count;
+  }
+  return text.size() - count * pattern.size() + count * replacement.size();
+}
+
 std::string DeleteAll(std::string_view text, char byte) {
   const size_t first = FindByte(text, byte);
   if (first == kNotFound) return std::string(text);

@@ -38,6 +38,9 @@ size_t Find(std::string_view needle, std::string_view text);
 // pattern leaves the text unchanged.
 std::string ReplaceAll(std::string_view text, std::string_view pattern,
                        std::string_view replacement);
+// The length ReplaceAll would give, without building the text.
+size_t ReplacedLength(std::string_view text, std::string_view pattern,
+                      std::string_view replacement);
 // Every occurrence of the single byte `byte` removed.
 std::string DeleteAll(std::string_view text, char byte);
 // The same, in place.

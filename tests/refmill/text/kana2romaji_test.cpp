@@ -61,4 +61,16 @@ TEST(TKana2RomajiTest, CountsLinesAsRulesUpToCapacity) {
   EXPECT_EQ(table.Convert("<151>"), "<151>") << "rules beyond the 151st are not used";
 }
 
+TEST(TKana2RomajiTest, RulesThatMultiplyATextStopGrowingIt) {
+  // Each rule doubles every "a", and then a rule with a long replacement: in
+  // full, a single "a" would become terabytes.
+  std::string table;
+  for (int i = 0; i < 40; ++i) table += "a=aa\r\n";
+  table += "a=" + std::string(100000, 'b') + "\r\n";
+  const std::string out = TKana2Romaji::FromText(table).Convert("a#xy");
+  EXPECT_LE(out.size(), size_t{1} << 20);
+  EXPECT_EQ(out.find_first_not_of('a'), out.size() - 3) << "the marker is still resolved";
+  EXPECT_EQ(out.substr(out.size() - 3), "xxy");
+}
+
 }  // namespace
