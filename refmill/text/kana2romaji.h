@@ -22,7 +22,8 @@ class TKana2Romaji {
   static TKana2Romaji FromText(std::string_view contents);
 
   // `text` with every rule applied in table order, then every doubling
-  // marker resolved. Text no rule covers comes back unchanged.
+  // marker resolved. Text no rule covers comes back unchanged. A rule that
+  // would make the text longer than 16 times its length plus 4 KB is skipped.
   std::string Convert(std::string_view text) const;
 
   // Number of rules loaded (lines of the file, blank ones included).
