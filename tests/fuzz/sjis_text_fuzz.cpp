@@ -95,8 +95,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(text::Contains(s, needle) == (first != text::kNotFound), "Contains");
   Check(text::FindByte(s, byte) == ReferenceFind(s, std::string_view(&byte, 1), 0), "FindByte");
 
-  Check(text::ReplaceAll(s, needle, replacement) == ReferenceReplaceAll(s, needle, replacement),
-        "ReplaceAll");
+  const std::string replaced = ReferenceReplaceAll(s, needle, replacement);
+  Check(text::ReplaceAll(s, needle, replacement) == replaced, "ReplaceAll");
+  Check(text::ReplacedLength(s, needle, replacement) == replaced.size(), "ReplacedLength");
   const std::string deleted = ReferenceDeleteAll(s, byte);
   Check(text::DeleteAll(s, byte) == deleted, "DeleteAll");
   std::string in_place(s);
