@@ -68,13 +68,15 @@ class RunSteps {
   ExitCode Execute() {
     const ExitCode code = Steps();
     out_.Flush();
-    if (!out_.Ok() && code != ExitCode::kUnexpected) {
-      return Fail(console_, m_, out_, m_.write_failed + platform::FullPath(kLogFile));
-    }
+    if (!out_.Ok() && code != ExitCode::kUnexpected) return MessagesLost();
     return code;
   }
 
  private:
+  ExitCode MessagesLost() {
+    return Fail(console_, m_, out_, m_.write_failed + platform::FullPath(kLogFile));
+  }
+
   ExitCode Steps() {
     if (!options_.count_ok) {
       out_.Notice(m_.usage);
@@ -150,6 +152,10 @@ class RunSteps {
       fault = conversion.NeighbourPass();
     }
     if (fault) return Fail(console_, m_, out_, m_.style_fault + fault->description);
+    // A run whose messages were lost ends with code 1, so it must not leave
+    // a new output behind either (nor replace an old one).
+    out_.Flush();
+    if (!out_.Ok()) return MessagesLost();
     platform::AtomicFileWriter output(options_.output_path);
     conversion.Render([&output](std::string_view piece) { output.Write(piece); });
     if (!output.Commit()) {

@@ -1,6 +1,7 @@
 #include "refmill/driver/run.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <regex>
@@ -167,6 +168,17 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
   EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：置換後のテンプレートが大きすぎます：ebook\r\n"));
   EXPECT_TRUE(dir_.Read("o5").empty());
+
+  // error.log cannot be written (here a folder holds its name): code 1, and
+  // an existing output is left as it was.
+  ::unlink("error.log");
+  ASSERT_EQ(::mkdir("error.log", 0755), 0);
+  dir_.Write("o6", "old list\r\n");
+  r = Call({"/se", "t", "s", "a.csv", "o6"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：メッセージを書き込めません：" + dir_.path() + "/error.log\r\n"));
+  EXPECT_EQ(dir_.Read("o6"), "old list\r\n");
+  ::rmdir("error.log");
 
   // abbrev.dat is required.
   ::unlink("abbrev.dat");
