@@ -34,7 +34,13 @@ std::string CookValue(std::string_view raw) {
   if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) {
     v = v.substr(1, v.size() - 2);
   }
-  if (v.size() > kMaxProfileValue) v = v.substr(0, kMaxProfileValue);
+  if (v.size() > kMaxProfileValue) {
+    // Cut at a character boundary: half a character would join whatever
+    // text is put after the value (a file type's suffix, say).
+    size_t end = 0;
+    while (end + CharLength(v, end) <= kMaxProfileValue) end += CharLength(v, end);
+    v = v.substr(0, end);
+  }
   return std::string(v);
 }
 

@@ -92,10 +92,12 @@ TEST(ProfileFileTest, ReadsValuesByTheReaderRules) {
   }
 }
 
-TEST(ProfileFileTest, CutsLongValues) {
-  const std::string ini_text = "[s]\nk=" + std::string(3000, 'v') + "\n";
-  const ProfileFile ini = ProfileFile::FromText(ini_text);
+TEST(ProfileFileTest, CutsLongValuesAtCharacterBoundaries) {
+  const ProfileFile ini = ProfileFile::FromText("[s]\nk=" + std::string(3000, 'v') + "\n" +
+                                                // 2046 bytes, then a two-byte character
+                                                "j=" + std::string(2046, 'v') + "\x83\x7C\n");
   EXPECT_EQ(ini.ReadString("s", "k", "").size(), platform::kMaxProfileValue);
+  EXPECT_EQ(ini.ReadString("s", "j", ""), std::string(2046, 'v'));
 }
 
 TEST(ProfileFileTest, ReadsNumbersWithDefaults) {
