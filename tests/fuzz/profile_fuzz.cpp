@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/profile.h"
+#include "platform/shift_jis.h"
 #include "tests/fuzz/fuzz_input.h"
 
 namespace {
@@ -55,7 +56,12 @@ std::string Cooked(std::string_view raw) {
   if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front()) {
     raw = raw.substr(1, raw.size() - 2);
   }
-  return std::string(raw.substr(0, platform::kMaxProfileValue));
+  // A long value is cut where a character begins, never inside one.
+  size_t end = 0;
+  while (end < raw.size() && end + platform::CharLength(raw, end) <= platform::kMaxProfileValue) {
+    end += platform::CharLength(raw, end);
+  }
+  return std::string(raw.substr(0, end));
 }
 
 void CheckReaders(const platform::ProfileFile& profile, std::string_view section,
