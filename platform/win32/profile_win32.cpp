@@ -2,8 +2,9 @@
 // through GetPrivateProfileSectionNamesA, their keys through
 // GetPrivateProfileSectionA and every value through GetPrivateProfileStringA,
 // the way the settings files have always been read on this platform; reads
-// afterwards come from that snapshot. Editing and writing are our own, so a settings
-// file is never left half-written.
+// afterwards come from that snapshot (the store all backends share), so
+// editing and writing are our own and a settings file is never left
+// half-written.
 #include "platform/profile.h"
 
 #include <windows.h>
@@ -13,12 +14,13 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/profile_rules.h"
 #include "platform/shift_jis.h"
 
 namespace platform {
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+using profile_rules::IsBlank;
 
 // The zero-separated list in the first `length` bytes of `buffer`.
 std::vector<std::string> SplitZeroList(const std::vector<char>& buffer, size_t length) {
@@ -31,11 +33,6 @@ std::vector<std::string> SplitZeroList(const std::vector<char>& buffer, size_t l
   }
   return names;
 }
-
-// Names compare as the system's reader compares them in a file it has read:
-// ASCII letters without regard to case, every other byte exactly (full-width
-// "Ａ" and "ａ" are different names there too).
-bool SameName(std::string_view a, std::string_view b) { return EqualsIgnoringAsciiCase(a, b); }
 
 std::vector<std::string> SectionNames(const std::string& path) {
   // The call cuts the list to the buffer without saying so reliably; a
@@ -89,17 +86,6 @@ std::string StoredForm(const std::string& value) {
   return "\"" + value + "\"";
 }
 
-// A stored value as a reader returns it: trimmed, one pair of enclosing
-// quotes removed, cut to the longest value.
-std::string ReadForm(std::string_view raw) {
-  while (!raw.empty() && IsBlank(raw.front())) raw.remove_prefix(1);
-  while (!raw.empty() && IsBlank(raw.back())) raw.remove_suffix(1);
-  if (raw.size() >= 2 && (raw.front() == '"' || raw.front() == '\'') && raw.back() == raw.front()) {
-    raw = raw.substr(1, raw.size() - 2);
-  }
-  return std::string(raw.substr(0, kMaxProfileValue));
-}
-
 std::string TemporaryProfilePath() {
   char folder[MAX_PATH + 1];
   char name[MAX_PATH + 16];
@@ -141,98 +127,6 @@ ProfileFile ProfileFile::Load(const std::string& path) {
   // comes round again, so it must not be remembered.
   WritePrivateProfileStringA(nullptr, nullptr, nullptr, full.c_str());
   return file;
-}
-
-const ProfileFile::Section* ProfileFile::FindSection(std::string_view name) const {
-  for (const Section& s : sections_) {
-    if (SameName(s.name, name)) return &s;
-  }
-  return nullptr;
-}
-
-const ProfileFile::Entry* ProfileFile::FindEntry(std::string_view section,
-                                                 std::string_view key) const {
-  const Section* s = FindSection(section);
-  if (s == nullptr) return nullptr;
-  for (const Entry& e : s->entries) {
-    if (SameName(e.key, key)) return &e;
-  }
-  return nullptr;
-}
-
-std::string ProfileFile::ReadString(std::string_view section, std::string_view key,
-                                    std::string_view fallback) const {
-  const Entry* e = FindEntry(section, key);
-  return e != nullptr ? ReadForm(e->value) : std::string(fallback);
-}
-
-int32_t ProfileFile::ReadInteger(std::string_view section, std::string_view key,
-                                 int32_t fallback) const {
-  const Entry* e = FindEntry(section, key);
-  if (e == nullptr) return fallback;
-  return ParseProfileNumber(ReadForm(e->value)).value_or(fallback);
-}
-
-bool ProfileFile::ReadBool(std::string_view section, std::string_view key, bool fallback) const {
-  return ReadInteger(section, key, fallback ? 1 : 0) != 0;
-}
-
-std::vector<std::string> ProfileFile::ReadSectionKeys(std::string_view section) const {
-  std::vector<std::string> keys;
-  const Section* s = FindSection(section);
-  if (s == nullptr) return keys;
-  size_t used = 1;  // the closing zero byte
-  for (const Entry& e : s->entries) {
-    if (used + e.key.size() + 1 > kSectionNameBuffer) break;
-    used += e.key.size() + 1;
-    keys.push_back(e.key);
-  }
-  return keys;
-}
-
-std::vector<std::string> ProfileFile::ReadSectionValues(std::string_view section) const {
-  std::vector<std::string> lines;
-  for (const std::string& key : ReadSectionKeys(section)) {
-    lines.push_back(key + "=" + ReadString(section, key, ""));
-  }
-  return lines;
-}
-
-bool ProfileFile::HasSection(std::string_view section) const {
-  return FindSection(section) != nullptr;
-}
-
-void ProfileFile::WriteString(std::string_view section, std::string_view key,
-                              std::string_view value) {
-  Section* target = const_cast<Section*>(FindSection(section));
-  if (target == nullptr) {
-    sections_.push_back(Section{std::string(section), {}});
-    target = &sections_.back();
-  }
-  for (Entry& e : target->entries) {
-    if (SameName(e.key, key)) {
-      e.value = std::string(value);
-      return;
-    }
-  }
-  target->entries.push_back(Entry{std::string(key), std::string(value)});
-}
-
-void ProfileFile::EraseSection(std::string_view section) {
-  std::erase_if(sections_, [&](const Section& s) { return SameName(s.name, section); });
-}
-
-std::string ProfileFile::ToText() const {
-  std::string text;
-  for (const Section& s : sections_) {
-    text += "[" + s.name + "]\r\n";
-    for (const Entry& e : s.entries) text += e.key + "=" + e.value + "\r\n";
-  }
-  return text;
-}
-
-bool ProfileFile::Save(const std::string& path) const {
-  return WriteFileAtomically(path, ToText());
 }
 
 }  // namespace platform
