@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,17 +19,6 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t n = ::write(fd, data.data(), data.size());
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -112,7 +102,6 @@ bool CanCreateFile(const std::string& path) {
 
 namespace {
 
-constexpr size_t kWriteBuffer = 1 << 20;
 
 mode_t NewFileMode() {
   const mode_t mask = ::umask(0);
@@ -139,21 +128,6 @@ AtomicFileWriter::~AtomicFileWriter() {
   if (!temp_.empty()) ::unlink(temp_.c_str());
 }
 
-void AtomicFileWriter::Drain() {
-  if (ok_ && !WriteAll(fd_, buffer_)) ok_ = false;
-  buffer_.clear();
-}
-
-void AtomicFileWriter::Write(std::string_view data) {
-  if (!ok_) return;
-  if (buffer_.size() + data.size() > kWriteBuffer) Drain();
-  if (data.size() >= kWriteBuffer) {
-    if (ok_ && !WriteAll(fd_, data)) ok_ = false;
-    return;
-  }
-  buffer_.append(data);
-}
-
 bool AtomicFileWriter::Commit() {
   if (!ok_) return false;
   Drain();
@@ -171,12 +145,22 @@ bool AtomicFileWriter::Commit() {
   return false;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view contents) {
-  AtomicFileWriter writer(path);
-  writer.Write(contents);
-  return writer.Commit();
+bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+
+namespace file_io {
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t n = ::write(fd, data.data(), data.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
 }
 
-bool RemoveFile(const std::string& path) { return std::remove(path.c_str()) == 0; }
+}  // namespace file_io
 
 }  // namespace platform

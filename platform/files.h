@@ -44,6 +44,8 @@ class AtomicFileWriter {
  private:
   void Drain();
 
+  static constexpr size_t kWriteBuffer = size_t{1} << 20;
+
   std::string path_;
   std::string temp_;
   int fd_ = -1;

@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/file_io.h"
 
 #include <fcntl.h>
 #include <io.h>
@@ -24,16 +25,6 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
-bool WriteAll(int fd, std::string_view data) {
-  // _write takes an unsigned count; large pieces go in slices.
-  constexpr size_t kSlice = 1u << 30;
-  while (!data.empty()) {
-    const auto n = ::_write(fd, data.data(), static_cast<unsigned>(std::min(data.size(), kSlice)));
-    if (n <= 0) return false;
-    data.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -104,7 +95,6 @@ bool CanCreateFile(const std::string& path) {
 
 namespace {
 
-constexpr size_t kWriteBuffer = 1 << 20;
 
 }  // namespace
 
@@ -126,21 +116,6 @@ AtomicFileWriter::~AtomicFileWriter() {
   if (!temp_.empty()) DeleteFileA(temp_.c_str());
 }
 
-void AtomicFileWriter::Drain() {
-  if (ok_ && !WriteAll(fd_, buffer_)) ok_ = false;
-  buffer_.clear();
-}
-
-void AtomicFileWriter::Write(std::string_view data) {
-  if (!ok_) return;
-  if (buffer_.size() + data.size() > kWriteBuffer) Drain();
-  if (data.size() >= kWriteBuffer) {
-    if (ok_ && !WriteAll(fd_, data)) ok_ = false;
-    return;
-  }
-  buffer_.append(data);
-}
-
 bool AtomicFileWriter::Commit() {
   if (!ok_) return false;
   Drain();
@@ -156,12 +131,21 @@ bool AtomicFileWriter::Commit() {
   return false;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view contents) {
-  AtomicFileWriter writer(path);
-  writer.Write(contents);
-  return writer.Commit();
+bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+
+namespace file_io {
+
+bool WriteAll(int fd, std::string_view data) {
+  // _write takes an unsigned count; large pieces go in slices.
+  constexpr size_t kSlice = 1u << 30;
+  while (!data.empty()) {
+    const auto n = ::_write(fd, data.data(), static_cast<unsigned>(std::min(data.size(), kSlice)));
+    if (n <= 0) return false;
+    data.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
 }
 
-bool RemoveFile(const std::string& path) { return DeleteFileA(path.c_str()) != 0; }
+}  // namespace file_io
 
 }  // namespace platform
