@@ -34,13 +34,4 @@ bool SameNameIgnoringCase(std::string_view a, std::string_view b) {
          });
 }
 
-std::string FindFileIgnoringCase(const std::string& folder, std::string_view name) {
-  const std::string exact = folder + std::string(name);
-  if (FileExists(exact)) return exact;
-  for (const std::string& listed : ListFileNames(folder)) {
-    if (SameNameIgnoringCase(listed, name)) return folder + listed;
-  }
-  return exact;
-}
-
 }  // namespace platform
