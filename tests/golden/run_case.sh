@@ -5,9 +5,13 @@
 # "expected/" byte for byte with the file of the same name the run left
 # ("stdout" is what refmill printed). Clock times and the temporary folder's
 # path are masked as "T" and "<DIR>" in stdout and error.log.
+#   run_case.sh <case folder> <refmill> [launcher]
+# A launcher (such as a wine wrapper for refmill.exe) is put in front of the
+# program; wine shows the temporary folder as "Z:/tmp/...", masked as well.
 set -u
 case_dir=$1
 refmill=$2
+launcher=${3:-}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -R "$case_dir"/. "$work"/
@@ -16,7 +20,7 @@ cd "$work"
 read -r -a args < args
 input=/dev/null
 [ -f stdin ] && input=stdin
-"$refmill" "${args[@]}" < "$input" > stdout
+$launcher "$refmill" "${args[@]}" < "$input" > stdout
 code=$?
 status=0
 expected_code=$(cat "$case_dir/expected-code")
@@ -25,7 +29,7 @@ if [ "$code" != "$expected_code" ]; then
   status=1
 fi
 for f in stdout error.log; do
-  [ -f "$f" ] && LC_ALL=C sed -i -E "s/[0-9]+:[0-9]{2}:[0-9]{2}/T/g; s#$work#<DIR>#g" "$f"
+  [ -f "$f" ] && LC_ALL=C sed -i -E "s/[0-9]+:[0-9]{2}:[0-9]{2}/T/g; s#Z:$work#<DIR>#g; s#$work#<DIR>#g" "$f"
 done
 for expected in "$case_dir"/expected/*; do
   name=$(basename "$expected")
