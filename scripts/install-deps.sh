@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config python3
   libgtest-dev libgmock-dev
   libicu-dev
-  qt6-base-dev fonts-noto-cjk
+  qt6-base-dev
   libfreexl-dev libzip-dev libpugixml-dev libxlsxwriter-dev
   clang libclang-rt-14-dev
 )
