@@ -97,7 +97,11 @@ bool ReadWholeFile(const std::string& path, std::string& out) {
 bool CanCreateFile(const std::string& path) {
   if (FolderExists(path)) return false;
   if (::access(FolderOf(path).c_str(), W_OK | X_OK) != 0) return false;
-  return !FileExists(path) || ::access(path.c_str(), W_OK) == 0;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) return true;
+  // A file marked read-only stays untouched even for a user (root) whom the
+  // system would let write it, as a read-only file does on Windows.
+  return (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
 }
 
 namespace {

@@ -92,6 +92,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, TextArena& ar
     entry.text_offset = static_cast<uint32_t>(sort_field.size() + 2);
     entry.text_length = static_cast<uint32_t>(entry_text.size());
     entry.columns_missing = !author || !year;
+    entry.columns_missing_author = !author;
     entry.author = arena.Store(author.value_or(std::string_view()));
     entry.year = arena.Store(year.value_or(std::string_view()));
     part.entries.push_back(entry);
@@ -151,8 +152,10 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   for (size_t k = 0; k < entries_.size(); ++k) {
     const Entry& entry = entries_[k];
     if (entry.columns_missing) {
-      return StyleFault{"the style's author or year column lies beyond the entry on line " +
-                        std::to_string(LineNumber(entry.source_index))};
+      const bool author_missing = entry.columns_missing_author;
+      return StyleFault{StyleFault::Kind::kMissingColumn, author_missing ? "$AT" : "$YR",
+                        author_missing ? settings_.roles.author : settings_.roles.year,
+                        LineNumber(entry.source_index)};
     }
     bool same_author = false;
     bool same_year = false;

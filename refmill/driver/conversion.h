@@ -61,6 +61,7 @@ class Conversion {
     uint32_t text_offset;    // where the formatted entry starts in `line`
     uint32_t text_length;
     bool columns_missing;    // the style's author or year column lies beyond the entry
+    bool columns_missing_author;
     bool has_redone = false;
     // The author and year columns, which the neighbour pass compares.
     std::string_view author;

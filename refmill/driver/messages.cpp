@@ -36,6 +36,9 @@ Messages Messages::Load() {
   m.abbrev_missing = sjis("abbrev.dat が見つかりません");
   m.unreadable = sjis("を読めません");
   m.style_fault = sjis("スタイルの列番号が不正です：");
+  m.tangled_template = sjis("テンプレートの置換記号が重なり合っていて変換できません");
+  m.fault_line_a = sjis("（");
+  m.fault_line_b = sjis("行）");
   m.template_too_large = sjis("置換後のテンプレートが大きすぎます：");
   m.table_cut_at_nul = sjis("NUL 文字から後は読み込みませんでした");
   m.write_failed = sjis("メッセージを書き込めません：");

@@ -32,7 +32,10 @@ struct Messages {
   std::string error_prefix;       // in front of the short report of exit code 1
   std::string abbrev_missing;     // "abbrev.dat が見つかりません"
   std::string unreadable;         // "を読めません"
-  std::string style_fault;        // in front of the description of a broken style
+  std::string style_fault;        // a column the entry lacks: token=column, then the line
+  std::string tangled_template;   // a template too tangled to fill, then the line
+  std::string fault_line_a;       // "（"
+  std::string fault_line_b;       // "行）"
   std::string template_too_large;  // in front of the category of an oversized template
   std::string table_cut_at_nul;   // the warning of a zero byte in the source table
   std::string write_failed;       // messages could not be written

@@ -121,6 +121,15 @@ class RunSteps {
     return text;
   }
 
+  // The short report of a broken style, naming the entry's line.
+  std::string FaultText(const format::StyleFault& fault) const {
+    const std::string where = m_.fault_line_a + std::to_string(fault.line) + m_.fault_line_b;
+    if (fault.kind == format::StyleFault::Kind::kTangledTemplate) {
+      return m_.tangled_template + where;
+    }
+    return m_.style_fault + fault.token + "=" + std::to_string(fault.column) + where;
+  }
+
   ExitCode Convert() {
     const std::optional<InputText> style = ReadUserFile(options_.style_path);
     const std::optional<InputText> file_type = ReadUserFile(options_.file_type_path);
@@ -151,7 +160,7 @@ class RunSteps {
       conversion.Sort();
       fault = conversion.NeighbourPass();
     }
-    if (fault) return Fail(console_, m_, out_, m_.style_fault + fault->description);
+    if (fault) return Fail(console_, m_, out_, FaultText(*fault));
     // A run whose messages were lost ends with code 1, so it must not leave
     // a new output behind either (nor replace an old one).
     out_.Flush();

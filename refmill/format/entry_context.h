@@ -2,6 +2,7 @@
 // settings, the current line number, and where warnings go.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -58,7 +59,16 @@ inline bool IsJapanese(EntryKind kind) { return kind == EntryKind::kJapanese; }
 // A style that reads a column an entry does not have (or a negative code
 // the formatter does not know) cannot format anything; the run stops.
 struct StyleFault {
-  std::string description;
+  enum class Kind {
+    kMissingColumn,    // `token` reads `column`, which the entry lacks
+    kTangledTemplate,  // placeholders overlap too much to be filled in time
+  };
+  Kind kind = Kind::kMissingColumn;
+  std::string token;
+  int64_t column = 0;
+  int line = 0;  // source line of the entry, counted from 1
+
+  bool operator==(const StyleFault&) const = default;
 };
 
 }  // namespace refmill::format

@@ -64,6 +64,8 @@ class TokenValues {
         ctx_(ctx),
         s_(ctx.settings) {}
 
+  int Line() const { return ctx_.line_number; }
+
   // The value of `token` with every "|" deleted, or the style's fault.
   std::variant<std::string, StyleFault> Compute(std::string_view token) const {
     return Compute(token, s_.columns(token));
@@ -84,9 +86,8 @@ class TokenValues {
 
  private:
   StyleFault Fault(std::string_view what, int64_t column) const {
-    return StyleFault{"the style reads column " + std::to_string(column) + " for " +
-                      std::string(what) + ", which the entry on line " +
-                      std::to_string(ctx_.line_number) + " does not have"};
+    return StyleFault{StyleFault::Kind::kMissingColumn, std::string(what), column,
+                      ctx_.line_number};
   }
 
   std::variant<std::string_view, StyleFault> Column(std::string_view what, int64_t column) const {
@@ -251,8 +252,7 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
   size_t budget = kLiteralFillBudget;
   for (;;) {
     if (budget < text.size()) {
-      return StyleFault{"a template of " + std::to_string(tmpl.size()) +
-                        " bytes whose placeholders overlap is too complex to fill"};
+      return StyleFault{StyleFault::Kind::kTangledTemplate, std::string(), 0, values.Line()};
     }
     budget -= text.size();
     size_t first = text::kNotFound;

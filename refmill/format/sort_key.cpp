@@ -9,9 +9,8 @@ namespace {
 
 constexpr std::string_view kEmptyField = "|";
 
-StyleFault ColumnFault(std::string_view token, int32_t column) {
-  return StyleFault{"the style reads column " + std::to_string(column) + " for " +
-                    std::string(token) + ", which the entry does not have"};
+StyleFault ColumnFault(std::string_view token, int32_t column, int line) {
+  return StyleFault{StyleFault::Kind::kMissingColumn, std::string(token), column, line};
 }
 
 // The text before the first `byte`; empty when the byte does not occur.
@@ -36,11 +35,11 @@ std::string_view FirstAuthorBase(std::string_view authors, EntryKind kind) {
 // The ID base column's text, or the first author's base when the column is
 // empty. A table without an ID base column reads as an empty text.
 std::variant<std::string_view, StyleFault> Base(const EntryFields& fields, EntryKind kind,
-                                                const StyleSettings& s) {
+                                                const StyleSettings& s, int line) {
   const std::string_view id_base = fields.At(s.roles.id_base).value_or(std::string_view());
   if (id_base != kEmptyField) return id_base;
   const auto authors = fields.At(s.roles.author);
-  if (!authors) return ColumnFault("$AT", s.roles.author);
+  if (!authors) return ColumnFault("$AT", s.roles.author, line);
   return FirstAuthorBase(*authors, kind);
 }
 
@@ -49,7 +48,7 @@ std::variant<std::string_view, StyleFault> Base(const EntryFields& fields, Entry
 TextOrFault MakeSortKey(const FieldList& fields, const EntryContext& ctx) {
   const StyleSettings& s = ctx.settings;
   const EntryKind kind = KindOf(fields.At(1).value_or(std::string_view()));
-  const auto base = Base(EntryFields(fields), kind, s);
+  const auto base = Base(EntryFields(fields), kind, s, ctx.line_number);
   if (const auto* fault = std::get_if<StyleFault>(&base)) return *fault;
   std::string key(std::get<std::string_view>(base));
   if (s.sort == 2) key = s.romaji.Convert(key);
@@ -62,10 +61,10 @@ TextOrFault MakeSortKey(const FieldList& fields, const EntryContext& ctx) {
 
 TextOrFault MakeEntryId(const EntryFields& fields, EntryKind kind, const EntryContext& ctx) {
   const StyleSettings& s = ctx.settings;
-  const auto base = Base(fields, kind, s);
+  const auto base = Base(fields, kind, s, ctx.line_number);
   if (const auto* fault = std::get_if<StyleFault>(&base)) return *fault;
   const auto year = fields.At(s.roles.year);
-  if (!year) return ColumnFault("$YR", s.roles.year);
+  if (!year) return ColumnFault("$YR", s.roles.year, ctx.line_number);
   std::string id = text::LowerAscii(std::get<std::string_view>(base));
   id += *year;
   id = s.romaji.Convert(id);

@@ -75,7 +75,7 @@ format::StyleSettings MakeSettings(const std::vector<std::string_view>& parts) {
 bool SameOutcome(const TextOrFault& a, const TextOrFault& b) {
   if (a.index() != b.index()) return false;
   if (const auto* text = std::get_if<std::string>(&a)) return *text == std::get<std::string>(b);
-  return std::get<StyleFault>(a).description == std::get<StyleFault>(b).description;
+  return std::get<StyleFault>(a) == std::get<StyleFault>(b);
 }
 
 }  // namespace
