@@ -91,8 +91,8 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, TextArena& ar
     entry.source_index = static_cast<uint32_t>(i);
     entry.text_offset = static_cast<uint32_t>(sort_field.size() + 2);
     entry.text_length = static_cast<uint32_t>(entry_text.size());
-    entry.columns_missing = !author || !year;
-    entry.columns_missing_author = !author;
+    if (!year) entry.missing_column = "$YR";
+    if (!author) entry.missing_column = "$AT";
     entry.author = arena.Store(author.value_or(std::string_view()));
     entry.year = arena.Store(year.value_or(std::string_view()));
     part.entries.push_back(entry);
@@ -151,10 +151,10 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   bool first_repeat = false;         // the group's first entry's repeat flag
   for (size_t k = 0; k < entries_.size(); ++k) {
     const Entry& entry = entries_[k];
-    if (entry.columns_missing) {
-      const bool author_missing = entry.columns_missing_author;
-      return StyleFault{StyleFault::Kind::kMissingColumn, author_missing ? "$AT" : "$YR",
-                        author_missing ? settings_.roles.author : settings_.roles.year,
+    if (!entry.missing_column.empty()) {
+      const bool author = entry.missing_column == "$AT";
+      return StyleFault{StyleFault::Kind::kMissingColumn, std::string(entry.missing_column),
+                        author ? settings_.roles.author : settings_.roles.year,
                         LineNumber(entry.source_index)};
     }
     bool same_author = false;

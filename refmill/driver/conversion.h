@@ -60,9 +60,9 @@ class Conversion {
     uint32_t source_index;   // the source line the entry came from
     uint32_t text_offset;    // where the formatted entry starts in `line`
     uint32_t text_length;
-    bool columns_missing;    // the style's author or year column lies beyond the entry
-    bool columns_missing_author;
     bool has_redone = false;
+    // "$AT" or "$YR" when the style's column for it lies beyond the entry.
+    std::string_view missing_column;
     // The author and year columns, which the neighbour pass compares.
     std::string_view author;
     std::string_view year;

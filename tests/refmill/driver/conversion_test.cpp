@@ -115,6 +115,15 @@ TEST(ConversionTest, StopsOnABrokenStyle) {
   MessageOutput out(console, false, "", true, m);
   Conversion conversion("*,ebook,A,1,a\n", broken, out);
   EXPECT_TRUE(conversion.FirstPass().has_value());
+
+  // The template never reads the year, but the neighbour pass compares it.
+  const StyleSettings no_year = MakeStyle({"$AT=2", "$YR=60", "$RB=4"}, {"ebook=$AT"});
+  Conversion neighbours("x\n*,ebook,A,1,a\n", no_year, out);
+  EXPECT_FALSE(neighbours.FirstPass().has_value());
+  const auto fault = neighbours.NeighbourPass();
+  ASSERT_TRUE(fault.has_value());
+  EXPECT_EQ(*fault, (refmill::format::StyleFault{refmill::format::StyleFault::Kind::kMissingColumn,
+                                                 "$YR", 60, 2}));
 }
 
 }  // namespace
