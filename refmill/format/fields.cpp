@@ -60,8 +60,8 @@ FieldList SplitFields(std::string_view line) {
   }
   text.append(line, copied, line.size() - copied);
   close_piece(text.size());
-  while (spans.size() < kMinimumColumns) {
-    spans.emplace_back(static_cast<uint32_t>(text.size()), 0u);
+  if (spans.size() < kMinimumColumns) {
+    spans.resize(kMinimumColumns, {static_cast<uint32_t>(text.size()), 0u});
   }
   return FieldList(std::move(text), std::move(spans));
 }

@@ -18,6 +18,7 @@ TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
     if (eq == kNotFound) continue;  // no "=": an empty pattern, which never matches
     table.patterns_[i] = std::string(line.substr(0, eq));
     table.replacements_[i] = std::string(line.substr(eq + 1));
+    if (eq > 0) table.first_bytes_.set(static_cast<unsigned char>(line.front()));
   }
   return table;
 }
@@ -46,6 +47,7 @@ std::bitset<256> BytesOf(std::string_view text) {
 std::string TKana2Romaji::Convert(std::string_view text) const {
   std::string work(text);
   std::bitset<256> present = BytesOf(work);
+  if ((present & first_bytes_).none()) return ResolveDoublingMarkers(work);
   // Romanising a character gives a few letters, but a table whose rules
   // lengthen what earlier rules produced multiplies a text rule after rule
   // (forty rules "a=aa" make a terabyte of one "a"). Rules that would take a

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -33,6 +34,9 @@ class TKana2Romaji {
   std::array<std::string, kCapacity> patterns_{};
   std::array<std::string, kCapacity> replacements_{};
   int32_t last_index_ = -1;
+  // The first bytes of all patterns: a text holding none of them at the
+  // start of a character (an ID in Latin letters, say) needs no rule at all.
+  std::bitset<256> first_bytes_{};
 };
 
 // Resolves doubling markers: each "#" followed by at least two more bytes
