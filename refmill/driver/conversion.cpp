@@ -24,11 +24,12 @@ bool IsEntryLine(std::string_view line) { return !line.empty() && line.front() =
 int LineNumber(size_t index) { return static_cast<int>(index + 1); }
 
 // Warnings of one part of the table, kept until the parts before it have
-// written theirs.
+// written theirs; dropped at once when they would not be shown anyway.
 class HeldWarnings : public format::WarningSink {
  public:
+  explicit HeldWarnings(bool keep) : keep_(keep) {}
   void Warn(int line, format::Warning warning, std::string_view detail) override {
-    held_.push_back({line, warning, std::string(detail)});
+    if (keep_) held_.push_back({line, warning, std::string(detail)});
   }
   void PassOn(format::WarningSink& sink) const {
     for (const Held& h : held_) sink.Warn(h.line, h.warning, h.detail);
@@ -40,6 +41,7 @@ class HeldWarnings : public format::WarningSink {
     format::Warning warning;
     std::string detail;
   };
+  bool keep_;
   std::vector<Held> held_;
 };
 
@@ -51,12 +53,10 @@ class NoWarnings : public format::WarningSink {
 }  // namespace
 
 struct Conversion::Part {
+  explicit Part(bool keep_warnings) : warnings(keep_warnings) {}
   std::vector<Entry> entries;
   HeldWarnings warnings;
-  NoWarnings silent;
-  bool keep_warnings = true;
   std::optional<StyleFault> fault;
-  format::WarningSink& Sink() { return keep_warnings ? static_cast<format::WarningSink&>(warnings) : silent; }
 };
 
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
@@ -67,7 +67,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, TextArena& ar
   const format::PlaceholderColumns& roles = settings_.roles;
   for (size_t i = begin; i < end; ++i) {
     if (!IsEntryLine(source_lines_[i])) continue;
-    const EntryContext ctx{settings_, LineNumber(i), part.Sink()};
+    const EntryContext ctx{settings_, LineNumber(i), part.warnings};
     const FieldList fields = format::SplitFields(source_lines_[i]);
     TextOrFault key = format::MakeSortKey(fields, ctx);
     if (auto* fault = std::get_if<StyleFault>(&key)) {
@@ -101,9 +101,8 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, TextArena& ar
 
 std::optional<StyleFault> Conversion::FirstPass() {
   const size_t workers = WorkerCount(source_lines_.size());
-  std::vector<Part> parts(workers);
   // Nothing to hold when the warnings would not be shown.
-  for (Part& part : parts) part.keep_warnings = messages_.NoticesOn();
+  std::vector<Part> parts(workers, Part(messages_.NoticesOn()));
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
   ForEachPart(source_lines_.size(), workers, [&](size_t begin, size_t end, size_t w) {

@@ -30,8 +30,6 @@ class MessageOutput : public format::WarningSink {
 
   void Warn(int line_number, format::Warning warning, std::string_view detail) override;
 
-  // The neighbour pass formats entries again without repeating their warnings.
-  void SetNoticesOn(bool on) { notices_on_ = on; }
   bool NoticesOn() const { return notices_on_; }
 
   // False once a message could not be written (for example error.log could

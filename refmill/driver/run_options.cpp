@@ -27,7 +27,6 @@ RunOptions ParseCommandLine(const std::vector<std::string>& args) {
   RunOptions options;
   size_t first_path = 0;
   if (!args.empty() && IsSwitchWord(args[0])) {
-    options.has_switch_word = true;
     first_path = 1;
     // Only the lower-case letters count; everything else is ignored.
     for (char c : args[0]) {

@@ -15,7 +15,6 @@ struct RunOptions {
   std::string output_path;     // full path, as given
   bool overwrite = false;      // "s": overwrite without asking, notices off
   bool log = false;            // "e": every message to error.log
-  bool has_switch_word = false;
   bool count_ok = false;       // four paths, plus the switch word if there is one
 
   // Notices (usage, file errors, warnings) are written only when the

@@ -69,7 +69,6 @@ class EntryFields {
     if (has_year_ && column == year_column_) return std::string_view(year_);
     return fields_.At(column);
   }
-  const FieldList& base() const { return fields_; }
 
  private:
   const FieldList& fields_;

@@ -82,7 +82,6 @@ class TemplateTable {
 
   // The template of `category`, or nothing when no line has that name.
   std::optional<Template> Find(std::string_view category) const;
-  const std::vector<std::string>& lines() const { return lines_; }
 
  private:
   std::vector<std::string> lines_;
