@@ -49,21 +49,10 @@ std::string FullPath(std::string_view path) {
     joined = CurrentFolder();
     if (!path.empty()) joined += kPathSeparator + std::string(path);
   }
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= joined.size()) {
-    size_t end = joined.find(kPathSeparator, start);
-    if (end == std::string::npos) end = joined.size();
-    const std::string part = joined.substr(start, end - start);
-    if (part == "..") {
-      if (!parts.empty()) parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
   std::string full;
-  for (const std::string& part : parts) full += kPathSeparator + part;
+  for (const std::string& part : ResolvedSteps(joined, kPathSeparator)) {
+    full += kPathSeparator + part;
+  }
   // A path that ended in a separator keeps it: it names a folder.
   if (!path.empty() && path.back() == kPathSeparator && !full.empty()) full += kPathSeparator;
   return full.empty() ? std::string(1, kPathSeparator) : full;

@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -21,6 +22,10 @@ std::string CurrentFolder();
 // `path` made absolute against the current working folder, with "." and ".."
 // steps resolved lexically. An empty path gives the working folder itself.
 std::string FullPath(std::string_view path);
+// The steps of `path` split at `separator`, with empty and "." steps left
+// out and each ".." taking away the step before it ("a/./b/../c" gives
+// {"a", "c"}); no step goes above the first.
+std::vector<std::string> ResolvedSteps(std::string_view path, char separator);
 // Reads the whole file into `out`; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
 

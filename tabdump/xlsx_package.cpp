@@ -4,6 +4,8 @@
 
 #include <zip.h>
 
+#include "platform/files.h"
+
 namespace tabdump {
 namespace {
 
@@ -22,21 +24,10 @@ std::string_view FolderOf(std::string_view part) {
 std::string ResolveTarget(std::string_view base, std::string_view target) {
   std::string joined = target.starts_with('/') ? std::string(target.substr(1))
                                                : std::string(base) + std::string(target);
-  std::vector<std::string> steps;
-  size_t start = 0;
-  while (start <= joined.size()) {
-    size_t end = joined.find('/', start);
-    if (end == std::string::npos) end = joined.size();
-    const std::string step = joined.substr(start, end - start);
-    if (step == "..") {
-      if (!steps.empty()) steps.pop_back();
-    } else if (!step.empty() && step != ".") {
-      steps.push_back(step);
-    }
-    start = end + 1;
-  }
   std::string resolved;
-  for (const std::string& step : steps) resolved += (resolved.empty() ? "" : "/") + step;
+  for (const std::string& step : platform::ResolvedSteps(joined, '/')) {
+    resolved += (resolved.empty() ? "" : "/") + step;
+  }
   return resolved;
 }
 
