@@ -47,24 +47,6 @@ std::string SjisToUtf8(std::string_view sjis) {
   return out;
 }
 
-bool LooksLikeUtf8(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return true;
-  const auto* p = reinterpret_cast<const uint8_t*>(bytes.data());
-  const auto length = static_cast<int32_t>(bytes.size());
-  bool non_ascii = false;
-  for (int32_t i = 0; i < length;) {
-    if (p[i] < 0x80) {
-      ++i;
-      continue;
-    }
-    UChar32 c;
-    U8_NEXT(p, i, length, c);
-    if (c < 0) return false;
-    non_ascii = true;
-  }
-  return non_ascii;
-}
-
 std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable) {
   Converter cp932 = OpenCp932();
   if (unmappable != nullptr) *unmappable = 0;

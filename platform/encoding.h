@@ -4,6 +4,7 @@
 // terminal, and for reading and writing UTF-8 input.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,10 +13,23 @@ namespace platform {
 // Shift-JIS bytes as UTF-8. Bytes that are not valid Shift-JIS become U+FFFD.
 std::string SjisToUtf8(std::string_view sjis);
 
-// True when `bytes` begins with the UTF-8 byte-order mark, or is valid UTF-8
-// that holds at least one non-ASCII character. Shift-JIS text with kana or
-// kanji is practically never valid UTF-8, so such a file was saved as UTF-8.
+enum class TextEncoding { kShiftJis, kUtf8, kUtf16LittleEndian, kUtf16BigEndian };
+
+// The encoding a file was most likely saved in. A byte-order mark decides;
+// without one, a start of ASCII characters each paired with a zero byte is
+// UTF-16 (Excel's "Unicode text"), and text that is valid UTF-8 and holds a
+// non-ASCII character is UTF-8, unless it is also valid Shift-JIS and reads
+// as UTF-8 only into unlikely characters (half-width katakana such as
+// "ﾐｷﾗｲ" are valid two-byte UTF-8 too). Everything else is Shift-JIS.
+TextEncoding GuessTextEncoding(std::string_view bytes);
+// GuessTextEncoding(bytes) == kUtf8.
 bool LooksLikeUtf8(std::string_view bytes);
+// The length of the byte-order mark `bytes` begins with for `encoding`
+// (0 when there is none).
+size_t ByteOrderMarkLength(std::string_view bytes, TextEncoding encoding);
+// UTF-16 code units (without a byte-order mark) as UTF-8. Unpaired
+// surrogates and a last odd byte become U+FFFD.
+std::string Utf16ToUtf8(std::string_view bytes, bool big_endian);
 
 // UTF-8 text as Shift-JIS. A character that Shift-JIS cannot hold becomes
 // `substitute` (itself Shift-JIS bytes) and is counted in `*unmappable` when

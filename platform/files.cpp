@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <vector>
 
@@ -59,28 +60,44 @@ std::string FullPath(std::string_view path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
+  return ReadFileUpTo(path, out, SIZE_MAX) == ReadStatus::kRead;
+}
+
+ReadStatus ReadFileUpTo(const std::string& path, std::string& out, size_t limit,
+                        const ReadEnough& enough) {
+  out.clear();
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) return ReadStatus::kUnreadable;
   struct stat st {};
   if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
     ::close(fd);
-    return false;
+    return ReadStatus::kUnreadable;
   }
-  out.clear();
+  if (st.st_size > 0 && static_cast<uintmax_t>(st.st_size) > limit) {
+    ::close(fd);
+    return ReadStatus::kTooLarge;
+  }
   if (st.st_size > 0) out.reserve(static_cast<size_t>(st.st_size));
   // Read until the end rather than trusting the size: the file may grow, or
-  // be a pipe.
+  // be a pipe or a device that never ends.
   char buffer[1 << 16];
-  bool ok = true;
+  ReadStatus status = ReadStatus::kRead;
   for (;;) {
     const ssize_t n = ::read(fd, buffer, sizeof buffer);
     if (n < 0 && errno == EINTR) continue;
-    if (n < 0) ok = false;
+    if (n < 0) status = ReadStatus::kUnreadable;
     if (n <= 0) break;
+    if (static_cast<size_t>(n) > limit - out.size()) {
+      status = ReadStatus::kTooLarge;
+      break;
+    }
+    const size_t new_from = out.size();
     out.append(buffer, static_cast<size_t>(n));
+    if (enough && enough(out, new_from)) break;
   }
   ::close(fd);
-  return ok;
+  if (status != ReadStatus::kRead) out = std::string();
+  return status;
 }
 
 bool CanCreateFile(const std::string& path) {

@@ -3,6 +3,8 @@
 // file behind.
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +30,16 @@ std::string FullPath(std::string_view path);
 std::vector<std::string> ResolvedSteps(std::string_view path, char separator);
 // Reads the whole file into `out`; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
+
+enum class ReadStatus { kRead, kUnreadable, kTooLarge };
+// After each piece read: everything read so far and where the new piece
+// begins in it; true when the caller needs no more of the file.
+using ReadEnough = std::function<bool(std::string_view read, size_t new_from)>;
+// Reads `path` into `out`, but never more than `limit` bytes: a longer file,
+// or an endless one (a device, a pipe), gives kTooLarge with `out` emptied.
+// `enough`, when given, may end the reading early with kRead.
+ReadStatus ReadFileUpTo(const std::string& path, std::string& out, size_t limit,
+                        const ReadEnough& enough = nullptr);
 
 // Writes a file through a temporary file in the same folder that is renamed
 // over the target only once everything is on disk. Until Commit succeeds the

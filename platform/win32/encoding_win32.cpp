@@ -30,17 +30,6 @@ std::string SjisToUtf8(std::string_view sjis) {
   return FromWide(wide.data(), wide.size(), CP_UTF8, 0, nullptr);
 }
 
-bool LooksLikeUtf8(std::string_view bytes) {
-  if (bytes.substr(0, 3) == "\xEF\xBB\xBF") return true;
-  bool non_ascii = false;
-  for (char c : bytes) non_ascii = non_ascii || static_cast<unsigned char>(c) >= 0x80;
-  if (!non_ascii) return false;
-  // The strict decoder refuses malformed sequences, overlong forms and
-  // encoded surrogates, as the portable check does.
-  return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, bytes.data(),
-                             static_cast<int>(bytes.size()), nullptr, 0) > 0;
-}
-
 std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable) {
   if (unmappable != nullptr) *unmappable = 0;
   const std::wstring wide = win32::ToWide(utf8, CP_UTF8);

@@ -5,6 +5,7 @@
 #include <io.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "platform/win32/windows_text.h"
@@ -66,25 +67,44 @@ std::string FullPath(std::string_view path) {
 }
 
 bool ReadWholeFile(const std::string& path, std::string& out) {
+  return ReadFileUpTo(path, out, SIZE_MAX) == ReadStatus::kRead;
+}
+
+ReadStatus ReadFileUpTo(const std::string& path, std::string& out, size_t limit,
+                        const ReadEnough& enough) {
+  out.clear();
   // Others may read the file meanwhile; a file someone holds locked for
   // writing cannot be opened, which the caller reports.
   HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
-  out.clear();
+  if (file == INVALID_HANDLE_VALUE) return ReadStatus::kUnreadable;
   LARGE_INTEGER size{};
-  if (GetFileSizeEx(file, &size) && size.QuadPart > 0)
+  if (GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+    if (static_cast<unsigned long long>(size.QuadPart) > limit) {
+      CloseHandle(file);
+      return ReadStatus::kTooLarge;
+    }
     out.reserve(static_cast<size_t>(size.QuadPart));
+  }
   std::vector<char> buffer(1 << 16);
-  bool ok = true;
+  ReadStatus status = ReadStatus::kRead;
   for (;;) {
     DWORD n = 0;
-    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) ok = false;
-    if (!ok || n == 0) break;
+    if (!ReadFile(file, buffer.data(), static_cast<DWORD>(buffer.size()), &n, nullptr)) {
+      status = ReadStatus::kUnreadable;
+    }
+    if (status != ReadStatus::kRead || n == 0) break;
+    if (n > limit - out.size()) {
+      status = ReadStatus::kTooLarge;
+      break;
+    }
+    const size_t new_from = out.size();
     out.append(buffer.data(), n);
+    if (enough && enough(out, new_from)) break;
   }
   CloseHandle(file);
-  return ok;
+  if (status != ReadStatus::kRead) out = std::string();
+  return status;
 }
 
 bool CanCreateFile(const std::string& path) {

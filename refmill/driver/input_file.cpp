@@ -1,33 +1,56 @@
 #include "refmill/driver/input_file.h"
 
-#include "platform/encoding.h"
-#include "platform/files.h"
+#include <cstring>
 
 namespace refmill::driver {
 namespace {
 
-constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kGetaMark = "\x81\xAC";  // 〓
+
+// Enough of a file's start to tell UTF-16 without a byte-order mark.
+constexpr size_t kEncodingSample = 1024;
+
+bool IsUtf16(platform::TextEncoding encoding) {
+  return encoding == platform::TextEncoding::kUtf16LittleEndian ||
+         encoding == platform::TextEncoding::kUtf16BigEndian;
+}
 
 }  // namespace
 
 InputText DecodeInput(std::string raw) {
   InputText text;
-  if (!platform::LooksLikeUtf8(raw)) {
+  text.encoding = platform::GuessTextEncoding(raw);
+  if (!text.converted()) {
     text.bytes = std::move(raw);
     return text;
   }
-  std::string_view utf8(raw);
-  if (utf8.substr(0, kByteOrderMark.size()) == kByteOrderMark) utf8.remove_prefix(kByteOrderMark.size());
-  text.bytes = platform::Utf8ToSjis(utf8, kGetaMark, &text.unmappable);
-  text.converted = true;
+  std::string_view body(raw);
+  body.remove_prefix(platform::ByteOrderMarkLength(body, text.encoding));
+  if (IsUtf16(text.encoding)) {
+    const bool big_endian = text.encoding == platform::TextEncoding::kUtf16BigEndian;
+    text.bytes = platform::Utf8ToSjis(platform::Utf16ToUtf8(body, big_endian), kGetaMark,
+                                      &text.unmappable);
+  } else {
+    text.bytes = platform::Utf8ToSjis(body, kGetaMark, &text.unmappable);
+  }
   return text;
 }
 
-std::optional<InputText> ReadInputFile(const std::string& path) {
+InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero_byte) {
+  InputRead read;
   std::string raw;
-  if (!platform::ReadWholeFile(path, raw)) return std::nullopt;
-  return DecodeInput(std::move(raw));
+  platform::ReadEnough enough;
+  if (stop_at_zero_byte) {
+    enough = [](std::string_view so_far, size_t new_from) {
+      if (std::memchr(so_far.data() + new_from, '\0', so_far.size() - new_from) == nullptr) {
+        return false;
+      }
+      return !IsUtf16(platform::GuessTextEncoding(so_far.substr(0, kEncodingSample)));
+    };
+  }
+  read.status = platform::ReadFileUpTo(path, raw, limit, enough);
+  if (read.ok()) read.text = DecodeInput(std::move(raw));
+  return read;
 }
 
 }  // namespace refmill::driver

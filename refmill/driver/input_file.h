@@ -1,25 +1,46 @@
 // Reading the files a user names (source table, style, file type). They
-// should be Shift-JIS, but editors save UTF-8 more and more often; such a
-// file would otherwise be split at the wrong bytes into silent garbage, so
-// it is converted on reading and the run says so.
+// should be Shift-JIS, but editors save UTF-8 more and more often, and
+// Excel's "Unicode text" is UTF-16; such a file would otherwise be split at
+// the wrong bytes into silent garbage, so it is converted on reading and
+// the run says so. Every read has a size limit, so that a device or pipe
+// without end ends the run with a message instead of exhausting memory.
 #pragma once
 
-#include <optional>
+#include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "platform/encoding.h"
+#include "platform/files.h"
 
 namespace refmill::driver {
 
+// Far above any real file of each kind, far below what would exhaust a
+// machine. A table of a million references is about 120 MB.
+inline constexpr size_t kSettingsFileLimit = size_t{16} << 20;      // style, file type, roman.dat
+inline constexpr size_t kAbbreviationFileLimit = size_t{256} << 20;  // abbrev.dat
+inline constexpr size_t kTableLimit = size_t{1} << 30;              // the source table
+
 struct InputText {
-  std::string bytes;       // Shift-JIS
-  bool converted = false;  // the file was UTF-8
-  size_t unmappable = 0;   // characters Shift-JIS cannot hold, now "〓"
+  std::string bytes;  // Shift-JIS
+  platform::TextEncoding encoding = platform::TextEncoding::kShiftJis;  // as saved
+  size_t unmappable = 0;  // characters Shift-JIS cannot hold, now "〓"
+  bool converted() const { return encoding != platform::TextEncoding::kShiftJis; }
 };
 
-// The file's text, converted from UTF-8 when it is UTF-8 (a byte-order mark
-// is dropped); nothing when it cannot be read.
-std::optional<InputText> ReadInputFile(const std::string& path);
+struct InputRead {
+  platform::ReadStatus status = platform::ReadStatus::kUnreadable;
+  InputText text;
+  bool ok() const { return status == platform::ReadStatus::kRead; }
+};
 
-// The same for text already in memory.
+// The file's text, converted when it was saved as UTF-8 or UTF-16 (a
+// byte-order mark is dropped), read up to `limit` bytes. With
+// `stop_at_zero_byte` reading ends at a zero byte (after which nothing is
+// used) unless the file is UTF-16, whose characters hold zero bytes.
+InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero_byte = false);
+
+// The conversion alone, for text already in memory.
 InputText DecodeInput(std::string raw);
 
 }  // namespace refmill::driver

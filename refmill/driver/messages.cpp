@@ -45,6 +45,11 @@ Messages Messages::Load() {
   m.converted_from_utf8 = sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：");
   m.unmappable_a = sjis("（Shift-JIS にない文字 ");
   m.unmappable_b = sjis(" 個を〓にしました）");
+  m.converted_from_utf16 = sjis("UTF-16 のファイルを Shift-JIS に変換して読みました：");
+  m.too_large_a = sjis("が大きすぎます（上限 ");
+  m.too_large_b = sjis(" MB）");
+  m.answer_too_long = sjis("答えが長すぎます。上書きせずに終了します");
+  m.out_of_memory = sjis("メモリが足りません");
   return m;
 }
 

@@ -42,6 +42,11 @@ struct Messages {
   std::string converted_from_utf8;  // in front of the path of a file read as UTF-8
   std::string unmappable_a;       // "（Shift-JIS にない文字 "
   std::string unmappable_b;       // " 個を〓にしました）"
+  std::string converted_from_utf16;  // in front of the path of a file read as UTF-16
+  std::string too_large_a;        // after a path: "が大きすぎます（上限 "
+  std::string too_large_b;        // " MB）"
+  std::string answer_too_long;    // the notice when the answers run on without end
+  std::string out_of_memory;      // the short report when memory runs out
 
   // Builds the table from the UTF-8 originals.
   static Messages Load();

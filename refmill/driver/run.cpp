@@ -1,6 +1,7 @@
 #include "refmill/driver/run.h"
 
 #include <istream>
+#include <new>
 #include <ostream>
 
 #include "platform/clock.h"
@@ -18,16 +19,31 @@ namespace {
 
 constexpr std::string_view kLogFile = "error.log";
 
-enum class Answer { kYes, kNo, kNone };
+enum class Answer { kYes, kNo, kNone, kTooLong };
+
+// However many times the question is asked, no more than this is read in
+// all: an endless input (a device, a program that answers without end)
+// must not keep the run asking, or fill memory with one endless line.
+constexpr size_t kAnswerInputLimit = size_t{64} << 10;
 
 // Asks until the answer is a whole line "y" or "n" in either case. The end
 // of the console's input counts as "n", so the run cannot wait forever.
 Answer AskOverwrite(const RunOptions& options, const Messages& m, MessageOutput& out,
                     std::istream& in) {
+  size_t budget = kAnswerInputLimit;
   for (;;) {
     out.Prompt(options.output_path + m.overwrite_question);
     std::string answer;
-    if (!std::getline(in, answer)) return Answer::kNone;
+    for (;;) {
+      const int c = in.get();
+      if (c == std::char_traits<char>::eof()) {
+        if (answer.empty()) return Answer::kNone;
+        break;
+      }
+      if (budget-- == 0) return Answer::kTooLong;
+      if (c == '\n') break;
+      answer.push_back(static_cast<char>(c));
+    }
     if (!answer.empty() && answer.back() == '\r') answer.pop_back();
     if (answer == "y" || answer == "Y") return Answer::kYes;
     if (answer == "n" || answer == "N") return Answer::kNo;
@@ -92,10 +108,10 @@ class RunSteps {
     }
     if (platform::FileExists(options_.output_path) && !options_.overwrite) {
       const Answer answer = AskOverwrite(options_, m_, out_, console_.in);
-      if (answer == Answer::kNone) {
+      if (answer == Answer::kNone || answer == Answer::kTooLong) {
         // The question's line is still open: end it before the notice.
         out_.Line("");
-        out_.Notice(m_.answer_missing);
+        out_.Notice(answer == Answer::kNone ? m_.answer_missing : m_.answer_too_long);
       }
       if (answer != Answer::kYes) return ExitCode::kOverwriteDeclined;
     }
@@ -108,17 +124,22 @@ class RunSteps {
   }
 
   // Reads a file the user named, with a notice when it had to be converted
-  // from UTF-8. A file that cannot be read gives nothing.
-  std::optional<InputText> ReadUserFile(const std::string& path) {
-    std::optional<InputText> text = ReadInputFile(path);
-    if (text && text->converted) {
-      std::string notice = m_.converted_from_utf8 + path;
-      if (text->unmappable > 0) {
-        notice += m_.unmappable_a + std::to_string(text->unmappable) + m_.unmappable_b;
+  // from UTF-8 or UTF-16.
+  InputRead ReadUserFile(const std::string& path, size_t limit, bool stop_at_zero_byte = false) {
+    InputRead read = ReadInputFile(path, limit, stop_at_zero_byte);
+    if (read.ok() && read.text.converted()) {
+      const bool utf8 = read.text.encoding == platform::TextEncoding::kUtf8;
+      std::string notice = (utf8 ? m_.converted_from_utf8 : m_.converted_from_utf16) + path;
+      if (read.text.unmappable > 0) {
+        notice += m_.unmappable_a + std::to_string(read.text.unmappable) + m_.unmappable_b;
       }
       out_.Notice(notice);
     }
-    return text;
+    return read;
+  }
+
+  std::string TooLarge(const std::string& path, size_t limit) const {
+    return path + m_.too_large_a + std::to_string(limit >> 20) + m_.too_large_b;
   }
 
   // The short report of a broken style, naming the entry's line.
@@ -131,23 +152,38 @@ class RunSteps {
   }
 
   ExitCode Convert() {
-    const std::optional<InputText> style = ReadUserFile(options_.style_path);
-    const std::optional<InputText> file_type = ReadUserFile(options_.file_type_path);
-    format::StyleSettings settings =
-        ParseStyleSettings(style ? std::string_view(style->bytes) : std::string_view(),
-                           file_type ? std::string_view(file_type->bytes) : std::string_view());
+    const InputRead style = ReadUserFile(options_.style_path, kSettingsFileLimit);
+    const InputRead file_type = ReadUserFile(options_.file_type_path, kSettingsFileLimit);
+    for (const auto* read : {&style, &file_type}) {
+      if (read->status == platform::ReadStatus::kTooLarge) {
+        const bool is_style = read == &style;
+        return Fail(console_, m_, out_,
+                    TooLarge(is_style ? options_.style_path : options_.file_type_path,
+                             kSettingsFileLimit));
+      }
+    }
+    format::StyleSettings settings = ParseStyleSettings(style.text.bytes, file_type.text.bytes);
     if (settings.oversized_template) {
       return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
     }
     if (const auto error = LoadDataFiles(platform::CurrentFolder(), settings)) {
+      if (error->too_large_limit > 0) {
+        return Fail(console_, m_, out_, TooLarge(error->file, error->too_large_limit));
+      }
       return Fail(console_, m_, out_,
                   error->missing ? m_.abbrev_missing : error->file + m_.unreadable);
     }
-    const std::optional<InputText> source = ReadUserFile(options_.source_path);
-    if (!source) {
-      out_.Notice(m_.banner + "\r\n" + options_.source_path + m_.cannot_open);
+    // Nothing after a zero byte is used, so a device that gives only zero
+    // bytes is read no further than its first piece.
+    const InputRead read = ReadUserFile(options_.source_path, kTableLimit, true);
+    if (!read.ok()) {
+      const bool too_large = read.status == platform::ReadStatus::kTooLarge;
+      out_.Notice(m_.banner + "\r\n" +
+                  (too_large ? TooLarge(options_.source_path, kTableLimit)
+                             : options_.source_path + m_.cannot_open));
       return ExitCode::kSourceUnreadable;
     }
+    const InputText* source = &read.text;
     Conversion conversion(source->bytes, settings, out_);
     std::optional<format::StyleFault> fault = conversion.FirstPass();
     // A zero byte ends the table; what follows it is never read, so the
@@ -185,7 +221,15 @@ class RunSteps {
 ExitCode Run(const std::vector<std::string>& args, const Console& console) {
   const Messages messages = Messages::Load();
   const RunOptions options = ParseCommandLine(args);
-  return RunSteps(console, messages, options).Execute();
+  try {
+    return RunSteps(console, messages, options).Execute();
+  } catch (const std::bad_alloc&) {
+    // The run's own lists are gone by now, so the report can be written.
+    MessageOutput report(console.out, console.utf8_terminal, "", true, messages);
+    report.Line(messages.error_prefix + messages.out_of_memory);
+    report.Flush();
+    return ExitCode::kUnexpected;
+  }
 }
 
 }  // namespace refmill::driver

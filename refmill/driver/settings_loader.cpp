@@ -100,10 +100,9 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
 }
 
 StyleSettings LoadStyleSettings(const std::string& style_path, const std::string& file_type_path) {
-  const auto style = ReadInputFile(style_path);
-  const auto file_type = ReadInputFile(file_type_path);
-  return ParseStyleSettings(style ? std::string_view(style->bytes) : std::string_view(),
-                           file_type ? std::string_view(file_type->bytes) : std::string_view());
+  const auto style = ReadInputFile(style_path, kSettingsFileLimit);
+  const auto file_type = ReadInputFile(file_type_path, kSettingsFileLimit);
+  return ParseStyleSettings(style.text.bytes, file_type.text.bytes);
 }
 
 StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view file_type_text) {
@@ -131,15 +130,25 @@ std::optional<DataFileError> LoadDataFiles(const std::string& folder, StyleSetti
   const std::string sep(1, platform::kPathSeparator);
   const std::string abbrev_path = folder + sep + std::string(kAbbreviationFile);
   std::string contents;
-  if (!platform::ReadWholeFile(abbrev_path, contents)) {
-    return DataFileError{std::string(kAbbreviationFile), !platform::FileExists(abbrev_path)};
+  switch (platform::ReadFileUpTo(abbrev_path, contents, kAbbreviationFileLimit)) {
+    case platform::ReadStatus::kRead:
+      break;
+    case platform::ReadStatus::kTooLarge:
+      return DataFileError{abbrev_path, false, kAbbreviationFileLimit};
+    case platform::ReadStatus::kUnreadable:
+      return DataFileError{std::string(kAbbreviationFile), !platform::FileExists(abbrev_path)};
   }
   settings.abbreviations = format::AbbreviationTable(text::SplitLines(contents));
 
   const std::string roman_path = folder + sep + std::string(kRomanisationFile);
   if (!platform::FileExists(roman_path)) return std::nullopt;
-  if (!platform::ReadWholeFile(roman_path, contents)) {
-    return DataFileError{std::string(kRomanisationFile), false};
+  switch (platform::ReadFileUpTo(roman_path, contents, kSettingsFileLimit)) {
+    case platform::ReadStatus::kRead:
+      break;
+    case platform::ReadStatus::kTooLarge:
+      return DataFileError{roman_path, false, kSettingsFileLimit};
+    case platform::ReadStatus::kUnreadable:
+      return DataFileError{std::string(kRomanisationFile), false};
   }
   settings.romaji = text::TKana2Romaji::FromText(contents);
   return std::nullopt;

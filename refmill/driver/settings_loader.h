@@ -34,6 +34,7 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
 struct DataFileError {
   std::string file;
   bool missing = false;
+  size_t too_large_limit = 0;  // the size limit the file passed, or 0
 };
 
 // Loads abbrev.dat (required) and roman.dat (optional: a missing one leaves

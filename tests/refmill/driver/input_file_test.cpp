@@ -33,7 +33,7 @@ TEST(DecodeInputTest, ConvertsUtf8AndLeavesShiftJisAlone) {
     SCOPED_TRACE(c.name);
     const auto text = DecodeInput(c.raw);
     EXPECT_EQ(text.bytes, c.bytes);
-    EXPECT_EQ(text.converted, c.converted);
+    EXPECT_EQ(text.converted(), c.converted);
     EXPECT_EQ(text.unmappable, c.unmappable);
   }
 }

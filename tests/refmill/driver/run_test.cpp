@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -227,6 +228,50 @@ TEST_F(RefmillRunTest, ANulByteEndsTheTableWithAWarning) {
 TEST_F(RefmillRunTest, MissingFileTypeGivesEmptyFrame) {
   EXPECT_EQ(Call({"/s", "none", "s", "a.csv", "o"}).code, ExitCode::kWritten);
   EXPECT_EQ(dir_.Read("o"), "\r\nSmith, John (1999)\r\n" + Sjis("■") + " (2000)\r\n\r\n");
+}
+
+TEST_F(RefmillRunTest, InputsWithoutEndAreRefused) {
+  ASSERT_EQ(::symlink("/dev/zero", dir_.File("zero.ini").c_str()), 0);
+  ASSERT_EQ(::symlink("/dev/zero", dir_.File("zero.trl").c_str()), 0);
+  const std::string too_large = Sjis("が大きすぎます（上限 16 MB）\r\n");
+  const std::string error = Sjis("REFMILL v1.0 エラー：");
+  Result r = Call({"t", "zero", "a.csv", "o"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + error + dir_.File("zero.ini") + too_large);
+  r = Call({"zero", "s", "a.csv", "o"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + error + dir_.File("zero.trl") + too_large);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("o")));
+
+  // Only zero bytes: the table ends at once, as at any zero byte.
+  r = Call({"t", "s", "/dev/zero", "o"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  EXPECT_EQ(r.out, kBegin + Sjis("警告(1行)：NUL 文字から後は読み込みませんでした\r\n") + kEnd);
+
+  // Answers without end, on one endless line or on endless short lines.
+  dir_.Write("o", "keep");
+  const std::string question = dir_.File("o") + Sjis("は存在します。上書きしますか？ [Y/N] ");
+  const std::string gave_up = "\r\n" + Sjis("答えが長すぎます。上書きせずに終了します\r\n");
+  for (const std::string& input : {std::string(100000, 'x'), std::string(100000, '\n')}) {
+    r = Call({"t", "s", "a.csv", "o"}, input);
+    EXPECT_EQ(r.code, ExitCode::kOverwriteDeclined);
+    EXPECT_EQ(r.out.substr(r.out.size() - gave_up.size()), gave_up);
+    EXPECT_EQ(r.out.substr(0, question.size()), question);
+  }
+  EXPECT_EQ(dir_.Read("o"), "keep");
+}
+
+TEST_F(RefmillRunTest, ReadsUtf16Tables) {
+  // What Excel saves as "Unicode text": UTF-16 with a byte-order mark.
+  dir_.Write("u.csv", std::string("\xFF\xFE*\0,\0e\0b\0o\0o\0k\0,\0\x71\x5C\x30\x75,\0" "1\0009\0009\0009\0"
+                                  ",\0x\0\r\0\n\0", 38));
+  const Result r = Call({"t", "s", "u.csv", "o"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  EXPECT_EQ(r.out, kBegin +
+                       Sjis("UTF-16 のファイルを Shift-JIS に変換して読みました：" + dir_.path() +
+                            "/u.csv\r\n") +
+                       kEnd);
+  EXPECT_EQ(dir_.Read("o"), Sjis("<ul>\r\n<li>山田 (1999)\r\n</ul>\r\n"));
 }
 
 }  // namespace

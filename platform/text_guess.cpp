@@ -1,0 +1,193 @@
+// Telling which encoding a file a user names was saved in. Both backends
+// share this: it looks at bytes only and needs no system service.
+#include "platform/encoding.h"
+
+#include <cstdint>
+
+#include "platform/shift_jis.h"
+
+namespace platform {
+namespace {
+
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
+constexpr std::string_view kUtf16BeMark = "\xFE\xFF";
+
+// How much of the start of a file decides whether it is UTF-16 without a
+// byte-order mark.
+constexpr size_t kUtf16Sample = 1024;
+
+uint8_t Byte(std::string_view s, size_t i) { return static_cast<uint8_t>(s[i]); }
+
+// One strictly decoded UTF-8 character: its code point and length, or a
+// length of 0 when the bytes at `i` are no well-formed character (overlong
+// forms and encoded surrogates included).
+struct Utf8Char {
+  char32_t code = 0;
+  size_t length = 0;
+};
+
+Utf8Char DecodeUtf8(std::string_view s, size_t i) {
+  const uint8_t b = Byte(s, i);
+  if (b < 0x80) return {b, 1};
+  size_t length = 0;
+  char32_t code = 0;
+  char32_t minimum = 0;
+  if (b >= 0xC2 && b <= 0xDF) {
+    length = 2, code = b & 0x1F, minimum = 0x80;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    length = 3, code = b & 0x0F, minimum = 0x800;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    length = 4, code = b & 0x07, minimum = 0x10000;
+  } else {
+    return {};
+  }
+  if (i + length > s.size()) return {};
+  for (size_t k = 1; k < length; ++k) {
+    const uint8_t t = Byte(s, i + k);
+    if ((t & 0xC0) != 0x80) return {};
+    code = code << 6 | (t & 0x3F);
+  }
+  if (code < minimum || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) return {};
+  return {code, length};
+}
+
+// True when every byte of `s` belongs to a well-formed Shift-JIS character
+// (code page 932's lead and trail ranges, half-width katakana, ASCII).
+bool IsWellFormedShiftJis(std::string_view s) {
+  for (size_t i = 0; i < s.size(); ++i) {
+    const uint8_t b = Byte(s, i);
+    if (b < 0x80 || (b >= 0xA1 && b <= 0xDF)) continue;
+    if (!IsLeadByte(b) || i + 1 >= s.size()) return false;
+    const uint8_t t = Byte(s, ++i);
+    if (t < 0x40 || t == 0x7F || t > 0xFC) return false;
+  }
+  return true;
+}
+
+bool IsAsciiLetter(char32_t c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
+
+// Letters of European names (Latin with diacritics, Greek, Cyrillic): the
+// only two-byte UTF-8 characters a bibliography is likely to hold.
+bool IsEuropeanLetter(char32_t c) {
+  return (c >= 0xC0 && c <= 0x24F && c != 0xD7 && c != 0xF7) || (c >= 0x370 && c <= 0x4FF);
+}
+
+// Text that is valid both ways is UTF-8 only when reading it so gives what
+// a UTF-8 table holds: characters of three or four bytes, or European
+// letters inside words. Read as Shift-JIS, the same bytes are pairs of
+// half-width katakana, which in a real Shift-JIS table stand between blanks
+// and punctuation, not glued to Latin letters ("Title ﾐｷﾗｲ" read as UTF-8
+// would be a Cyrillic and a Hebrew letter).
+bool ReadsAsUtf8Text(std::string_view s) {
+  char32_t before = 0;
+  for (size_t i = 0; i < s.size();) {
+    const Utf8Char c = DecodeUtf8(s, i);
+    if (c.length == 2) {
+      if (!IsEuropeanLetter(c.code)) return false;
+      const char32_t after = i + 2 < s.size() ? DecodeUtf8(s, i + 2).code : 0;
+      const auto letter = [](char32_t x) { return IsAsciiLetter(x) || IsEuropeanLetter(x); };
+      if (!letter(before) && !letter(after)) return false;
+    }
+    before = c.code;
+    i += c.length;
+  }
+  return true;
+}
+
+// UTF-16 without a byte-order mark: in the sample, most pairs are an ASCII
+// character and a zero byte, always on the same side.
+std::optional<TextEncoding> GuessUtf16(std::string_view bytes) {
+  const std::string_view sample = bytes.substr(0, kUtf16Sample);
+  size_t little = 0, big = 0, pairs = 0;
+  for (size_t i = 0; i + 1 < sample.size(); i += 2, ++pairs) {
+    const uint8_t a = Byte(sample, i), b = Byte(sample, i + 1);
+    if (a != 0 && a < 0x80 && b == 0) ++little;
+    if (a == 0 && b != 0 && b < 0x80) ++big;
+  }
+  if (pairs < 2) return std::nullopt;
+  if (big == 0 && little * 2 >= pairs) return TextEncoding::kUtf16LittleEndian;
+  if (little == 0 && big * 2 >= pairs) return TextEncoding::kUtf16BigEndian;
+  return std::nullopt;
+}
+
+}  // namespace
+
+TextEncoding GuessTextEncoding(std::string_view bytes) {
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) return TextEncoding::kUtf8;
+  if (bytes.substr(0, kUtf16LeMark.size()) == kUtf16LeMark) return TextEncoding::kUtf16LittleEndian;
+  if (bytes.substr(0, kUtf16BeMark.size()) == kUtf16BeMark) return TextEncoding::kUtf16BigEndian;
+  if (const auto utf16 = GuessUtf16(bytes)) return *utf16;
+  bool non_ascii = false;
+  for (size_t i = 0; i < bytes.size();) {
+    const Utf8Char c = DecodeUtf8(bytes, i);
+    if (c.length == 0) return TextEncoding::kShiftJis;
+    non_ascii = non_ascii || c.length > 1;
+    i += c.length;
+  }
+  if (!non_ascii) return TextEncoding::kShiftJis;
+  if (!IsWellFormedShiftJis(bytes) || ReadsAsUtf8Text(bytes)) return TextEncoding::kUtf8;
+  return TextEncoding::kShiftJis;
+}
+
+bool LooksLikeUtf8(std::string_view bytes) {
+  return GuessTextEncoding(bytes) == TextEncoding::kUtf8;
+}
+
+size_t ByteOrderMarkLength(std::string_view bytes, TextEncoding encoding) {
+  switch (encoding) {
+    case TextEncoding::kUtf8:
+      return bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark ? kUtf8Mark.size() : 0;
+    case TextEncoding::kUtf16LittleEndian:
+      return bytes.substr(0, kUtf16LeMark.size()) == kUtf16LeMark ? kUtf16LeMark.size() : 0;
+    case TextEncoding::kUtf16BigEndian:
+      return bytes.substr(0, kUtf16BeMark.size()) == kUtf16BeMark ? kUtf16BeMark.size() : 0;
+    case TextEncoding::kShiftJis:
+      break;
+  }
+  return 0;
+}
+
+std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
+  const auto unit = [&](size_t i) -> char32_t {
+    const uint8_t a = Byte(bytes, i), b = Byte(bytes, i + 1);
+    return big_endian ? (a << 8 | b) : (b << 8 | a);
+  };
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  const auto append = [&out](char32_t c) {
+    if (c < 0x80) {
+      out.push_back(static_cast<char>(c));
+    } else if (c < 0x800) {
+      out.push_back(static_cast<char>(0xC0 | c >> 6));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else if (c < 0x10000) {
+      out.push_back(static_cast<char>(0xE0 | c >> 12));
+      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    } else {
+      out.push_back(static_cast<char>(0xF0 | c >> 18));
+      out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+    }
+  };
+  constexpr char32_t kReplacement = 0xFFFD;
+  for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const char32_t c = unit(i);
+    if (c >= 0xD800 && c <= 0xDBFF && i + 3 < bytes.size()) {
+      const char32_t low = unit(i + 2);
+      if (low >= 0xDC00 && low <= 0xDFFF) {
+        append(0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00));
+        i += 2;
+        continue;
+      }
+    }
+    append(c >= 0xD800 && c <= 0xDFFF ? kReplacement : c);
+  }
+  // A last odd byte is half a character.
+  if (bytes.size() % 2 != 0) append(kReplacement);
+  return out;
+}
+
+}  // namespace platform
