@@ -37,3 +37,12 @@ python3 "$here/make_table.py" 10000 "$work" > /dev/null
   "$bin/refmill" /s bench.trl wide.ini bench.csv out.html > /dev/null
 /usr/bin/time -f "10000 references, one field of 1 MB: %e s wall, %M KB peak" \
   "$bin/refmill" /s bench.trl bench.ini big.csv out.html > /dev/null
+# Memory per table line when every line is an entry that only warns: two
+# million lines of "*" (4 MB), once silent and once with every warning held
+# and written to error.log.
+python3 -c "import sys; sys.stdout.buffer.write(b'*\n' * 2000000)" > stars.csv
+cp "$bin/default.ini" "$bin/default.trl" .
+/usr/bin/time -f "2000000 lines of \"*\": %e s wall, %M KB peak" \
+  "$bin/refmill" /s default.trl default.ini stars.csv out.txt > /dev/null
+/usr/bin/time -f "2000000 lines of \"*\", warnings to error.log: %e s wall, %M KB peak" \
+  "$bin/refmill" /se default.trl default.ini stars.csv out.txt > /dev/null

@@ -1,5 +1,7 @@
 #include "refmill/driver/conversion.h"
 
+#include <cstring>
+
 #include "platform/collation.h"
 #include "refmill/driver/message_output.h"
 #include "refmill/driver/parallel.h"
@@ -19,30 +21,41 @@ using format::TextOrFault;
 
 constexpr char kFirstYearLetter = 'a';
 
-bool IsEntryLine(std::string_view line) { return !line.empty() && line.front() == '*'; }
+bool IsEntryLine(char first_byte) { return first_byte == '*'; }
 
 int LineNumber(size_t index) { return static_cast<int>(index + 1); }
 
 // Warnings of one part of the table, kept until the parts before it have
-// written theirs; dropped at once when they would not be shown anyway.
+// written theirs; dropped at once when they would not be shown anyway. A
+// table can warn on every one of millions of lines, so they are packed into
+// one text rather than kept as objects of their own.
 class HeldWarnings : public format::WarningSink {
  public:
   explicit HeldWarnings(bool keep) : keep_(keep) {}
   void Warn(int line, format::Warning warning, std::string_view detail) override {
-    if (keep_) held_.push_back({line, warning, std::string(detail)});
+    if (!keep_) return;
+    const Head head{line, warning, detail.size()};
+    held_.append(reinterpret_cast<const char*>(&head), sizeof head);
+    held_.append(detail);
   }
   void PassOn(format::WarningSink& sink) const {
-    for (const Held& h : held_) sink.Warn(h.line, h.warning, h.detail);
+    for (size_t at = 0; at < held_.size();) {
+      Head head;
+      std::memcpy(&head, held_.data() + at, sizeof head);
+      at += sizeof head;
+      sink.Warn(head.line, head.warning, std::string_view(held_).substr(at, head.detail_length));
+      at += head.detail_length;
+    }
   }
 
  private:
-  struct Held {
+  struct Head {
     int line;
     format::Warning warning;
-    std::string detail;
+    size_t detail_length;
   };
   bool keep_;
-  std::vector<Held> held_;
+  std::string held_;
 };
 
 class NoWarnings : public format::WarningSink {
@@ -54,19 +67,19 @@ class NoWarnings : public format::WarningSink {
 
 struct Conversion::Part {
   explicit Part(bool keep_warnings) : warnings(keep_warnings) {}
-  std::vector<Entry> entries;
   HeldWarnings warnings;
   std::optional<StyleFault> fault;
 };
 
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
                        MessageOutput& messages)
-    : source_lines_(text::SplitLines(source)), settings_(settings), messages_(messages) {}
+    : source_lines_(source), settings_(settings), messages_(messages) {}
 
-void Conversion::FormatLines(size_t begin, size_t end, Part& part, TextArena& arena) const {
+void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
+                             TextArena& arena) const {
   const format::PlaceholderColumns& roles = settings_.roles;
   for (size_t i = begin; i < end; ++i) {
-    if (!IsEntryLine(source_lines_[i])) continue;
+    if (!IsEntryLine(source_lines_.FirstByte(i))) continue;
     const EntryContext ctx{settings_, LineNumber(i), part.warnings};
     const FieldList fields = format::SplitFields(source_lines_[i]);
     TextOrFault key = format::MakeSortKey(fields, ctx);
@@ -83,39 +96,50 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, TextArena& ar
     const std::string& entry_text = std::get<std::string>(text);
     // Kept for the neighbour pass, which compares these columns; a column
     // beyond the entry is reported there, as the style's fault.
-    const auto author = fields.At(roles.author);
-    const auto year = fields.At(roles.year);
-    Entry entry{};
-    entry.line = arena.Store(sort_field, std::string_view(" |"), entry_text, std::string_view("|"),
-                             std::to_string(i));
+    const auto author = fields.At(roles.author).value_or(std::string_view());
+    const auto year = fields.At(roles.year).value_or(std::string_view());
+    const std::string index = std::to_string(i);
+    Entry& entry = *out++;
+    entry = Entry{};
+    entry.texts = arena.Store(sort_field, std::string_view(" |"), entry_text,
+                              std::string_view("|"), index, author, year).data();
+    entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + entry_text.size() + 1 +
+                                              index.size());
     entry.source_index = static_cast<uint32_t>(i);
     entry.text_offset = static_cast<uint32_t>(sort_field.size() + 2);
     entry.text_length = static_cast<uint32_t>(entry_text.size());
-    if (!year) entry.missing_column = "$YR";
-    if (!author) entry.missing_column = "$AT";
-    entry.author = arena.Store(author.value_or(std::string_view()));
-    entry.year = arena.Store(year.value_or(std::string_view()));
-    part.entries.push_back(entry);
+    entry.author_length = static_cast<uint32_t>(author.size());
+    entry.year_length = static_cast<uint32_t>(year.size());
+    if (!fields.At(roles.year)) entry.missing = Entry::Missing::kYear;
+    if (!fields.At(roles.author)) entry.missing = Entry::Missing::kAuthor;
   }
 }
 
 std::optional<StyleFault> Conversion::FirstPass() {
-  const size_t workers = WorkerCount(source_lines_.size());
+  const size_t lines = source_lines_.size();
+  const size_t workers = WorkerCount(lines);
+  // Each part's entries go straight to their place in the list, so the list
+  // is never held twice: count them first, which costs one byte per line.
+  std::vector<size_t> first_entry(workers + 1, 0);
+  for (size_t w = 0; w < workers; ++w) {
+    size_t count = 0;
+    for (size_t i = lines * w / workers; i < lines * (w + 1) / workers; ++i) {
+      count += IsEntryLine(source_lines_.FirstByte(i)) ? 1 : 0;
+    }
+    first_entry[w + 1] = first_entry[w] + count;
+  }
+  entries_.resize(first_entry[workers]);
   // Nothing to hold when the warnings would not be shown.
   std::vector<Part> parts(workers, Part(messages_.NoticesOn()));
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
-  ForEachPart(source_lines_.size(), workers, [&](size_t begin, size_t end, size_t w) {
-    FormatLines(begin, end, parts[w], arenas_[first_arena + w]);
+  ForEachPart(lines, workers, [&](size_t begin, size_t end, size_t w) {
+    FormatLines(begin, end, parts[w], entries_.data() + first_entry[w], arenas_[first_arena + w]);
   });
-  size_t total = 0;
-  for (const Part& part : parts) total += part.entries.size();
-  entries_.reserve(total);
   for (Part& part : parts) {
     part.warnings.PassOn(messages_);
+    part.warnings = HeldWarnings(false);
     if (part.fault) return part.fault;
-    entries_.insert(entries_.end(), part.entries.begin(), part.entries.end());
-    part.entries = {};
   }
   return std::nullopt;
 }
@@ -124,7 +148,7 @@ void Conversion::Sort() {
   if (settings_.sort != 1 && settings_.sort != 2) return;
   std::vector<std::string_view> lines;
   lines.reserve(entries_.size());
-  for (const Entry& e : entries_) lines.push_back(e.line);
+  for (const Entry& e : entries_) lines.push_back(e.Line());
   const std::vector<uint32_t> order = platform::JapaneseSortOrder(lines);
   std::vector<Entry> sorted;
   sorted.reserve(entries_.size());
@@ -150,17 +174,17 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   bool first_repeat = false;         // the group's first entry's repeat flag
   for (size_t k = 0; k < entries_.size(); ++k) {
     const Entry& entry = entries_[k];
-    if (!entry.missing_column.empty()) {
-      const bool author = entry.missing_column == "$AT";
-      return StyleFault{StyleFault::Kind::kMissingColumn, std::string(entry.missing_column),
+    if (entry.missing != Entry::Missing::kNone) {
+      const bool author = entry.missing == Entry::Missing::kAuthor;
+      return StyleFault{StyleFault::Kind::kMissingColumn, author ? "$AT" : "$YR",
                         author ? settings_.roles.author : settings_.roles.year,
                         LineNumber(entry.source_index)};
     }
     bool same_author = false;
     bool same_year = false;
     if (k > 0) {
-      same_author = text::EqualsIgnoringAsciiCase(entry.author, entries_[k - 1].author);
-      same_year = text::EqualsIgnoringAsciiCase(entry.year, entries_[k - 1].year);
+      same_author = text::EqualsIgnoringAsciiCase(entry.Author(), entries_[k - 1].Author());
+      same_year = text::EqualsIgnoringAsciiCase(entry.Year(), entries_[k - 1].Year());
     }
     const bool repeat = !s.samename.empty() && same_author;
     std::optional<char> letter;
@@ -186,6 +210,7 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   std::vector<std::optional<std::pair<size_t, StyleFault>>> faults(workers);
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
+  redone_.assign(redo.size(), std::string_view());
   ForEachPart(redo.size(), workers, [&](size_t begin, size_t end, size_t w) {
     TextArena& arena = arenas_[first_arena + w];
     NoWarnings silent;
@@ -198,8 +223,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
         faults[w] = {r, *fault};
         return;
       }
-      entry.redone = arena.Store(std::get<std::string>(text));
-      entry.has_redone = true;
+      redone_[r] = arena.Store(std::get<std::string>(text));
+      entry.redone = static_cast<uint32_t>(r);
     }
   });
   for (const auto& fault : faults) {

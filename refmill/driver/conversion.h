@@ -13,6 +13,7 @@
 #include "refmill/driver/text_arena.h"
 #include "refmill/format/entry_context.h"
 #include "refmill/format/style_settings.h"
+#include "refmill/text/lines.h"
 
 namespace refmill::driver {
 
@@ -42,7 +43,7 @@ class Conversion {
     write(settings_.header);
     write(kLineBreak);
     for (const Entry& e : entries_) {
-      write(e.Text());
+      write(EntryText(e));
       write(kLineBreak);
     }
     write(settings_.footer);
@@ -54,31 +55,40 @@ class Conversion {
   size_t EntryCount() const { return entries_.size(); }
 
  private:
-  // Texts of an entry live in the conversion's arenas.
+  // One entry, kept small: a table may hold millions. Its texts lie one
+  // after the other in the conversion's arenas: the entry line (sort field
+  // + " |" + entry + "|" + source index), then the author and year columns
+  // that the neighbour pass compares.
   struct Entry {
-    std::string_view line;   // sort field + " |" + entry + "|" + source index
-    uint32_t source_index;   // the source line the entry came from
-    uint32_t text_offset;    // where the formatted entry starts in `line`
+    static constexpr uint32_t kNotRedone = UINT32_MAX;
+    const char* texts;
+    uint32_t line_length;
+    uint32_t source_index;  // the source line the entry came from
+    uint32_t text_offset;   // where the formatted entry starts in the line
     uint32_t text_length;
-    bool has_redone = false;
-    // "$AT" or "$YR" when the style's column for it lies beyond the entry.
-    std::string_view missing_column;
-    // The author and year columns, which the neighbour pass compares.
-    std::string_view author;
-    std::string_view year;
-    std::string_view redone;  // the entry formatted again by the neighbour pass
-    std::string_view Text() const {
-      return has_redone ? redone : line.substr(text_offset, text_length);
-    }
+    uint32_t author_length;
+    uint32_t year_length;
+    uint32_t redone = kNotRedone;  // the entry formatted again, in redone_
+    // The style's column for "$AT" or "$YR" lies beyond the entry.
+    enum class Missing : uint8_t { kNone, kAuthor, kYear } missing = Missing::kNone;
+
+    std::string_view Line() const { return {texts, line_length}; }
+    std::string_view Author() const { return {texts + line_length, author_length}; }
+    std::string_view Year() const { return {texts + line_length + author_length, year_length}; }
   };
   struct Part;
 
-  void FormatLines(size_t begin, size_t end, Part& part, TextArena& arena) const;
+  std::string_view EntryText(const Entry& e) const {
+    if (e.redone != Entry::kNotRedone) return redone_[e.redone];
+    return {e.texts + e.text_offset, e.text_length};
+  }
+  void FormatLines(size_t begin, size_t end, Part& part, Entry* out, TextArena& arena) const;
 
-  std::vector<std::string_view> source_lines_;
+  text::LineIndex source_lines_;
   const format::StyleSettings& settings_;
   MessageOutput& messages_;
   std::vector<Entry> entries_;
+  std::vector<std::string_view> redone_;
   std::vector<TextArena> arenas_;
 };
 

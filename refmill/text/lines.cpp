@@ -1,14 +1,22 @@
 #include "refmill/text/lines.h"
 
 #include <cstring>
+#include <stdexcept>
 
 namespace refmill::text {
+namespace {
 
-std::vector<std::string_view> SplitLines(std::string_view contents) {
+std::string_view UpToZeroByte(std::string_view contents) {
   const size_t nul = contents.find('\0');
-  if (nul != std::string_view::npos) contents = contents.substr(0, nul);
-  std::vector<std::string_view> lines;
-  const char* p = contents.data();
+  return nul == std::string_view::npos ? contents : contents.substr(0, nul);
+}
+
+// Calls line(start, length, next) for every line, `next` being where the
+// line after it begins.
+template <class Fn>
+void ForEachLine(std::string_view contents, Fn&& line) {
+  const char* base = contents.data();
+  const char* p = base;
   const char* end = p + contents.size();
   const char* start = p;
   while (p < end) {
@@ -18,13 +26,43 @@ std::vector<std::string_view> SplitLines(std::string_view contents) {
     const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>((lf ? lf : end) - p)));
     const char* brk = cr ? cr : lf;
     if (brk == nullptr) break;
-    lines.emplace_back(start, static_cast<size_t>(brk - start));
     p = brk + 1;
     if (*brk == '\r' && p < end && *p == '\n') ++p;
+    line(static_cast<size_t>(start - base), static_cast<size_t>(brk - start),
+         static_cast<size_t>(p - base));
     start = p;
   }
-  if (start < end) lines.emplace_back(start, static_cast<size_t>(end - start));
+  if (start < end) {
+    line(static_cast<size_t>(start - base), static_cast<size_t>(end - start), contents.size());
+  }
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitLines(std::string_view contents) {
+  contents = UpToZeroByte(contents);
+  std::vector<std::string_view> lines;
+  ForEachLine(contents, [&](size_t start, size_t length, size_t) {
+    lines.emplace_back(contents.data() + start, length);
+  });
   return lines;
+}
+
+LineIndex::LineIndex(std::string_view contents) : text_(UpToZeroByte(contents)) {
+  if (text_.size() > UINT32_MAX) throw std::length_error("text too long to index by line");
+  ForEachLine(text_, [this](size_t start, size_t, size_t) {
+    starts_.push_back(static_cast<uint32_t>(start));
+  });
+  if (!starts_.empty()) starts_.push_back(static_cast<uint32_t>(text_.size()));
+  starts_.shrink_to_fit();
+}
+
+std::string_view LineIndex::operator[](size_t i) const {
+  std::string_view line = text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
+  // A line holds no CR or LF of its own, so what it ends with is its break.
+  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
 }
 
 }  // namespace refmill::text

@@ -3,6 +3,7 @@
 // counts; a zero byte ends the text.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 #include <vector>
 
@@ -11,5 +12,26 @@ namespace refmill::text {
 // The lines of `contents` as views into it. A line break at the very end adds
 // no empty line; an empty text has no lines.
 std::vector<std::string_view> SplitLines(std::string_view contents);
+
+// The same lines, kept as one 4-byte offset each instead of a 16-byte view:
+// a table of twenty million short lines is mostly this index. The text must
+// be shorter than 4 GiB and outlive the index.
+class LineIndex {
+ public:
+  explicit LineIndex(std::string_view contents);
+
+  size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+  // Line `i` without its break.
+  std::string_view operator[](size_t i) const;
+  // The first byte of line `i`, or 0 for an empty line; cheaper than the
+  // whole line when only its first character matters.
+  char FirstByte(size_t i) const {
+    return starts_[i] < starts_[i + 1] ? text_[starts_[i]] : '\0';
+  }
+
+ private:
+  std::string_view text_;  // up to the zero byte that ends it
+  std::vector<uint32_t> starts_;  // where each line begins, then where the last one ends
+};
 
 }  // namespace refmill::text

@@ -126,4 +126,34 @@ TEST(ConversionTest, StopsOnABrokenStyle) {
                                                  "$YR", 60, 2}));
 }
 
+// Large enough for both cores: each part's entries and warnings must land in
+// source order, whatever mix of entry lines and other lines the parts get.
+TEST(ConversionTest, LargeTablesKeepSourceOrderAcrossParts) {
+  StyleSettings s = AuthorYearStyle();
+  s.sort = 0;
+  std::string source;
+  std::string expected = "H\r\n";
+  constexpr int kLines = 60000;
+  for (int i = 0; i < kLines; ++i) {
+    const std::string n = std::to_string(i);
+    if (i % 3 == 0) {
+      source += "note " + n + "\r\n";  // not an entry
+    } else if (i % 3 == 1) {
+      source += "*,ebook,A" + n + "," + n + ",x\n";
+      expected += "A" + n + " " + n + "\r\n";
+    } else {
+      source += "*\r";  // no category: a warning, and the entry becomes the mark
+      expected += Sjis("■") + "\r\n";
+    }
+  }
+  expected += "F\r\n";
+  const Converted c = Convert(s, source);
+  EXPECT_EQ(c.output, expected);
+  std::string shifted;  // line numbers count from 1
+  for (int i = 2; i < kLines; i += 3) {
+    shifted += Sjis("警告(" + std::to_string(i + 1) + "行)：カテゴリー名が不正です\r\n");
+  }
+  EXPECT_EQ(c.messages, shifted);
+}
+
 }  // namespace

@@ -21,10 +21,15 @@ TEST(SplitLinesTest, EndsLinesAtEveryKindOfBreak) {
       {"LF CR is two breaks", "a\n\rb", {"a", "", "b"}},
       {"zero byte ends the text", std::string("a\nb\0c\nd", 7), {"a", "b"}},
       {"only a break", "\r\n", {""}},
+      {"CR CR LF", "a\r\r\nb", {"a", "", "b"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(refmill::text::SplitLines(c.text), c.expected);
+    const refmill::text::LineIndex index(c.text);
+    std::vector<std::string_view> indexed;
+    for (size_t i = 0; i < index.size(); ++i) indexed.push_back(index[i]);
+    EXPECT_EQ(indexed, c.expected);
   }
 }
 
