@@ -13,6 +13,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/private_codes.h"
 #include "platform/shift_jis.h"
 
 namespace platform {
@@ -45,11 +46,24 @@ class FoldingDecoder {
     ucnv_close(cp932);
   }
 
-  void Decode(std::string_view text, std::u16string& out) const {
+  void Decode(std::string_view text, std::u16string& out, const PrivateCodes* codes) const {
     out.clear();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
+      if (codes != nullptr && i + 1 < n) {
+        if (const auto c = codes->CharacterAt(text, i)) {
+          const UChar32 folded = u_tolower(static_cast<UChar32>(*c));
+          if (U_IS_BMP(folded)) {
+            out.push_back(static_cast<UChar>(folded));
+          } else {
+            out.push_back(U16_LEAD(folded));
+            out.push_back(U16_TRAIL(folded));
+          }
+          ++i;
+          continue;
+        }
+      }
       if (IsLeadByte(p[i]) && i + 1 < n) {
         const UChar c = pair_[static_cast<size_t>(p[i] << 8 | p[i + 1])];
         if (c != kInvalid) {
@@ -111,7 +125,7 @@ struct Item {
 
 class KeyMaker {
  public:
-  explicit KeyMaker(const UCollator* base) {
+  KeyMaker(const UCollator* base, const PrivateCodes* codes) : codes_(codes) {
     UErrorCode status = U_ZERO_ERROR;
     collator_.reset(ucol_clone(base, &status));
     if (U_FAILURE(status)) throw std::runtime_error("cannot clone collator");
@@ -119,7 +133,7 @@ class KeyMaker {
 
   // The whole sort key of `text`.
   void FullKey(std::string_view text, std::string& key) {
-    Decoder().Decode(text, utf16_);
+    Decoder().Decode(text, utf16_, codes_);
     const auto length = static_cast<int32_t>(utf16_.size());
     key.resize(std::max<size_t>(key.capacity(), 64));
     for (;;) {
@@ -137,7 +151,7 @@ class KeyMaker {
 
   // Produces the next chunk of `item`'s key, replacing the previous chunk.
   void NextChunk(std::string_view text, Item& item) {
-    Decoder().Decode(text, utf16_);
+    Decoder().Decode(text, utf16_, codes_);
     UCharIterator it;
     uiter_setString(&it, utf16_.data(), static_cast<int32_t>(utf16_.size()));
     UErrorCode status = U_ZERO_ERROR;
@@ -150,13 +164,17 @@ class KeyMaker {
 
  private:
   Collator collator_;
+  const PrivateCodes* codes_;
   std::u16string utf16_;
 };
 
 class Sorter {
  public:
-  Sorter(const std::vector<std::string_view>& texts, unsigned threads)
-      : texts_(texts), threads_(std::max(1u, threads)), collator_(OpenJapanese()) {}
+  Sorter(const std::vector<std::string_view>& texts, unsigned threads, const PrivateCodes* codes)
+      : texts_(texts),
+        threads_(std::max(1u, threads)),
+        collator_(OpenJapanese()),
+        codes_(codes != nullptr && !codes->empty() ? codes : nullptr) {}
 
   std::vector<uint32_t> Run() {
     std::vector<Item> items(texts_.size());
@@ -186,7 +204,7 @@ class Sorter {
   void FirstChunks(std::vector<Item>& items, size_t workers) {
     const size_t n = items.size();
     OnWorkers(workers, [&](size_t w) {
-      KeyMaker maker(collator_.get());
+      KeyMaker maker(collator_.get(), codes_);
       for (size_t i = n * w / workers; i < n * (w + 1) / workers; ++i) {
         items[i].index = static_cast<uint32_t>(i);
         items[i].state[0] = items[i].state[1] = 0;
@@ -217,7 +235,7 @@ class Sorter {
     for (const auto& [from, to] : groups) tied += static_cast<size_t>(to - from);
     if (tied < kParallelThreshold) workers = 1;
     OnWorkers(workers, [&](size_t w) {
-      KeyMaker maker(collator_.get());
+      KeyMaker maker(collator_.get(), codes_);
       for (size_t g = w; g < groups.size(); g += workers) {
         SortGroup(groups[g].first, groups[g].second, maker);
       }
@@ -287,13 +305,14 @@ class Sorter {
   const std::vector<std::string_view>& texts_;
   unsigned threads_;
   Collator collator_;
+  const PrivateCodes* codes_;
 };
 
 }  // namespace
 
 std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
-                                        unsigned threads) {
-  return Sorter(texts, threads).Run();
+                                        unsigned threads, const PrivateCodes* codes) {
+  return Sorter(texts, threads, codes).Run();
 }
 
 int JapaneseCompare(std::string_view a, std::string_view b) {

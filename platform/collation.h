@@ -10,12 +10,17 @@
 
 namespace platform {
 
+class PrivateCodes;
+
 // The order in which `texts` sort: element i of the result is the index in
 // `texts` of the i-th text. Two texts compare as their whole Unicode forms,
 // ASCII and full-width letters without regard to case; texts that collate
 // equal are ordered by their raw bytes. Uses up to `threads` threads.
+// User-defined codes that `codes` handed out compare as the characters they
+// stand for.
 std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
-                                        unsigned threads = 2);
+                                        unsigned threads = 2,
+                                        const PrivateCodes* codes = nullptr);
 
 // The same comparison for two texts: negative, zero or positive. Zero only
 // for equal bytes.

@@ -1,5 +1,7 @@
 #include "platform/encoding.h"
 
+#include "platform/private_codes.h"
+
 #include <unicode/ucnv.h>
 #include <unicode/utf8.h>
 
@@ -47,7 +49,8 @@ std::string SjisToUtf8(std::string_view sjis) {
   return out;
 }
 
-std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable) {
+std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable,
+                       PrivateCodes* codes) {
   Converter cp932 = OpenCp932();
   if (unmappable != nullptr) *unmappable = 0;
   if (!cp932) return std::string();
@@ -76,6 +79,13 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
       n = ucnv_fromUChars(cp932.get(), buf, sizeof buf, units, n16, &status);
     }
     if (n16 == 0 || U_FAILURE(status) || n == 0) {
+      const std::optional<uint16_t> code =
+          codes != nullptr && c >= 0 ? codes->CodeFor(static_cast<char32_t>(c)) : std::nullopt;
+      if (code) {
+        out.push_back(static_cast<char>(*code >> 8));
+        out.push_back(static_cast<char>(*code & 0xFF));
+        continue;
+      }
       out.append(substitute);
       if (unmappable != nullptr) ++*unmappable;
     } else {

@@ -10,6 +10,8 @@
 
 namespace platform {
 
+class PrivateCodes;
+
 // Shift-JIS bytes as UTF-8. Bytes that are not valid Shift-JIS become U+FFFD.
 std::string SjisToUtf8(std::string_view sjis);
 
@@ -34,7 +36,21 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian);
 // UTF-8 text as Shift-JIS. A character that Shift-JIS cannot hold becomes
 // `substitute` (itself Shift-JIS bytes) and is counted in `*unmappable` when
 // given.
+// With `codes`, such a character gets a code of the user-defined area
+// instead, and only those past the area's end become `substitute`.
 std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute = "?",
-                       size_t* unmappable = nullptr);
+                       size_t* unmappable = nullptr, PrivateCodes* codes = nullptr);
+
+// Shift-JIS bytes as UTF-8, the user-defined codes that `codes` handed out
+// as the characters they stand for.
+std::string SjisToUtf8(std::string_view sjis, const PrivateCodes& codes);
+// Shift-JIS bytes with every code that `codes` handed out replaced by
+// `substitute`, for output that must stay Shift-JIS.
+std::string WithoutPrivateCodes(std::string_view sjis, const PrivateCodes& codes,
+                                std::string_view substitute);
+// The same with each such code replaced by what `replace` makes of its
+// character.
+std::string MapPrivateCodes(std::string_view sjis, const PrivateCodes& codes,
+                            std::string (*replace)(char32_t));
 
 }  // namespace platform

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/private_codes.h"
 #include "platform/shift_jis.h"
 
 namespace platform {
@@ -155,23 +156,7 @@ std::string Utf16ToUtf8(std::string_view bytes, bool big_endian) {
   };
   std::string out;
   out.reserve(bytes.size() + bytes.size() / 2);
-  const auto append = [&out](char32_t c) {
-    if (c < 0x80) {
-      out.push_back(static_cast<char>(c));
-    } else if (c < 0x800) {
-      out.push_back(static_cast<char>(0xC0 | c >> 6));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else if (c < 0x10000) {
-      out.push_back(static_cast<char>(0xE0 | c >> 12));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    } else {
-      out.push_back(static_cast<char>(0xF0 | c >> 18));
-      out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
-      out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
-    }
-  };
+  const auto append = [&out](char32_t c) { out += EncodeUtf8(c); };
   constexpr char32_t kReplacement = 0xFFFD;
   for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
     const char32_t c = unit(i);

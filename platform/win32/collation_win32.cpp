@@ -4,7 +4,12 @@
 
 #include <algorithm>
 #include <numeric>
+#include <string>
 #include <thread>
+
+#include "platform/encoding.h"
+#include "platform/private_codes.h"
+#include "platform/win32/windows_text.h"
 
 namespace platform {
 namespace {
@@ -23,13 +28,37 @@ int Compare(std::string_view a, std::string_view b) {
   return a.compare(b);
 }
 
+// Texts holding handed-out user-defined codes compare as wide text with the
+// characters those codes stand for.
+std::wstring WideWithCharacters(std::string_view sjis, const PrivateCodes& codes) {
+  const std::string utf8 = SjisToUtf8(sjis, codes);
+  return win32::ToWide(utf8, CP_UTF8);
+}
+
+int CompareWide(const std::wstring& a, const std::wstring& b, std::string_view raw_a,
+                std::string_view raw_b) {
+  const int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
+                                    static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+  if (result == CSTR_LESS_THAN) return -1;
+  if (result == CSTR_GREATER_THAN) return 1;
+  return raw_a.compare(raw_b);
+}
+
 }  // namespace
 
 std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
-                                        unsigned threads) {
+                                        unsigned threads, const PrivateCodes* codes) {
   std::vector<uint32_t> order(texts.size());
   std::iota(order.begin(), order.end(), 0u);
-  auto less = [&texts](uint32_t a, uint32_t b) { return Compare(texts[a], texts[b]) < 0; };
+  std::vector<std::wstring> wide;
+  if (codes != nullptr && !codes->empty()) {
+    wide.reserve(texts.size());
+    for (std::string_view t : texts) wide.push_back(WideWithCharacters(t, *codes));
+  }
+  auto less = [&texts, &wide](uint32_t a, uint32_t b) {
+    if (!wide.empty()) return CompareWide(wide[a], wide[b], texts[a], texts[b]) < 0;
+    return Compare(texts[a], texts[b]) < 0;
+  };
   const size_t workers = texts.size() < kParallelThreshold ? 1 : std::max(1u, threads);
   const size_t n = order.size();
   auto share = [&](size_t w) {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "platform/private_codes.h"
 #include "platform/win32/windows_text.h"
 
 namespace platform {
@@ -30,7 +31,8 @@ std::string SjisToUtf8(std::string_view sjis) {
   return FromWide(wide.data(), wide.size(), CP_UTF8, 0, nullptr);
 }
 
-std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable) {
+std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable,
+                       PrivateCodes* codes) {
   if (unmappable != nullptr) *unmappable = 0;
   const std::wstring wide = win32::ToWide(utf8, CP_UTF8);
   BOOL used_default = FALSE;
@@ -47,6 +49,14 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
     const std::string one =
         FromWide(wide.data() + i, length, win32::kCodePage932, kExactOnly, &missing);
     if (missing || one.empty()) {
+      char32_t c = wide[i];
+      if (length == 2) c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
+      if (const auto code = codes != nullptr ? codes->CodeFor(c) : std::nullopt) {
+        out.push_back(static_cast<char>(*code >> 8));
+        out.push_back(static_cast<char>(*code & 0xFF));
+        i += length;
+        continue;
+      }
       out.append(substitute);
       if (unmappable != nullptr) ++*unmappable;
     } else {

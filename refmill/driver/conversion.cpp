@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/collation.h"
+#include "platform/encoding.h"
 #include "refmill/driver/message_output.h"
 #include "refmill/driver/parallel.h"
 #include "refmill/format/entry_formatter.h"
@@ -20,6 +21,7 @@ using format::StyleFault;
 using format::TextOrFault;
 
 constexpr char kFirstYearLetter = 'a';
+constexpr std::string_view kGetaMark = "\x81\xAC";  // 〓
 
 bool IsEntryLine(char first_byte) { return first_byte == '*'; }
 
@@ -94,6 +96,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
     }
     const std::string& sort_field = std::get<std::string>(key);
     const std::string& entry_text = std::get<std::string>(text);
+    WarnNotInShiftJis(entry_text, ctx);
     // Kept for the neighbour pass, which compares these columns; a column
     // beyond the entry is reported there, as the style's fault.
     const auto author = fields.At(roles.author).value_or(std::string_view());
@@ -149,7 +152,8 @@ void Conversion::Sort() {
   std::vector<std::string_view> lines;
   lines.reserve(entries_.size());
   for (const Entry& e : entries_) lines.push_back(e.Line());
-  const std::vector<uint32_t> order = platform::JapaneseSortOrder(lines);
+  const std::vector<uint32_t> order =
+      platform::JapaneseSortOrder(lines, 2, settings_.private_codes);
   std::vector<Entry> sorted;
   sorted.reserve(entries_.size());
   for (uint32_t i : order) sorted.push_back(entries_[i]);
@@ -231,6 +235,37 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
     if (fault) return fault->second;
   }
   return std::nullopt;
+}
+
+bool Conversion::NeedsEncoding() const {
+  const platform::PrivateCodes* codes = settings_.private_codes;
+  return settings_.utf8_output || (codes != nullptr && !codes->empty());
+}
+
+std::string Conversion::Encode(std::string_view lines) const {
+  const platform::PrivateCodes* codes = settings_.private_codes;
+  const bool has_codes = codes != nullptr && !codes->empty();
+  if (settings_.utf8_output) {
+    return has_codes ? platform::SjisToUtf8(lines, *codes) : platform::SjisToUtf8(lines);
+  }
+  return has_codes ? platform::WithoutPrivateCodes(lines, *codes, kGetaMark) : std::string(lines);
+}
+
+void Conversion::WarnNotInShiftJis(std::string_view text, const EntryContext& ctx) const {
+  const platform::PrivateCodes* codes = settings_.private_codes;
+  if (settings_.utf8_output || codes == nullptr || codes->empty()) return;
+  std::string lacking;
+  for (size_t i = 0; i < text.size(); i += text::CharLength(text, i)) {
+    if (i + 1 >= text.size() || !codes->CharacterAt(text, i)) continue;
+    // Named once each, a blank between them.
+    const std::string_view character = text.substr(i, 2);
+    bool seen = false;
+    for (size_t k = 0; k < lacking.size() && !seen; k += 3) seen = lacking.compare(k, 2, character) == 0;
+    if (seen) continue;
+    if (!lacking.empty()) lacking.push_back(' ');
+    lacking.append(character);
+  }
+  if (!lacking.empty()) ctx.Warn(format::Warning::kNotInShiftJis, lacking);
 }
 
 std::string Conversion::Render() const {

@@ -37,17 +37,23 @@ class Conversion {
   // with notices off.
   std::optional<format::StyleFault> NeighbourPass();
   // Header, the entries in their final order and footer, each line ended by
-  // CR LF, handed to `write` piece by piece.
+  // CR LF, handed to `write` piece by piece, in the file type's encoding.
   template <class Write>
   void Render(Write&& write) const {
-    write(settings_.header);
-    write(kLineBreak);
-    for (const Entry& e : entries_) {
-      write(EntryText(e));
-      write(kLineBreak);
+    if (!NeedsEncoding()) {
+      RenderLines(write);
+      return;
     }
-    write(settings_.footer);
-    write(kLineBreak);
+    // Converted in large batches of whole lines rather than line by line.
+    std::string batch;
+    RenderLines([&](std::string_view piece) {
+      batch.append(piece);
+      if (batch.size() >= kEncodeBatch) {
+        write(std::string_view(Encode(batch)));
+        batch.clear();
+      }
+    });
+    if (!batch.empty()) write(std::string_view(Encode(batch)));
   }
   // The same as one text.
   std::string Render() const;
@@ -77,6 +83,27 @@ class Conversion {
     std::string_view Year() const { return {texts + line_length + author_length, year_length}; }
   };
   struct Part;
+
+  static constexpr size_t kEncodeBatch = size_t{1} << 20;
+
+  template <class Write>
+  void RenderLines(Write&& write) const {
+    write(settings_.header);
+    write(kLineBreak);
+    for (const Entry& e : entries_) {
+      write(EntryText(e));
+      write(kLineBreak);
+    }
+    write(settings_.footer);
+    write(kLineBreak);
+  }
+  // True when the list is not written as the bytes it was built from: it is
+  // UTF-8, or characters Shift-JIS lacks must become "〓".
+  bool NeedsEncoding() const;
+  std::string Encode(std::string_view lines) const;
+  // One warning for an entry whose text holds characters a Shift-JIS list
+  // cannot.
+  void WarnNotInShiftJis(std::string_view text, const format::EntryContext& ctx) const;
 
   std::string_view EntryText(const Entry& e) const {
     if (e.redone != Entry::kNotRedone) return redone_[e.redone];

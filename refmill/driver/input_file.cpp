@@ -17,7 +17,7 @@ bool IsUtf16(platform::TextEncoding encoding) {
 
 }  // namespace
 
-InputText DecodeInput(std::string raw) {
+InputText DecodeInput(std::string raw, platform::PrivateCodes* codes) {
   InputText text;
   text.encoding = platform::GuessTextEncoding(raw);
   if (!text.converted()) {
@@ -29,16 +29,15 @@ InputText DecodeInput(std::string raw) {
   if (IsUtf16(text.encoding)) {
     const bool big_endian = text.encoding == platform::TextEncoding::kUtf16BigEndian;
     text.bytes = platform::Utf8ToSjis(platform::Utf16ToUtf8(body, big_endian), kGetaMark,
-                                      &text.unmappable);
+                                      &text.unmappable, codes);
   } else {
-    text.bytes = platform::Utf8ToSjis(body, kGetaMark, &text.unmappable);
+    text.bytes = platform::Utf8ToSjis(body, kGetaMark, &text.unmappable, codes);
   }
   return text;
 }
 
 InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero_byte) {
   InputRead read;
-  std::string raw;
   platform::ReadEnough enough;
   if (stop_at_zero_byte) {
     enough = [](std::string_view so_far, size_t new_from) {
@@ -48,9 +47,14 @@ InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero
       return !IsUtf16(platform::GuessTextEncoding(so_far.substr(0, kEncodingSample)));
     };
   }
-  read.status = platform::ReadFileUpTo(path, raw, limit, enough);
-  if (read.ok()) read.text = DecodeInput(std::move(raw));
+  read.status = platform::ReadFileUpTo(path, read.raw, limit, enough);
   return read;
+}
+
+void ReserveOwnCodes(std::string_view raw, platform::PrivateCodes& codes) {
+  if (platform::GuessTextEncoding(raw) == platform::TextEncoding::kShiftJis) {
+    codes.ReserveUsedIn(raw);
+  }
 }
 
 }  // namespace refmill::driver

@@ -12,6 +12,7 @@
 
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/private_codes.h"
 
 namespace refmill::driver {
 
@@ -28,19 +29,25 @@ struct InputText {
   bool converted() const { return encoding != platform::TextEncoding::kShiftJis; }
 };
 
+// A file as it was read, before any conversion.
 struct InputRead {
   platform::ReadStatus status = platform::ReadStatus::kUnreadable;
-  InputText text;
+  std::string raw;
   bool ok() const { return status == platform::ReadStatus::kRead; }
 };
 
-// The file's text, converted when it was saved as UTF-8 or UTF-16 (a
-// byte-order mark is dropped), read up to `limit` bytes. With
-// `stop_at_zero_byte` reading ends at a zero byte (after which nothing is
-// used) unless the file is UTF-16, whose characters hold zero bytes.
+// Reads up to `limit` bytes. With `stop_at_zero_byte` reading ends at a
+// zero byte (after which nothing is used) unless the file is UTF-16, whose
+// characters hold zero bytes.
 InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero_byte = false);
 
-// The conversion alone, for text already in memory.
-InputText DecodeInput(std::string raw);
+// The text as Shift-JIS, converted when it was saved as UTF-8 or UTF-16 (a
+// byte-order mark is dropped). With `codes`, characters Shift-JIS lacks get
+// user-defined codes, and only those past the area's end become "〓".
+InputText DecodeInput(std::string raw, platform::PrivateCodes* codes = nullptr);
+
+// Keeps the user-defined characters of a file that is Shift-JIS from being
+// handed out for characters of the run's other files.
+void ReserveOwnCodes(std::string_view raw, platform::PrivateCodes& codes);
 
 }  // namespace refmill::driver

@@ -1,5 +1,6 @@
 #include "refmill/driver/message_output.h"
 
+#include <cstdio>
 #include <ostream>
 
 #include "platform/encoding.h"
@@ -11,6 +12,13 @@ constexpr std::string_view kLineBreak = "\r\n";
 // Warnings may come by the hundred thousand; they are gathered and written
 // in large pieces.
 constexpr size_t kBufferLimit = 1 << 16;
+
+// A character a Shift-JIS message cannot hold, by its number: "U+00E9".
+std::string CodePointName(char32_t c) {
+  char name[16];
+  std::snprintf(name, sizeof name, "U+%04X", static_cast<unsigned>(c));
+  return name;
+}
 
 }  // namespace
 
@@ -29,6 +37,10 @@ void MessageOutput::Write(std::string_view text) {
 
 void MessageOutput::Flush() {
   if (buffer_.empty()) return;
+  const bool private_codes = codes_ != nullptr && !codes_->empty();
+  if (private_codes && (!log_path_.empty() || !utf8_console_)) {
+    buffer_ = platform::MapPrivateCodes(buffer_, *codes_, CodePointName);
+  }
   if (!log_path_.empty()) {
     // error.log is created (or emptied) only when its first line is written.
     if (!log_.is_open()) log_.open(log_path_, std::ios::binary | std::ios::trunc);
@@ -37,7 +49,8 @@ void MessageOutput::Flush() {
     ok_ = ok_ && log_.good();
   } else {
     if (utf8_console_) {
-      console_ << platform::SjisToUtf8(buffer_);
+      console_ << (private_codes ? platform::SjisToUtf8(buffer_, *codes_)
+                                 : platform::SjisToUtf8(buffer_));
     } else {
       console_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     }
@@ -66,6 +79,7 @@ void MessageOutput::Warn(int line_number, format::Warning warning, std::string_v
   Write(messages_.warning_a);
   Write(std::to_string(line_number));
   Write(messages_.warning_b);
+  if (warning == format::Warning::kNotInShiftJis) Write(messages_.not_in_sjis_a);
   Write(detail);
   Write(messages_.Text(warning));
   Write(kLineBreak);

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/private_codes.h"
 #include "refmill/driver/messages.h"
 #include "refmill/format/entry_context.h"
 
@@ -31,6 +32,9 @@ class MessageOutput : public format::WarningSink {
   void Warn(int line_number, format::Warning warning, std::string_view detail) override;
 
   bool NoticesOn() const { return notices_on_; }
+  // Characters Shift-JIS lacks may appear in messages from here on: the
+  // console shows them as they are, error.log (Shift-JIS) by their numbers.
+  void SetPrivateCodes(const platform::PrivateCodes* codes) { codes_ = codes; }
 
   // False once a message could not be written (for example error.log could
   // not be created).
@@ -47,6 +51,7 @@ class MessageOutput : public format::WarningSink {
   bool notices_on_;
   bool ok_ = true;
   const Messages& messages_;
+  const platform::PrivateCodes* codes_ = nullptr;
   std::string buffer_;
 };
 

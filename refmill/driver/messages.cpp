@@ -50,6 +50,8 @@ Messages Messages::Load() {
   m.too_large_b = sjis(" MB）");
   m.answer_too_long = sjis("答えが長すぎます。上書きせずに終了します");
   m.out_of_memory = sjis("メモリが足りません");
+  m.not_in_sjis_a = sjis("Shift-JIS にない文字 ");
+  m.not_in_sjis = sjis(" を〓にしました");
   return m;
 }
 
@@ -63,6 +65,8 @@ const std::string& Messages::Text(format::Warning warning) const {
       return invalid_author;
     case format::Warning::kIdGenerated:
       return id_generated;
+    case format::Warning::kNotInShiftJis:
+      return not_in_sjis;
     case format::Warning::kNoSortField:
       break;
   }

@@ -47,6 +47,8 @@ struct Messages {
   std::string too_large_b;        // " MB）"
   std::string answer_too_long;    // the notice when the answers run on without end
   std::string out_of_memory;      // the short report when memory runs out
+  std::string not_in_sjis_a;      // "Shift-JIS にない文字 ", then the characters
+  std::string not_in_sjis;        // " を〓にしました"
 
   // Builds the table from the UTF-8 originals.
   static Messages Load();

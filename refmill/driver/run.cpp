@@ -123,19 +123,19 @@ class RunSteps {
     return code;
   }
 
-  // Reads a file the user named, with a notice when it had to be converted
-  // from UTF-8 or UTF-16.
-  InputRead ReadUserFile(const std::string& path, size_t limit, bool stop_at_zero_byte = false) {
-    InputRead read = ReadInputFile(path, limit, stop_at_zero_byte);
-    if (read.ok() && read.text.converted()) {
-      const bool utf8 = read.text.encoding == platform::TextEncoding::kUtf8;
+  // A file the user named as Shift-JIS, with a notice when it had to be
+  // converted from UTF-8 or UTF-16.
+  InputText DecodeUserFile(InputRead& read, const std::string& path) {
+    InputText text = DecodeInput(std::move(read.raw), &codes_);
+    if (text.converted()) {
+      const bool utf8 = text.encoding == platform::TextEncoding::kUtf8;
       std::string notice = (utf8 ? m_.converted_from_utf8 : m_.converted_from_utf16) + path;
-      if (read.text.unmappable > 0) {
-        notice += m_.unmappable_a + std::to_string(read.text.unmappable) + m_.unmappable_b;
+      if (text.unmappable > 0) {
+        notice += m_.unmappable_a + std::to_string(text.unmappable) + m_.unmappable_b;
       }
       out_.Notice(notice);
     }
-    return read;
+    return text;
   }
 
   std::string TooLarge(const std::string& path, size_t limit) const {
@@ -152,8 +152,8 @@ class RunSteps {
   }
 
   ExitCode Convert() {
-    const InputRead style = ReadUserFile(options_.style_path, kSettingsFileLimit);
-    const InputRead file_type = ReadUserFile(options_.file_type_path, kSettingsFileLimit);
+    InputRead style = ReadInputFile(options_.style_path, kSettingsFileLimit);
+    InputRead file_type = ReadInputFile(options_.file_type_path, kSettingsFileLimit);
     for (const auto* read : {&style, &file_type}) {
       if (read->status == platform::ReadStatus::kTooLarge) {
         const bool is_style = read == &style;
@@ -162,7 +162,16 @@ class RunSteps {
                              kSettingsFileLimit));
       }
     }
-    format::StyleSettings settings = ParseStyleSettings(style.text.bytes, file_type.text.bytes);
+    // Nothing after a zero byte is used, so a device that gives only zero
+    // bytes is read no further than its first piece. The table is read
+    // before anything is converted: the user-defined characters of any
+    // Shift-JIS file must be known before codes are handed out.
+    InputRead table = ReadInputFile(options_.source_path, kTableLimit, true);
+    for (const InputRead* read : {&style, &file_type, &table}) ReserveOwnCodes(read->raw, codes_);
+    const InputText style_text = DecodeUserFile(style, options_.style_path);
+    const InputText file_type_text = DecodeUserFile(file_type, options_.file_type_path);
+    format::StyleSettings settings = ParseStyleSettings(style_text.bytes, file_type_text.bytes);
+    settings.private_codes = &codes_;
     if (settings.oversized_template) {
       return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
     }
@@ -173,17 +182,16 @@ class RunSteps {
       return Fail(console_, m_, out_,
                   error->missing ? m_.abbrev_missing : error->file + m_.unreadable);
     }
-    // Nothing after a zero byte is used, so a device that gives only zero
-    // bytes is read no further than its first piece.
-    const InputRead read = ReadUserFile(options_.source_path, kTableLimit, true);
-    if (!read.ok()) {
-      const bool too_large = read.status == platform::ReadStatus::kTooLarge;
+    if (!table.ok()) {
+      const bool too_large = table.status == platform::ReadStatus::kTooLarge;
       out_.Notice(m_.banner + "\r\n" +
                   (too_large ? TooLarge(options_.source_path, kTableLimit)
                              : options_.source_path + m_.cannot_open));
       return ExitCode::kSourceUnreadable;
     }
-    const InputText* source = &read.text;
+    const InputText read_source = DecodeUserFile(table, options_.source_path);
+    const InputText* source = &read_source;
+    out_.SetPrivateCodes(&codes_);
     Conversion conversion(source->bytes, settings, out_);
     std::optional<format::StyleFault> fault = conversion.FirstPass();
     // A zero byte ends the table; what follows it is never read, so the
@@ -214,6 +222,8 @@ class RunSteps {
   const Messages& m_;
   const RunOptions& options_;
   MessageOutput out_;
+  // Characters Shift-JIS lacks, given codes while the run's files are read.
+  platform::PrivateCodes codes_;
 };
 
 }  // namespace

@@ -15,6 +15,8 @@ using format::StyleSettings;
 
 constexpr std::string_view kAbbreviationFile = "abbrev.dat";
 constexpr std::string_view kRomanisationFile = "roman.dat";
+// The file type's [General] encoding value that makes the list UTF-8.
+constexpr std::string_view kUtf8Name = "UTF-8";
 
 int32_t InRange(int32_t value, int32_t low, int32_t high, int32_t otherwise) {
   return value >= low && value <= high ? value : otherwise;
@@ -100,9 +102,10 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
 }
 
 StyleSettings LoadStyleSettings(const std::string& style_path, const std::string& file_type_path) {
-  const auto style = ReadInputFile(style_path, kSettingsFileLimit);
-  const auto file_type = ReadInputFile(file_type_path, kSettingsFileLimit);
-  return ParseStyleSettings(style.text.bytes, file_type.text.bytes);
+  InputRead style = ReadInputFile(style_path, kSettingsFileLimit);
+  InputRead file_type = ReadInputFile(file_type_path, kSettingsFileLimit);
+  return ParseStyleSettings(DecodeInput(std::move(style.raw)).bytes,
+                            DecodeInput(std::move(file_type.raw)).bytes);
 }
 
 StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view file_type_text) {
@@ -117,6 +120,8 @@ StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view f
   s.footer = file_type.ReadString("General", "footer", "");
   s.start = file_type.ReadString("General", "start", "");
   s.end = file_type.ReadString("General", "end", "");
+  s.utf8_output =
+      text::EqualsIgnoringAsciiCase(file_type.ReadString("General", "encoding", ""), kUtf8Name);
   const std::vector<std::string> rules = file_type.ReadSectionValues("Replace");
 
   s.columns = text::ColumnLookup(s.input_columns);

@@ -18,6 +18,7 @@ enum class Warning {
   kInvalidAuthor,    // 著者名が不正です
   kIdGenerated,      // IDを自動生成しました
   kNoSortField,      // sortフィールドを出力できません
+  kNotInShiftJis,    // <detail> + を〓にしました (a Shift-JIS list cannot hold a character)
 };
 
 class WarningSink {

@@ -2,6 +2,7 @@
 
 #include <optional>
 
+#include "platform/encoding.h"
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
@@ -68,6 +69,14 @@ TextOrFault MakeEntryId(const EntryFields& fields, EntryKind kind, const EntryCo
   std::string id = text::LowerAscii(std::get<std::string_view>(base));
   id += *year;
   id = s.romaji.Convert(id);
+  if (s.private_codes != nullptr && !s.private_codes->empty()) {
+    // Accented Latin letters become their base letters ("lévi" → "levi");
+    // any other character Shift-JIS lacks stays non-ASCII.
+    id = platform::MapPrivateCodes(id, *s.private_codes, [](char32_t c) {
+      const std::string_view folded = platform::FoldToAscii(c);
+      return folded.empty() ? std::string(kMissingMark) : std::string(folded);
+    });
+  }
   bool plain = true;
   for (char c : id) plain = plain && static_cast<unsigned char>(c) < 0x80;
   if (!plain || id == "||") {

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/private_codes.h"
 #include "refmill/text/column_lookup.h"
 #include "refmill/text/kana2romaji.h"
 #include "refmill/text/name_map.h"
@@ -149,9 +150,13 @@ struct StyleSettings {
   std::string footer;
   std::string start;
   std::string end;
+  bool utf8_output = false;  // [General] encoding=UTF-8: the list is written as UTF-8
 
   AbbreviationTable abbreviations;
   text::TKana2Romaji romaji;
+  // The characters Shift-JIS lacks that the run's UTF-8 inputs brought, as
+  // user-defined codes; set once the inputs are read.
+  const platform::PrivateCodes* private_codes = nullptr;
 };
 
 }  // namespace refmill::format

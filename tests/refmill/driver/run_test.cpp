@@ -208,7 +208,8 @@ TEST_F(RefmillRunTest, ReadsFilesSavedAsUtf8) {
                      Sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() +
                           "/u.ini\r\n"
                           "UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() +
-                          "/u.csv（Shift-JIS にない文字 1 個を〓にしました）\r\n") +
+                          "/u.csv\r\n"
+                          "警告(1行)：Shift-JIS にない文字 U+1F4DA を〓にしました\r\n") +
                      kEnd);
   EXPECT_EQ(dir_.Read("o"), Sjis("<ul>\r\n<li>太郎〓, 山田（1999）\r\n</ul>\r\n"));
 }
@@ -272,6 +273,43 @@ TEST_F(RefmillRunTest, ReadsUtf16Tables) {
                             "/u.csv\r\n") +
                        kEnd);
   EXPECT_EQ(dir_.Read("o"), Sjis("<ul>\r\n<li>山田 (1999)\r\n</ul>\r\n"));
+}
+
+// A UTF-8 table through a UTF-8 file type keeps every character; through a
+// Shift-JIS one, what it cannot hold becomes "〓" with a warning naming the
+// line and the characters.
+TEST_F(RefmillRunTest, KeepsEveryCharacterOfAUtf8Table) {
+  dir_.Write("w.ini", "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=5\r\n$TL=4\r\n$ID=-4\r\n"
+                      "[OutputFormat]\r\nebook=$AT ($YR) $TL [$ID]\r\n[Special]\r\ninitial=1\r\n");
+  dir_.Write("u8.trl", "[General]\r\nencoding=UTF-8\r\nheader=文献 – list\r\n");
+  dir_.Write("w.csv",
+             "*,ebook,Claude Lévi-Strauss,1966,La pensée sauvage,,x\r\n"
+             "*,ebook,Pál Erdős,1950,Gráfok – 45–47,,x\r\n"
+             "*,ebook,Émile Jackson,1990,T,,x\r\n"
+             "*,ebook,Ann McCauley,1980,U,,x\r\n"
+             "*,ebook,김 철수,2001,한국어,,x\r\n");
+  Result r = Call({"u8", "w", "w.csv", "o"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  EXPECT_EQ(dir_.Read("o"),
+            "文献 – list\r\n"
+            "Erdős, P. (1950) Gráfok – 45–47 [erdos1950]\r\n"
+            "Jackson, É. (1990) T [jackson1990]\r\n"
+            "Lévi-Strauss, C. (1966) La pensée sauvage [levi-strauss1966]\r\n"
+            "McCauley, A. (1980) U [mccauley1980]\r\n"
+            "철수, 김. (2001) 한국어 [ID5]\r\n"
+            "\r\n");
+
+  r = Call({"t", "w", "w.csv", "o2"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  const std::string converted =
+      Sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() + "/w.csv\r\n");
+  EXPECT_NE(r.out.find(converted +
+                       Sjis("警告(1行)：Shift-JIS にない文字 U+00E9 を〓にしました\r\n"
+                            "警告(2行)：Shift-JIS にない文字 U+0151 U+00E1 U+2013 を〓にしました\r\n")),
+            std::string::npos)
+      << r.out;
+  EXPECT_NE(dir_.Read("o2").find(Sjis("<li>L〓vi-Strauss, C. (1966) La pens〓e sauvage [levi-strauss1966]\r\n")),
+            std::string::npos);
 }
 
 }  // namespace

@@ -1,0 +1,181 @@
+#include "platform/private_codes.h"
+
+#include <array>
+
+#include "platform/encoding.h"
+#include "platform/shift_jis.h"
+
+namespace platform {
+namespace {
+
+constexpr unsigned char kFirstLead = 0xF0;
+constexpr unsigned char kLastLead = 0xF9;
+constexpr size_t kTrailsPerLead = 188;  // 40-7E and 80-FC
+
+// Slot n of the area: its lead and trail bytes as one code.
+uint16_t CodeOfSlot(size_t slot) {
+  const auto lead = static_cast<unsigned>(kFirstLead + slot / kTrailsPerLead);
+  const auto t = static_cast<unsigned>(slot % kTrailsPerLead);
+  const unsigned trail = t < 0x3F ? 0x40 + t : 0x80 + (t - 0x3F);
+  return static_cast<uint16_t>(lead << 8 | trail);
+}
+
+size_t SlotOfCode(uint16_t code) {
+  const unsigned lead = code >> 8, trail = code & 0xFF;
+  const size_t t = trail < 0x7F ? trail - 0x40 : trail - 0x80 + 0x3F;
+  return (lead - kFirstLead) * kTrailsPerLead + t;
+}
+
+// U+00C0 to U+024F folded to Latin letters; generated from the Unicode
+// decompositions, with the letters that have none (æ, ø, ß, ł, þ …) written
+// out as a Western reader spells them.
+constexpr char32_t kFoldFirst = 0xC0;
+constexpr std::array<std::string_view, 0x250 - 0xC0> kFold = {
+    "a", "a", "a", "a", "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i", "d", "n",
+    "o", "o", "o", "o", "o", "", "o", "u", "u", "u", "u", "y", "th", "ss", "a", "a", "a", "a",
+    "a", "a", "ae", "c", "e", "e", "e", "e", "i", "i", "i", "i", "d", "n", "o", "o", "o", "o",
+    "o", "", "o", "u", "u", "u", "u", "y", "th", "y", "a", "a", "a", "a", "a", "a", "c", "c",
+    "c", "c", "c", "c", "c", "c", "d", "d", "d", "d", "e", "e", "e", "e", "e", "e", "e", "e",
+    "e", "e", "g", "g", "g", "g", "g", "g", "g", "g", "h", "h", "h", "h", "i", "i", "i", "i",
+    "i", "i", "i", "i", "i", "i", "ij", "ij", "j", "j", "k", "k", "k", "l", "l", "l", "l", "l",
+    "l", "l", "l", "l", "l", "n", "n", "n", "n", "n", "n", "n", "ng", "ng", "o", "o", "o", "o",
+    "o", "o", "oe", "oe", "r", "r", "r", "r", "r", "r", "s", "s", "s", "s", "s", "s", "s", "s",
+    "t", "t", "t", "t", "t", "t", "u", "u", "u", "u", "u", "u", "u", "u", "u", "u", "u", "u",
+    "w", "w", "y", "y", "y", "z", "z", "z", "z", "z", "z", "s", "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "", "", "", "f", "", "", "", "", "", "", "", "", "", "", "", "",
+    "", "o", "o", "", "", "", "", "", "", "", "", "", "", "", "", "", "u", "u", "", "", "", "",
+    "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
+    "", "a", "a", "i", "i", "o", "o", "u", "u", "u", "u", "u", "u", "u", "u", "u", "u", "", "a",
+    "a", "a", "a", "", "", "", "", "g", "g", "k", "k", "o", "o", "o", "o", "", "", "j", "", "",
+    "", "g", "g", "", "", "n", "n", "a", "a", "", "", "", "", "a", "a", "a", "a", "e", "e", "e",
+    "e", "i", "i", "i", "i", "o", "o", "o", "o", "r", "r", "r", "r", "u", "u", "u", "u", "s",
+    "s", "t", "t", "", "", "h", "h", "", "", "", "", "", "", "a", "a", "e", "e", "o", "o", "o",
+    "o", "o", "o", "o", "o", "y", "y", "", "", "", "", "", "", "", "", "", "", "", "", "", "",
+    "", "", "", "", "", "", "", "", "", "", "", "", "", "",
+};
+
+}  // namespace
+
+std::optional<uint16_t> PrivateCodes::AsCode(unsigned char lead, unsigned char trail) {
+  if (lead < kFirstLead || lead > kLastLead) return std::nullopt;
+  if (trail < 0x40 || trail == 0x7F || trail > 0xFC) return std::nullopt;
+  return static_cast<uint16_t>(lead << 8 | trail);
+}
+
+void PrivateCodes::ReserveUsedIn(std::string_view sjis) {
+  for (size_t i = 0; i < sjis.size(); i += CharLength(sjis, i)) {
+    if (i + 1 >= sjis.size()) break;
+    const auto code = AsCode(static_cast<unsigned char>(sjis[i]),
+                             static_cast<unsigned char>(sjis[i + 1]));
+    if (code && !by_code_.count(*code)) reserved_[SlotOfCode(*code)] = true;
+  }
+}
+
+std::optional<uint16_t> PrivateCodes::CodeFor(char32_t code_point) {
+  if (const auto found = by_character_.find(code_point); found != by_character_.end()) {
+    return found->second;
+  }
+  while (next_ < kCapacity && reserved_[next_]) ++next_;
+  if (next_ == kCapacity) {
+    overflow_.emplace(code_point, true);
+    return std::nullopt;
+  }
+  const uint16_t code = CodeOfSlot(next_++);
+  by_character_.emplace(code_point, code);
+  by_code_.emplace(code, code_point);
+  return code;
+}
+
+std::optional<char32_t> PrivateCodes::CharacterOf(uint16_t code) const {
+  const auto found = by_code_.find(code);
+  if (found == by_code_.end()) return std::nullopt;
+  return found->second;
+}
+
+std::optional<char32_t> PrivateCodes::CharacterAt(std::string_view sjis, size_t at) const {
+  const auto lead = static_cast<unsigned char>(sjis[at]);
+  if (lead < kFirstLead || lead > kLastLead || by_code_.empty()) return std::nullopt;
+  return CharacterOf(static_cast<uint16_t>(lead << 8 | static_cast<unsigned char>(sjis[at + 1])));
+}
+
+std::string EncodeUtf8(char32_t c) {
+  std::string out;
+  if (c < 0x80) {
+    out.push_back(static_cast<char>(c));
+  } else if (c < 0x800) {
+    out.push_back(static_cast<char>(0xC0 | c >> 6));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else if (c < 0x10000) {
+    out.push_back(static_cast<char>(0xE0 | c >> 12));
+    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  } else {
+    out.push_back(static_cast<char>(0xF0 | c >> 18));
+    out.push_back(static_cast<char>(0x80 | (c >> 12 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c >> 6 & 0x3F)));
+    out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+  }
+  return out;
+}
+
+std::string_view FoldToAscii(char32_t c) {
+  if (c < kFoldFirst || c >= kFoldFirst + kFold.size()) return {};
+  return kFold[c - kFoldFirst];
+}
+
+namespace {
+
+// Both walk the text by characters and hand the stretches between handed-out
+// codes on unchanged, so text without them costs one scan.
+template <class OnCode, class OnStretch>
+void SplitAtPrivateCodes(std::string_view sjis, const PrivateCodes& codes, OnCode&& on_code,
+                         OnStretch&& on_stretch) {
+  size_t from = 0;
+  for (size_t i = 0; i < sjis.size();) {
+    const size_t length = CharLength(sjis, i);
+    if (length == 2) {
+      if (const auto c = codes.CharacterAt(sjis, i)) {
+        on_stretch(sjis.substr(from, i - from));
+        on_code(*c);
+        from = i + 2;
+      }
+    }
+    i += length;
+  }
+  on_stretch(sjis.substr(from));
+}
+
+}  // namespace
+
+std::string SjisToUtf8(std::string_view sjis, const PrivateCodes& codes) {
+  if (codes.empty()) return SjisToUtf8(sjis);
+  std::string out;
+  SplitAtPrivateCodes(
+      sjis, codes, [&out](char32_t c) { out += EncodeUtf8(c); },
+      [&out](std::string_view stretch) {
+        if (!stretch.empty()) out += SjisToUtf8(stretch);
+      });
+  return out;
+}
+
+std::string WithoutPrivateCodes(std::string_view sjis, const PrivateCodes& codes,
+                                std::string_view substitute) {
+  std::string out;
+  out.reserve(sjis.size());
+  SplitAtPrivateCodes(
+      sjis, codes, [&](char32_t) { out.append(substitute); },
+      [&out](std::string_view stretch) { out.append(stretch); });
+  return out;
+}
+
+std::string MapPrivateCodes(std::string_view sjis, const PrivateCodes& codes,
+                            std::string (*replace)(char32_t)) {
+  std::string out;
+  out.reserve(sjis.size());
+  SplitAtPrivateCodes(
+      sjis, codes, [&](char32_t c) { out += replace(c); },
+      [&out](std::string_view stretch) { out.append(stretch); });
+  return out;
+}
+
+}  // namespace platform
