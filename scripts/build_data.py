@@ -8,7 +8,8 @@ in UTF-8 so that they can be read and reviewed. Run from anywhere:
     python3 scripts/build_data.py --check  # fail if a data file is out of date
 
 Outputs: the romanisation tables (roman.dat and its alternatives), the styles
-(*.ini), the file types (*.trl), the sample table (sample.csv), and the copies
+(*.ini), the file types (*.trl; the *-utf8.trl ones stay UTF-8), the sample
+table (sample.csv), and the copies
 default.ini and default.trl. abbrev.dat has a builder of its own
 (build_abbrev.py).
 """
@@ -47,6 +48,9 @@ ROMAN_TABLES = [
 
 STYLES = ["jpa.ini", "apa.ini", "sist02.ini"]
 FILE_TYPES = ["text.trl", "html.trl", "latex.trl", "rtf.trl"]
+# File types that write UTF-8 lists are themselves UTF-8, so that what they
+# write around the entries may hold any character too.
+UTF8_FILE_TYPES = ["text-utf8.trl", "html-utf8.trl"]
 COPIES = {"default.ini": "jpa.ini", "default.trl": "text.trl"}
 
 
@@ -102,6 +106,9 @@ def outputs():
         files[name] = to_sjis(build_roman(kana_source, long_mark), name)
     for name in STYLES + FILE_TYPES + ["sample.csv"]:
         files[name] = to_sjis((SRC / name).read_text(encoding="utf-8"), name)
+    for name in UTF8_FILE_TYPES:
+        text = (SRC / name).read_text(encoding="utf-8")
+        files[name] = text.replace("\r\n", "\n").replace("\n", "\r\n").encode("utf-8")
     for copy, original in COPIES.items():
         files[copy] = files[original]
     return files

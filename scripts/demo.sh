@@ -24,7 +24,7 @@ convert() {  # file type, style, output
 
 mkdir -p demo
 for style in jpa apa sist02; do
-  for type in text html latex rtf; do
+  for type in text html latex rtf text-utf8 html-utf8; do
     ext=$(grep -a -m1 '^ext=' "$type.trl" | cut -d= -f2 | tr -d '\r')
     convert "$type.trl" "$style.ini" "demo/$style-$type.$ext"
   done
