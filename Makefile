@@ -30,7 +30,8 @@ sanitize:
 # The libFuzzer targets of tests/fuzz, built with clang into build-fuzz and
 # run for FUZZ_SECONDS each (what they learn stays in build-fuzz).
 FUZZ_SECONDS ?= 30
-FUZZ_TARGETS = split_fields_fuzz profile_fuzz sjis_text_fuzz kana2romaji_fuzz format_entry_fuzz
+FUZZ_TARGETS = split_fields_fuzz profile_fuzz sjis_text_fuzz kana2romaji_fuzz format_entry_fuzz \
+  utf8_round_trip_fuzz
 fuzz: deps
 	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DFUZZ=ON \
 	  -DBUILD_REFDESK=OFF -DBUILD_TABDUMP=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null

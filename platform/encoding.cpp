@@ -71,7 +71,7 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
     char buf[8];
     UErrorCode status = U_ZERO_ERROR;
     int32_t n = 0;
-    if (n16 > 0) {
+    if (n16 > 0 && !(codes != nullptr && PrivateCodes::MapsOntoTheArea(static_cast<char32_t>(c)))) {
       ucnv_reset(cp932.get());
       // Stop at the first unmappable character instead of ICU's own fallback.
       ucnv_setFromUCallBack(cp932.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,

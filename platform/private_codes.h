@@ -35,6 +35,12 @@ class PrivateCodes {
   // Characters that found no free code (counted once each).
   size_t overflow() const { return overflow_.size(); }
 
+  // Unicode's private-use characters that code page 932 maps onto the
+  // user-defined area. A UTF-8 file's own such character goes through this
+  // table too, so that it cannot take a code handed out for another.
+  static bool MapsOntoTheArea(char32_t code_point) {
+    return code_point >= 0xE000 && code_point < 0xE000 + kCapacity;
+  }
   // The user-defined code of a lead and a trail byte, if the pair is one.
   static std::optional<uint16_t> AsCode(unsigned char lead, unsigned char trail);
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "platform/private_codes.h"
 #include "platform/win32/windows_text.h"
 
@@ -38,7 +40,10 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
   BOOL used_default = FALSE;
   std::string whole =
       FromWide(wide.data(), wide.size(), win32::kCodePage932, kExactOnly, &used_default);
-  if (!used_default) return whole;
+  const auto onto_area = [codes](wchar_t c) {
+    return codes != nullptr && PrivateCodes::MapsOntoTheArea(static_cast<char32_t>(c));
+  };
+  if (!used_default && std::none_of(wide.begin(), wide.end(), onto_area)) return whole;
   // Some character has no Shift-JIS form: convert one character at a time
   // to put the caller's substitute in its place and count it.
   std::string out;
@@ -48,7 +53,7 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
     BOOL missing = FALSE;
     const std::string one =
         FromWide(wide.data() + i, length, win32::kCodePage932, kExactOnly, &missing);
-    if (missing || one.empty()) {
+    if (missing || one.empty() || onto_area(wide[i])) {
       char32_t c = wide[i];
       if (length == 2) c = 0x10000 + ((c - 0xD800) << 10) + (wide[i + 1] - 0xDC00);
       if (const auto code = codes != nullptr ? codes->CodeFor(c) : std::nullopt) {

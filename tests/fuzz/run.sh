@@ -11,7 +11,7 @@ seconds=$2
 shift 2
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(split_fields_fuzz profile_fuzz sjis_text_fuzz
-                                      kana2romaji_fuzz format_entry_fuzz)
+                                      kana2romaji_fuzz format_entry_fuzz utf8_round_trip_fuzz)
 mkdir -p "$build/fuzz-findings"
 status=0
 for t in "${targets[@]}"; do
