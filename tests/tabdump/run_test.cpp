@@ -21,7 +21,7 @@ const std::string kSample = std::string(TABDUMP_TEST_DATA_DIR) + "/sample.xls";
 
 // The table refmill gets from sample.xls.
 const char* const kSampleCsv =
-    "*,jbook,山田太郎|鈴木花子,2020,\"題名, 副題\",12.5,1\r\n"
+    "*,jbook,山田太郎|鈴木花子,2020,\"題名, 副題\",12.5,TRUE\r\n"
     "\r\n"
     "\"a \"\"quoted\"\" word\",,line1 line2,2020/04/01,①と〓,3\r\n";
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_folder.h"
+#include "tests/tabdump/table_texts.h"
 
 namespace tabdump {
 namespace {
@@ -11,15 +12,14 @@ namespace {
 const std::string kSample = std::string(TABDUMP_TEST_DATA_DIR) + "/sample.xls";
 
 TEST(ReadXlsTest, ReadsTheFirstSheetCellByCell) {
-  const std::optional<Table> table = ReadXls(kSample);
-  ASSERT_TRUE(table.has_value());
-  const Table expected = {
-      // The boolean TRUE comes back as 1: the library reads it as a number.
-      {"*", "jbook", "山田太郎|鈴木花子", "2020", "題名, 副題", "12.5", "1"},
+  const ReadResult read = ReadXls(kSample);
+  ASSERT_EQ(read.failure, ReadFailure::kNone);
+  const tabdump_testing::Texts expected = {
+      {"*", "jbook", "山田太郎|鈴木花子", "2020", "題名, 副題", "12.5", "TRUE"},
       {},
       {"a \"quoted\" word", "", "line1\nline2", "2020/04/01", "①と\U0001F600", "3"},
   };
-  EXPECT_EQ(*table, expected);
+  EXPECT_EQ(tabdump_testing::TextsOf(read.table), expected);
 }
 
 TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
@@ -34,7 +34,7 @@ TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
   };
   for (const std::string& path : cases) {
     SCOPED_TRACE(path);
-    EXPECT_FALSE(ReadXls(path).has_value());
+    EXPECT_EQ(ReadXls(path).failure, ReadFailure::kUnreadable);
   }
 }
 
