@@ -11,6 +11,7 @@
 
 #include "tests/support/sjis_literal.h"
 #include "tests/support/temp_folder.h"
+#include "tests/tabdump/zip_writer.h"
 
 namespace tabdump {
 namespace {
@@ -80,6 +81,9 @@ TEST(RunTest, ReportsEachFailureWithItsOwnCode) {
   const std::string existing = dir.Write("existing.csv", "old contents");
   const std::string text = dir.Write("notes.xlsx", "*,ebook,Smith\r\n");
   std::filesystem::create_directory(dir.File("folder"));
+  const std::string damaged = std::string(TABDUMP_TEST_DATA_DIR) + "/damaged.xls";
+  const std::string no_cells = dir.File("no_cells.xlsx");
+  ASSERT_TRUE(tabdump_testing::WriteZip(no_cells, tabdump_testing::MinimalXlsx("<worksheet/>")));
   struct Case {
     const char* name;
     std::string source;
@@ -92,6 +96,10 @@ TEST(RunTest, ReportsEachFailureWithItsOwnCode) {
        "変換元ファイルが見つかりません: " + dir.File("none.xls")},
       {"not a workbook", text, existing, ExitCode::kUnreadable,
        "Excelブック（.xls/.xlsx）として読めません: " + text},
+      {"damaged .xls", damaged, existing, ExitCode::kUnreadable,
+       "Excelブック（.xls/.xlsx）として読めません: " + damaged},
+      {"worksheet without cells", no_cells, existing, ExitCode::kUnreadable,
+       "ブックが壊れています（最初のワークシートにセルのデータがありません）: " + no_cells},
       {"missing folder", kSample, dir.File("no/out.csv"), ExitCode::kCannotWrite,
        "変換先ファイルに書き込めません: " + dir.File("no/out.csv")},
       {"destination is a folder", kSample, dir.File("folder"), ExitCode::kCannotWrite,

@@ -8,8 +8,15 @@
 namespace tabdump {
 namespace {
 
-// sample.xls comes from make_xls_fixture.py beside this file.
+// sample.xls comes from make_xls_fixture.py beside this file, damaged.xls
+// from a hostile-input run.
 const std::string kSample = std::string(TABDUMP_TEST_DATA_DIR) + "/sample.xls";
+
+std::string Repeat(const std::string& text, size_t times) {
+  std::string out;
+  for (size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
 
 TEST(ReadXlsTest, ReadsTheFirstSheetCellByCell) {
   const ReadResult read = ReadXls(kSample);
@@ -22,6 +29,30 @@ TEST(ReadXlsTest, ReadsTheFirstSheetCellByCell) {
   EXPECT_EQ(tabdump_testing::TextsOf(read.table), expected);
 }
 
+// Workbooks as LibreOffice writes them (make_libreoffice_fixtures.sh): its
+// booleans are formulas, formula texts sit in STRING records, and long
+// shared strings run over several CONTINUE records.
+TEST(ReadXlsTest, ReadsFormulaResultsAndLongCellsAsStored) {
+  const struct {
+    const char* file;
+    tabdump_testing::Texts expected;
+  } cases[] = {
+      {"formulas.xls",
+       {{"*", "ebook", "TRUE", "1956", "1957", "1", "ab", "#DIV/0!", "end"},
+        {"*", "FALSE", Repeat("長", 3000), "after"}}},
+      {"long_cells.xls",
+       {{"*", std::string(20000, 'x'), "after"},
+        {"*", Repeat("表", 14000), "after"},
+        {"*", "short"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const ReadResult read = ReadXls(std::string(TABDUMP_TEST_DATA_DIR) + "/" + c.file);
+    ASSERT_EQ(read.failure, ReadFailure::kNone);
+    EXPECT_EQ(tabdump_testing::TextsOf(read.table), c.expected);
+  }
+}
+
 TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
   const testing_support::TempFolder dir;
   const std::string cases[] = {
@@ -31,6 +62,9 @@ TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
       dir.Write("truncated.xls",
                 std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(100, '\0')),
       dir.File("missing.xls"),
+      // A LibreOffice workbook with damaged shared strings; it once crashed
+      // the library.
+      std::string(TABDUMP_TEST_DATA_DIR) + "/damaged.xls",
   };
   for (const std::string& path : cases) {
     SCOPED_TRACE(path);

@@ -156,5 +156,65 @@ TEST(ReadXlsxTest, RejectsWhatIsNotAWorkbook) {
             ReadFailure::kUnreadable);
 }
 
+// XML may declare an encoding other than UTF-8; the text must be decoded
+// from it, not taken byte for byte.
+TEST(ReadXlsxTest, DecodesTheEncodingTheXmlDeclares) {
+  const std::string sheet =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><worksheet><sheetData><row>"
+      "<c t=\"inlineStr\"><is><t>caf\xE9</t></is></c></row></sheetData></worksheet>";
+  const testing_support::TempFolder dir;
+  const std::string path = dir.File("latin1.xlsx");
+  ASSERT_TRUE(WriteZip(path, MinimalXlsx(sheet)));
+  const ReadResult read = ReadXlsx(path);
+  ASSERT_EQ(read.failure, ReadFailure::kNone);
+  EXPECT_EQ(TextsOf(read.table), (Texts{{"caf\u00E9"}}));
+}
+
+// Damage that used to give empty cells and success, and small files that
+// would need gigabytes: each gets its own failure.
+TEST(ReadXlsxTest, NamesWhyAWorkbookGivesNoTable) {
+  const std::string big(4 << 20, 'A');
+  std::string shared_big_rows;
+  for (int r = 1; r <= 100; ++r) {
+    shared_big_rows += "<row>" + std::string(5 * 5, ' ');
+    for (int c = 0; c < 5; ++c) shared_big_rows += "<c t=\"s\"><v>0</v></c>";
+    shared_big_rows += "</row>";
+  }
+  std::string wide_rows;
+  for (int r = 1; r <= 20000; ++r) {
+    wide_rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"XFD" + std::to_string(r) +
+                 "\"><v>1</v></c></row>";
+  }
+  std::string empty_elements = "<worksheet><sheetData>";
+  for (int i = 0; i < 20'000'000; ++i) empty_elements += "<a/>";
+  empty_elements += "</sheetData></worksheet>";
+  const auto sheet_of = [](const std::string& rows) {
+    return "<worksheet><sheetData>" + rows + "</sheetData></worksheet>";
+  };
+  const struct {
+    const char* name;
+    ZipEntries entries;
+    ReadFailure failure;
+  } cases[] = {
+      {"shared string index past the list",
+       MinimalXlsx(sheet_of("<row><c t=\"s\"><v>1</v></c></row>"), "<sst><si><t>a</t></si></sst>"),
+       ReadFailure::kSharedStringMissing},
+      {"worksheet without sheetData", MinimalXlsx("<worksheet/>"), ReadFailure::kNoSheetData},
+      {"one 4 MB shared string in 500 cells",
+       MinimalXlsx(sheet_of(shared_big_rows), "<sst><si><t>" + big + "</t></si></sst>"),
+       ReadFailure::kTooLarge},
+      {"20,000 rows with a cell in the last column", MinimalXlsx(sheet_of(wide_rows)),
+       ReadFailure::kTooLarge},
+      {"20 million empty elements", MinimalXlsx(empty_elements), ReadFailure::kTooLarge},
+  };
+  const testing_support::TempFolder dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.File("bad.xlsx");
+    ASSERT_TRUE(WriteZip(path, c.entries));
+    EXPECT_EQ(ReadXlsx(path).failure, c.failure);
+  }
+}
+
 }  // namespace
 }  // namespace tabdump
