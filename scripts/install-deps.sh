@@ -8,27 +8,52 @@ packages=(
   libgtest-dev libgmock-dev
   libicu-dev
   qt6-base-dev
-  libfreexl-dev libzip-dev libpugixml-dev libxlsxwriter-dev
+  libzip-dev libpugixml-dev libxlsxwriter-dev dpkg-dev patch
   clang libclang-rt-14-dev
 )
+
+# tabdump links freexl built from Debian's source package with our patch
+# (third_party/freexl); apt-get source needs deb-src lines for the suites.
+freexl_source=third_party/freexl/download/freexl_1.0.6-2.dsc
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
+[ ${#missing[@]} -eq 0 ] && [ -f "$freexl_source" ] && exit 0
 
-echo "Installing missing packages: ${missing[*]}"
 if [ "$(id -u)" -ne 0 ]; then
   if command -v sudo > /dev/null; then
     SUDO=sudo
   else
-    echo "Missing packages and not root: install ${missing[*]} with apt-get." >&2
+    echo "Missing packages or sources and not root: install ${missing[*]} with apt-get," \
+         "then run third_party/freexl/source.sh fetch." >&2
     exit 1
   fi
 else
   SUDO=
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing missing packages: ${missing[*]}"
+  $SUDO apt-get update -qq
+  $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+if [ ! -f "$freexl_source" ]; then
+  # The same archives and suites as the binary packages, for sources.
+  if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    echo "Adding deb-src lines for the configured Debian suites"
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        $SUDO tee /etc/apt/sources.list.d/debian-src.sources > /dev/null
+    else
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+        $SUDO tee /etc/apt/sources.list.d/debian-src.list > /dev/null
+    fi
+    $SUDO apt-get update -qq
+  fi
+  echo "Fetching the freexl source package"
+  third_party/freexl/source.sh fetch
+fi

@@ -66,9 +66,12 @@ std::string CsvField(std::string_view cell) {
 std::string CsvText(const Table& table) {
   std::string out;
   for (const Row& row : table) {
-    for (size_t i = 0; i < row.size(); ++i) {
-      if (i > 0) out += ',';
-      out += CsvField(row[i]);
+    // One comma for every column passed, empty ones included.
+    size_t at = 0;
+    for (const Cell& cell : row) {
+      out.append(cell.column - at, ',');
+      out += CsvField(cell.text);
+      at = cell.column;
     }
     out += kLineEnd;
   }

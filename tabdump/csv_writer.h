@@ -18,7 +18,8 @@ namespace tabdump {
 std::string CsvField(std::string_view cell);
 
 // The whole table in UTF-8: fields joined by commas, each row followed by
-// CR LF, empty rows as empty lines. An empty table gives an empty text.
+// CR LF, empty rows as empty lines. Empty cells before a row's last cell are
+// empty fields; after it there are none. An empty table gives an empty text.
 std::string CsvText(const Table& table);
 
 // The CSV bytes to write, and how many characters had no Shift-JIS form.

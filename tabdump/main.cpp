@@ -5,16 +5,17 @@
 // Exit codes (each failure also writes one line to standard error):
 //   0  the table was written. Characters without a Shift-JIS form became
 //      "〓", and a warning line on standard error says how many.
-//   1  unexpected error (such as running out of memory)
+//   1  unexpected error
 //   2  wrong arguments; the line shows the usage
 //   3  the source is not a workbook tabdump can read (another kind of file,
-//      damaged, or protected by a password)
+//      damaged, protected by a password, or too large), or memory ran out
 //   4  the source does not exist
 //   7  the destination cannot be written, or is the source itself; an
 //      existing destination is left as it was
 // The numbers that mean the same for refmill are refmill's numbers.
 #include <exception>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,11 @@ int main(int argc, char** argv) {
                                  {std::cerr, platform::IsUtf8Terminal(2)}};
   try {
     return static_cast<int>(tabdump::Run(std::vector<std::string>(argv + 1, argv + argc), console));
+  } catch (const std::bad_alloc&) {
+    // Reading has its own; this is memory running out anywhere else.
+    tabdump::WriteMessage(console.err, std::string(tabdump::msg::kPrefix) +
+                                           std::string(tabdump::msg::kOutOfMemoryElsewhere) + "\n");
+    return static_cast<int>(tabdump::ExitCode::kUnreadable);
   } catch (const std::exception& e) {
     tabdump::WriteMessage(console.err, std::string(tabdump::msg::kPrefix) +
                                            std::string(tabdump::msg::kUnexpected) + e.what() +

@@ -11,6 +11,14 @@ inline constexpr std::string_view kUsage =
     "使い方: tabdump [/s] \"変換元ブック\" \"変換先CSV\"（説明は tabdump /?）";
 inline constexpr std::string_view kSourceMissing = "変換元ファイルが見つかりません: ";
 inline constexpr std::string_view kUnreadable = "Excelブック（.xls/.xlsx）として読めません: ";
+inline constexpr std::string_view kTooLarge =
+    "ブックの中身が大きすぎて読めません（表は256MBまで）: ";
+inline constexpr std::string_view kSharedStringMissing =
+    "ブックが壊れています（セルの指す共有文字列がありません）: ";
+inline constexpr std::string_view kNoSheetData =
+    "ブックが壊れています（最初のワークシートにセルのデータがありません）: ";
+inline constexpr std::string_view kOutOfMemory = "メモリが足りず、ブックを読めません: ";
+inline constexpr std::string_view kOutOfMemoryElsewhere = "メモリが足りません";
 inline constexpr std::string_view kCannotWrite = "変換先ファイルに書き込めません: ";
 inline constexpr std::string_view kSameFile = "変換先が変換元と同じファイルです: ";
 inline constexpr std::string_view kUnmappableBefore = "警告: Shift-JISにない文字";

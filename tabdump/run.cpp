@@ -1,6 +1,7 @@
 #include "tabdump/run.h"
 
 #include <filesystem>
+#include <new>
 #include <optional>
 
 #include "platform/encoding.h"
@@ -74,6 +75,21 @@ ExitCode Fail(const Console& console, ExitCode code, std::string_view message,
   return code;
 }
 
+std::string_view FailureMessage(ReadFailure failure) {
+  switch (failure) {
+    case ReadFailure::kTooLarge:
+      return msg::kTooLarge;
+    case ReadFailure::kSharedStringMissing:
+      return msg::kSharedStringMissing;
+    case ReadFailure::kNoSheetData:
+      return msg::kNoSheetData;
+    case ReadFailure::kNone:
+    case ReadFailure::kUnreadable:
+      break;
+  }
+  return msg::kUnreadable;
+}
+
 }  // namespace
 
 void WriteMessage(const MessageStream& to, std::string_view text) {
@@ -95,9 +111,19 @@ ExitCode Run(const std::vector<std::string>& args, const Console& console) {
   if (SameFile(paths->source, paths->destination)) {
     return Fail(console, ExitCode::kCannotWrite, msg::kSameFile, paths->destination);
   }
-  const std::optional<Table> table = ReadWorkbook(paths->source);
-  if (!table) return Fail(console, ExitCode::kUnreadable, msg::kUnreadable, paths->source);
-  const EncodedCsv csv = EncodeShiftJis(CsvText(*table));
+  ReadResult read;
+  EncodedCsv csv;
+  try {
+    read = ReadWorkbook(paths->source);
+    if (read.failure == ReadFailure::kNone) csv = EncodeShiftJis(CsvText(read.table));
+  } catch (const std::bad_alloc&) {
+    // The limits keep a workbook far below what a machine holds, but a
+    // machine may have less: that is still this workbook's failure.
+    return Fail(console, ExitCode::kUnreadable, msg::kOutOfMemory, paths->source);
+  }
+  if (read.failure != ReadFailure::kNone) {
+    return Fail(console, ExitCode::kUnreadable, FailureMessage(read.failure), paths->source);
+  }
   if (!platform::WriteFileAtomically(paths->destination, csv.bytes)) {
     return Fail(console, ExitCode::kCannotWrite, msg::kCannotWrite, paths->destination);
   }

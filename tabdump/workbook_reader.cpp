@@ -15,14 +15,14 @@ constexpr std::string_view kCompoundFileSignature = "\xD0\xCF\x11\xE0\xA1\xB1\x1
 
 }  // namespace
 
-std::optional<Table> ReadWorkbook(const std::string& path) {
+ReadResult ReadWorkbook(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   char head[8] = {};
   in.read(head, sizeof head);
   const std::string_view start(head, static_cast<size_t>(in.gcount()));
   if (start.starts_with(kZipSignature)) return ReadXlsx(path);
   if (start.starts_with(kCompoundFileSignature)) return ReadXls(path);
-  return std::nullopt;
+  return {{}, ReadFailure::kUnreadable};
 }
 
 }  // namespace tabdump

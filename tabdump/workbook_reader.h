@@ -3,7 +3,6 @@
 // wrong extension still converts.
 #pragma once
 
-#include <optional>
 #include <string>
 
 #include "tabdump/table.h"
@@ -11,8 +10,9 @@
 namespace tabdump {
 
 // The first worksheet of the workbook at `path` (see ReadXls and ReadXlsx
-// for how cells come out); nullopt when the file cannot be read or is not a
-// workbook of a kind tabdump knows.
-std::optional<Table> ReadWorkbook(const std::string& path);
+// for how cells come out), or why there is none: ReadFailure::kUnreadable
+// also when the file cannot be read or is not a workbook of a kind tabdump
+// knows.
+ReadResult ReadWorkbook(const std::string& path);
 
 }  // namespace tabdump

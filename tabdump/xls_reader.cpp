@@ -34,7 +34,8 @@ std::string CellText(const FreeXL_CellValue& value) {
     default:
       break;
   }
-  // Every other kind with a value carries it as text.
+  // Every other kind with a value carries it as text: strings, dates, and
+  // the "TRUE", "FALSE" or "#DIV/0!" of booleans and errors.
   const char* text = value.type == FREEXL_CELL_NULL ? nullptr : value.value.text_value;
   if (text == nullptr) return std::string();
   const bool is_date = value.type == FREEXL_CELL_DATE || value.type == FREEXL_CELL_DATETIME;
@@ -43,37 +44,35 @@ std::string CellText(const FreeXL_CellValue& value) {
 
 }  // namespace
 
-std::optional<Table> ReadXls(const std::string& path) {
+ReadResult ReadXls(const std::string& path) {
+  const ReadResult unreadable{{}, ReadFailure::kUnreadable};
   const void* raw = nullptr;
   const int opened = freexl_open(path.c_str(), &raw);
   // The handle must be closed even when opening failed.
   const Workbook workbook(raw);
-  if (opened != FREEXL_OK) return std::nullopt;
+  if (opened != FREEXL_OK) return unreadable;
   unsigned int info = 0;
   if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &info) != FREEXL_OK ||
       info == FREEXL_BIFF_OBFUSCATED) {
-    return std::nullopt;
+    return unreadable;
   }
   if (freexl_get_info(raw, FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0 ||
       freexl_select_active_worksheet(raw, 0) != FREEXL_OK) {
-    return std::nullopt;
+    return unreadable;
   }
   unsigned int rows = 0;
   unsigned short columns = 0;
-  if (freexl_worksheet_dimensions(raw, &rows, &columns) != FREEXL_OK) return std::nullopt;
-  Table table(rows);
+  if (freexl_worksheet_dimensions(raw, &rows, &columns) != FREEXL_OK) return unreadable;
+  // Cells may all name one long shared string: the builder stops the copies.
+  TableBuilder builder;
   for (unsigned int row = 0; row < rows; ++row) {
     for (unsigned short column = 0; column < columns; ++column) {
       FreeXL_CellValue value;
-      if (freexl_get_cell_value(raw, row, column, &value) != FREEXL_OK) return std::nullopt;
-      std::string text = CellText(value);
-      if (text.empty()) continue;
-      if (table[row].size() <= column) table[row].resize(column + 1u);
-      table[row][column] = std::move(text);
+      if (freexl_get_cell_value(raw, row, column, &value) != FREEXL_OK) return unreadable;
+      if (!builder.Put(row, column, CellText(value))) return {{}, ReadFailure::kTooLarge};
     }
   }
-  TrimTrailingEmpty(table);
-  return table;
+  return std::move(builder).Finish();
 }
 
 }  // namespace tabdump

@@ -1,5 +1,7 @@
 #include "tabdump/xlsx_package.h"
 
+#include <cstddef>
+#include <cstdlib>
 #include <vector>
 
 #include <zip.h>
@@ -12,6 +14,36 @@ namespace {
 // A bigger part is taken for a damaged or hostile archive rather than read
 // into memory.
 constexpr zip_uint64_t kMaxPartBytes = 256u << 20;
+
+#ifndef _WIN32
+// What the parsed XML of all parts held at once may cost. A tree takes about
+// 60 bytes a node, so a part of empty elements ("<a/>", four bytes each)
+// needs fifteen times its size: 256 MB of them would need 4 GB.
+constexpr size_t kMaxXmlTreeBytes = size_t{1} << 30;
+size_t xml_tree_bytes = 0;
+
+// pugixml allocates through these; a null result makes the parse fail with
+// status_out_of_memory. Each block keeps its size in front of it.
+void* AllocateXml(size_t size) {
+  if (size > kMaxXmlTreeBytes - xml_tree_bytes) return nullptr;
+  void* block = std::malloc(sizeof(std::max_align_t) + size);
+  if (block == nullptr) return nullptr;
+  *static_cast<size_t*>(block) = size;
+  xml_tree_bytes += size;
+  return static_cast<char*>(block) + sizeof(std::max_align_t);
+}
+
+void DeallocateXml(void* ptr) {
+  if (ptr == nullptr) return;
+  void* block = static_cast<char*>(ptr) - sizeof(std::max_align_t);
+  xml_tree_bytes -= *static_cast<size_t*>(block);
+  std::free(block);
+}
+
+// Set before any document exists, as pugixml requires.
+[[maybe_unused]] const bool kXmlAllocationCounted =
+    (pugi::set_memory_management_functions(AllocateXml, DeallocateXml), true);
+#endif
 
 // The folder of a part name with its trailing "/": "xl/" for "xl/workbook.xml".
 std::string_view FolderOf(std::string_view part) {
@@ -31,7 +63,7 @@ std::string ResolveTarget(std::string_view base, std::string_view target) {
   return resolved;
 }
 
-std::optional<std::string> ReadEntry(zip* archive, std::string_view name) {
+std::optional<std::string> ReadEntry(zip* archive, std::string_view name, bool* too_large) {
   const std::string wanted(name);
   // Part names are case-insensitive in the package format.
   const zip_int64_t index = zip_name_locate(archive, wanted.c_str(), ZIP_FL_NOCASE);
@@ -39,7 +71,11 @@ std::optional<std::string> ReadEntry(zip* archive, std::string_view name) {
   zip_stat_t stat;
   zip_stat_init(&stat);
   if (zip_stat_index(archive, static_cast<zip_uint64_t>(index), 0, &stat) != 0 ||
-      (stat.valid & ZIP_STAT_SIZE) == 0 || stat.size > kMaxPartBytes) {
+      (stat.valid & ZIP_STAT_SIZE) == 0) {
+    return std::nullopt;
+  }
+  if (stat.size > kMaxPartBytes) {
+    if (too_large != nullptr) *too_large = true;
     return std::nullopt;
   }
   zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0);
@@ -62,13 +98,17 @@ std::optional<XlsxPackage> XlsxPackage::Open(const std::string& path) {
   return XlsxPackage(archive);
 }
 
-std::optional<pugi::xml_document> XlsxPackage::ReadXml(std::string_view name) const {
-  const std::optional<std::string> bytes = ReadEntry(archive_.get(), name);
+std::optional<pugi::xml_document> XlsxPackage::ReadXml(std::string_view name,
+                                                      bool* too_large) const {
+  const std::optional<std::string> bytes = ReadEntry(archive_.get(), name, too_large);
   if (!bytes) return std::nullopt;
   pugi::xml_document doc;
   // Keep text made only of blanks: a cell may hold just a space.
   const pugi::xml_parse_result parsed =
       doc.load_buffer(bytes->data(), bytes->size(), pugi::parse_default | pugi::parse_ws_pcdata);
+#ifndef _WIN32
+  if (parsed.status == pugi::status_out_of_memory && too_large != nullptr) *too_large = true;
+#endif
   if (!parsed) return std::nullopt;
   return doc;
 }

@@ -29,8 +29,11 @@ class XlsxPackage {
   static std::optional<XlsxPackage> Open(const std::string& path);
 
   // The part `name` ("xl/workbook.xml") parsed as XML; nullopt when the
-  // archive has no such part, it cannot be read, or it is not XML.
-  std::optional<pugi::xml_document> ReadXml(std::string_view name) const;
+  // archive has no such part, it cannot be read, or it is not XML. With
+  // `too_large`, also nullopt when the part or its tree would pass what
+  // tabdump holds, which is then set.
+  std::optional<pugi::xml_document> ReadXml(std::string_view name,
+                                            bool* too_large = nullptr) const;
 
   // The relationships of part `name` ("" for the package itself), with the
   // targets resolved to full part names. Empty when there are none.

@@ -60,14 +60,16 @@ std::string NumberCellText(std::string_view value, const pugi::xml_node& cell,
   return NumberText(number);
 }
 
-std::string CellText(const pugi::xml_node& cell, const SheetContext& ctx) {
+// The cell's text; nullopt for a shared string the workbook does not hold,
+// which would otherwise come out as a silently empty cell.
+std::optional<std::string> CellText(const pugi::xml_node& cell, const SheetContext& ctx) {
   const std::string_view type = cell.attribute("t").value();
   const std::string_view value = ChildNamed(cell, "v").text().get();
   if (type == "s") {
     size_t index = 0;
     const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), index);
-    const bool found = error == std::errc() && index < ctx.shared_strings.size();
-    return found ? ctx.shared_strings[index] : std::string();
+    if (error != std::errc() || index >= ctx.shared_strings.size()) return std::nullopt;
+    return ctx.shared_strings[index];
   }
   if (type == "inlineStr") return StringItemText(ChildNamed(cell, "is"));
   if (type == "str" || type == "e") return DecodeEscapes(value);
@@ -78,32 +80,30 @@ std::string CellText(const pugi::xml_node& cell, const SheetContext& ctx) {
 
 // Rows and cells carry their place in "r"; writers may leave it out, and the
 // place is then the one after the previous row or cell.
-std::optional<Table> ReadSheetData(const pugi::xml_node& sheet_data, const SheetContext& ctx) {
-  Table table;
+ReadResult ReadSheetData(const pugi::xml_node& sheet_data, const SheetContext& ctx) {
+  TableBuilder builder;
   size_t row_index = 0;
   for (const pugi::xml_node& row : sheet_data.children()) {
     if (LocalName(row) != "row") continue;
     const pugi::xml_attribute r = row.attribute("r");
     row_index = r ? r.as_ullong() : row_index + 1;
-    if (row_index < 1 || row_index > kMaxRows) return std::nullopt;
-    if (table.size() < row_index) table.resize(row_index);
+    if (row_index < 1 || row_index > kMaxRows) return {{}, ReadFailure::kUnreadable};
     size_t column = 0;
     for (const pugi::xml_node& cell : row.children()) {
       if (LocalName(cell) != "c") continue;
       const pugi::xml_attribute reference = cell.attribute("r");
       const std::optional<size_t> place =
           reference ? ColumnOfReference(reference.value()) : std::optional<size_t>(column);
-      if (!place || *place >= kMaxColumns) return std::nullopt;
+      if (!place || *place >= kMaxColumns) return {{}, ReadFailure::kUnreadable};
       column = *place + 1;
-      std::string text = CellText(cell, ctx);
-      if (text.empty()) continue;
-      Row& cells = table[row_index - 1];
-      if (cells.size() < column) cells.resize(column);
-      cells[*place] = std::move(text);
+      std::optional<std::string> text = CellText(cell, ctx);
+      if (!text) return {{}, ReadFailure::kSharedStringMissing};
+      if (!builder.Put(row_index - 1, *place, std::move(*text))) {
+        return {{}, ReadFailure::kTooLarge};
+      }
     }
   }
-  TrimTrailingEmpty(table);
-  return table;
+  return std::move(builder).Finish();
 }
 
 // The relationship id of a <sheet>: its "r:id", whatever the prefix.
@@ -115,34 +115,41 @@ std::string_view SheetRelationshipId(const pugi::xml_node& sheet) {
   return std::string_view();
 }
 
-SheetContext ReadContext(const XlsxPackage& package, const Relationships& rels,
-                         const pugi::xml_node& workbook) {
+// nullopt when a part it needs would pass what tabdump holds.
+std::optional<SheetContext> ReadContext(const XlsxPackage& package, const Relationships& rels,
+                                        const pugi::xml_node& workbook) {
   SheetContext ctx;
+  bool too_large = false;
   ctx.date1904 = ChildNamed(workbook, "workbookPr").attribute("date1904").as_bool();
   if (const Relationship* strings = FindRelationship(rels, "sharedStrings")) {
-    if (const auto doc = package.ReadXml(strings->target)) {
+    if (const auto doc = package.ReadXml(strings->target, &too_large)) {
       ctx.shared_strings = ReadSharedStrings(ChildNamed(*doc, "sst"));
     }
   }
   if (const Relationship* styles = FindRelationship(rels, "styles")) {
-    if (const auto doc = package.ReadXml(styles->target)) {
+    if (const auto doc = package.ReadXml(styles->target, &too_large)) {
       ctx.date_formats = ReadCellDateFormats(ChildNamed(*doc, "styleSheet"));
     }
   }
+  if (too_large) return std::nullopt;
   return ctx;
 }
 
 }  // namespace
 
-std::optional<Table> ReadXlsx(const std::string& path) {
+ReadResult ReadXlsx(const std::string& path) {
+  const ReadResult unreadable{{}, ReadFailure::kUnreadable};
+  const ReadResult too_large_result{{}, ReadFailure::kTooLarge};
   const std::optional<XlsxPackage> package = XlsxPackage::Open(path);
-  if (!package) return std::nullopt;
+  if (!package) return unreadable;
   const Relationships package_rels = package->ReadRelationships("");
   const Relationship* office = FindRelationship(package_rels, "officeDocument");
-  if (office == nullptr) return std::nullopt;
+  if (office == nullptr) return unreadable;
   const std::string workbook_name = office->target;
-  const std::optional<pugi::xml_document> workbook_doc = package->ReadXml(workbook_name);
-  if (!workbook_doc) return std::nullopt;
+  bool too_large = false;
+  const std::optional<pugi::xml_document> workbook_doc =
+      package->ReadXml(workbook_name, &too_large);
+  if (!workbook_doc) return too_large ? too_large_result : unreadable;
   const pugi::xml_node workbook = ChildNamed(*workbook_doc, "workbook");
   const Relationships rels = package->ReadRelationships(workbook_name);
   // Chart sheets can stand in the sheet list too; the first worksheet is wanted.
@@ -150,12 +157,17 @@ std::optional<Table> ReadXlsx(const std::string& path) {
     if (LocalName(sheet) != "sheet") continue;
     const auto rel = rels.find(SheetRelationshipId(sheet));
     if (rel == rels.end() || !rel->second.type.ends_with("/worksheet")) continue;
-    const std::optional<pugi::xml_document> sheet_doc = package->ReadXml(rel->second.target);
-    if (!sheet_doc) return std::nullopt;
+    // The shared strings first: the sheet's tree and theirs are held together.
+    const std::optional<SheetContext> ctx = ReadContext(*package, rels, workbook);
+    if (!ctx) return too_large_result;
+    const std::optional<pugi::xml_document> sheet_doc =
+        package->ReadXml(rel->second.target, &too_large);
+    if (!sheet_doc) return too_large ? too_large_result : unreadable;
     const pugi::xml_node sheet_data = ChildNamed(ChildNamed(*sheet_doc, "worksheet"), "sheetData");
-    return ReadSheetData(sheet_data, ReadContext(*package, rels, workbook));
+    if (!sheet_data) return {{}, ReadFailure::kNoSheetData};
+    return ReadSheetData(sheet_data, *ctx);
   }
-  return std::nullopt;
+  return unreadable;
 }
 
 }  // namespace tabdump

@@ -5,6 +5,6 @@
 
 namespace tabdump {
 
-std::optional<Table> ReadXls(const std::string& /*path*/) { return std::nullopt; }
+ReadResult ReadXls(const std::string& /*path*/) { return {{}, ReadFailure::kUnreadable}; }
 
 }  // namespace tabdump

@@ -42,7 +42,7 @@ TEST(CsvFieldTest, QuotesOnlyWhatTheConverterWouldSplit) {
 }
 
 TEST(CsvTextTest, EndsEveryRowWithCrLfAndKeepsEmptyRows) {
-  const Table table = {{"*", "ebook", "", "Title"}, {}, {"", "x"}};
+  const Table table = {{{0, "*"}, {1, "ebook"}, {3, "Title"}}, {}, {{1, "x"}}};
   EXPECT_EQ(CsvText(table), "*,ebook,,Title\r\n\r\n,x\r\n");
   EXPECT_EQ(CsvText({}), "");
 }
@@ -82,7 +82,9 @@ std::vector<std::string> ReadAsConverter(const std::string& line) {
 
 TEST(CsvTextTest, CellsSurviveTheConvertersReading) {
   const std::vector<std::string> row = {"*", "a,b", "\"", "\"\"", "x\"y,z\"", ",", "say \"hi\""};
-  std::string line = CsvText({row});
+  Row cells;
+  for (size_t i = 0; i < row.size(); ++i) cells.push_back({i, row[i]});
+  std::string line = CsvText({cells});
   ASSERT_TRUE(line.ends_with("\r\n"));
   line.resize(line.size() - 2);
   EXPECT_EQ(ReadAsConverter(line), row);

@@ -11,6 +11,7 @@
 
 #include "tests/support/sjis_literal.h"
 #include "tests/support/temp_folder.h"
+#include "tests/tabdump/zip_writer.h"
 
 namespace tabdump {
 namespace {
@@ -21,7 +22,7 @@ const std::string kSample = std::string(TABDUMP_TEST_DATA_DIR) + "/sample.xls";
 
 // The table refmill gets from sample.xls.
 const char* const kSampleCsv =
-    "*,jbook,山田太郎|鈴木花子,2020,\"題名, 副題\",12.5,1\r\n"
+    "*,jbook,山田太郎|鈴木花子,2020,\"題名, 副題\",12.5,TRUE\r\n"
     "\r\n"
     "\"a \"\"quoted\"\" word\",,line1 line2,2020/04/01,①と〓,3\r\n";
 
@@ -80,6 +81,9 @@ TEST(RunTest, ReportsEachFailureWithItsOwnCode) {
   const std::string existing = dir.Write("existing.csv", "old contents");
   const std::string text = dir.Write("notes.xlsx", "*,ebook,Smith\r\n");
   std::filesystem::create_directory(dir.File("folder"));
+  const std::string damaged = std::string(TABDUMP_TEST_DATA_DIR) + "/damaged.xls";
+  const std::string no_cells = dir.File("no_cells.xlsx");
+  ASSERT_TRUE(tabdump_testing::WriteZip(no_cells, tabdump_testing::MinimalXlsx("<worksheet/>")));
   struct Case {
     const char* name;
     std::string source;
@@ -92,6 +96,10 @@ TEST(RunTest, ReportsEachFailureWithItsOwnCode) {
        "変換元ファイルが見つかりません: " + dir.File("none.xls")},
       {"not a workbook", text, existing, ExitCode::kUnreadable,
        "Excelブック（.xls/.xlsx）として読めません: " + text},
+      {"damaged .xls", damaged, existing, ExitCode::kUnreadable,
+       "Excelブック（.xls/.xlsx）として読めません: " + damaged},
+      {"worksheet without cells", no_cells, existing, ExitCode::kUnreadable,
+       "ブックが壊れています（最初のワークシートにセルのデータがありません）: " + no_cells},
       {"missing folder", kSample, dir.File("no/out.csv"), ExitCode::kCannotWrite,
        "変換先ファイルに書き込めません: " + dir.File("no/out.csv")},
       {"destination is a folder", kSample, dir.File("folder"), ExitCode::kCannotWrite,

@@ -3,23 +3,54 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/temp_folder.h"
+#include "tests/tabdump/table_texts.h"
 
 namespace tabdump {
 namespace {
 
-// sample.xls comes from make_xls_fixture.py beside this file.
+// sample.xls comes from make_xls_fixture.py beside this file, damaged.xls
+// from a hostile-input run.
 const std::string kSample = std::string(TABDUMP_TEST_DATA_DIR) + "/sample.xls";
 
+std::string Repeat(const std::string& text, size_t times) {
+  std::string out;
+  for (size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
+
 TEST(ReadXlsTest, ReadsTheFirstSheetCellByCell) {
-  const std::optional<Table> table = ReadXls(kSample);
-  ASSERT_TRUE(table.has_value());
-  const Table expected = {
-      // The boolean TRUE comes back as 1: the library reads it as a number.
-      {"*", "jbook", "山田太郎|鈴木花子", "2020", "題名, 副題", "12.5", "1"},
+  const ReadResult read = ReadXls(kSample);
+  ASSERT_EQ(read.failure, ReadFailure::kNone);
+  const tabdump_testing::Texts expected = {
+      {"*", "jbook", "山田太郎|鈴木花子", "2020", "題名, 副題", "12.5", "TRUE"},
       {},
       {"a \"quoted\" word", "", "line1\nline2", "2020/04/01", "①と\U0001F600", "3"},
   };
-  EXPECT_EQ(*table, expected);
+  EXPECT_EQ(tabdump_testing::TextsOf(read.table), expected);
+}
+
+// Workbooks as LibreOffice writes them (make_libreoffice_fixtures.sh): its
+// booleans are formulas, formula texts sit in STRING records, and long
+// shared strings run over several CONTINUE records.
+TEST(ReadXlsTest, ReadsFormulaResultsAndLongCellsAsStored) {
+  const struct {
+    const char* file;
+    tabdump_testing::Texts expected;
+  } cases[] = {
+      {"formulas.xls",
+       {{"*", "ebook", "TRUE", "1956", "1957", "1", "ab", "#DIV/0!", "end"},
+        {"*", "FALSE", Repeat("長", 3000), "after"}}},
+      {"long_cells.xls",
+       {{"*", std::string(20000, 'x'), "after"},
+        {"*", Repeat("表", 14000), "after"},
+        {"*", "short"}}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const ReadResult read = ReadXls(std::string(TABDUMP_TEST_DATA_DIR) + "/" + c.file);
+    ASSERT_EQ(read.failure, ReadFailure::kNone);
+    EXPECT_EQ(tabdump_testing::TextsOf(read.table), c.expected);
+  }
 }
 
 TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
@@ -31,10 +62,13 @@ TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
       dir.Write("truncated.xls",
                 std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8) + std::string(100, '\0')),
       dir.File("missing.xls"),
+      // A LibreOffice workbook with damaged shared strings; it once crashed
+      // the library.
+      std::string(TABDUMP_TEST_DATA_DIR) + "/damaged.xls",
   };
   for (const std::string& path : cases) {
     SCOPED_TRACE(path);
-    EXPECT_FALSE(ReadXls(path).has_value());
+    EXPECT_EQ(ReadXls(path).failure, ReadFailure::kUnreadable);
   }
 }
 

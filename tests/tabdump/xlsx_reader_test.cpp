@@ -6,12 +6,15 @@
 #include <xlsxwriter.h>
 
 #include "tests/support/temp_folder.h"
+#include "tests/tabdump/table_texts.h"
 #include "tests/tabdump/zip_writer.h"
 
 namespace tabdump {
 namespace {
 
 using tabdump_testing::MinimalXlsx;
+using tabdump_testing::Texts;
+using tabdump_testing::TextsOf;
 using tabdump_testing::WriteZip;
 using tabdump_testing::ZipEntries;
 
@@ -57,15 +60,15 @@ TEST(ReadXlsxTest, ReadsTheFirstSheetAsItShows) {
   const testing_support::TempFolder dir;
   const std::string path = dir.File("refs.xlsx");
   WriteSharedStringsWorkbook(path);
-  const std::optional<Table> table = ReadXlsx(path);
-  ASSERT_TRUE(table.has_value());
-  const Table expected = {
+  const ReadResult read = ReadXlsx(path);
+  ASSERT_EQ(read.failure, ReadFailure::kNone);
+  const Texts expected = {
       {"*", "ebook", "Smith, John|Jones, Paul", "2020", "He said \"hi\"", "12.5", "TRUE", "FALSE"},
       {},
       {"line1\nline2", "", "日本語の題名", "2020年4月1日", "2020/04/01", "普通と太字"},
       {"2", "", "", "", "far"},
   };
-  EXPECT_EQ(*table, expected);
+  EXPECT_EQ(TextsOf(read.table), expected);
 }
 
 TEST(ReadXlsxTest, ReadsInlineStrings) {
@@ -81,9 +84,9 @@ TEST(ReadXlsxTest, ReadsInlineStrings) {
   worksheet_write_number(sheet, 2, 1, 1999, nullptr);
   ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
 
-  const std::optional<Table> table = ReadXlsx(path);
-  ASSERT_TRUE(table.has_value());
-  EXPECT_EQ(*table, (Table{{"*", "", "山田|鈴木"}, {}, {"", "1999"}}));
+  const ReadResult read = ReadXlsx(path);
+  ASSERT_EQ(read.failure, ReadFailure::kNone);
+  EXPECT_EQ(TextsOf(read.table), (Texts{{"*", "", "山田|鈴木"}, {}, {"", "1999"}}));
 }
 
 // What other writers do: prefixed element names, rows and cells without
@@ -93,8 +96,7 @@ TEST(ReadXlsxTest, ReadsWhatOtherWritersProduce) {
   const std::string sheet =
       "<x:worksheet " + ns +
       "><x:sheetData>"
-      "<x:row><x:c t=\"s\"><x:v>0</x:v></x:c><x:c t=\"s\"><x:v>1</x:v></x:c>"
-      "<x:c t=\"s\"><x:v>7</x:v></x:c></x:row>"
+      "<x:row><x:c t=\"s\"><x:v>0</x:v></x:c><x:c t=\"s\"><x:v>1</x:v></x:c></x:row>"
       "<x:row r=\"3\"><x:c r=\"B3\" t=\"inlineStr\"><x:is><x:r><x:t>a</x:t></x:r>"
       "<x:r><x:t xml:space=\"preserve\"> b</x:t></x:r></x:is></x:c>"
       "<x:c t=\"e\"><x:v>#N/A</x:v></x:c><x:c t=\"b\"><x:v>1</x:v></x:c>"
@@ -116,15 +118,14 @@ TEST(ReadXlsxTest, ReadsWhatOtherWritersProduce) {
   const std::string path = dir.File("other.xlsx");
   ASSERT_TRUE(WriteZip(path, MinimalXlsx(sheet, strings, styles, "<workbookPr date1904=\"1\"/>")));
 
-  const std::optional<Table> table = ReadXlsx(path);
-  ASSERT_TRUE(table.has_value());
-  const Table expected = {
-      // A shared string index past the list reads as an empty cell.
+  const ReadResult read = ReadXlsx(path);
+  ASSERT_EQ(read.failure, ReadFailure::kNone);
+  const Texts expected = {
       {"山田", "a\r\nb_x000D_"},
       {},
       {"", "a b", "#N/A", "TRUE", "2020/04/01", "2020/4/1", " "},
   };
-  EXPECT_EQ(*table, expected);
+  EXPECT_EQ(TextsOf(read.table), expected);
 }
 
 TEST(ReadXlsxTest, RejectsWhatIsNotAWorkbook) {
@@ -149,9 +150,70 @@ TEST(ReadXlsxTest, RejectsWhatIsNotAWorkbook) {
     SCOPED_TRACE(archive.name);
     const std::string path = dir.File("bad.xlsx");
     ASSERT_TRUE(WriteZip(path, archive.entries));
-    EXPECT_FALSE(ReadXlsx(path).has_value());
+    EXPECT_EQ(ReadXlsx(path).failure, ReadFailure::kUnreadable);
   }
-  EXPECT_FALSE(ReadXlsx(dir.Write("text.xlsx", "PK\x03\x04 but no archive")).has_value());
+  EXPECT_EQ(ReadXlsx(dir.Write("text.xlsx", "PK\x03\x04 but no archive")).failure,
+            ReadFailure::kUnreadable);
+}
+
+// XML may declare an encoding other than UTF-8; the text must be decoded
+// from it, not taken byte for byte.
+TEST(ReadXlsxTest, DecodesTheEncodingTheXmlDeclares) {
+  const std::string sheet =
+      "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><worksheet><sheetData><row>"
+      "<c t=\"inlineStr\"><is><t>caf\xE9</t></is></c></row></sheetData></worksheet>";
+  const testing_support::TempFolder dir;
+  const std::string path = dir.File("latin1.xlsx");
+  ASSERT_TRUE(WriteZip(path, MinimalXlsx(sheet)));
+  const ReadResult read = ReadXlsx(path);
+  ASSERT_EQ(read.failure, ReadFailure::kNone);
+  EXPECT_EQ(TextsOf(read.table), (Texts{{"caf\u00E9"}}));
+}
+
+// Damage that used to give empty cells and success, and small files that
+// would need gigabytes: each gets its own failure.
+TEST(ReadXlsxTest, NamesWhyAWorkbookGivesNoTable) {
+  const std::string big(4 << 20, 'A');
+  std::string shared_big_rows;
+  for (int r = 1; r <= 100; ++r) {
+    shared_big_rows += "<row>" + std::string(5 * 5, ' ');
+    for (int c = 0; c < 5; ++c) shared_big_rows += "<c t=\"s\"><v>0</v></c>";
+    shared_big_rows += "</row>";
+  }
+  std::string wide_rows;
+  for (int r = 1; r <= 20000; ++r) {
+    wide_rows += "<row r=\"" + std::to_string(r) + "\"><c r=\"XFD" + std::to_string(r) +
+                 "\"><v>1</v></c></row>";
+  }
+  std::string empty_elements = "<worksheet><sheetData>";
+  for (int i = 0; i < 20'000'000; ++i) empty_elements += "<a/>";
+  empty_elements += "</sheetData></worksheet>";
+  const auto sheet_of = [](const std::string& rows) {
+    return "<worksheet><sheetData>" + rows + "</sheetData></worksheet>";
+  };
+  const struct {
+    const char* name;
+    ZipEntries entries;
+    ReadFailure failure;
+  } cases[] = {
+      {"shared string index past the list",
+       MinimalXlsx(sheet_of("<row><c t=\"s\"><v>1</v></c></row>"), "<sst><si><t>a</t></si></sst>"),
+       ReadFailure::kSharedStringMissing},
+      {"worksheet without sheetData", MinimalXlsx("<worksheet/>"), ReadFailure::kNoSheetData},
+      {"one 4 MB shared string in 500 cells",
+       MinimalXlsx(sheet_of(shared_big_rows), "<sst><si><t>" + big + "</t></si></sst>"),
+       ReadFailure::kTooLarge},
+      {"20,000 rows with a cell in the last column", MinimalXlsx(sheet_of(wide_rows)),
+       ReadFailure::kTooLarge},
+      {"20 million empty elements", MinimalXlsx(empty_elements), ReadFailure::kTooLarge},
+  };
+  const testing_support::TempFolder dir;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = dir.File("bad.xlsx");
+    ASSERT_TRUE(WriteZip(path, c.entries));
+    EXPECT_EQ(ReadXlsx(path).failure, c.failure);
+  }
 }
 
 }  // namespace
