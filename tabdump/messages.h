@@ -8,7 +8,7 @@ namespace tabdump::msg {
 
 inline constexpr std::string_view kPrefix = "tabdump: ";
 inline constexpr std::string_view kUsage =
-    "使い方: tabdump [/s] \"変換元ブック\" \"変換先CSV\"（説明は tabdump /?）";
+    "使い方: tabdump [/su] \"変換元ブック\" \"変換先CSV\"（説明は tabdump /?）";
 inline constexpr std::string_view kSourceMissing = "変換元ファイルが見つかりません: ";
 inline constexpr std::string_view kUnreadable = "Excelブック（.xls/.xlsx）として読めません: ";
 inline constexpr std::string_view kTooLarge =
@@ -27,10 +27,11 @@ inline constexpr std::string_view kUnexpected = "予期しないエラーです:
 
 inline constexpr std::string_view kHelp =
     "tabdump: Excelブックの最初のワークシートをCSVファイルにします。\n"
-    "使い方: tabdump [/s] \"変換元ブック\" \"変換先CSV\"\n"
+    "使い方: tabdump [/su] \"変換元ブック\" \"変換先CSV\"\n"
     "  変換元ブック  .xls または .xlsx（種類はファイルの中身で判断します）\n"
     "  変換先CSV     Shift-JIS、行末はCR LF。既にあれば置き換えます\n"
     "  /s            refdeskが付けます。付けなくても動作は同じです\n"
+    "  /u            CSVをUTF-8（BOM付き）で書きます。Shift-JISにない文字（é、ő、–など）も残ります\n"
     "セルの中の改行は空白1つになります（refmillは1行を1件として読むため）。\n"
     "カンマか「\"」を含むセルは「\"」で囲み、中の「\"」は2つ重ねます。\n"
     "空のセルと空の行はそのまま残します。数値は表示どおり（整数に「.0」は付けません）、\n"

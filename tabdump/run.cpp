@@ -17,24 +17,39 @@
 namespace tabdump {
 namespace {
 
-// refdesk always passes this switch; tabdump never asks before overwriting,
-// so the switch changes nothing.
-constexpr std::string_view kSilentSwitch = "/s";
+// The switch word: "s" is what refdesk always passes (tabdump never asks
+// before overwriting, so it changes nothing); "u" writes the table as UTF-8
+// with a byte-order mark, keeping characters Shift-JIS lacks.
+constexpr std::string_view kSwitchLetters = "su";
 constexpr std::string_view kHelpSwitches[] = {"/?", "-h", "--help"};
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 
 struct Paths {
   std::string source;
   std::string destination;
+  bool utf8 = false;
 };
 
-// Two paths, or the switch and two paths. A first argument that merely
-// begins with "/" is an absolute path, not a switch.
+// "/" and one or more of the switch letters, either case. A first argument
+// that merely begins with "/" is an absolute path, not a switch.
+std::optional<std::string> SwitchLetters(std::string_view word) {
+  if (word.size() < 2 || word.front() != '/') return std::nullopt;
+  std::string letters;
+  for (const char c : word.substr(1)) {
+    const char lower = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (kSwitchLetters.find(lower) == std::string_view::npos) return std::nullopt;
+    letters.push_back(lower);
+  }
+  return letters;
+}
+
+// Two paths, or the switch word and two paths.
 std::optional<Paths> ParseArguments(const std::vector<std::string>& args) {
   if (args.size() == 2) return Paths{args[0], args[1]};
-  if (args.size() == 3 && platform::EqualsIgnoringAsciiCase(args[0], kSilentSwitch)) {
-    return Paths{args[1], args[2]};
-  }
-  return std::nullopt;
+  if (args.size() != 3) return std::nullopt;
+  const std::optional<std::string> letters = SwitchLetters(args[0]);
+  if (!letters) return std::nullopt;
+  return Paths{args[1], args[2], letters->find('u') != std::string::npos};
 }
 
 bool IsHelpRequest(const std::vector<std::string>& args) {
@@ -115,7 +130,10 @@ ExitCode Run(const std::vector<std::string>& args, const Console& console) {
   EncodedCsv csv;
   try {
     read = ReadWorkbook(paths->source);
-    if (read.failure == ReadFailure::kNone) csv = EncodeShiftJis(CsvText(read.table));
+    if (read.failure == ReadFailure::kNone) {
+      csv = paths->utf8 ? EncodedCsv{std::string(kUtf8Mark) + CsvText(read.table), 0}
+                        : EncodeShiftJis(CsvText(read.table));
+    }
   } catch (const std::bad_alloc&) {
     // The limits keep a workbook far below what a machine holds, but a
     // machine may have less: that is still this workbook's failure.

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/encoding.h"
+
 #include "tests/support/sjis_literal.h"
 #include "tests/support/temp_folder.h"
 #include "tests/tabdump/zip_writer.h"
@@ -52,11 +54,28 @@ TEST(RunTest, WritesTheTableAndWarnsAboutUnmappableCharacters) {
   }
 }
 
+// With "u" the table is UTF-8 and keeps what Shift-JIS would have lost.
+TEST(RunTest, WritesUtf8WhenAsked) {
+  const testing_support::TempFolder dir;
+  for (const std::string switch_word : {"/u", "/su", "/US"}) {
+    SCOPED_TRACE(switch_word);
+    const Outcome outcome = RunWith({switch_word, kSample, dir.File("out.csv")});
+    EXPECT_EQ(outcome.code, ExitCode::kWritten);
+    EXPECT_EQ(outcome.err, "");
+    const std::string csv = dir.Read("out.csv");
+    EXPECT_EQ(csv.substr(0, 3), "\xEF\xBB\xBF");
+    EXPECT_EQ(platform::Utf8ToSjis(csv.substr(3), Sjis("〓")), Sjis(kSampleCsv));
+    EXPECT_EQ(csv.find("〓"), std::string::npos) << csv;
+  }
+}
+
 TEST(RunTest, RejectsWrongArguments) {
   const std::vector<std::vector<std::string>> cases = {
       {},
       {"only.xlsx"},
       {"/x", "a.xlsx", "b.csv"},
+      {"/sx", "a.xlsx", "b.csv"},
+      {"/", "a.xlsx", "b.csv"},
       {"/s", "a.xlsx", "b.csv", "c.csv"},
   };
   for (const auto& args : cases) {
@@ -65,7 +84,7 @@ TEST(RunTest, RejectsWrongArguments) {
     EXPECT_EQ(outcome.code, ExitCode::kUsage);
     EXPECT_EQ(
         outcome.err,
-        "tabdump: 使い方: tabdump [/s] \"変換元ブック\" \"変換先CSV\"（説明は tabdump /?）\n");
+        "tabdump: 使い方: tabdump [/su] \"変換元ブック\" \"変換先CSV\"（説明は tabdump /?）\n");
   }
 }
 
