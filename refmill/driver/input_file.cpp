@@ -17,9 +17,11 @@ bool IsUtf16(platform::TextEncoding encoding) {
 
 }  // namespace
 
-InputText DecodeInput(std::string raw, platform::PrivateCodes* codes) {
+namespace {
+
+InputText Decode(std::string raw, platform::TextEncoding encoding, platform::PrivateCodes* codes) {
   InputText text;
-  text.encoding = platform::GuessTextEncoding(raw);
+  text.encoding = encoding;
   if (!text.converted()) {
     text.bytes = std::move(raw);
     return text;
@@ -36,6 +38,17 @@ InputText DecodeInput(std::string raw, platform::PrivateCodes* codes) {
   return text;
 }
 
+}  // namespace
+
+InputText DecodeInput(std::string raw, platform::PrivateCodes* codes) {
+  const platform::TextEncoding encoding = platform::GuessTextEncoding(raw);
+  return Decode(std::move(raw), encoding, codes);
+}
+
+InputText DecodeInput(InputRead&& read, platform::PrivateCodes* codes) {
+  return Decode(std::move(read.raw), read.encoding, codes);
+}
+
 InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero_byte) {
   InputRead read;
   platform::ReadEnough enough;
@@ -48,13 +61,12 @@ InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero
     };
   }
   read.status = platform::ReadFileUpTo(path, read.raw, limit, enough);
+  read.encoding = platform::GuessTextEncoding(read.raw);
   return read;
 }
 
-void ReserveOwnCodes(std::string_view raw, platform::PrivateCodes& codes) {
-  if (platform::GuessTextEncoding(raw) == platform::TextEncoding::kShiftJis) {
-    codes.ReserveUsedIn(raw);
-  }
+void ReserveOwnCodes(const InputRead& read, platform::PrivateCodes& codes) {
+  if (read.encoding == platform::TextEncoding::kShiftJis) codes.ReserveUsedIn(read.raw);
 }
 
 }  // namespace refmill::driver

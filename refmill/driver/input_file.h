@@ -33,6 +33,7 @@ struct InputText {
 struct InputRead {
   platform::ReadStatus status = platform::ReadStatus::kUnreadable;
   std::string raw;
+  platform::TextEncoding encoding = platform::TextEncoding::kShiftJis;  // guessed once
   bool ok() const { return status == platform::ReadStatus::kRead; }
 };
 
@@ -45,9 +46,11 @@ InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero
 // byte-order mark is dropped). With `codes`, characters Shift-JIS lacks get
 // user-defined codes, and only those past the area's end become "〓".
 InputText DecodeInput(std::string raw, platform::PrivateCodes* codes = nullptr);
+// The same for a file read, whose encoding was guessed on reading.
+InputText DecodeInput(InputRead&& read, platform::PrivateCodes* codes);
 
 // Keeps the user-defined characters of a file that is Shift-JIS from being
 // handed out for characters of the run's other files.
-void ReserveOwnCodes(std::string_view raw, platform::PrivateCodes& codes);
+void ReserveOwnCodes(const InputRead& read, platform::PrivateCodes& codes);
 
 }  // namespace refmill::driver

@@ -126,7 +126,7 @@ class RunSteps {
   // A file the user named as Shift-JIS, with a notice when it had to be
   // converted from UTF-8 or UTF-16.
   InputText DecodeUserFile(InputRead& read, const std::string& path) {
-    InputText text = DecodeInput(std::move(read.raw), &codes_);
+    InputText text = DecodeInput(std::move(read), &codes_);
     if (text.converted()) {
       const bool utf8 = text.encoding == platform::TextEncoding::kUtf8;
       std::string notice = (utf8 ? m_.converted_from_utf8 : m_.converted_from_utf16) + path;
@@ -167,7 +167,7 @@ class RunSteps {
     // before anything is converted: the user-defined characters of any
     // Shift-JIS file must be known before codes are handed out.
     InputRead table = ReadInputFile(options_.source_path, kTableLimit, true);
-    for (const InputRead* read : {&style, &file_type, &table}) ReserveOwnCodes(read->raw, codes_);
+    for (const InputRead* read : {&style, &file_type, &table}) ReserveOwnCodes(*read, codes_);
     const InputText style_text = DecodeUserFile(style, options_.style_path);
     const InputText file_type_text = DecodeUserFile(file_type, options_.file_type_path);
     format::StyleSettings settings = ParseStyleSettings(style_text.bytes, file_type_text.bytes);
