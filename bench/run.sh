@@ -13,12 +13,31 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$bin/abbrev.dat" "$bin/roman.dat" "$work/"
 cd "$work"
+# Wall time and peak memory of one run, as "SECONDS KB".
+measure() {
+  /usr/bin/time -f "%e %M" -o "$work/time" "$@" > /dev/null
+  cat "$work/time"
+}
+# The median of three runs' wall times and their largest peak.
+median_of_three() {
+  local runs=() peaks=()
+  for run in 1 2 3; do
+    read -r wall peak < <(measure "$@")
+    runs+=("$wall")
+    peaks+=("$peak")
+  done
+  printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p
+  printf '%s\n' "${peaks[@]}" | sort -n | tail -1
+}
+# refmill beside the floor (bench/floor.cpp: split, key, memcmp sort, write
+# in one thread), run one after the other so both see the same machine.
 for n in "${sizes[@]}"; do
   python3 "$here/make_table.py" "$n" "$work" > /dev/null
-  for run in 1 2 3; do
-    /usr/bin/time -f "$n references: %e s wall, %U s user, %S s system, %M KB peak" \
-      "$bin/refmill" /s bench.trl bench.ini bench.csv out.html > /dev/null
-  done
+  mapfile -t r < <(median_of_three "$bin/refmill" /s bench.trl bench.ini bench.csv out.html)
+  mapfile -t f < <(median_of_three "$bin/floor" bench.csv floor.out)
+  awk -v n="$n" -v rw="${r[0]}" -v rm="${r[1]}" -v fw="${f[0]}" -v fm="${f[1]}" 'BEGIN {
+    printf "%d references: refmill %.2f s, %d MB; floor %.2f s, %d MB; ratio %.2fx time, %.2fx memory\n",
+      n, rw, rm / 1024, fw, fm / 1024, (fw > 0 ? rw / fw : 0), (fm > 0 ? rm / fm : 0) }'
 done
 # Linear in field and template length: one 1 MB field, and a template with
 # 1,000 placeholders, each over 10,000 references.
