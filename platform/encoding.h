@@ -23,4 +23,10 @@ bool LooksLikeUtf8(std::string_view bytes);
 std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute = "?",
                        size_t* unmappable = nullptr);
 
+// A path as the system hands it over, as Shift-JIS text for a message. On
+// Linux names are UTF-8 (a name that is not valid UTF-8 is kept as it is,
+// and a character Shift-JIS lacks becomes "?"); on Windows they already are
+// in code page 932. Files are always opened by the path's own bytes.
+std::string PathToSjis(std::string_view path);
+
 }  // namespace platform

@@ -45,6 +45,12 @@ Messages Messages::Load() {
   m.converted_from_utf8 = sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：");
   m.unmappable_a = sjis("（Shift-JIS にない文字 ");
   m.unmappable_b = sjis(" 個を〓にしました）");
+  m.same_file_a = m.banner + sjis("出力先(");
+  m.same_file_b = sjis(")は");
+  m.same_file_c = sjis("と同じファイルです。上書きしません");
+  m.role_source = sjis("変換元ﾌｧｲﾙ");
+  m.role_style = sjis("BIB設定ﾌｧｲﾙ");
+  m.role_file_type = sjis("ﾌｧｲﾙﾀｲﾌﾟ");
   return m;
 }
 

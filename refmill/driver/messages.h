@@ -42,6 +42,14 @@ struct Messages {
   std::string converted_from_utf8;  // in front of the path of a file read as UTF-8
   std::string unmappable_a;       // "（Shift-JIS にない文字 "
   std::string unmappable_b;       // " 個を〓にしました）"
+  // The output is one of the run's own inputs: banner + "出力先(" + output
+  // + ")は" + role + "(" + path + ")と同じファイルです。上書きしません"
+  std::string same_file_a;
+  std::string same_file_b;
+  std::string same_file_c;
+  std::string role_source;        // "変換元ﾌｧｲﾙ"
+  std::string role_style;         // "BIB設定ﾌｧｲﾙ"
+  std::string role_file_type;     // "ﾌｧｲﾙﾀｲﾌﾟ"
 
   // Builds the table from the UTF-8 originals.
   static Messages Load();

@@ -13,9 +13,6 @@ namespace {
 
 using format::StyleSettings;
 
-constexpr std::string_view kAbbreviationFile = "abbrev.dat";
-constexpr std::string_view kRomanisationFile = "roman.dat";
-
 int32_t InRange(int32_t value, int32_t low, int32_t high, int32_t otherwise) {
   return value >= low && value <= high ? value : otherwise;
 }
