@@ -95,4 +95,8 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
   return out;
 }
 
+std::string PathToSjis(std::string_view path) {
+  return LooksLikeUtf8(path) ? Utf8ToSjis(path) : std::string(path);
+}
+
 }  // namespace platform

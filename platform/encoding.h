@@ -53,4 +53,10 @@ std::string WithoutPrivateCodes(std::string_view sjis, const PrivateCodes& codes
 std::string MapPrivateCodes(std::string_view sjis, const PrivateCodes& codes,
                             std::string (*replace)(char32_t));
 
+// A path as the system hands it over, as Shift-JIS text for a message. On
+// Linux names are UTF-8 (a name that is not valid UTF-8 is kept as it is,
+// and a character Shift-JIS lacks becomes "?"); on Windows they already are
+// in code page 932. Files are always opened by the path's own bytes.
+std::string PathToSjis(std::string_view path);
+
 }  // namespace platform

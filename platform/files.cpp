@@ -7,7 +7,9 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <climits>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace platform {
@@ -20,6 +22,8 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// True for a folder or file that carries no write permission bit at all.
+bool MarkedReadOnly(const struct stat& st) { return (st.st_mode & 0222) == 0; }
 
 }  // namespace
 
@@ -100,18 +104,36 @@ ReadStatus ReadFileUpTo(const std::string& path, std::string& out, size_t limit,
   return status;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  struct stat first {};
+  struct stat second {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool CanCreateFile(const std::string& path) {
   if (FolderExists(path)) return false;
-  if (::access(FolderOf(path).c_str(), W_OK | X_OK) != 0) return false;
+  // A folder or file marked read-only stays untouched even for a user (root)
+  // whom the system would let write it, as a read-only file does on Windows.
+  const std::string folder = FolderOf(path);
   struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0 || MarkedReadOnly(st)) return false;
+  if (::access(folder.c_str(), W_OK | X_OK) != 0) return false;
   if (::stat(path.c_str(), &st) != 0) return true;
-  // A file marked read-only stays untouched even for a user (root) whom the
-  // system would let write it, as a read-only file does on Windows.
-  return (st.st_mode & 0222) != 0 && ::access(path.c_str(), W_OK) == 0;
+  return !MarkedReadOnly(st) && ::access(path.c_str(), W_OK) == 0;
 }
 
 namespace {
 
+// Links followed one after another before a chain counts as a loop, as the
+// system itself counts.
+constexpr int kMaxLinkHops = 40;
+constexpr std::string_view kTempSuffix = ".XXXXXX";
 
 mode_t NewFileMode() {
   const mode_t mask = ::umask(0);
@@ -119,11 +141,56 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+// The file that writing `path` must replace: `path` itself, or the file a
+// chain of links finally names (which need not exist yet). Nothing for a
+// chain that does not end.
+std::optional<std::string> FinalTarget(std::string path) {
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    std::vector<char> link(PATH_MAX + 1);
+    const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+    if (n <= 0 || static_cast<size_t>(n) >= link.size()) return std::nullopt;
+    const std::string next(link.data(), static_cast<size_t>(n));
+    path = next.front() == kPathSeparator ? next : FolderOf(path) + kPathSeparator + next;
+  }
+  return std::nullopt;
+}
+
+// The mkstemp pattern of a temporary file beside `target`. A target whose
+// name is already near the folder's limit gets a shortened name in front of
+// the suffix; mkstemp keeps it unique all the same.
+std::string TempPattern(const std::string& target) {
+  const size_t slash = target.rfind(kPathSeparator);
+  const size_t name_start = slash == std::string::npos ? 0 : slash + 1;
+  const long limit = ::pathconf(FolderOf(target).c_str(), _PC_NAME_MAX);
+  const size_t name_max = limit > 0 ? static_cast<size_t>(limit) : NAME_MAX;
+  size_t name_length = target.size() - name_start;
+  if (name_length + kTempSuffix.size() > name_max) name_length = name_max - kTempSuffix.size();
+  return target.substr(0, name_start + name_length) + std::string(kTempSuffix);
+}
+
+// True for something that exists and is neither a regular file nor a folder.
+bool IsSpecialFile(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode);
+}
+
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
-  if (!CanCreateFile(path)) return;
-  std::string pattern = path + ".XXXXXX";
+  // The device is opened by the name given, links and all: a link such as
+  // /proc/self/fd/1 names no file that could be reached by its text.
+  if (IsSpecialFile(path)) {
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+    direct_ = true;
+    ok_ = fd_ >= 0;
+    return;
+  }
+  const std::optional<std::string> target = FinalTarget(path);
+  if (!target || !CanCreateFile(*target)) return;
+  path_ = *target;
+  std::string pattern = TempPattern(path_);
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   fd_ = ::mkstemp(name.data());
@@ -141,6 +208,11 @@ AtomicFileWriter::~AtomicFileWriter() {
 bool AtomicFileWriter::Commit() {
   if (!ok_) return false;
   Drain();
+  if (direct_) {
+    ok_ = (::close(fd_) == 0) && ok_;
+    fd_ = -1;
+    return ok_;
+  }
   // A replaced file keeps its permissions; a new one gets the usual ones.
   struct stat st {};
   const mode_t mode = ::stat(path_.c_str(), &st) == 0 ? (st.st_mode & 07777) : NewFileMode();

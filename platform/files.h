@@ -30,6 +30,12 @@ std::string FullPath(std::string_view path);
 std::vector<std::string> ResolvedSteps(std::string_view path, char separator);
 // Reads the whole file into `out`; false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::string& out);
+// True when both paths name one existing file, however each is spelt: links
+// followed, the file's identity compared (device and inode, or volume and
+// file index), not the names. False when either does not exist.
+bool SameFile(const std::string& a, const std::string& b);
+// True when `path` itself is a symbolic link (a reparse point on Windows).
+bool IsSymbolicLink(const std::string& path);
 
 enum class ReadStatus { kRead, kUnreadable, kTooLarge };
 // After each piece read: everything read so far and where the new piece
@@ -44,7 +50,12 @@ ReadStatus ReadFileUpTo(const std::string& path, std::string& out, size_t limit,
 // Writes a file through a temporary file in the same folder that is renamed
 // over the target only once everything is on disk. Until Commit succeeds the
 // target is left exactly as it was; an uncommitted writer removes its
-// temporary file.
+// temporary file. A replaced file keeps its permission bits.
+//
+// A symbolic link is written through: the temporary file lies beside the
+// file the link finally names, which is replaced, and the link stays. A
+// device, pipe or other file that is not a regular file cannot be replaced
+// without destroying it, so it is written directly, without a temporary file.
 class AtomicFileWriter {
  public:
   explicit AtomicFileWriter(const std::string& path);
@@ -63,10 +74,11 @@ class AtomicFileWriter {
 
   static constexpr size_t kWriteBuffer = size_t{1} << 20;
 
-  std::string path_;
+  std::string path_;  // the file that is finally written
   std::string temp_;
   int fd_ = -1;
   bool ok_ = false;
+  bool direct_ = false;  // writing the device or pipe itself
   std::string buffer_;
 };
 
@@ -74,7 +86,9 @@ class AtomicFileWriter {
 // left exactly as it was, no temporary file remains, and false is returned.
 bool WriteFileAtomically(const std::string& path, std::string_view contents);
 // True when `path` could be created or replaced: its folder exists and is
-// writable, and an existing `path` is a writable file.
+// writable, and an existing `path` is a writable file. A folder or file
+// marked read-only counts as such also for a user whom the system would let
+// write it (root).
 bool CanCreateFile(const std::string& path);
 
 // Deletes a file; false when it did not exist or could not be removed.

@@ -1,6 +1,5 @@
 #include "tabdump/run.h"
 
-#include <filesystem>
 #include <new>
 #include <optional>
 
@@ -10,9 +9,6 @@
 #include "tabdump/csv_writer.h"
 #include "tabdump/messages.h"
 #include "tabdump/workbook_reader.h"
-#ifdef _WIN32
-#include "tabdump/win32/same_file.h"
-#endif
 
 namespace tabdump {
 namespace {
@@ -58,18 +54,6 @@ bool IsHelpRequest(const std::vector<std::string>& args) {
     if (args[0] == help) return true;
   }
   return false;
-}
-
-// True when both paths name one existing file, links and all.
-bool SameFile(const std::string& a, const std::string& b) {
-#ifdef _WIN32
-  // std::filesystem does not read narrow names in the ANSI code page there,
-  // so a Japanese name would never match itself.
-  return win32::SameFile(a, b);
-#else
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error);
-#endif
 }
 
 // A path as UTF-8 for a message. Paths come in the system's code page: on
@@ -123,7 +107,7 @@ ExitCode Run(const std::vector<std::string>& args, const Console& console) {
     return Fail(console, ExitCode::kSourceMissing, msg::kSourceMissing, paths->source);
   }
   // Writing the table over its own workbook would destroy the workbook.
-  if (SameFile(paths->source, paths->destination)) {
+  if (platform::SameFile(paths->source, paths->destination)) {
     return Fail(console, ExitCode::kCannotWrite, msg::kSameFile, paths->destination);
   }
   ReadResult read;

@@ -72,4 +72,6 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
   return out;
 }
 
+std::string PathToSjis(std::string_view path) { return std::string(path); }
+
 }  // namespace platform

@@ -26,6 +26,21 @@ std::string FolderOf(const std::string& path) {
   return path.substr(0, slash);
 }
 
+// `path` opened for nothing but asking about it (links followed), or
+// INVALID_HANDLE_VALUE. Others may go on using the file meanwhile.
+HANDLE OpenForQuery(const std::string& path) {
+  return CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+// The volume and the file's number on it; false when it cannot be opened.
+bool Identify(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  HANDLE file = OpenForQuery(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool ok = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  return ok;
+}
 
 }  // namespace
 
@@ -107,6 +122,20 @@ ReadStatus ReadFileUpTo(const std::string& path, std::string& out, size_t limit,
   return status;
 }
 
+bool SameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION first{};
+  BY_HANDLE_FILE_INFORMATION second{};
+  return Identify(a, first) && Identify(b, second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
+}
+
+bool IsSymbolicLink(const std::string& path) {
+  const DWORD a = Attributes(path);
+  return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
 bool CanCreateFile(const std::string& path) {
   if (path.empty() || FolderExists(path) || !FolderExists(FolderOf(path))) return false;
   const DWORD a = Attributes(path);
@@ -115,15 +144,57 @@ bool CanCreateFile(const std::string& path) {
 
 namespace {
 
+// True for a device such as NUL or CON, or a pipe: nothing a file could
+// replace.
+bool IsDevice(const std::string& path) {
+  HANDLE file = OpenForQuery(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool device = GetFileType(file) != FILE_TYPE_DISK;
+  CloseHandle(file);
+  return device;
+}
+
+// The file a link (reparse point) finally names, so that it is replaced and
+// the link stays; `path` itself for anything else, or when the link leads
+// nowhere.
+std::string FinalTarget(const std::string& path) {
+  if (!IsSymbolicLink(path)) return path;
+  HANDLE file = OpenForQuery(path);
+  if (file == INVALID_HANDLE_VALUE) return path;
+  std::vector<char> buffer(MAX_PATH + 1);
+  DWORD n = GetFinalPathNameByHandleA(file, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                      FILE_NAME_NORMALIZED);
+  if (n >= buffer.size()) {
+    buffer.resize(n + 1);
+    n = GetFinalPathNameByHandleA(file, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                  FILE_NAME_NORMALIZED);
+  }
+  CloseHandle(file);
+  if (n == 0 || n >= buffer.size()) return path;
+  std::string final_path(buffer.data(), n);
+  // The answer comes as "\\?\C:\...", or "\\?\UNC\server\..." for a share.
+  constexpr std::string_view kLong = "\\\\?\\";
+  constexpr std::string_view kShare = "UNC\\";
+  if (final_path.starts_with(kLong)) final_path.erase(0, kLong.size());
+  if (final_path.starts_with(kShare)) final_path.replace(0, kShare.size(), "\\\\");
+  return final_path;
+}
 
 }  // namespace
 
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
-  if (!CanCreateFile(path)) return;
+  if (IsDevice(path)) {
+    fd_ = ::_open(path.c_str(), _O_WRONLY | _O_BINARY);
+    direct_ = true;
+    ok_ = fd_ >= 0;
+    return;
+  }
+  path_ = FinalTarget(path);
+  if (!CanCreateFile(path_)) return;
   // The temporary file lies beside the target, so the final rename never
   // crosses a volume.
   char name[MAX_PATH + 16];
-  if (GetTempFileNameA(FolderOf(path).c_str(), "rmt", 0, name) == 0) return;
+  if (GetTempFileNameA(FolderOf(path_).c_str(), "rmt", 0, name) == 0) return;
   temp_ = name;
   fd_ = ::_open(name, _O_WRONLY | _O_BINARY | _O_TRUNC);
   if (fd_ < 0) return;
@@ -139,6 +210,11 @@ AtomicFileWriter::~AtomicFileWriter() {
 bool AtomicFileWriter::Commit() {
   if (!ok_) return false;
   Drain();
+  if (direct_) {
+    ok_ = (::_close(fd_) == 0) && ok_;
+    fd_ = -1;
+    return ok_;
+  }
   ok_ = ok_ && ::_commit(fd_) == 0;
   ok_ = (::_close(fd_) == 0) && ok_;
   fd_ = -1;

@@ -4,6 +4,7 @@
 #include <ostream>
 
 #include "platform/encoding.h"
+#include "platform/files.h"
 
 namespace refmill::driver {
 namespace {
@@ -43,7 +44,11 @@ void MessageOutput::Flush() {
   }
   if (!log_path_.empty()) {
     // error.log is created (or emptied) only when its first line is written.
-    if (!log_.is_open()) log_.open(log_path_, std::ios::binary | std::ios::trunc);
+    // A link in its place could aim that emptying at any file, so it is
+    // refused.
+    if (!log_.is_open() && !platform::IsSymbolicLink(log_path_)) {
+      log_.open(log_path_, std::ios::binary | std::ios::trunc);
+    }
     log_.write(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
     log_.flush();
     ok_ = ok_ && log_.good();
@@ -72,6 +77,21 @@ void MessageOutput::Prompt(std::string_view text) {
 
 void MessageOutput::Notice(std::string_view text) {
   if (notices_on_) Line(text);
+}
+
+void MessageOutput::Stamp(std::string_view text) {
+  if (!log_path_.empty()) {
+    Line(text);
+    return;
+  }
+  Flush();
+  const bool ok_before = ok_;
+  Line(text);
+  Flush();
+  if (ok_before && !ok_) {
+    ok_ = true;
+    console_.clear();
+  }
 }
 
 void MessageOutput::Warn(int line_number, format::Warning warning, std::string_view detail) {

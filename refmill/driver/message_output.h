@@ -28,6 +28,10 @@ class MessageOutput : public format::WarningSink {
   void Prompt(std::string_view text);
   // Writes `text` and a line break when notices are on.
   void Notice(std::string_view text);
+  // Writes a time-stamp line, always. On the console a stamp that cannot be
+  // written does not count as a lost message: it tells nothing the list
+  // needs, and a run whose standard output is closed must still write it.
+  void Stamp(std::string_view text);
 
   void Warn(int line_number, format::Warning warning, std::string_view detail) override;
 
@@ -37,7 +41,7 @@ class MessageOutput : public format::WarningSink {
   void SetPrivateCodes(const platform::PrivateCodes* codes) { codes_ = codes; }
 
   // False once a message could not be written (for example error.log could
-  // not be created).
+  // not be created, or is a symbolic link, which is never followed).
   bool Ok() const { return ok_; }
   void Flush();
 

@@ -52,6 +52,12 @@ Messages Messages::Load() {
   m.out_of_memory = sjis("メモリが足りません");
   m.not_in_sjis_a = sjis("Shift-JIS にない文字 ");
   m.not_in_sjis = sjis(" を〓にしました");
+  m.same_file_a = m.banner + sjis("出力先(");
+  m.same_file_b = sjis(")は");
+  m.same_file_c = sjis("と同じファイルです。上書きしません");
+  m.role_source = sjis("変換元ﾌｧｲﾙ");
+  m.role_style = sjis("BIB設定ﾌｧｲﾙ");
+  m.role_file_type = sjis("ﾌｧｲﾙﾀｲﾌﾟ");
   return m;
 }
 

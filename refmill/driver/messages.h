@@ -49,6 +49,14 @@ struct Messages {
   std::string out_of_memory;      // the short report when memory runs out
   std::string not_in_sjis_a;      // "Shift-JIS にない文字 ", then the characters
   std::string not_in_sjis;        // " を〓にしました"
+  // The output is one of the run's own inputs: banner + "出力先(" + output
+  // + ")は" + role + "(" + path + ")と同じファイルです。上書きしません"
+  std::string same_file_a;
+  std::string same_file_b;
+  std::string same_file_c;
+  std::string role_source;        // "変換元ﾌｧｲﾙ"
+  std::string role_style;         // "BIB設定ﾌｧｲﾙ"
+  std::string role_file_type;     // "ﾌｧｲﾙﾀｲﾌﾟ"
 
   // Builds the table from the UTF-8 originals.
   static Messages Load();

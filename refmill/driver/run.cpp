@@ -2,9 +2,11 @@
 
 #include <istream>
 #include <new>
+#include <optional>
 #include <ostream>
 
 #include "platform/clock.h"
+#include "platform/encoding.h"
 #include "platform/files.h"
 #include "refmill/driver/conversion.h"
 #include "refmill/driver/input_file.h"
@@ -32,7 +34,7 @@ Answer AskOverwrite(const RunOptions& options, const Messages& m, MessageOutput&
                     std::istream& in) {
   size_t budget = kAnswerInputLimit;
   for (;;) {
-    out.Prompt(options.output_path + m.overwrite_question);
+    out.Prompt(platform::PathToSjis(options.output_path) + m.overwrite_question);
     std::string answer;
     for (;;) {
       const int c = in.get();
@@ -90,7 +92,35 @@ class RunSteps {
 
  private:
   ExitCode MessagesLost() {
-    return Fail(console_, m_, out_, m_.write_failed + platform::FullPath(kLogFile));
+    return Fail(console_, m_, out_, m_.write_failed + Shown(platform::FullPath(kLogFile)));
+  }
+
+  // Paths arrive in the system's encoding and are opened as they are; in a
+  // message they must be Shift-JIS like the words around them.
+  static std::string Shown(const std::string& path) { return platform::PathToSjis(path); }
+
+  // The notice when the output is one of the run's own inputs (also through
+  // a link or another spelling), which writing the list would destroy.
+  std::optional<std::string> OutputIsAnInput() const {
+    const std::string folder = platform::CurrentFolder() + platform::kPathSeparator;
+    struct Input {
+      std::string role;
+      std::string path;
+    };
+    const Input inputs[] = {
+        {m_.role_source, options_.source_path},
+        {m_.role_style, options_.style_path},
+        {m_.role_file_type, options_.file_type_path},
+        {std::string(kAbbreviationFile), folder + std::string(kAbbreviationFile)},
+        {std::string(kRomanisationFile), folder + std::string(kRomanisationFile)},
+    };
+    for (const auto& [role, path] : inputs) {
+      if (platform::SameFile(options_.output_path, path)) {
+        return m_.same_file_a + Shown(options_.output_path) + m_.same_file_b + role + "(" +
+               Shown(path) + ")" + m_.same_file_c;
+      }
+    }
+    return std::nullopt;
   }
 
   ExitCode Steps() {
@@ -99,12 +129,16 @@ class RunSteps {
       return ExitCode::kArgumentCount;
     }
     if (!platform::FileExists(options_.source_path)) {
-      out_.Notice(m_.source_missing_a + options_.source_path + m_.missing_b);
+      out_.Notice(m_.source_missing_a + Shown(options_.source_path) + m_.missing_b);
       return ExitCode::kSourceMissing;
     }
     if (!platform::FileExists(options_.style_path)) {
-      out_.Notice(m_.style_missing_a + options_.style_path + m_.missing_b);
+      out_.Notice(m_.style_missing_a + Shown(options_.style_path) + m_.missing_b);
       return ExitCode::kStyleMissing;
+    }
+    if (const std::optional<std::string> notice = OutputIsAnInput()) {
+      out_.Notice(*notice);
+      return ExitCode::kOutputNotCreated;
     }
     if (platform::FileExists(options_.output_path) && !options_.overwrite) {
       const Answer answer = AskOverwrite(options_, m_, out_, console_.in);
@@ -115,10 +149,10 @@ class RunSteps {
       }
       if (answer != Answer::kYes) return ExitCode::kOverwriteDeclined;
     }
-    out_.Line(m_.run_begins + platform::LongTimeNow());
+    out_.Stamp(m_.run_begins + platform::LongTimeNow());
     const ExitCode code = Convert();
     if (code == ExitCode::kWritten || code == ExitCode::kOutputNotCreated) {
-      out_.Line(m_.run_ends + platform::LongTimeNow());
+      out_.Stamp(m_.run_ends + platform::LongTimeNow());
     }
     return code;
   }
@@ -129,7 +163,7 @@ class RunSteps {
     InputText text = DecodeInput(std::move(read), &codes_);
     if (text.converted()) {
       const bool utf8 = text.encoding == platform::TextEncoding::kUtf8;
-      std::string notice = (utf8 ? m_.converted_from_utf8 : m_.converted_from_utf16) + path;
+      std::string notice = (utf8 ? m_.converted_from_utf8 : m_.converted_from_utf16) + Shown(path);
       if (text.unmappable > 0) {
         notice += m_.unmappable_a + std::to_string(text.unmappable) + m_.unmappable_b;
       }
@@ -139,7 +173,7 @@ class RunSteps {
   }
 
   std::string TooLarge(const std::string& path, size_t limit) const {
-    return path + m_.too_large_a + std::to_string(limit >> 20) + m_.too_large_b;
+    return Shown(path) + m_.too_large_a + std::to_string(limit >> 20) + m_.too_large_b;
   }
 
   // The short report of a broken style, naming the entry's line.
@@ -186,7 +220,7 @@ class RunSteps {
       const bool too_large = table.status == platform::ReadStatus::kTooLarge;
       out_.Notice(m_.banner + "\r\n" +
                   (too_large ? TooLarge(options_.source_path, kTableLimit)
-                             : options_.source_path + m_.cannot_open));
+                             : Shown(options_.source_path) + m_.cannot_open));
       return ExitCode::kSourceUnreadable;
     }
     const InputText read_source = DecodeUserFile(table, options_.source_path);
@@ -212,7 +246,7 @@ class RunSteps {
     platform::AtomicFileWriter output(options_.output_path);
     conversion.Render([&output](std::string_view piece) { output.Write(piece); });
     if (!output.Commit()) {
-      out_.Notice(m_.banner + "\r\n" + options_.output_path + m_.cannot_create);
+      out_.Notice(m_.banner + "\r\n" + Shown(options_.output_path) + m_.cannot_create);
       return ExitCode::kOutputNotCreated;
     }
     return ExitCode::kWritten;

@@ -13,8 +13,6 @@ namespace {
 
 using format::StyleSettings;
 
-constexpr std::string_view kAbbreviationFile = "abbrev.dat";
-constexpr std::string_view kRomanisationFile = "roman.dat";
 // The file type's [General] encoding value that makes the list UTF-8.
 constexpr std::string_view kUtf8Name = "UTF-8";
 

@@ -30,6 +30,10 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
                                           std::string_view prefix, std::string_view suffix,
                                           std::optional<std::string>* oversized = nullptr);
 
+// The data files, read from the program's working folder.
+inline constexpr std::string_view kAbbreviationFile = "abbrev.dat";
+inline constexpr std::string_view kRomanisationFile = "roman.dat";
+
 // Why loading a data file failed: the file that was missing or unreadable.
 struct DataFileError {
   std::string file;

@@ -176,6 +176,21 @@ void FailedWritesLeaveFilesAlone() {
   Check(RemoveDirectoryA(folder.c_str()) != 0, "no temporary files left behind");
 }
 
+// Devices are written directly, never replaced by a file of that name; one
+// file is recognised however its name is spelt.
+void DevicesAndIdentity() {
+  Check(platform::WriteFileAtomically("NUL", "gone"), "device: NUL is written");
+  const std::string folder = platform::FullPath("platform_win32_same.tmp");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::string file = folder + "/Same.txt";
+  Check(platform::WriteFileAtomically(file, "x"), "same: write");
+  Check(platform::SameFile(file, folder + "\\SAME.TXT"), "same: case and separator");
+  Check(platform::SameFile(file, folder + "/../platform_win32_same.tmp/same.txt"), "same: steps");
+  Check(!platform::SameFile(file, folder + "/other.txt"), "same: missing file");
+  platform::RemoveFile(file);
+  RemoveDirectoryA(folder.c_str());
+}
+
 }  // namespace
 
 int main() {
@@ -188,6 +203,7 @@ int main() {
   ConversionsAreExact();
   FolderListsShiftJisNames();
   FailedWritesLeaveFilesAlone();
+  DevicesAndIdentity();
   std::printf("%d failure(s)\n", failures);
   return failures == 0 ? 0 : 1;
 }

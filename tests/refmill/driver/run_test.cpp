@@ -81,6 +81,9 @@ TEST_F(RefmillRunTest, ChecksArgumentsAndFilesInOrder) {
        kBegin + Sjis("警告(2行)：$AT = 3フィールドが欠落しています\r\n") + kEnd},
       {"silent run still stamps the time", {"/s", "t", "s", "a.csv", "o2"}, ExitCode::kWritten,
        kBegin + kEnd},
+      {"UTF-8 path shown in Shift-JIS", {"t", "s", "日本語/無い.csv", "o"},
+       ExitCode::kSourceMissing,
+       Sjis("\r\nREFMILL v1.0\r\n変換元ﾌｧｲﾙ(" + cwd + "/日本語/無い.csv)が見つかりません\r\n")},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -125,6 +128,53 @@ TEST_F(RefmillRunTest, AsksBeforeOverwriting) {
   EXPECT_EQ(yes.out, "") << "with the log flag the question goes to error.log";
   EXPECT_EQ(dir_.Read("error.log").substr(0, question.size()), question);
   EXPECT_NE(dir_.Read("o"), "keep");
+}
+
+TEST_F(RefmillRunTest, RefusesAnOutputThatIsAnInput) {
+  dir_.Write("roman.dat", "ka=ka\r\n");
+  ASSERT_EQ(::symlink("a.csv", "soft.csv"), 0);
+  ASSERT_EQ(::link("s.ini", "hard.ini"), 0);
+  const std::string cwd = dir_.path();
+  struct Case {
+    const char* output;
+    const char* input;
+    std::string role;
+  };
+  const Case cases[] = {
+      {"a.csv", "a.csv", Sjis("変換元ﾌｧｲﾙ")},
+      {"soft.csv", "a.csv", Sjis("変換元ﾌｧｲﾙ")},
+      {"hard.ini", "s.ini", Sjis("BIB設定ﾌｧｲﾙ")},
+      {"t.trl", "t.trl", Sjis("ﾌｧｲﾙﾀｲﾌﾟ")},
+      {"abbrev.dat", "abbrev.dat", "abbrev.dat"},
+      {"roman.dat", "roman.dat", "roman.dat"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.output);
+    const std::string before = dir_.Read(c.input);
+    // Refused before the question, so "y" is never read.
+    Result r = Call({"t", "s", "a.csv", c.output}, "y\n");
+    EXPECT_EQ(r.code, ExitCode::kOutputNotCreated);
+    EXPECT_EQ(r.out, Sjis("\r\nREFMILL v1.0\r\n出力先(" + cwd + "/" + c.output + ")は") + c.role +
+                         "(" + cwd + "/" + c.input +
+                         Sjis(")と同じファイルです。上書きしません\r\n"));
+    r = Call({"/s", "t", "s", "a.csv", c.output});
+    EXPECT_EQ(r.code, ExitCode::kOutputNotCreated);
+    EXPECT_EQ(r.out, "");
+    EXPECT_EQ(dir_.Read(c.input), before);
+  }
+}
+
+TEST_F(RefmillRunTest, LostTimeStampsDoNotCostTheList) {
+  // Standard output closed: every write to it fails.
+  std::istringstream in;
+  std::ostream closed(nullptr);
+  EXPECT_EQ(refmill::driver::Run({"/s", "t", "s", "a.csv", "o"}, Console{in, closed, false}),
+            ExitCode::kWritten);
+  EXPECT_EQ(dir_.Read("o"), "<ul>\r\n<li>Smith, John (1999)\r\n<li>" + Sjis("■") + " (2000)\r\n</ul>\r\n");
+  // A lost warning still ends the run with code 1 and no list.
+  EXPECT_EQ(refmill::driver::Run({"t", "s", "a.csv", "o2"}, Console{in, closed, false}),
+            ExitCode::kUnexpected);
+  EXPECT_EQ(dir_.Read("o2"), "");
 }
 
 TEST_F(RefmillRunTest, LogFlagSendsEverythingToErrorLog) {
@@ -188,6 +238,16 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：メッセージを書き込めません：" + dir_.path() + "/error.log\r\n"));
   EXPECT_EQ(dir_.Read("o6"), "old list\r\n");
   ::rmdir("error.log");
+
+  // error.log is a link: it is not followed, and the file it names is kept.
+  dir_.Write("victim", "precious");
+  ASSERT_EQ(::symlink("victim", "error.log"), 0);
+  r = Call({"/se", "t", "s", "a.csv", "o6"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：メッセージを書き込めません：" + dir_.path() + "/error.log\r\n"));
+  EXPECT_EQ(dir_.Read("victim"), "precious");
+  EXPECT_EQ(dir_.Read("o6"), "old list\r\n");
+  ::unlink("error.log");
 
   // abbrev.dat is required.
   ::unlink("abbrev.dat");
