@@ -121,6 +121,16 @@ class RunSteps {
     return text;
   }
 
+  // "（探した場所：" + the folders a data file was looked for in + "）".
+  std::string SearchedText(const std::vector<std::string>& folders) const {
+    std::string text = m_.searched_a;
+    for (size_t i = 0; i < folders.size(); ++i) {
+      if (i > 0) text += m_.folder_separator;
+      text += folders[i];
+    }
+    return text + m_.searched_b;
+  }
+
   // The short report of a broken style, naming the entry's line.
   std::string FaultText(const format::StyleFault& fault) const {
     const std::string where = m_.fault_line_a + std::to_string(fault.line) + m_.fault_line_b;
@@ -133,15 +143,21 @@ class RunSteps {
   ExitCode Convert() {
     const std::optional<InputText> style = ReadUserFile(options_.style_path);
     const std::optional<InputText> file_type = ReadUserFile(options_.file_type_path);
+    // Allowed, but a misspelt file type must not pass unnoticed.
+    if (!file_type) {
+      out_.Notice(m_.file_type_missing_a + options_.file_type_path + m_.file_type_missing_b);
+    }
     format::StyleSettings settings =
         ParseStyleSettings(style ? std::string_view(style->bytes) : std::string_view(),
                            file_type ? std::string_view(file_type->bytes) : std::string_view());
     if (settings.oversized_template) {
       return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
     }
-    if (const auto error = LoadDataFiles(platform::CurrentFolder(), settings)) {
+    if (const auto error =
+            LoadDataFiles({platform::CurrentFolder(), console_.program_folder}, settings)) {
       return Fail(console_, m_, out_,
-                  error->missing ? m_.abbrev_missing : error->file + m_.unreadable);
+                  error->missing ? m_.abbrev_missing + SearchedText(error->searched)
+                                 : error->file + m_.unreadable);
     }
     const std::optional<InputText> source = ReadUserFile(options_.source_path);
     if (!source) {

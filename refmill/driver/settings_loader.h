@@ -30,15 +30,19 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
                                           std::string_view prefix, std::string_view suffix,
                                           std::optional<std::string>* oversized = nullptr);
 
-// Why loading a data file failed: the file that was missing or unreadable.
+// Why loading a data file failed: the file that was missing or unreadable,
+// and for a missing one the folders it was looked for in.
 struct DataFileError {
   std::string file;
   bool missing = false;
+  std::vector<std::string> searched;
 };
 
 // Loads abbrev.dat (required) and roman.dat (optional: a missing one leaves
-// the romanisation table empty) from `folder`.
-std::optional<DataFileError> LoadDataFiles(const std::string& folder,
+// the romanisation table empty), each from the first of `folders` that has
+// it (the working folder, then the program folder); empty folder names are
+// skipped.
+std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
                                            format::StyleSettings& settings);
 
 }  // namespace refmill::driver
