@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev
   libicu-dev
   qt6-base-dev qt6-translations-l10n
+  fonts-noto-cjk
   libfreexl-dev libzip-dev libpugixml-dev libxlsxwriter-dev
   clang libclang-rt-14-dev
 )
