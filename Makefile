@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo sanitize fuzz bench clean windows test-windows
+.PHONY: all deps configure build test demo docs sanitize fuzz bench clean windows test-windows
 
 all: build
 
@@ -22,6 +22,12 @@ test: build
 
 demo: build
 	@scripts/demo.sh $(BUILD)/bin
+
+# The screenshots of refdesk in docs/, rendered offscreen.
+docs: build
+	@dpkg-query -W -f='$${Status}' fonts-noto-cjk 2>/dev/null | grep -q 'install ok installed' || \
+	  (apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends fonts-noto-cjk)
+	@cmake --build $(BUILD) --target docs -- --no-print-directory
 
 # The whole suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:

@@ -31,7 +31,7 @@ int main(int argc, char** argv) {
   using namespace refmill::driver;  // NOLINT: a small tool
   auto t = Clock::now();
   refmill::format::StyleSettings settings = LoadStyleSettings(argv[2], argv[1]);
-  if (LoadDataFiles(platform::CurrentFolder(), settings)) return 1;
+  if (LoadDataFiles({platform::CurrentFolder()}, settings)) return 1;
   std::printf("settings and data files %.3f s\n", Seconds(t));
   t = Clock::now();
   std::string source;

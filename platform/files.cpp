@@ -46,6 +46,16 @@ std::string CurrentFolder() {
   return std::string(buffer.data());
 }
 
+std::string ProgramFolder() {
+  std::vector<char> buffer(4096);
+  const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+  if (n <= 0 || static_cast<size_t>(n) >= buffer.size()) return {};
+  const std::string program(buffer.data(), static_cast<size_t>(n));
+  const size_t slash = program.rfind(kPathSeparator);
+  return slash == std::string::npos || slash == 0 ? std::string(1, kPathSeparator)
+                                                   : program.substr(0, slash);
+}
+
 std::string FullPath(std::string_view path) {
   std::string joined;
   if (!path.empty() && path.front() == kPathSeparator) {

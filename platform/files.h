@@ -21,6 +21,9 @@ bool FileExists(const std::string& path);
 bool FolderExists(const std::string& path);
 // The current working folder, without a trailing separator.
 std::string CurrentFolder();
+// The folder of the running program file, without a trailing separator;
+// empty when the system does not tell.
+std::string ProgramFolder();
 // `path` made absolute against the current working folder, with "." and ".."
 // steps resolved lexically. An empty path gives the working folder itself.
 std::string FullPath(std::string_view path);

@@ -1,7 +1,12 @@
 #include "refdesk/convert_flow.h"
 
+#include <stdlib.h>
+
 #include <chrono>
+#include <filesystem>
+#include <optional>
 #include <random>
+#include <system_error>
 
 #include "platform/files.h"
 #include "refdesk/messages.h"
@@ -17,20 +22,65 @@ std::string ToolPath(const std::string& program_folder, std::string_view tool) {
   return program_folder + std::string(tool);
 }
 
-// A fresh starting number for every direct run, as the tools' users expect
-// temporary names to vary between runs.
+bool IsBlank(std::string_view text) {
+  return text.find_first_not_of(" \t") == std::string_view::npos;
+}
+
+std::string FullPathUnlessBlank(const std::string& text) {
+  return IsBlank(text) ? std::string() : platform::FullPath(text);
+}
+
+// A fresh number for every direct run, as the tools' users expect temporary
+// names to vary between runs.
 unsigned DrawTempNumber() {
   std::minstd_rand generator(
       static_cast<unsigned>(std::chrono::system_clock::now().time_since_epoch().count()));
-  return static_cast<unsigned>(generator());
+  return kFirstTempNumber + static_cast<unsigned>(generator()) % kTempNumbers;
 }
+
+// The temporary table of one direct run, in a folder of its own in the
+// system's temporary folder: never in a folder of the user's, never on a
+// name another program (or user) could have prepared, and removed with its
+// folder whatever happens.
+class TempTable {
+ public:
+  TempTable() {
+    std::error_code error;
+    std::filesystem::path base = std::filesystem::temp_directory_path(error);
+    if (error) base = "/tmp";
+    std::string pattern = (base / std::string(names::kTempFolderPattern)).string();
+    if (::mkdtemp(pattern.data()) == nullptr) return;
+    folder_ = pattern;
+    path_ = folder_ + platform::kPathSeparator + std::string(names::kTempPrefix) +
+            std::to_string(DrawTempNumber()) + std::string(names::kTempSuffix);
+  }
+  ~TempTable() { Remove(); }
+  TempTable(const TempTable&) = delete;
+  TempTable& operator=(const TempTable&) = delete;
+
+  // Empty when no folder could be made.
+  const std::string& path() const { return path_; }
+
+  // Removes the table and its folder. False only when a table was written
+  // and cannot be removed; a table the tool never wrote is no failure.
+  bool Remove() {
+    if (folder_.empty()) return true;
+    std::error_code error;
+    const bool table_left =
+        std::filesystem::exists(path_, error) && !std::filesystem::remove(path_, error);
+    if (!table_left) {
+      std::filesystem::remove(folder_, error);
+      folder_.clear();
+    }
+    return !table_left;
+  }
+
+ private:
+  std::string folder_;
+  std::string path_;
+};
 
 }  // namespace
-
-std::string ResultText(int code) {
-  if (code == kResultSuccess) return std::string(msg::kSuccess);
-  return std::string(msg::kError) + std::to_string(code);
-}
 
 ProcessRequest TabdumpRequest(const std::string& program_folder, const std::string& source,
                               const std::string& destination) {
@@ -48,14 +98,21 @@ ProcessRequest RefmillRequest(const std::string& program_folder, bool error_log,
                         program_folder};
 }
 
-std::optional<std::string> FreeTempTablePath(unsigned first) {
-  for (unsigned i = 0; i < kTempNumbers; ++i) {
-    const unsigned number = kFirstTempNumber + (first + i) % kTempNumbers;
-    const std::string path = platform::FullPath(
-        std::string(names::kTempPrefix) + std::to_string(number) + std::string(names::kTempSuffix));
-    if (!platform::FileExists(path) && !platform::FolderExists(path)) return path;
-  }
-  return std::nullopt;
+std::string TableDestination(const FormSnapshot& form) {
+  if (!form.same_name1) return FullPathUnlessBlank(form.table);
+  const std::string workbook = FullPathUnlessBlank(form.workbook);
+  return workbook.empty() ? workbook : ReplaceExtension(workbook, names::kTableExtension);
+}
+
+std::string BibliographySource(const FormSnapshot& form) {
+  if (form.direct) return FullPathUnlessBlank(form.workbook);
+  return FullPathUnlessBlank(form.same_name2 ? form.table : form.source_table);
+}
+
+std::string BibliographyDestination(const FormSnapshot& form, const std::string& extension) {
+  if (!form.same_name3) return FullPathUnlessBlank(form.bibliography);
+  const std::string source = BibliographySource(form);
+  return source.empty() ? source : ReplaceExtension(source, extension);
 }
 
 int ConvertRunner::StartAndWait(const ProcessRequest& request, RunButton button) {
@@ -105,14 +162,44 @@ bool ConvertRunner::MayOverwrite(const std::string& path) {
   return dialogs_.Show(MakeMessage(msg::kOverwriteQuestion, path)) == Answer::kYes;
 }
 
+bool ConvertRunner::Refused(const std::string& source, const std::string& destination,
+                            const std::vector<RoledPath>& inputs) {
+  if (source.empty()) {
+    dialogs_.Show(MakeMessage(msg::kNoSource));
+    return true;
+  }
+  if (destination.empty()) {
+    dialogs_.Show(MakeMessage(msg::kNoDestination));
+    return true;
+  }
+  // By identity, so a link or another spelling of the same file is caught;
+  // a destination that does not exist yet is no input.
+  for (const auto& [role, input] : inputs) {
+    std::error_code error;
+    if (!std::filesystem::equivalent(destination, input, error)) continue;
+    dialogs_.Show(Message{std::string(msg::kAppTitle),
+                          std::string(msg::kSameFileHead) + std::string(role) +
+                              std::string(msg::kSameFileTail) + std::string(kMessageLineBreak) +
+                              destination});
+    return true;
+  }
+  return false;
+}
+
+std::vector<ConvertRunner::RoledPath> ConvertRunner::SettingsInputs(
+    const FormSnapshot& form) const {
+  return {{msg::kRoleStyle, StylePath(form.program_folder, form.style_name)},
+          {msg::kRoleFileType, FileTypePath(form.program_folder, form.file_type_name)}};
+}
+
 void ConvertRunner::Button3Click() {
   const FormSnapshot form = view_.Read();
-  const std::string source = platform::FullPath(form.workbook);
-  const std::string destination = form.same_name1 ? ReplaceExtension(source, names::kTableExtension)
-                                                  : platform::FullPath(form.table);
+  const std::string source = FullPathUnlessBlank(form.workbook);
+  const std::string destination = TableDestination(form);
+  if (Refused(source, destination, {{msg::kRoleSource, source}})) return;
   if (MayOverwrite(destination)) {
     const int result = tabdumpRun(source, destination);
-    view_.SetStatusText(std::string(msg::kTabdumpRunResult) + ResultText(result));
+    view_.SetStatusText(std::string(msg::kTabdumpRunResult) + ResultText(Tool::kTabdump, result));
   }
   view_.SetFieldText(HistoryField::kWorkbook, source);
   view_.SetFieldText(HistoryField::kTable, destination);
@@ -136,31 +223,47 @@ void ConvertRunner::Button6Click() {
 }
 
 void ConvertRunner::DirectFlow(const std::string& extension) {
-  view_.SetButtonEnabled(RunButton::kBibliography, false);
-  // Drawn only among names no file has, so the table step can never
-  // overwrite a file of the user's, and deleted by its full path, so a change
-  // of working folder during the run cannot make us delete another file.
-  const std::optional<std::string> temp_table = FreeTempTablePath(DrawTempNumber());
-  const std::string source = platform::FullPath(view_.Read().workbook);
-  view_.SetFieldText(HistoryField::kWorkbook, source);
-
-  // With every temporary name taken there is no table to convert; the run
-  // then reports both steps as not started.
-  const int table_result = temp_table ? tabdumpRun(source, *temp_table) : kResultNotStarted;
   const FormSnapshot form = view_.Read();
-  const std::string destination =
-      form.same_name3 ? ReplaceExtension(platform::FullPath(form.workbook), extension)
-                      : platform::FullPath(form.bibliography);
-  int list_result = kResultDeclined;
-  if (form.overwrite2 || MayOverwrite(destination)) {
-    list_result = temp_table ? refmillRun(*temp_table, destination) : kResultNotStarted;
-    if (view_.Read().after_open) shell_.OpenFile(destination);
+  const std::string source = BibliographySource(form);
+  std::vector<RoledPath> inputs = SettingsInputs(form);
+  inputs.emplace_back(msg::kRoleSource, source);
+  if (Refused(source, BibliographyDestination(form, extension), inputs)) return;
+
+  view_.SetButtonEnabled(RunButton::kBibliography, false);
+  view_.SetFieldText(HistoryField::kWorkbook, source);
+  TempTable temp_table;
+  const int table_result = temp_table.path().empty() ? kResultNotStarted
+                                                     : tabdumpRun(source, temp_table.path());
+  // The user may have changed the window while the table was made; an
+  // output field emptied meanwhile keeps the name taken at the click.
+  const FormSnapshot after = view_.Read();
+  std::string destination = BibliographyDestination(after, extension);
+  if (destination.empty()) destination = BibliographyDestination(form, extension);
+  std::optional<int> list_result;
+  if (table_result != kResultSuccess) {
+    // refmill would only report the missing temporary table; say what went
+    // wrong with the workbook instead. A missing workbook has had its own
+    // message already.
+    if (table_result != kResultNotStarted || platform::FileExists(source)) {
+      dialogs_.Show(Message{std::string(msg::kTabdumpCaption),
+                            std::string(msg::kTableStepFailedHead) +
+                                ResultText(Tool::kTabdump, table_result) +
+                                std::string(msg::kTableStepFailedTail) +
+                                std::string(kMessageLineBreak) + source});
+    }
+  } else if (!Refused(source, destination, inputs)) {
+    list_result = kResultDeclined;
+    if (after.overwrite2 || MayOverwrite(destination)) {
+      list_result = refmillRun(temp_table.path(), destination);
+      if (view_.Read().after_open) shell_.OpenFile(destination);
+    }
   }
-  view_.SetStatusText(std::string(msg::kDirectTableResult) + ResultText(table_result) +
-                      std::string(msg::kDirectListResult) + ResultText(list_result));
-  if (temp_table && !platform::RemoveFile(*temp_table)) {
-    dialogs_.Show(MakeMessage(msg::kTempNotDeleted, *temp_table));
-  }
+  view_.SetStatusText(std::string(msg::kDirectTableResult) +
+                      ResultText(Tool::kTabdump, table_result) +
+                      std::string(msg::kDirectListResult) +
+                      (list_result ? ResultText(Tool::kRefmill, *list_result)
+                                   : std::string(msg::kNotRun)));
+  if (!temp_table.Remove()) dialogs_.Show(MakeMessage(msg::kTempNotDeleted, temp_table.path()));
   view_.SetFieldText(HistoryField::kBibliography, destination);
   view_.AddHistory(HistoryField::kWorkbook);
   view_.AddHistory(HistoryField::kBibliography);
@@ -169,12 +272,14 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
 
 void ConvertRunner::TwoStepFlow(const std::string& extension) {
   const FormSnapshot form = view_.Read();
-  const std::string source = platform::FullPath(form.same_name2 ? form.table : form.source_table);
-  const std::string destination =
-      form.same_name3 ? ReplaceExtension(source, extension) : platform::FullPath(form.bibliography);
+  const std::string source = BibliographySource(form);
+  const std::string destination = BibliographyDestination(form, extension);
+  std::vector<RoledPath> inputs = SettingsInputs(form);
+  inputs.emplace_back(msg::kRoleSource, source);
+  if (Refused(source, destination, inputs)) return;
   if (form.overwrite2 || MayOverwrite(destination)) {
     const int result = refmillRun(source, destination);
-    view_.SetStatusText(std::string(msg::kRefmillRunResult) + ResultText(result));
+    view_.SetStatusText(std::string(msg::kRefmillRunResult) + ResultText(Tool::kRefmill, result));
     if (view_.Read().after_open) shell_.OpenFile(destination);
   }
   view_.SetFieldText(HistoryField::kSourceTable, source);

@@ -5,24 +5,17 @@
 // and ProcessRunner, so tests drive every flow with fakes.
 #pragma once
 
-#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "refdesk/dialogs.h"
 #include "refdesk/form_view.h"
 #include "refdesk/process_runner.h"
 #include "refdesk/shell.h"
+#include "refdesk/tool_results.h"
 
 namespace refdesk {
-
-// Result codes of tabdumpRun and refmillRun besides the tools' own statuses.
-inline constexpr int kResultSuccess = 0;
-inline constexpr int kResultNotStarted = 55;       // source missing or tool not started
-inline constexpr int kResultSettingsMissing = 44;  // style or file-type file missing
-inline constexpr int kResultDeclined = 77;         // direct mode: overwrite declined
-
-// "成功" for 0, else "エラー" and the code in decimal (negative with a sign).
-std::string ResultText(int code);
 
 // tabdump /s source destination, in the window's working folder.
 ProcessRequest TabdumpRequest(const std::string& program_folder, const std::string& source,
@@ -33,10 +26,19 @@ ProcessRequest RefmillRequest(const std::string& program_folder, bool error_log,
                               const std::string& file_type_path, const std::string& style_path,
                               const std::string& source, const std::string& destination);
 
-// A name "temp" + 100..999 + ".%%%" in the working folder that no file has
-// yet, trying the numbers in turn from `first` (taken modulo 900); its full
-// path, or nothing when all 900 are taken.
-std::optional<std::string> FreeTempTablePath(unsigned first);
+// The full path of the table Button3Click writes: beside the workbook with
+// ".csv" when CheckBox1 is checked, else the upper output field. Empty when
+// the field it comes from is empty, so the window can show exactly what a
+// run would write.
+std::string TableDestination(const FormSnapshot& form);
+// The full path of the table Button6Click converts: the workbook in direct
+// mode (through a temporary table), else the upper output field or the
+// lower source field as CheckBox4 says. Empty when that field is empty.
+std::string BibliographySource(const FormSnapshot& form);
+// The full path of the list Button6Click writes for the output extension
+// `extension` (with its dot): beside its source when CheckBox5 is checked,
+// else the lower output field. Empty when the field it comes from is empty.
+std::string BibliographyDestination(const FormSnapshot& form, const std::string& extension);
 
 class ConvertRunner {
  public:
@@ -56,8 +58,18 @@ class ConvertRunner {
   int refmillRun(const std::string& source, const std::string& destination);
 
  private:
+  // An input of a run with its role, as the same-file message names it.
+  using RoledPath = std::pair<std::string_view, std::string>;
+
   int StartAndWait(const ProcessRequest& request, RunButton button);
   bool MayOverwrite(const std::string& path);
+  // Shows why a run cannot start and returns true when the source or the
+  // destination is empty, or the destination is the same file as one of
+  // `inputs`.
+  bool Refused(const std::string& source, const std::string& destination,
+               const std::vector<RoledPath>& inputs);
+  // The inputs of a refmill run besides its source: the style and the file type.
+  std::vector<RoledPath> SettingsInputs(const FormSnapshot& form) const;
   void DirectFlow(const std::string& extension);
   void TwoStepFlow(const std::string& extension);
 

@@ -8,11 +8,13 @@
 #include "refdesk/qt_process_runner.h"
 #include "refdesk/qt_shell.h"
 #include "refdesk/qt_text.h"
+#include "refdesk/qt_translations.h"
 #include "refdesk/sdi_app_form.h"
 
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(refdesk::ToQt(refdesk::msg::kAppTitle));
+  refdesk::InstallQtTranslations(app);
   refdesk::QtDialogs dialogs;
   refdesk::QtShell shell;
   refdesk::QtProcessRunner runner;

@@ -15,7 +15,7 @@ inline constexpr std::string_view kAppTitle = "REFDESK";
 inline constexpr std::string_view kLowerCaseTitle = "refdesk";
 inline constexpr std::string_view kTabdumpCaption = "tabdump";
 inline constexpr std::string_view kRefmillCaption = "refmill";
-inline constexpr std::string_view kAboutCaption = "About";
+inline constexpr std::string_view kAboutCaption = "バージョン情報";
 
 // The window's groups and controls.
 inline constexpr std::string_view kGroupBox1 = "XLS→CSV変換";
@@ -61,7 +61,7 @@ inline constexpr std::string_view kOkButton = "OK";
 inline constexpr std::string_view kOpenSourceTitle = "変換元ファイルを開く";
 inline constexpr std::string_view kOpenDestinationTitle = "出力先ファイルを開く";
 inline constexpr std::string_view kWorkbookFilter =
-    "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
+    "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
 inline constexpr std::string_view kTableFilter =
     "CSV(ｶﾝﾏ区切り)ﾌｧｲﾙ (*.csv)|*.CSV|すべてのﾌｧｲﾙ (*.*)|*.*";
 // The output filter is built around the output extension E:
@@ -93,6 +93,23 @@ inline constexpr MessageForm kFileFormatMissing{kAppTitle, "ファイル形式�
                                                 PathPlace::kAfterText};
 inline constexpr MessageForm kTempNotDeleted{kAppTitle, "を削除できませんでした",
                                              PathPlace::kBeforeText};
+// A conversion with nothing to convert or nowhere to write it: refused
+// before anything runs, since an empty name would stand for the working
+// folder itself.
+inline constexpr MessageForm kNoSource{kAppTitle, "変換元ファイルを指定してください"};
+inline constexpr MessageForm kNoDestination{kAppTitle, "出力先ファイルを指定してください"};
+// An output that is one of the run's own inputs: "出力先ファイルが" + the
+// input's role + kSameFileTail, a line break and the path.
+inline constexpr std::string_view kSameFileHead = "出力先ファイルが";
+inline constexpr std::string_view kSameFileTail = "と同じファイルです。別の出力先を指定してください";
+inline constexpr std::string_view kRoleSource = "変換元ファイル";
+inline constexpr std::string_view kRoleStyle = "スタイルファイル";
+inline constexpr std::string_view kRoleFileType = "ファイルタイプファイル";
+// Direct mode when the table step failed: kTableStepFailedHead + the result
+// text + kTableStepFailedTail, a line break and the workbook, caption
+// "tabdump".
+inline constexpr std::string_view kTableStepFailedHead = "ブックを表に変換できませんでした（";
+inline constexpr std::string_view kTableStepFailedTail = "）。文献リストへの変換は行いません";
 // Asked when the window is closed while a tool still runs: Yes closes it as
 // soon as the run has ended, No keeps it open.
 inline constexpr MessageForm kCloseWhileRunning{
@@ -100,12 +117,18 @@ inline constexpr MessageForm kCloseWhileRunning{
     MessageIcon::kQuestion, MessageButtons::kYesNo};
 
 // Status texts.
-inline constexpr std::string_view kTabdumpRunResult = "tabdumpRunの実行結果：";
-inline constexpr std::string_view kRefmillRunResult = "refmillRunの実行結果：";
+inline constexpr std::string_view kTabdumpRunResult = "tabdumpの実行結果：";
+inline constexpr std::string_view kRefmillRunResult = "refmillの実行結果：";
 inline constexpr std::string_view kDirectTableResult = "tabdumpの実行結果：";
 inline constexpr std::string_view kDirectListResult = " / refmillの実行結果：";
 inline constexpr std::string_view kSuccess = "成功";
 inline constexpr std::string_view kError = "エラー";
+// Between a code and its meaning: "エラー7：出力先を作成できません".
+inline constexpr std::string_view kMeaningSeparator = "：";
+// A negative code: the tool was ended by a signal.
+inline constexpr std::string_view kCrashed = "ツールが異常終了しました";
+// The bibliography step of direct mode, not run because the table step failed.
+inline constexpr std::string_view kNotRun = "未実行";
 
 }  // namespace refdesk::msg
 
@@ -135,7 +158,9 @@ inline constexpr std::string_view kTabdumpSwitch = "/s";
 inline constexpr std::string_view kRefmillSwitch = "/s";
 inline constexpr std::string_view kRefmillLogSwitch = "/se";
 
-// The temporary table of direct mode: prefix, a number from 100 to 999, suffix.
+// The temporary table of direct mode: prefix, a number from 100 to 999,
+// suffix, in a folder of its own made in the system's temporary folder.
+inline constexpr std::string_view kTempFolderPattern = "refdesk-XXXXXX";
 inline constexpr std::string_view kTempPrefix = "temp";
 inline constexpr std::string_view kTempSuffix = ".%%%";
 

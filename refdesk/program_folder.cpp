@@ -11,6 +11,8 @@
 namespace refdesk {
 namespace {
 
+inline constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + ('a' - 'A')) : c; }
 
 // Case-blind order with the bytes as tie-break, so that the list is the same
@@ -69,6 +71,26 @@ std::string StylePath(const std::string& folder, std::string_view name) {
 std::string FileTypePath(const std::string& folder, std::string_view name) {
   return platform::FindFileIgnoringCase(folder,
                                         std::string(name) + std::string(names::kFileTypeExtension));
+}
+
+std::string StyleDescription(const std::string& style_path) {
+  std::string bytes;
+  if (!platform::ReadWholeFile(style_path, bytes)) return {};
+  // Style files are Shift-JIS, though refmill also takes them saved as UTF-8.
+  if (bytes.starts_with(kUtf8Mark)) bytes.erase(0, kUtf8Mark.size());
+  size_t start = 0;
+  while (start < bytes.size()) {
+    size_t end = bytes.find('\n', start);
+    if (end == std::string::npos) end = bytes.size();
+    std::string_view line = std::string_view(bytes).substr(start, end - start);
+    start = end + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!line.starts_with(';')) continue;
+    const size_t text = line.find_first_not_of("; \t");
+    line = text == std::string_view::npos ? std::string_view() : line.substr(text);
+    return platform::LooksLikeUtf8(bytes) ? std::string(line) : platform::SjisToUtf8(line);
+  }
+  return {};
 }
 
 std::optional<std::string> OutputExtension(const std::string& file_type_path) {

@@ -27,6 +27,11 @@ std::vector<std::string> ListFileTypeNames(const std::string& folder);
 std::string StylePath(const std::string& folder, std::string_view name);
 std::string FileTypePath(const std::string& folder, std::string_view name);
 
+// The first comment line of a style file (a line opening with ";"), without
+// the ";" and the blanks after it, as UTF-8: what the style list shows as
+// the style's tooltip. Empty when the file has none or cannot be read.
+std::string StyleDescription(const std::string& style_path);
+
 // "." + the value of "ext" in section "General" of the file-type file ("txt"
 // when the key is missing); nothing when the file does not exist.
 std::optional<std::string> OutputExtension(const std::string& file_type_path);

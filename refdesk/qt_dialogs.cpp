@@ -35,10 +35,20 @@ QMessageBox::StandardButtons ToQtButtons(MessageButtons buttons) {
   return QMessageBox::Ok;
 }
 
-QString Patterns(const QString& pattern) {
-  if (pattern == QStringLiteral("*.*")) return QStringLiteral("*");
-  const QString lower = pattern.toLower();
-  return lower == pattern ? pattern : lower + QLatin1Char(' ') + pattern;
+// The stored patterns, ";"-separated, each also in lower case: the names
+// were matched without regard to case where the patterns were written.
+QString Patterns(const QString& patterns) {
+  QStringList out;
+  for (const QString& pattern : patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    if (pattern == QStringLiteral("*.*")) {
+      out << QStringLiteral("*");
+      continue;
+    }
+    const QString lower = pattern.toLower();
+    out << lower;
+    if (lower != pattern) out << pattern;
+  }
+  return out.join(QLatin1Char(' '));
 }
 
 }  // namespace

@@ -202,17 +202,22 @@ void TSDIAppForm::BuildMenu() {
 void TSDIAppForm::FormCreate() {
   GroupBox1->installEventFilter(this);
   GroupBox2->installEventFilter(this);
-  for (const std::string& name : ListStyleNames(program_folder_)) ComboBox1->addItem(ToQt(name));
-  for (const std::string& name : ListFileTypeNames(program_folder_)) {
-    ComboBox2->addItem(ToQt(name));
+  const std::vector<std::string> styles = ListStyleNames(program_folder_);
+  for (const std::string& name : styles) {
+    ComboBox1->addItem(ToQt(name));
+    ComboBox1->setItemData(ComboBox1->count() - 1,
+                           ToQt(StyleDescription(StylePath(program_folder_, name))),
+                           Qt::ToolTipRole);
   }
+  const std::vector<std::string> file_types = ListFileTypeNames(program_folder_);
+  for (const std::string& name : file_types) ComboBox2->addItem(ToQt(name));
   for (THisComboBox* field : {HisComboBox1, HisComboBox2, HisComboBox3, HisComboBox4}) {
     field->setEditText(field->count() > 0 ? field->itemText(0) : QString());
     ShowTextAsTip(field);
   }
   const FormSettings settings =
       ReadFormSettings(platform::ProfileFile::Load(SettingsFilePath(program_folder_)));
-  ApplySettings(settings);
+  ApplySettings(settings, styles, file_types);
   CheckBox1Click();
   CheckBox4Click();
   CheckBox5Click();
@@ -220,9 +225,35 @@ void TSDIAppForm::FormCreate() {
   if (!settings.tabdump_visible) DisplayXlsConvExecute();
   GroupBox1->setAcceptDrops(true);
   GroupBox2->setAcceptDrops(true);
+  // A field greyed out by its "same folder" box shows the name a run would
+  // write, so it follows everything that name comes from.
+  for (THisComboBox* field : {HisComboBox1, HisComboBox2, HisComboBox3}) {
+    connect(field, &QComboBox::editTextChanged, this, &TSDIAppForm::ShowDerivedNames);
+  }
+  for (QCheckBox* box : {CheckBox1, CheckBox2, CheckBox4, CheckBox5}) {
+    connect(box, &QCheckBox::toggled, this, &TSDIAppForm::ShowDerivedNames);
+  }
+  connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TSDIAppForm::ShowDerivedNames);
+  ShowDerivedNames();
 }
 
-void TSDIAppForm::ApplySettings(const FormSettings& s) {
+void TSDIAppForm::ShowDerivedNames() {
+  const FormSnapshot form = Read();
+  const auto show = [this](THisComboBox* field, const std::string& name) {
+    if (FromQt(field->currentText()) == name) return;
+    field->setEditText(ToQt(name));
+    ShowTextAsTip(field);
+  };
+  // The table first: with CheckBox4 the list is named after it.
+  if (form.same_name1) show(HisComboBox2, TableDestination(form));
+  if (!form.same_name3) return;
+  const std::optional<std::string> extension =
+      OutputExtension(FileTypePath(program_folder_, form.file_type_name));
+  if (extension) show(HisComboBox4, BibliographyDestination(Read(), *extension));
+}
+
+void TSDIAppForm::ApplySettings(const FormSettings& s, const std::vector<std::string>& styles,
+                                const std::vector<std::string>& file_types) {
   CheckBox1->setChecked(s.same_name1);
   CheckBox2->setChecked(s.direct);
   CheckBox3->setChecked(s.overwrite1);
@@ -231,8 +262,8 @@ void TSDIAppForm::ApplySettings(const FormSettings& s) {
   CheckBox6->setChecked(s.overwrite2);
   CheckBox7->setChecked(s.after_open);
   CheckBox9->setChecked(s.error_log);
-  ComboBox1->setCurrentIndex(SelectionFor(s.format, ComboBox1->count()));
-  ComboBox2->setCurrentIndex(SelectionFor(s.file_type, ComboBox2->count()));
+  ComboBox1->setCurrentIndex(SelectionFor(s.format, s.format_name, styles));
+  ComboBox2->setCurrentIndex(SelectionFor(s.file_type, s.file_type_name, file_types));
 }
 
 FormSettings TSDIAppForm::CurrentSettings() const {
@@ -248,6 +279,8 @@ FormSettings TSDIAppForm::CurrentSettings() const {
   s.tabdump_visible = !GroupBox1->isHidden();
   s.format = ComboBox1->currentIndex();
   s.file_type = ComboBox2->currentIndex();
+  s.format_name = FromQt(SelectedName(ComboBox1));
+  s.file_type_name = FromQt(SelectedName(ComboBox2));
   return s;
 }
 

@@ -151,7 +151,11 @@ class TSDIAppForm : public QMainWindow, public FormView {
   void ShowTextAsTip(controls::THisComboBox* field);
   controls::THisComboBox* Field(HistoryField field) const;
   FormSettings CurrentSettings() const;
-  void ApplySettings(const FormSettings& settings);
+  void ApplySettings(const FormSettings& settings, const std::vector<std::string>& styles,
+                     const std::vector<std::string>& file_types);
+  // Puts into each field greyed out by its "same folder" box the name a run
+  // would write there.
+  void ShowDerivedNames();
   QString SelectedName(const QComboBox* list) const;
   void RunGuarded(void (ConvertRunner::*flow)());
 

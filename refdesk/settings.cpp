@@ -19,6 +19,8 @@ inline constexpr std::string_view kErrorLog = "ErrorLog";
 inline constexpr std::string_view kTabdumpVisible = "TabdumpVisible";
 inline constexpr std::string_view kFormat = "Format";
 inline constexpr std::string_view kFileType = "FileType";
+inline constexpr std::string_view kFormatName = "FormatName";
+inline constexpr std::string_view kFileTypeName = "FileTypeName";
 
 void WriteBool(platform::ProfileFile& file, std::string_view key, bool value) {
   file.WriteString(kSection, key, value ? "1" : "0");
@@ -44,6 +46,8 @@ FormSettings ReadFormSettings(const platform::ProfileFile& file) {
   s.tabdump_visible = file.ReadBool(kSection, kTabdumpVisible, d.tabdump_visible);
   s.format = file.ReadInteger(kSection, kFormat, d.format);
   s.file_type = file.ReadInteger(kSection, kFileType, d.file_type);
+  s.format_name = file.ReadString(kSection, kFormatName, "");
+  s.file_type_name = file.ReadString(kSection, kFileTypeName, "");
   return s;
 }
 
@@ -59,11 +63,23 @@ void WriteFormSettings(const FormSettings& s, platform::ProfileFile& file) {
   WriteBool(file, kTabdumpVisible, s.tabdump_visible);
   WriteInteger(file, kFormat, s.format);
   WriteInteger(file, kFileType, s.file_type);
+  file.WriteString(kSection, kFormatName, s.format_name);
+  file.WriteString(kSection, kFileTypeName, s.file_type_name);
 }
 
 int SelectionFor(int32_t stored, int count) {
   if (stored < 0) return -1;
   return stored > count - 1 ? 0 : stored;
+}
+
+int SelectionFor(int32_t stored, const std::string& stored_name,
+                 const std::vector<std::string>& names) {
+  if (!stored_name.empty()) {
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (names[i] == stored_name) return static_cast<int>(i);
+    }
+  }
+  return SelectionFor(stored, static_cast<int>(names.size()));
 }
 
 }  // namespace refdesk

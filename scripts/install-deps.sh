@@ -7,7 +7,7 @@ packages=(
   build-essential cmake pkg-config python3
   libgtest-dev libgmock-dev
   libicu-dev
-  qt6-base-dev
+  qt6-base-dev qt6-translations-l10n
   libzip-dev libpugixml-dev libxlsxwriter-dev dpkg-dev patch
   clang libclang-rt-14-dev
 )

@@ -54,6 +54,22 @@ bool FolderExists(const std::string& path) {
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+std::string ProgramFolder() {
+  std::vector<char> buffer(MAX_PATH + 1);
+  DWORD n = 0;
+  while ((n = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()))) ==
+             buffer.size() &&
+         buffer.size() < 32768) {
+    buffer.resize(buffer.size() * 2);
+  }
+  if (n == 0 || n >= buffer.size()) return {};
+  const std::string program = win32::ForwardSlashes(std::string_view(buffer.data(), n));
+  const size_t slash = program.rfind('/');
+  if (slash == std::string::npos) return {};
+  // A drive's root keeps its separator ("C:/"), as CurrentFolder gives it.
+  return program.substr(0, slash == 2 ? 3 : slash);
+}
+
 std::string CurrentFolder() {
   std::vector<char> buffer(MAX_PATH + 1);
   DWORD n = GetCurrentDirectoryA(static_cast<DWORD>(buffer.size()), buffer.data());

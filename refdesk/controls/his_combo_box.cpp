@@ -1,5 +1,6 @@
 #include "refdesk/controls/his_combo_box.h"
 
+#include <QCompleter>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QFile>
@@ -32,6 +33,9 @@ THisComboBox::THisComboBox(QWidget* parent) : QComboBox(parent) {
   setEditable(true);
   // New names reach the list only through AddHistory, never by pressing Enter.
   setInsertPolicy(QComboBox::NoInsert);
+  // A history entry may be offered while typing, but never put in place of
+  // what was typed: "bunken.xls" must not become "bunken.xlsx" unasked.
+  completer()->setCompletionMode(QCompleter::PopupCompletion);
 }
 
 THisComboBox::~THisComboBox() { SaveHistory(); }

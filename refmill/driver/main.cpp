@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/console.h"
+#include "platform/files.h"
 #include "refmill/driver/run.h"
 
 int main(int argc, char** argv) {
@@ -13,7 +14,8 @@ int main(int argc, char** argv) {
   platform::IgnoreBrokenPipes();
   try {
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const refmill::driver::Console console{std::cin, std::cout, platform::IsUtf8Terminal(1)};
+    const refmill::driver::Console console{std::cin, std::cout, platform::IsUtf8Terminal(1),
+                                           platform::ProgramFolder()};
     return static_cast<int>(refmill::driver::Run(args, console));
   } catch (const std::exception& e) {
     std::cout << "REFMILL v1.0: " << e.what() << std::endl;

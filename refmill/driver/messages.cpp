@@ -35,6 +35,11 @@ Messages Messages::Load() {
   m.error_prefix = sjis("REFMILL v1.0 エラー：");
   m.abbrev_missing = sjis("abbrev.dat が見つかりません");
   m.unreadable = sjis("を読めません");
+  m.searched_a = sjis("（探した場所：");
+  m.searched_b = sjis("）");
+  m.folder_separator = sjis("、");
+  m.file_type_missing_a = sjis("ファイルタイプ(");
+  m.file_type_missing_b = sjis(")が見つかりません。見出しと置換なしで出力します");
   m.style_fault = sjis("スタイルの列番号が不正です：");
   m.tangled_template = sjis("テンプレートの置換記号が重なり合っていて変換できません");
   m.fault_line_a = sjis("（");

@@ -32,6 +32,11 @@ struct Messages {
   std::string error_prefix;       // in front of the short report of exit code 1
   std::string abbrev_missing;     // "abbrev.dat が見つかりません"
   std::string unreadable;         // "を読めません"
+  std::string searched_a;         // "（探した場所："
+  std::string searched_b;         // "）"
+  std::string folder_separator;   // "、" between the folders searched
+  std::string file_type_missing_a;  // "ファイルタイプ("
+  std::string file_type_missing_b;  // ")が見つかりません。見出しと置換なしで出力します"
   std::string style_fault;        // a column the entry lacks: token=column, then the line
   std::string tangled_template;   // a template too tangled to fill, then the line
   std::string fault_line_a;       // "（"

@@ -176,6 +176,16 @@ class RunSteps {
     return Shown(path) + m_.too_large_a + std::to_string(limit >> 20) + m_.too_large_b;
   }
 
+  // "（探した場所：" + the folders a data file was looked for in + "）".
+  std::string SearchedText(const std::vector<std::string>& folders) const {
+    std::string text = m_.searched_a;
+    for (size_t i = 0; i < folders.size(); ++i) {
+      if (i > 0) text += m_.folder_separator;
+      text += Shown(folders[i]);
+    }
+    return text + m_.searched_b;
+  }
+
   // The short report of a broken style, naming the entry's line.
   std::string FaultText(const format::StyleFault& fault) const {
     const std::string where = m_.fault_line_a + std::to_string(fault.line) + m_.fault_line_b;
@@ -204,17 +214,25 @@ class RunSteps {
     for (const InputRead* read : {&style, &file_type, &table}) ReserveOwnCodes(*read, codes_);
     const InputText style_text = DecodeUserFile(style, options_.style_path);
     const InputText file_type_text = DecodeUserFile(file_type, options_.file_type_path);
+    // Allowed, but a misspelt file type must not pass unnoticed.
+    if (file_type.status == platform::ReadStatus::kUnreadable &&
+        !platform::FileExists(options_.file_type_path)) {
+      out_.Notice(m_.file_type_missing_a + Shown(options_.file_type_path) +
+                  m_.file_type_missing_b);
+    }
     format::StyleSettings settings = ParseStyleSettings(style_text.bytes, file_type_text.bytes);
     settings.private_codes = &codes_;
     if (settings.oversized_template) {
       return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
     }
-    if (const auto error = LoadDataFiles(platform::CurrentFolder(), settings)) {
+    if (const auto error =
+            LoadDataFiles({platform::CurrentFolder(), console_.program_folder}, settings)) {
       if (error->too_large_limit > 0) {
         return Fail(console_, m_, out_, TooLarge(error->file, error->too_large_limit));
       }
       return Fail(console_, m_, out_,
-                  error->missing ? m_.abbrev_missing : error->file + m_.unreadable);
+                  error->missing ? m_.abbrev_missing + SearchedText(error->searched)
+                                 : error->file + m_.unreadable);
     }
     if (!table.ok()) {
       const bool too_large = table.status == platform::ReadStatus::kTooLarge;

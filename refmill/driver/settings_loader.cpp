@@ -1,5 +1,6 @@
 #include "refmill/driver/settings_loader.h"
 
+#include <algorithm>
 
 #include "platform/files.h"
 #include "platform/profile.h"
@@ -129,29 +130,46 @@ StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view f
   return s;
 }
 
-std::optional<DataFileError> LoadDataFiles(const std::string& folder, StyleSettings& settings) {
-  const std::string sep(1, platform::kPathSeparator);
-  const std::string abbrev_path = folder + sep + std::string(kAbbreviationFile);
+std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
+                                           StyleSettings& settings) {
+  std::vector<std::string> searched;
+  for (const std::string& folder : folders) {
+    if (!folder.empty() && std::find(searched.begin(), searched.end(), folder) == searched.end()) {
+      searched.push_back(folder);
+    }
+  }
+  // The first folder holding `file`, or nothing.
+  const auto find = [&searched](std::string_view file) -> std::optional<std::string> {
+    for (const std::string& folder : searched) {
+      std::string path = folder;
+      if (path.back() != platform::kPathSeparator) path += platform::kPathSeparator;
+      path += file;
+      if (platform::FileExists(path)) return path;
+    }
+    return std::nullopt;
+  };
   std::string contents;
-  switch (platform::ReadFileUpTo(abbrev_path, contents, kAbbreviationFileLimit)) {
+  const std::optional<std::string> abbrev_path = find(kAbbreviationFile);
+  if (!abbrev_path) return DataFileError{std::string(kAbbreviationFile), true, searched};
+  switch (platform::ReadFileUpTo(*abbrev_path, contents, kAbbreviationFileLimit)) {
     case platform::ReadStatus::kRead:
       break;
     case platform::ReadStatus::kTooLarge:
-      return DataFileError{abbrev_path, false, kAbbreviationFileLimit};
+      return DataFileError{*abbrev_path, false, {}, kAbbreviationFileLimit};
     case platform::ReadStatus::kUnreadable:
-      return DataFileError{std::string(kAbbreviationFile), !platform::FileExists(abbrev_path)};
+      return DataFileError{std::string(kAbbreviationFile), false, {}};
   }
   settings.abbreviations = format::AbbreviationTable(text::SplitLines(contents));
 
-  const std::string roman_path = folder + sep + std::string(kRomanisationFile);
-  if (!platform::FileExists(roman_path)) return std::nullopt;
-  switch (platform::ReadFileUpTo(roman_path, contents, kSettingsFileLimit)) {
+  const std::optional<std::string> roman_path = find(kRomanisationFile);
+  if (!roman_path) return std::nullopt;
+  switch (platform::ReadFileUpTo(*roman_path, contents, kSettingsFileLimit)) {
     case platform::ReadStatus::kRead:
       break;
     case platform::ReadStatus::kTooLarge:
-      return DataFileError{roman_path, false, kSettingsFileLimit};
+      return DataFileError{*roman_path, false, {}, kSettingsFileLimit};
     case platform::ReadStatus::kUnreadable:
-      return DataFileError{std::string(kRomanisationFile), false};
+      return DataFileError{std::string(kRomanisationFile), false, {}};
   }
   settings.romaji = text::TKana2Romaji::FromText(contents);
   return std::nullopt;

@@ -30,20 +30,25 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
                                           std::string_view prefix, std::string_view suffix,
                                           std::optional<std::string>* oversized = nullptr);
 
-// The data files, read from the program's working folder.
+// The data files, read from the program's working folder, else from the
+// folder of the program itself.
 inline constexpr std::string_view kAbbreviationFile = "abbrev.dat";
 inline constexpr std::string_view kRomanisationFile = "roman.dat";
 
-// Why loading a data file failed: the file that was missing or unreadable.
+// Why loading a data file failed: the file that was missing, unreadable or
+// too large, and for a missing one the folders it was looked for in.
 struct DataFileError {
   std::string file;
   bool missing = false;
+  std::vector<std::string> searched;
   size_t too_large_limit = 0;  // the size limit the file passed, or 0
 };
 
 // Loads abbrev.dat (required) and roman.dat (optional: a missing one leaves
-// the romanisation table empty) from `folder`.
-std::optional<DataFileError> LoadDataFiles(const std::string& folder,
+// the romanisation table empty), each from the first of `folders` that has
+// it (the working folder, then the program folder); empty folder names are
+// skipped.
+std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
                                            format::StyleSettings& settings);
 
 }  // namespace refmill::driver

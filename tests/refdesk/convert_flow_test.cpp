@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QRegularExpression>
 #include <QTest>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -69,18 +70,114 @@ class ConvertFlowTest : public QObject {
 
  private slots:
   void ResultTextShowsCodes_data() {
+    QTest::addColumn<bool>("refmill");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
-    QTest::newRow("success") << 0 << "成功";
-    QTest::newRow("tool status") << 2 << "エラー2";
-    QTest::newRow("own code") << 55 << "エラー55";
+    QTest::newRow("success") << true << 0 << "成功";
+    QTest::newRow("refmill status") << true << 7 << "エラー7：出力先を作成できません";
+    // The same number means something else from tabdump.
+    QTest::newRow("tabdump status")
+        << false << 3
+        << "エラー3：読み込めるブックではありません（別の種類のファイル、破損、パスワード保護）";
+    QTest::newRow("own code") << false << 55
+                              << "エラー55：変換元ファイルがないか、ツールを起動できません";
+    QTest::newRow("declined") << true << 77 << "エラー77：上書きしませんでした";
+    QTest::newRow("unknown code") << true << 9 << "エラー9";
     // A tool killed by a signal reports the signal negated.
-    QTest::newRow("crash") << -11 << "エラー-11";
+    QTest::newRow("crash") << false << -11 << "エラー-11：ツールが異常終了しました";
   }
   void ResultTextShowsCodes() {
+    QFETCH(bool, refmill);
     QFETCH(int, code);
     QFETCH(QString, text);
-    QCOMPARE(Q(refdesk::ResultText(code)), text);
+    QCOMPARE(Q(refdesk::ResultText(refmill ? refdesk::Tool::kRefmill : refdesk::Tool::kTabdump,
+                                   code)),
+             text);
+  }
+
+  // What the window shows in a greyed-out output field is what a run writes.
+  void Destinations_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("fields") << "" << "@W@named.csv" << "@W@out.txt";
+    QTest::newRow("beside the workbook") << "same1;same3;direct" << "@W@b.csv" << "@W@b.html";
+    QTest::newRow("beside the converted table") << "same1;same2;same3" << "@W@b.csv" << "@W@named.html";
+    QTest::newRow("beside the source table") << "same3" << "@W@named.csv" << "@W@src.html";
+    // Nothing to derive a name from: nothing to show, and a run refuses.
+    QTest::newRow("empty workbook") << "same1;same3;direct;no workbook" << "" << "";
+    QTest::newRow("empty output") << "no output" << "@W@named.csv" << "";
+  }
+  void Destinations() {
+    QFETCH(QString, setup);
+    QFETCH(QString, table);
+    QFETCH(QString, list);
+    Fixture f;
+    refdesk::FormSnapshot form;
+    form.workbook = setup.contains("no workbook") ? "" : "b.xls";
+    form.table = "named.csv";
+    form.source_table = "src.csv";
+    form.bibliography = setup.contains("no output") ? " " : "out.txt";
+    form.same_name1 = setup.contains("same1");
+    form.same_name2 = setup.contains("same2");
+    form.same_name3 = setup.contains("same3");
+    form.direct = setup.contains("direct");
+    QCOMPARE(Q(refdesk::TableDestination(form)), table.replace("@W@", Q(f.work)));
+    QCOMPARE(Q(refdesk::BibliographyDestination(form, ".html")), list.replace("@W@", Q(f.work)));
+  }
+
+  // Refused before anything starts: nothing runs, nothing is recorded.
+  void RefusesBeforeStarting_data() {
+    QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("empty table output")
+        << "upper" << "REFDESK:出力先ファイルを指定してください";
+    QTest::newRow("empty workbook") << "upper;no workbook" << "REFDESK:変換元ファイルを指定してください";
+    QTest::newRow("empty list output") << "lower" << "REFDESK:出力先ファイルを指定してください";
+    // A file type with ext=csv and "same folder" aims the list at its source.
+    QTest::newRow("list over its source")
+        << "lower;csv;same3"
+        << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@refs.csv";
+    QTest::newRow("list over the style")
+        << "lower;style out"
+        << "REFDESK:出力先ファイルがスタイルファイルと同じファイルです。別の出力先を指定してください\r\n@F@std.ini";
+    // A link to the file is the same file.
+    QTest::newRow("list over the workbook, direct")
+        << "lower;direct;workbook out"
+        << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@link.xls";
+    QTest::newRow("table over the workbook")
+        << "upper;same1;csv workbook"
+        << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@refs.csv";
+  }
+  void RefusesBeforeStarting() {
+    QFETCH(QString, setup);
+    QFETCH(QString, message);
+    Fixture f;
+    f.temp.Write("csv.trl", "[General]\r\next=csv\r\n");
+    f.Touch(f.work + "refs.csv");
+    f.Touch(f.work + "book.xls");
+    f.view.form.workbook = setup.contains("no workbook")   ? ""
+                           : setup.contains("csv workbook") ? "refs.csv"
+                                                            : "book.xls";
+    f.view.form.source_table = "refs.csv";
+    f.view.form.same_name1 = setup.contains("same1");
+    f.view.form.same_name3 = setup.contains("same3");
+    f.view.form.direct = setup.contains("direct");
+    if (setup.contains("csv")) f.view.form.file_type_name = "csv";
+    if (setup.contains("style out")) f.view.form.bibliography = f.folder + "std.ini";
+    if (setup.contains("workbook out")) {
+      std::filesystem::create_symlink(f.work + "book.xls", f.work + "link.xls");
+      f.view.form.bibliography = f.work + "link.xls";
+    }
+    if (setup.contains("upper")) {
+      f.converter.Button3Click();
+    } else {
+      f.converter.Button6Click();
+    }
+    message.replace("@W@", Q(f.work)).replace("@F@", Q(f.folder));
+    QCOMPARE(f.Texts(), std::vector<std::string>{message.toStdString()});
+    QVERIFY(f.runner.requests.empty());
+    QVERIFY(f.view.events.empty());
   }
 
   void TwoStepFlow_data() {
@@ -90,29 +187,29 @@ class ConvertFlowTest : public QObject {
     QTest::addColumn<QStringList>("messages");
     QTest::addColumn<bool>("ran");
     QTest::addColumn<bool>("opened");
-    QTest::newRow("success") << "" << 0 << "refmillRunの実行結果：成功" << QStringList() << true
+    QTest::newRow("success") << "" << 0 << "refmillの実行結果：成功" << QStringList() << true
                              << true;
-    QTest::newRow("tool error") << "" << 2 << "refmillRunの実行結果：エラー2" << QStringList()
+    QTest::newRow("tool error") << "" << 2 << "refmillの実行結果：エラー2：引数の数が正しくありません" << QStringList()
                                 << true << true;
     // The answer No leaves the status bar alone, yet the fields are recorded.
     QTest::newRow("overwrite declined")
         << "dest exists;answer no" << 0 << ""
         << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << false << false;
     QTest::newRow("overwrite allowed")
-        << "dest exists" << 0 << "refmillRunの実行結果：成功"
+        << "dest exists" << 0 << "refmillの実行結果：成功"
         << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << true << true;
     QTest::newRow("overwrite without asking")
-        << "dest exists;overwrite2" << 0 << "refmillRunの実行結果：成功" << QStringList() << true
+        << "dest exists;overwrite2" << 0 << "refmillの実行結果：成功" << QStringList() << true
         << true;
     QTest::newRow("source missing")
-        << "no source" << 0 << "refmillRunの実行結果：エラー55"
+        << "no source" << 0 << "refmillの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません"
         << QStringList{"refmill:変換元ファイルが見つかりません\r\n@S@"} << false << true;
     QTest::newRow("style missing")
-        << "style gone" << 0 << "refmillRunの実行結果：エラー44"
+        << "style gone" << 0 << "refmillの実行結果：エラー44：スタイルまたはファイルタイプがありません"
         << QStringList{"REFDESK:スタイルファイルが見つかりません\r\n@F@gone.ini"} << false << true;
     QTest::newRow("tool cannot start")
-        << "refuse" << 0 << "refmillRunの実行結果：エラー55" << QStringList() << true << true;
-    QTest::newRow("not opened") << "no open" << 0 << "refmillRunの実行結果：成功" << QStringList()
+        << "refuse" << 0 << "refmillの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList() << true << true;
+    QTest::newRow("not opened") << "no open" << 0 << "refmillの実行結果：成功" << QStringList()
                                 << true << false;
   }
   void TwoStepFlow() {
@@ -224,22 +321,22 @@ class ConvertFlowTest : public QObject {
     QTest::newRow("beside workbook, extension appended")
         << "same name"
         << "book.csv"
-        << "tabdumpRunの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
+        << "tabdumpの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
     QTest::newRow("named destination")
         << ""
         << "named.csv"
-        << "tabdumpRunの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
+        << "tabdumpの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
     QTest::newRow("declined") << "dest exists;answer no"
                               << "named.csv"
                               << "" << QStringList();
     // Direct mode keeps Button3 disabled after the run.
     QTest::newRow("direct mode") << "direct"
                                  << "named.csv"
-                                 << "tabdumpRunの実行結果：エラー3"
+                                 << "tabdumpの実行結果：エラー3：読み込めるブックではありません（別の種類のファイル、破損、パスワード保護）"
                                  << QStringList{"disable Button3"};
     QTest::newRow("source missing") << "no source"
                                     << "named.csv"
-                                    << "tabdumpRunの実行結果：エラー55" << QStringList();
+                                    << "tabdumpの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList();
   }
   void Button3Flow() {
     QFETCH(QString, setup);
@@ -288,15 +385,19 @@ class ConvertFlowTest : public QObject {
     // The table is made and removed; the bibliography step is not run.
     QTest::newRow("overwrite declined")
         << "dest exists;answer no"
-        << "tabdumpの実行結果：成功 / refmillの実行結果：エラー77"
+        << "tabdumpの実行結果：成功 / refmillの実行結果：エラー77：上書きしませんでした"
         << QStringList{"REFDESK:@D@は存在します。上書きしますか？"} << false;
-    // Nothing to convert and nothing to delete: both are reported.
-    QTest::newRow("tabdump writes nothing")
-        << "no table;tabdump fails"
-        << "tabdumpの実行結果：エラー9 / refmillの実行結果：エラー55"
-        << QStringList{"refmill:変換元ファイルが見つかりません\r\n@T@",
-                       "REFDESK:@T@を削除できませんでした"}
-        << true;
+    // A failed table step is said in words, and refmill is not started on
+    // a table that was never written; nothing is left to delete.
+    QTest::newRow("not a workbook")
+        << "tabdump fails"
+        << "tabdumpの実行結果：エラー3：読み込めるブックではありません（別の種類のファイル、破損、パスワード保護） / refmillの実行結果：未実行"
+        << QStringList{"tabdump:ブックを表に変換できませんでした（エラー3：読み込めるブックではありません（別の種類のファイル、破損、パスワード保護））。文献リストへの変換は行いません\r\n@B@"}
+        << false;
+    QTest::newRow("workbook missing")
+        << "no workbook"
+        << "tabdumpの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません / refmillの実行結果：未実行"
+        << QStringList{"tabdump:変換元ファイルが見つかりません\r\n@B@"} << false;
     // Deleting by the full path still works after the working folder changed.
     QTest::newRow("working folder changes")
         << "chdir"
@@ -308,7 +409,8 @@ class ConvertFlowTest : public QObject {
     QFETCH(QStringList, messages);
     QFETCH(bool, opened);
     Fixture f;
-    const std::string workbook = f.Touch(f.work + "book.xls");
+    const std::string workbook = f.work + "book.xls";
+    if (!setup.contains("no workbook")) f.Touch(workbook);
     const std::string destination = f.work + "book.bib";
     if (setup.contains("dest exists")) f.Touch(destination);
     if (setup.contains("answer no")) f.dialogs.answers.push_back(Answer::kNo);
@@ -316,25 +418,47 @@ class ConvertFlowTest : public QObject {
     f.view.form.same_name3 = true;
     f.view.form.after_open = true;
     f.view.form.workbook = "book.xls";
-    if (setup.contains("tabdump fails")) f.runner.statuses = {9, 0};
+    if (setup.contains("tabdump fails")) f.runner.statuses = {3, 0};
     const std::string elsewhere = f.temp.path();
     f.runner.effect = [&](const ProcessRequest& r) {
-      if (r.program == f.folder + "tabdump" && !setup.contains("no table")) f.Touch(r.arguments[2]);
+      if (r.program == f.folder + "tabdump" && !setup.contains("tabdump fails")) {
+        f.Touch(r.arguments[2]);
+      }
       if (setup.contains("chdir")) QDir::setCurrent(Q(elsewhere));
     };
 
     f.converter.Button6Click();
 
-    const std::string table = f.runner.requests.at(0).arguments.at(2);
-    QVERIFY(QRegularExpression("^" + QRegularExpression::escape(Q(f.work)) +
-                               "temp[1-9][0-9][0-9]\\.%%%$")
-                .match(Q(table))
-                .hasMatch());
-    QVERIFY(!std::filesystem::exists(table));
+    const bool table_step = !setup.contains("no workbook");
+    const std::string table = table_step ? f.runner.requests.at(0).arguments.at(2) : "";
+    if (table_step) {
+      // In a folder of its own in the system's temporary folder, gone with
+      // its folder afterwards.
+      const std::string system_temp = std::filesystem::temp_directory_path().string();
+      QVERIFY(QRegularExpression("^" + QRegularExpression::escape(Q(system_temp)) +
+                                 "/refdesk-[^/]{6}/temp[1-9][0-9][0-9]\\.%%%$")
+                  .match(Q(table))
+                  .hasMatch());
+      QVERIFY(!std::filesystem::exists(std::filesystem::path(table).parent_path()));
+    }
+    // refmill runs only on a table that was made, and only when allowed to.
+    const bool list_step = table_step && !setup.contains("tabdump fails") &&
+                           !setup.contains("answer no");
+    QCOMPARE(f.runner.requests.size(), size_t{table_step} + size_t{list_step});
+    // Nothing of the run lands in the working folder.
+    std::vector<std::string> left;
+    for (const auto& e : std::filesystem::directory_iterator(f.work)) {
+      left.push_back(e.path().filename().string());
+    }
+    std::sort(left.begin(), left.end());
+    std::vector<std::string> expected_left;
+    if (setup.contains("dest exists")) expected_left.push_back("book.bib");
+    if (table_step) expected_left.push_back("book.xls");
+    QCOMPARE(left, expected_left);
     QCOMPARE(Q(f.view.status), status);
     QStringList shown;
     for (const std::string& t : f.Texts()) shown << Q(t);
-    for (QString& m : messages) m.replace("@D@", Q(destination)).replace("@T@", Q(table));
+    for (QString& m : messages) m.replace("@D@", Q(destination)).replace("@B@", Q(workbook));
     QCOMPARE(shown, messages);
     QCOMPARE(f.shell.opened,
              opened ? std::vector<std::string>{destination} : std::vector<std::string>{});
@@ -342,23 +466,6 @@ class ConvertFlowTest : public QObject {
     QCOMPARE(f.view.events.back(), std::string("enable Button6"));
     QCOMPARE(f.view.form.bibliography, destination);
     QCOMPARE(f.view.form.workbook, workbook);
-  }
-
-  void DirectFlowNeverTakesAnExistingName() {
-    Fixture f;
-    for (int n = 100; n <= 999; ++n) {
-      if (n != 537) f.Touch(f.work + "temp" + std::to_string(n) + ".%%%", "keep");
-    }
-    f.Touch(f.work + "book.xls");
-    f.view.form.direct = true;
-    f.view.form.workbook = "book.xls";
-    f.view.form.bibliography = "out.bib";
-    f.converter.Button6Click();
-    QCOMPARE(f.runner.requests.at(0).arguments.at(2), f.work + "temp537.%%%");
-    std::ifstream kept(f.work + "temp100.%%%");
-    std::string bytes;
-    kept >> bytes;
-    QCOMPARE(bytes, std::string("keep"));
   }
 };
 

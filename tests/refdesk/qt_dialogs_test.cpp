@@ -17,6 +17,10 @@ class QtDialogsTest : public QObject {
     QTest::addColumn<QString>("expected");
     QTest::newRow("capital pattern") << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*"
                                      << "Microsoft Excelﾌｧｲﾙ (*.xls *.XLS);;すべてのﾌｧｲﾙ (*)";
+    // Both kinds of workbook, the newer first.
+    QTest::newRow("two patterns")
+        << "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*"
+        << "Microsoft Excelﾌｧｲﾙ (*.xlsx *.XLSX *.xls *.XLS);;すべてのﾌｧｲﾙ (*)";
     QTest::newRow("lower-case pattern") << "出力形式のファイル (*.bib)|*.bib|すべてのﾌｧｲﾙ (*.*)|*.*"
                                         << "出力形式のファイル (*.bib);;すべてのﾌｧｲﾙ (*)";
     // Description without patterns of its own, and a pair left incomplete.

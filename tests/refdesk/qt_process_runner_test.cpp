@@ -170,7 +170,7 @@ class ProcessRunnerTest : public QObject {
       form.CheckBox9->setChecked(true);
       form.HisComboBox3->setEditText(QString::fromStdString(folder + "sample.csv"));
       form.Button6->click();
-      QCOMPARE(form.statusBar()->currentMessage(), QString("refmillRunの実行結果：成功"));
+      QCOMPARE(form.statusBar()->currentMessage(), QString("refmillの実行結果：成功"));
     }
     QVERIFY(dialogs.shown.empty());
     QCOMPARE(shell.opened.at(0), folder + "sample.txt");

@@ -18,9 +18,12 @@
 #include <filesystem>
 #include <memory>
 
+#include "refdesk/about_box.h"
 #include "refdesk/controls/his_combo_box.h"
+#include "refdesk/qt_translations.h"
 #include "tests/refdesk/fakes.h"
 #include "tests/refdesk/test_main.h"
+#include "tests/support/sjis_literal.h"
 #include "tests/support/temp_folder.h"
 
 Q_DECLARE_METATYPE(refdesk::Answer)
@@ -236,9 +239,9 @@ class SdiAppFormTest : public QObject {
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<QString>("filter");
     QTest::newRow("workbook") << "Button1" << false
-                              << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
+                              << "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
     QTest::newRow("cancelled keeps the field")
-        << "Button1" << true << "Microsoft Excelﾌｧｲﾙ (*.xls)|*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
+        << "Button1" << true << "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
     QTest::newRow("output with ext")
         << "Button5" << false << "出力形式のファイル (*.bib)|*.bib|すべてのﾌｧｲﾙ (*.*)|*.*";
     QTest::newRow("output without ext")
@@ -303,12 +306,69 @@ class SdiAppFormTest : public QObject {
         QString(
             "[General]\r\nFormat=-1\r\nSameName1=0\r\nDirect=1\r\nOverWrite1=0\r\nSameName2=0\r\n"
             "SameName3=1\r\nOverWrite2=1\r\nAfterOpen=1\r\nErrorLog=1\r\nTabdumpVisible=1\r\n"
-            "FileType=0\r\n[HisComboBox3]\r\nHisComboBox30=/new.csv\r\nHisComboBox31=/"
+            "FileType=0\r\nFormatName=\r\nFileTypeName=html\r\n[HisComboBox3]\r\nHisComboBox30=/new.csv\r\nHisComboBox31=/"
             "old.csv\r\n"));
   }
 
+  // The style and file type are found again by name after a style of the
+  // user's own has moved them in the list; older settings keep the index.
+  void RemembersStyleByName_data() {
+    QTest::addColumn<QString>("ini");
+    QTest::addColumn<QString>("style");
+    QTest::addColumn<QString>("file_type");
+    QTest::newRow("by name") << "Format=0\r\nFormatName=c-style\r\nFileType=0\r\nFileTypeName=plain"
+                             << "c-style" << "plain";
+    QTest::newRow("old settings") << "Format=1\r\nFileType=1" << "b-style" << "plain";
+    QTest::newRow("name gone") << "Format=1\r\nFormatName=removed" << "b-style" << "html";
+  }
+  void RemembersStyleByName() {
+    QFETCH(QString, ini);
+    QFETCH(QString, style);
+    QFETCH(QString, file_type);
+    Window w("[General]\r\n" + ini.toStdString() + "\r\n");
+    QCOMPARE(w.form->ComboBox1->currentText(), style);
+    QCOMPARE(w.form->ComboBox2->currentText(), file_type);
+  }
+
+  // A greyed-out output field shows the name a run will write, and follows
+  // the workbook and the file type.
+  void DerivedOutputNamesFollow() {
+    Window w;
+    w.form->HisComboBox1->setEditText("/d/bunken.xls");
+    QCOMPARE(w.form->HisComboBox4->currentText(), QString("/d/bunken.bib"));
+    w.form->ComboBox2->setCurrentIndex(1);
+    QCOMPARE(w.form->HisComboBox4->currentText(), QString("/d/bunken.txt"));
+    QCOMPARE(w.form->HisComboBox4->toolTip(), QString("/d/bunken.txt"));
+    w.form->CheckBox2->click();  // two-step: the list follows the lower source
+    w.form->HisComboBox3->setEditText("/t/table.csv");
+    QCOMPARE(w.form->HisComboBox4->currentText(), QString("/t/table.txt"));
+    w.form->CheckBox1->click();
+    QCOMPARE(w.form->HisComboBox2->currentText(), QString("/d/bunken.csv"));
+  }
+
+  // Each style's first comment line is its tooltip in the list.
+  void StyleTooltips() {
+    Window w;
+    w.folder.Write("d-style.ini", testing_support::Sjis("; 日本心理学会に倣う著者・年方式\r\n; second\r\n[General]\r\n"));
+    w.form.reset();
+    w.form = std::make_unique<TSDIAppForm>(
+        refdesk::FormServices{w.dialogs, w.shell, w.runner, w.folder.File("refdesk")});
+    QCOMPARE(w.form->ComboBox1->itemData(3, Qt::ToolTipRole).toString(),
+             QString("日本心理学会に倣う著者・年方式"));
+    QCOMPARE(w.form->ComboBox1->itemData(0, Qt::ToolTipRole).toString(), QString());
+  }
+
+  // Qt's own texts (standard buttons, file dialogs) speak Japanese too.
+  void QtSpeaksJapanese() {
+    QVERIFY(refdesk::InstallQtTranslations(*QCoreApplication::instance()));
+    QCOMPARE(QCoreApplication::translate("QPlatformTheme", "&Yes"), QString("はい(&Y)"));
+    QCOMPARE(refdesk::TAboutBox().windowTitle(), QString("バージョン情報"));
+  }
+
   void StartsWithNewestHistoryEntry() {
-    Window w("[HisComboBox4]\r\nHisComboBox40=/newest.bib\r\nHisComboBox41=/older.bib\r\n");
+    Window w(
+        "[General]\r\nSameName3=0\r\n"
+        "[HisComboBox4]\r\nHisComboBox40=/newest.bib\r\nHisComboBox41=/older.bib\r\n");
     QCOMPARE(w.form->HisComboBox4->currentText(), QString("/newest.bib"));
     QCOMPARE(w.form->HisComboBox4->toolTip(), QString("/newest.bib"));
     QCOMPARE(w.form->HisComboBox1->currentText(), QString());
@@ -333,7 +393,7 @@ class SdiAppFormTest : public QObject {
     w.form->CheckBox2->click();  // two-step mode
     w.form->HisComboBox3->setEditText(QString::fromStdString(w.folder.File("src.csv")));
     w.form->Button6->click();
-    QCOMPARE(w.form->statusBar()->currentMessage(), QString("refmillRunの実行結果：成功"));
+    QCOMPARE(w.form->statusBar()->currentMessage(), QString("refmillの実行結果：成功"));
     QCOMPARE(w.form->HisComboBox3->itemText(0), QString::fromStdString(w.folder.File("src.csv")));
     QCOMPARE(w.form->HisComboBox4->itemText(0), QString::fromStdString(w.folder.File("src.bib")));
     QCOMPARE(w.runner.requests.at(0).arguments.at(1), w.folder.File("html.trl"));

@@ -3,6 +3,7 @@
 #include "refdesk/controls/his_combo_box.h"
 
 #include <QApplication>
+#include <QLineEdit>
 #include <QStringList>
 #include <QTest>
 #include <filesystem>
@@ -107,6 +108,28 @@ class HisComboBoxTest : public QObject {
     QCOMPARE(Items(*field), after);
     QCOMPARE(field->currentIndex(), 0);
     QCOMPARE(field->currentText(), text);
+  }
+
+  // Typing a name that begins a longer history entry keeps what was typed,
+  // also once the field has lost the focus.
+  void TypingKeepsTheTypedName() {
+    testing_support::TempFolder folder;
+    QWidget window;
+    auto* field = new THisComboBox(&window);
+    field->setObjectName("HisComboBox1");
+    field->SetProgramPath(folder.File("refdesk"));
+    auto* elsewhere = new QLineEdit(&window);
+    elsewhere->move(0, 40);
+    field->addItems({"/d/bunken.xlsx", "/d/other.csv"});
+    field->setEditText("");
+    window.show();
+    QApplication::setActiveWindow(&window);
+    field->setFocus();
+    QTest::keyClicks(field->lineEdit(), "/d/bunken.xls");
+    QCOMPARE(field->currentText(), QString("/d/bunken.xls"));
+    elsewhere->setFocus();
+    QApplication::processEvents();
+    QCOMPARE(field->currentText(), QString("/d/bunken.xls"));
   }
 
   void AddHistoryIgnoresEmptyText() {

@@ -40,10 +40,11 @@ class RefmillRunTest : public ::testing::Test {
     ExitCode code;
     std::string out;
   };
-  Result Call(const std::vector<std::string>& args, const std::string& input = "") {
+  Result Call(const std::vector<std::string>& args, const std::string& input = "",
+              const std::string& program_folder = "") {
     std::istringstream in(input);
     std::ostringstream out;
-    const ExitCode code = refmill::driver::Run(args, Console{in, out, false});
+    const ExitCode code = refmill::driver::Run(args, Console{in, out, false, program_folder});
     // The clock is not part of what is checked.
     return {code, std::regex_replace(out.str(), std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T")};
   }
@@ -253,7 +254,37 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   ::unlink("abbrev.dat");
   r = Call({"/s", "t", "s", "a.csv", "o4"});
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
-  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：abbrev.dat が見つかりません\r\n"));
+  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：abbrev.dat が見つかりません（探した場所：" +
+                                  dir_.path() + "）\r\n"));
+}
+
+// Run from another folder, refmill finds its data files beside itself, and
+// names every folder it looked in when neither has them.
+TEST_F(RefmillRunTest, FindsDataFilesInTheProgramFolder) {
+  TempFolder program;
+  program.Write("abbrev.dat", "Journal=J.\r\n");
+  ::unlink("abbrev.dat");
+  Result r = Call({"t", "s", "a.csv", "o1"}, "", program.path());
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  EXPECT_EQ(dir_.Read("o1"),
+            "<ul>\r\n<li>Smith, John (1999)\r\n<li>" + Sjis("■") + " (2000)\r\n</ul>\r\n");
+  ::unlink(program.File("abbrev.dat").c_str());
+  r = Call({"t", "s", "a.csv", "o2"}, "", program.path());
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：abbrev.dat が見つかりません（探した場所：" +
+                                  dir_.path() + "、" + program.path() + "）\r\n"));
+}
+
+// A missing file type is allowed, but said when notices are on.
+TEST_F(RefmillRunTest, SaysWhenTheFileTypeIsMissing) {
+  Result r = Call({"txt", "s", "a.csv", "o1"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  const std::string notice = kBegin + Sjis("ファイルタイプ(" + dir_.path() +
+                                          "/txt.trl)が見つかりません。見出しと置換なしで出力します\r\n");
+  EXPECT_EQ(r.out.substr(0, notice.size()), notice);
+  r = Call({"/s", "txt", "s", "a.csv", "o2"});
+  EXPECT_EQ(r.code, ExitCode::kWritten);
+  EXPECT_EQ(r.out, kBegin + kEnd);
 }
 
 TEST_F(RefmillRunTest, ReadsFilesSavedAsUtf8) {

@@ -87,18 +87,18 @@ TEST(PrepareTemplatesTest, AppliesRulesInOrderThenWraps) {
 TEST(LoadDataFilesTest, NeedsAbbreviationsButNotTheRomanisationTable) {
   TempFolder dir;
   StyleSettings s;
-  auto error = LoadDataFiles(dir.path(), s);
+  auto error = LoadDataFiles({dir.path()}, s);
   ASSERT_TRUE(error.has_value());
   EXPECT_EQ(error->file, "abbrev.dat");
   EXPECT_TRUE(error->missing);
 
   dir.Write("abbrev.dat", "Journal of Examples=J. Ex.\r\nlast line without break=L.");
-  EXPECT_FALSE(LoadDataFiles(dir.path(), s).has_value());
+  EXPECT_FALSE(LoadDataFiles({dir.path()}, s).has_value());
   EXPECT_EQ(s.abbreviations.Lookup("LAST LINE WITHOUT BREAK"), "L.");
   EXPECT_EQ(s.romaji.RuleCount(), 0);
 
   dir.Write("roman.dat", Sjis("か=ka\r\n"));
-  EXPECT_FALSE(LoadDataFiles(dir.path(), s).has_value());
+  EXPECT_FALSE(LoadDataFiles({dir.path()}, s).has_value());
   EXPECT_EQ(s.romaji.Convert(Sjis("か")), "ka");
 }
 
