@@ -83,9 +83,10 @@ class TempTable {
 }  // namespace
 
 ProcessRequest TabdumpRequest(const std::string& program_folder, const std::string& source,
-                              const std::string& destination) {
+                              const std::string& destination, bool utf8) {
+  const std::string_view switch_word = utf8 ? names::kTabdumpUtf8Switch : names::kTabdumpSwitch;
   return ProcessRequest{ToolPath(program_folder, names::kTabdumpProgram),
-                        {std::string(names::kTabdumpSwitch), source, destination},
+                        {std::string(switch_word), source, destination},
                         ""};
 }
 
@@ -127,12 +128,13 @@ int ConvertRunner::StartAndWait(const ProcessRequest& request, RunButton button)
   return status;
 }
 
-int ConvertRunner::tabdumpRun(const std::string& source, const std::string& destination) {
+int ConvertRunner::tabdumpRun(const std::string& source, const std::string& destination,
+                              bool utf8) {
   if (!platform::FileExists(source)) {
     dialogs_.Show(MakeMessage(msg::kTabdumpSourceMissing, source));
     return kResultNotStarted;
   }
-  return StartAndWait(TabdumpRequest(view_.Read().program_folder, source, destination),
+  return StartAndWait(TabdumpRequest(view_.Read().program_folder, source, destination, utf8),
                       RunButton::kTable);
 }
 
@@ -233,7 +235,7 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
   view_.SetFieldText(HistoryField::kWorkbook, source);
   TempTable temp_table;
   const int table_result = temp_table.path().empty() ? kResultNotStarted
-                                                     : tabdumpRun(source, temp_table.path());
+                                                     : tabdumpRun(source, temp_table.path(), true);
   // The user may have changed the window while the table was made; an
   // output field emptied meanwhile keeps the name taken at the click.
   const FormSnapshot after = view_.Read();

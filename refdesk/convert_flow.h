@@ -19,7 +19,7 @@ namespace refdesk {
 
 // tabdump /s source destination, in the window's working folder.
 ProcessRequest TabdumpRequest(const std::string& program_folder, const std::string& source,
-                              const std::string& destination);
+                              const std::string& destination, bool utf8 = false);
 // refmill /s (or /se) file-type style source destination, in the program
 // folder, where refmill finds its data files and writes error.log.
 ProcessRequest RefmillRequest(const std::string& program_folder, bool error_log,
@@ -52,7 +52,7 @@ class ConvertRunner {
   void Button6Click();
 
   // Runs tabdump on two full paths; returns 0, 55 or the tool's status.
-  int tabdumpRun(const std::string& source, const std::string& destination);
+  int tabdumpRun(const std::string& source, const std::string& destination, bool utf8 = false);
   // Runs refmill with the window's style, file type and log switch; returns
   // 0, 44, 55 or the tool's status.
   int refmillRun(const std::string& source, const std::string& destination);

@@ -155,6 +155,9 @@ inline constexpr std::string_view kDefaultExt = "txt";
 
 // Tool switches.
 inline constexpr std::string_view kTabdumpSwitch = "/s";
+// Direct mode's temporary table is refdesk's own: it asks for UTF-8, so that
+// every character of the workbook reaches refmill.
+inline constexpr std::string_view kTabdumpUtf8Switch = "/su";
 inline constexpr std::string_view kRefmillSwitch = "/s";
 inline constexpr std::string_view kRefmillLogSwitch = "/se";
 

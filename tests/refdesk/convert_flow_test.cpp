@@ -432,6 +432,8 @@ class ConvertFlowTest : public QObject {
     const bool table_step = !setup.contains("no workbook");
     const std::string table = table_step ? f.runner.requests.at(0).arguments.at(2) : "";
     if (table_step) {
+      // The temporary table is refdesk's own, so it is made in UTF-8.
+      QCOMPARE(Q(f.runner.requests.at(0).arguments.at(0)), QString("/su"));
       // In a folder of its own in the system's temporary folder, gone with
       // its folder afterwards.
       const std::string system_temp = std::filesystem::temp_directory_path().string();
