@@ -2,7 +2,9 @@
 """Writes a synthetic bibliography for timing refmill: N references, Western
 and Japanese mixed, with repeated authors, same-year works, editors, quoted
 titles, subtitles, issue numbers and page ranges; plus a matching style and
-file type. Usage: make_table.py N FOLDER"""
+file type. Also writes the same table in UTF-8 (bench-utf8.csv) with one
+Western reference in ten by an author whose name Shift-JIS lacks, and a
+UTF-8 file type for it (bench-utf8.trl). Usage: make_table.py N FOLDER"""
 import os
 import random
 import sys
@@ -21,6 +23,9 @@ WORDS = ["memory", "attention", "learning", "perception", "emotion", "developmen
          "language", "cognition", "social", "behavior", "motivation", "personality"]
 JWORDS = ["記憶", "注意", "学習", "知覚", "感情", "発達", "言語", "認知", "社会", "行動",
           "動機づけ", "人格", "研究", "検討", "効果"]
+# Names that need characters Shift-JIS lacks.
+ACCENTED = ["Lévi-Strauss", "Müller-Lyer", "Köhler", "Erdős", "Király", "Ångström", "Øberg",
+            "Dvořák", "Šimůnek", "Piña"]
 JOURNALS = ["Journal of Experimental Psychology", "Psychological Review", "Cognition",
             "Memory & Cognition", "Child Development", "Journal of Personality"]
 JJOURNALS = ["心理学研究", "教育心理学研究", "社会心理学研究", "発達心理学研究", "認知科学"]
@@ -121,6 +126,18 @@ def main():
         lines.append(",".join(row(rng, authors_w, authors_j)))
     with open(os.path.join(folder, "bench.csv"), "wb") as f:
         f.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+    accented = random.Random(7)
+    utf8_lines = [lines[0]]
+    for line in lines[1:]:
+        fields = line.split(",")
+        if fields[1].startswith("e") and accented.random() < 0.1:
+            fields[3] = f"{accented.choice(GIVEN)} {accented.choice(ACCENTED)}"
+        utf8_lines.append(",".join(fields))
+    with open(os.path.join(folder, "bench-utf8.csv"), "wb") as f:
+        f.write(("\r\n".join(utf8_lines) + "\r\n").encode("utf-8"))
+    with open(os.path.join(folder, "bench-utf8.trl"), "wb") as f:
+        f.write(("[General]\nencoding=UTF-8\n" + FILE_TYPE.split("\n", 1)[1])
+                .replace("\n", "\r\n").encode("utf-8"))
     with open(os.path.join(folder, "bench.ini"), "wb") as f:
         f.write(STYLE.replace("\n", "\r\n").encode("cp932"))
     with open(os.path.join(folder, "bench.trl"), "wb") as f:

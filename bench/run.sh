@@ -38,6 +38,12 @@ for n in "${sizes[@]}"; do
   awk -v n="$n" -v rw="${r[0]}" -v rm="${r[1]}" -v fw="${f[0]}" -v fm="${f[1]}" 'BEGIN {
     printf "%d references: refmill %.2f s, %d MB; floor %.2f s, %d MB; ratio %.2fx time, %.2fx memory\n",
       n, rw, rm / 1024, fw, fm / 1024, (fw > 0 ? rw / fw : 0), (fm > 0 ? rm / fm : 0) }'
+  # The same table in UTF-8, one Western name in ten with characters
+  # Shift-JIS lacks, into a UTF-8 list.
+  mapfile -t u < <(median_of_three "$bin/refmill" /s bench-utf8.trl bench.ini bench-utf8.csv out-utf8.html)
+  awk -v n="$n" -v uw="${u[0]}" -v um="${u[1]}" -v rw="${r[0]}" 'BEGIN {
+    printf "%d references in UTF-8 into a UTF-8 list: %.2f s, %d MB; %.2fx the Shift-JIS run\n",
+      n, uw, um / 1024, (rw > 0 ? uw / rw : 0) }'
 done
 # Linear in field and template length: one 1 MB field, and a template with
 # 1,000 placeholders, each over 10,000 references.
