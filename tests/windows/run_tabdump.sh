@@ -44,8 +44,8 @@ while IFS='|' read -r code message args table; do
     status=1
   fi
 done <<'CASES'
-2|tabdump: 使い方: tabdump [/s] "変換元ブック" "変換先CSV"（説明は tabdump /?）||
-2|tabdump: 使い方: tabdump [/s] "変換元ブック" "変換先CSV"（説明は tabdump /?）|/x cells.xlsx out.csv|
+2|tabdump: 使い方: tabdump [/su] "変換元ブック" "変換先CSV"（説明は tabdump /?）||
+2|tabdump: 使い方: tabdump [/su] "変換元ブック" "変換先CSV"（説明は tabdump /?）|/x cells.xlsx out.csv|
 4|tabdump: 変換元ファイルが見つかりません: ない.xlsx|/s ない.xlsx out.csv|
 0||/s cells.xlsx out.csv|cells.expected.csv
 0||long.xlsx out.csv|long.expected.csv
