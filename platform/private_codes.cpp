@@ -1,6 +1,7 @@
 #include "platform/private_codes.h"
 
 #include <array>
+#include <cstring>
 
 #include "platform/encoding.h"
 #include "platform/shift_jis.h"
@@ -63,11 +64,32 @@ std::optional<uint16_t> PrivateCodes::AsCode(unsigned char lead, unsigned char t
 }
 
 void PrivateCodes::ReserveUsedIn(std::string_view sjis) {
-  for (size_t i = 0; i < sjis.size(); i += CharLength(sjis, i)) {
-    if (i + 1 >= sjis.size()) break;
-    const auto code = AsCode(static_cast<unsigned char>(sjis[i]),
-                             static_cast<unsigned char>(sjis[i + 1]));
+  // Whole tables pass through here, and user-defined characters are rare:
+  // look for the lead bytes alone, and walk characters only from the last
+  // byte before a hit that cannot be a trail byte (below 40), which always
+  // stands alone.
+  size_t walked_to = 0;  // a character boundary
+  for (size_t hit = 0; hit + 1 < sjis.size(); ++hit) {
+    // Eight bytes at a time while none of them has the high nibble F.
+    while (hit + 8 < sjis.size()) {
+      uint64_t block;
+      std::memcpy(&block, sjis.data() + hit, sizeof block);
+      const uint64_t not_f = (block & 0xF0F0F0F0F0F0F0F0ULL) ^ 0xF0F0F0F0F0F0F0F0ULL;
+      if (((not_f - 0x0101010101010101ULL) & ~not_f & 0x8080808080808080ULL) != 0) break;
+      hit += 8;
+    }
+    const auto b = static_cast<unsigned char>(sjis[hit]);
+    if (b < kFirstLead || b > kLastLead) continue;
+    size_t i = hit;
+    while (i > walked_to && static_cast<unsigned char>(sjis[i - 1]) >= 0x40) --i;
+    for (; i < hit; i += CharLength(sjis, i)) {
+    }
+    walked_to = i;
+    if (i != hit) continue;  // a trail byte
+    const auto code = AsCode(b, static_cast<unsigned char>(sjis[hit + 1]));
     if (code && !by_code_.count(*code)) reserved_[SlotOfCode(*code)] = true;
+    walked_to = hit + 2;
+    hit = hit + 1;
   }
 }
 

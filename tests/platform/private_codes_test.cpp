@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+#include <set>
+
 #include "platform/encoding.h"
+#include "platform/shift_jis.h"
 
 namespace {
 
@@ -22,6 +26,31 @@ TEST(PrivateCodesTest, HandsOutEachCharacterOneCodeAndSkipsCodesInUse) {
   // The trail bytes skip 7F, as Shift-JIS does.
   for (char32_t c = 0x100; c < 0x100 + 61; ++c) codes.CodeFor(c);  // up to F07E
   EXPECT_EQ(codes.CodeFor(U'ő'), 0xF080);
+}
+
+// The search for codes in use skips most of the text; it must find exactly
+// the codes a walk through every character finds, trail bytes in the
+// lead-byte range included.
+TEST(PrivateCodesTest, FindsExactlyTheCodesAFileUses) {
+  std::mt19937 random(1);
+  const unsigned char bytes[] = {',', 'a', 0x81, 0x9F, 0xE0, 0xF0, 0xF1, 0xF9, 0x40, 0x41, 0x7F, 0xFC};
+  for (int round = 0; round < 300; ++round) {
+    std::string text;
+    for (int i = 0; i < 40; ++i) text.push_back(static_cast<char>(bytes[random() % sizeof bytes]));
+    std::set<uint16_t> used;
+    for (size_t i = 0; i + 1 < text.size(); i += platform::CharLength(text, i)) {
+      if (const auto code = PrivateCodes::AsCode(static_cast<unsigned char>(text[i]),
+                                                 static_cast<unsigned char>(text[i + 1]))) {
+        used.insert(*code);
+      }
+    }
+    PrivateCodes codes;
+    codes.ReserveUsedIn(text);
+    std::set<uint16_t> handed_out;
+    for (char32_t c = 0x4E00; const auto code = codes.CodeFor(c); ++c) handed_out.insert(*code);
+    ASSERT_EQ(handed_out.size() + used.size(), PrivateCodes::kCapacity) << text;
+    for (const uint16_t code : used) ASSERT_FALSE(handed_out.count(code)) << text;
+  }
 }
 
 TEST(PrivateCodesTest, PastTheAreaCharactersAreCountedNotCoded) {
