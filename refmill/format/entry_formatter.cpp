@@ -55,10 +55,9 @@ std::string ShortenPageRange(std::string_view value) {
 // so its warnings appear once, in the order the template first names it.
 class TokenValues {
  public:
-  TokenValues(const FieldList& fields, bool repeat, std::optional<char> year_letter,
+  TokenValues(const FieldList& fields, bool repeat, std::string_view year_letter,
               EntryKind kind, const EntryContext& ctx)
-      : fields_(year_letter ? EntryFields(fields, ctx.settings.roles.year, *year_letter)
-                            : EntryFields(fields)),
+      : fields_(fields, ctx.settings.roles.year, year_letter),
         repeat_(repeat),
         kind_(kind),
         ctx_(ctx),
@@ -343,7 +342,17 @@ std::string IssueText(std::string_view column, const StyleSettings& s) {
   return s.no.substr(0, mark) + std::string(number) + s.no.substr(mark + 1);
 }
 
-TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::optional<char> year_letter,
+std::string YearLetter(size_t position) {
+  // Bijective base 26: after "z" the letters grow by one place, never wrap.
+  constexpr size_t kLetters = 26;
+  std::string letters;
+  for (size_t n = position + 1; n > 0; n = (n - 1) / kLetters) {
+    letters.insert(letters.begin(), static_cast<char>('a' + (n - 1) % kLetters));
+  }
+  return letters;
+}
+
+TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view year_letter,
                         const EntryContext& ctx) {
   const std::string_view category = fields.At(1).value_or(std::string_view());
   const auto tmpl = ctx.settings.templates.Find(category);

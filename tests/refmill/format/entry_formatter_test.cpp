@@ -21,7 +21,7 @@ const std::vector<std::string> kColumns = {
 
 // The formatted entry as UTF-8, or "FAULT" when the style is broken.
 std::string Format(const StyleSettings& s, std::string_view line, bool repeat = false,
-                   std::optional<char> letter = std::nullopt, RecordingSink* sink = nullptr) {
+                   std::string_view letter = {}, RecordingSink* sink = nullptr) {
   RecordingSink local;
   const EntryContext ctx{s, 5, sink != nullptr ? *sink : local};
   TextOrFault out = FormatEntry(Fields(line), repeat, letter, ctx);
@@ -97,7 +97,7 @@ TEST(FormatEntryTest, WarnsOnceAndMarksWhatIsMissing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RecordingSink sink;
-    EXPECT_EQ(Format(s, c.line, false, std::nullopt, &sink), c.expected);
+    EXPECT_EQ(Format(s, c.line, false, {}, &sink), c.expected);
     EXPECT_EQ(sink.warnings, c.warnings);
   }
 }
@@ -107,10 +107,25 @@ TEST(FormatEntryTest, RepeatFlagAndYearLetter) {
   s.samename = "---";
   // Only the "|" of values are deleted, not those of the template.
   const std::string line = "*,ebook,John Smith,1999,T,B,V,P,E,,x";
-  EXPECT_EQ(Format(s, line, true, 'b'), "---|Smith|Smith, John (1999b) smith1999b");
-  EXPECT_EQ(Format(s, line, false, std::nullopt), "Smith, John|Smith|Smith, John (1999) smith1999");
-  EXPECT_EQ(Format(s, "*,ebook,John Smith,,T,B,V,P,E,,x", false, 'a'),
+  EXPECT_EQ(Format(s, line, true, "b"), "---|Smith|Smith, John (1999b) smith1999b");
+  EXPECT_EQ(Format(s, line, false, "ab"), "Smith, John|Smith|Smith, John (1999ab) smith1999ab");
+  EXPECT_EQ(Format(s, line, false), "Smith, John|Smith|Smith, John (1999) smith1999");
+  EXPECT_EQ(Format(s, "*,ebook,John Smith,,T,B,V,P,E,,x", false, "a"),
             "Smith, John|Smith|Smith, John (a) smitha");
+}
+
+TEST(YearLetterTest, CountsOnPastZWithoutWrapping) {
+  struct Case {
+    size_t position;
+    const char* letter;
+  };
+  const Case cases[] = {{0, "a"},    {1, "b"},     {25, "z"},     {26, "aa"},    {27, "ab"},
+                        {51, "az"},  {52, "ba"},   {701, "zz"},   {702, "aaa"},  {18277, "zzz"},
+                        {18278, "aaaa"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.position);
+    EXPECT_EQ(YearLetter(c.position), c.letter);
+  }
 }
 
 TEST(FormatEntryTest, AppliesSwitches) {
