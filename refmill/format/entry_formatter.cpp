@@ -16,6 +16,11 @@ constexpr std::string_view kEmptyField = "|";
 // Bytes the token-by-token filling may walk for one entry (a few tenths of a
 // second); ordinary templates take the one-pass filling and never come near.
 constexpr size_t kLiteralFillBudget = size_t{64} << 20;
+// What the template's repeats of values may add to one entry. A template of
+// a hundred thousand "$TL" is a few hundred kilobytes, and so is a cell, but
+// together they make gigabytes; a value used once costs no more than its
+// cell, however large.
+constexpr size_t kLargestRepeatedValues = kLargestTemplate;
 
 enum Code : int32_t {
   kShortAuthors = -1,
@@ -273,6 +278,10 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
     std::string next;
     std::vector<char> next_live;
     for (size_t pos = 0; pos < text.size();) {
+      // A text past the budget fails at the next round; stop before building it.
+      if (next.size() > budget) {
+        return StyleFault{StyleFault::Kind::kTangledTemplate, std::string(), 0, values.Line()};
+      }
       if (text[pos] == kTokenMark && live[pos] != 0 && text.compare(pos, token.size(), token) == 0) {
         next += v;
         next_live.insert(next_live.end(), v.size(), 0);
@@ -308,6 +317,7 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
   std::vector<char> done(plan.tokens.size(), 0);
   std::string out;
   out.reserve(tmpl.text.size() * 2);
+  size_t repeated = 0;  // bytes the repeats of values have added so far
   for (const TemplatePlan::Part& part : plan.parts) {
     if (part.token < 0) {
       out.append(tmpl.text, part.offset, part.length);
@@ -319,6 +329,11 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
       if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
       computed[t] = std::move(std::get<std::string>(value));
       done[t] = 1;
+      repeated += size_t{plan.tokens[t].uses - 1} * computed[t].size();
+      if (repeated > kLargestRepeatedValues) {
+        return StyleFault{StyleFault::Kind::kOversizedEntry, plan.tokens[t].name, 0,
+                          values.Line()};
+      }
       if (EndsInsideACharacter(computed[t])) {
         for (size_t k = 0; k < computed.size(); ++k) {
           if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);

@@ -85,6 +85,7 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
         numbers.try_emplace(std::string(token), static_cast<int32_t>(plan.tokens.size()));
     const int32_t index = it->second;
     if (added) plan.tokens.push_back({std::string(token), columns(token)});
+    ++plan.tokens[static_cast<size_t>(index)].uses;
     plan.parts.push_back({static_cast<uint32_t>(pos), static_cast<uint32_t>(token.size()), index});
     pos = end;
     literal_start = end;

@@ -183,6 +183,39 @@ TEST(FormatEntryTest, RefusesTemplatesTooTangledToFill) {
   EXPECT_EQ(Format(s, "*,ebook,A"), "FAULT");
 }
 
+TEST(FormatEntryTest, RefusesValuesRepeatedPastTheCap) {
+  // Repeats of a value may add 64 MiB (67,108,864 bytes) to an entry; a
+  // value used once is not counted, however long.
+  struct Case {
+    const char* name;
+    std::string tokens;  // the template is 6,500 of these
+    size_t cell;         // length of the title cell
+    bool refused;
+  };
+  const Case cases[] = {
+      {"6,499 repeats of 10,500 bytes", "$TL", 10500, true},
+      {"6,499 repeats of 10,000 bytes", "$TL", 10000, false},
+      {"the long cell used once", "$YR", 10500, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string tmpl = "ebook=$TL";
+    for (int i = 0; i < 6500; ++i) tmpl += c.tokens;
+    StyleSettings s = MakeStyle(kColumns);
+    s.templates = TemplateTable({tmpl}, s.columns);
+    RecordingSink sink;
+    const EntryContext ctx{s, 5, sink};
+    const TextOrFault out =
+        FormatEntry(Fields("*,ebook,A,1999," + std::string(c.cell, 'T')), false, {}, ctx);
+    if (c.refused) {
+      EXPECT_EQ(std::get<StyleFault>(out),
+                (StyleFault{StyleFault::Kind::kOversizedEntry, "$TL", 0, 5}));
+    } else {
+      ASSERT_TRUE(std::holds_alternative<std::string>(out));
+    }
+  }
+}
+
 TEST(IssueTextTest, SetsTheNumberIntoThePattern) {
   StyleSettings s = MakeStyle({});
   EXPECT_EQ(IssueText("12|3", s), "(3)");
