@@ -43,11 +43,13 @@ bool EndsInsideACharacter(std::string_view text) {
 }
 
 // "123-129" gives "123-9": the leading bytes the second number shares with
-// the first are dropped when both have the same length.
+// the first are dropped when both have the same length. A range of one page,
+// "45-45", is that page: dropping all it shares would leave "45-".
 std::string ShortenPageRange(std::string_view value) {
   const size_t dash = text::FindByte(value, '-');
   const std::string_view first = value.substr(0, dash);
   std::string_view last = value.substr(dash + 1);
+  if (first == last) return std::string(first);
   if (first.size() == last.size()) {
     size_t same = 0;
     while (same < last.size() && last[same] == first[same]) ++same;

@@ -145,12 +145,21 @@ TEST(FormatEntryTest, AppliesSwitches) {
        "B, A, C D & E F/B, A et al./123-9/X/G & H eds."},
       {"pages of different length", "*,ebook,A,1,T,journal of examples,V,99-101,G",
        "A/A/99-101/J. Ex./G ed."},
-      {"equal pages", "*,ebook,A,1,T,Journal|Examples,V,123-123,G", "A/A/123-/J. E./G ed."},
+      {"one page given as a range", "*,ebook,A,1,T,Journal|Examples,V,123-123,G",
+       "A/A/123/J. E./G ed."},
+      {"only the first dash splits", "*,ebook,A,1,T,X,V,12-12-5,G", "A/A/12-12-5/X/G ed."},
+      {"empty second number", "*,ebook,A,1,T,X,V,45-,G", "A/A/45-/X/G ed."},
       {"missing pages stay marked", "*,ebook,A,1,T,Unknown,V,,G", "A/A/■/Unknown/G ed."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Format(s, c.line), c.expected);
+  }
+  // Other page styles print every range as written.
+  for (const int page : {0, 1}) {
+    SCOPED_TRACE(page);
+    s.page = page;
+    EXPECT_EQ(Format(s, "*,ebook,A,1,T,X,V,45-45,G"), "A/A/45-45/X/G ed.");
   }
 }
 
