@@ -158,6 +158,12 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：スタイルの列番号が不正です：$AT=60（1行）\r\n"));
   EXPECT_EQ(dir_.Read("o3"), "");
 
+  // A column number past 32 bits is the same broken style, not column 0.
+  dir_.Write("wide.ini", "[InputFormat]\r\n$AT=99999999999\r\n[OutputFormat]\r\nebook=$AT\r\n");
+  r = Call({"/s", "t", "wide", "a.csv", "o10"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：スタイルの列番号が不正です：$AT=2147483647（1行）\r\n"));
+
   // Overlapping placeholders in a template of ordinary length are filled
   // one token at a time, well within the work allowed.
   std::string tangled = "[OutputFormat]\r\nebook=";
