@@ -18,8 +18,9 @@ constexpr std::string_view kEmptyField = "|";
 constexpr size_t kLiteralFillBudget = size_t{64} << 20;
 // What the template's repeats of values may add to one entry. A template of
 // a hundred thousand "$TL" is a few hundred kilobytes, and so is a cell, but
-// together they make gigabytes; a value used once costs no more than its
-// cell, however large.
+// together they make gigabytes. The first use of a column's value costs no
+// more than its cell, however large; every further use counts, also under
+// another name that the style gives the same column.
 constexpr size_t kLargestRepeatedValues = kLargestTemplate;
 
 enum Code : int32_t {
@@ -331,10 +332,11 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
       if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
       computed[t] = std::move(std::get<std::string>(value));
       done[t] = 1;
-      repeated += size_t{plan.tokens[t].uses - 1} * computed[t].size();
+      const TemplatePlan::Token& token = plan.tokens[t];
+      const size_t free_uses = token.code_seen_before ? 0 : 1;
+      repeated += (size_t{token.uses} - free_uses) * computed[t].size();
       if (repeated > kLargestRepeatedValues) {
-        return StyleFault{StyleFault::Kind::kOversizedEntry, plan.tokens[t].name, 0,
-                          values.Line()};
+        return StyleFault{StyleFault::Kind::kOversizedEntry, token.name, 0, values.Line()};
       }
       if (EndsInsideACharacter(computed[t])) {
         for (size_t k = 0; k < computed.size(); ++k) {

@@ -59,6 +59,8 @@ struct TemplatePlan {
     std::string name;
     int32_t code;
     uint32_t uses = 0;  // how often the template names it
+    // An earlier token has the same code, so it gives the same value.
+    bool code_seen_before = false;
   };
   std::vector<Part> parts;
   std::vector<Token> tokens;

@@ -194,23 +194,27 @@ TEST(FormatEntryTest, RefusesTemplatesTooTangledToFill) {
 
 TEST(FormatEntryTest, RefusesValuesRepeatedPastTheCap) {
   // Repeats of a value may add 64 MiB (67,108,864 bytes) to an entry; a
-  // value used once is not counted, however long.
+  // column's value used once is not counted, however long.
   struct Case {
     const char* name;
-    std::string tokens;  // the template is 6,500 of these
+    std::string tokens;  // the template is "$TL" and 6,500 of these
     size_t cell;         // length of the title cell
     bool refused;
   };
   const Case cases[] = {
-      {"6,499 repeats of 10,500 bytes", "$TL", 10500, true},
-      {"6,499 repeats of 10,000 bytes", "$TL", 10000, false},
+      {"6,500 repeats of 10,500 bytes", "$TL", 10500, true},
+      {"6,500 repeats of 10,000 bytes", "$TL", 10000, false},
       {"the long cell used once", "$YR", 10500, false},
+      // "$XT" reads the title's column under a name of its own.
+      {"repeats under other names", "$XT", 10500, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::string tmpl = "ebook=$TL";
     for (int i = 0; i < 6500; ++i) tmpl += c.tokens;
-    StyleSettings s = MakeStyle(kColumns);
+    std::vector<std::string> columns = kColumns;
+    columns.push_back("$XT=4");
+    StyleSettings s = MakeStyle(columns);
     s.templates = TemplateTable({tmpl}, s.columns);
     RecordingSink sink;
     const EntryContext ctx{s, 5, sink};
@@ -218,7 +222,7 @@ TEST(FormatEntryTest, RefusesValuesRepeatedPastTheCap) {
         FormatEntry(Fields("*,ebook,A,1999," + std::string(c.cell, 'T')), false, {}, ctx);
     if (c.refused) {
       EXPECT_EQ(std::get<StyleFault>(out),
-                (StyleFault{StyleFault::Kind::kOversizedEntry, "$TL", 0, 5}));
+                (StyleFault{StyleFault::Kind::kOversizedEntry, c.tokens, 0, 5}));
     } else {
       ASSERT_TRUE(std::holds_alternative<std::string>(out));
     }
