@@ -24,6 +24,9 @@ inline constexpr size_t kSectionNameBuffer = 16384;
 // rest of the text must be the number. Returns nothing for anything else and
 // for values outside the signed 32-bit range.
 std::optional<int32_t> ParseProfileNumber(std::string_view text);
+// True when `text` is written as a profile number but lies outside the
+// signed 32-bit range (where ParseProfileNumber gives nothing as well).
+bool IsProfileNumberOutOfRange(std::string_view text);
 
 // An ini file read once into memory. A missing or unreadable file reads as
 // empty. Text is kept as raw bytes; no encoding is assumed.

@@ -1,5 +1,6 @@
 #include "platform/profile_rules.h"
 
+#include <algorithm>
 #include <limits>
 #include <optional>
 
@@ -49,7 +50,16 @@ std::string CookValue(std::string_view raw) {
 
 using profile_rules::IsBlank;
 
-std::optional<int32_t> ParseProfileNumber(std::string_view text) {
+namespace {
+
+// A profile number as written: whether the text is one, and its value when
+// it fits into 32 bits.
+struct WrittenNumber {
+  bool is_number = false;
+  std::optional<int32_t> value;
+};
+
+WrittenNumber ReadNumber(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && IsBlank(text[i])) ++i;
   bool negative = false;
@@ -65,20 +75,30 @@ std::optional<int32_t> ParseProfileNumber(std::string_view text) {
     base = 16;
     i += 2;
   }
-  if (i >= text.size()) return std::nullopt;
+  if (i >= text.size()) return {};
   // One past the largest magnitude: -2147483648 is allowed.
   const uint64_t limit = uint64_t{std::numeric_limits<int32_t>::max()} + 1;
   uint64_t magnitude = 0;
   for (; i < text.size(); ++i) {
     const int digit = base == 16 ? HexDigit(text[i])
                                  : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
-    if (digit < 0) return std::nullopt;
-    magnitude = magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-    if (magnitude > limit) return std::nullopt;
+    if (digit < 0) return {};
+    // Past the limit the digits are still read, to tell a large number from no number.
+    magnitude = std::min(magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit),
+                         limit + 1);
   }
-  if (!negative && magnitude == limit) return std::nullopt;
-  return negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
-                  : static_cast<int32_t>(magnitude);
+  if (magnitude > limit || (!negative && magnitude == limit)) return {true, std::nullopt};
+  return {true, negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))
+                         : static_cast<int32_t>(magnitude)};
+}
+
+}  // namespace
+
+std::optional<int32_t> ParseProfileNumber(std::string_view text) { return ReadNumber(text).value; }
+
+bool IsProfileNumberOutOfRange(std::string_view text) {
+  const WrittenNumber n = ReadNumber(text);
+  return n.is_number && !n.value;
 }
 
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b) {

@@ -13,12 +13,20 @@ constexpr bool IsLeadByte(unsigned char b) {
   return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
 }
 
-// Length of the character at `pos`: 2 for a lead byte that has a byte after
-// it, otherwise 1. A lead byte at the very end counts as one character, so
-// the caller never reads past the end.
+// True for a byte that can close a two-byte character.
+constexpr bool IsTrailByte(unsigned char b) {
+  return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC);
+}
+
+// Length of the character at `pos`: 2 for a lead byte followed by a byte
+// that can close it, otherwise 1. A lead byte at the very end, or before a
+// byte no character ends in (a comma, a blank, a line break), is a character
+// of its own, so it never swallows a separator nor reads past the end.
 inline size_t CharLength(std::string_view text, size_t pos) {
   const bool lead = IsLeadByte(static_cast<unsigned char>(text[pos]));
-  return lead && pos + 1 < text.size() ? 2 : 1;
+  return lead && pos + 1 < text.size() && IsTrailByte(static_cast<unsigned char>(text[pos + 1]))
+             ? 2
+             : 1;
 }
 
 // True when the texts are equal with ASCII letters compared without regard

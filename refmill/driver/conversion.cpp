@@ -20,7 +20,6 @@ using format::FieldList;
 using format::StyleFault;
 using format::TextOrFault;
 
-constexpr char kFirstYearLetter = 'a';
 constexpr std::string_view kGetaMark = "\x81\xAC";  // 〓
 
 bool IsEntryLine(char first_byte) { return first_byte == '*'; }
@@ -89,7 +88,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
       part.fault = *fault;
       return;
     }
-    TextOrFault text = format::FormatEntry(fields, false, std::nullopt, ctx);
+    TextOrFault text = format::FormatEntry(fields, false, {}, ctx);
     if (auto* fault = std::get_if<StyleFault>(&text)) {
       part.fault = *fault;
       return;
@@ -170,12 +169,12 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   struct Redo {
     size_t entry;
     bool repeat;
-    std::optional<char> letter;
+    std::optional<size_t> letter;  // the entry's place in its year group
   };
   std::vector<Redo> redo;
   size_t group_first = 0;
-  std::optional<char> group_letter;  // the letter of the group's latest entry
-  bool first_repeat = false;         // the group's first entry's repeat flag
+  size_t group_size = 1;       // entries of the current group so far
+  bool first_repeat = false;   // the group's first entry's repeat flag
   for (size_t k = 0; k < entries_.size(); ++k) {
     const Entry& entry = entries_[k];
     if (entry.missing != Entry::Missing::kNone) {
@@ -191,19 +190,17 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
       same_year = text::EqualsIgnoringAsciiCase(entry.Year(), entries_[k - 1].Year());
     }
     const bool repeat = !s.samename.empty() && same_author;
-    std::optional<char> letter;
+    std::optional<size_t> letter;
     if (s.sameyear && same_author && same_year) {
-      if (!group_letter) {
+      if (group_size == 1) {
         // The group's first entry is the one just before: it gets its "a" now.
-        group_letter = kFirstYearLetter;
         if (!redo.empty() && redo.back().entry == group_first) redo.pop_back();
-        redo.push_back({group_first, first_repeat, group_letter});
+        redo.push_back({group_first, first_repeat, 0});
       }
-      letter = static_cast<char>(static_cast<unsigned char>(*group_letter) + 1);
-      group_letter = letter;
+      letter = group_size++;
     } else {
       group_first = k;
-      group_letter.reset();
+      group_size = 1;
       first_repeat = repeat;
     }
     if (repeat || letter) redo.push_back({k, repeat, letter});
@@ -222,7 +219,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
       Entry& entry = entries_[redo[r].entry];
       const EntryContext ctx{s, LineNumber(entry.source_index), silent};
       const FieldList fields = format::SplitFields(source_lines_[entry.source_index]);
-      TextOrFault text = format::FormatEntry(fields, redo[r].repeat, redo[r].letter, ctx);
+      const std::string letter = redo[r].letter ? format::YearLetter(*redo[r].letter) : "";
+      TextOrFault text = format::FormatEntry(fields, redo[r].repeat, letter, ctx);
       if (auto* fault = std::get_if<StyleFault>(&text)) {
         faults[w] = {r, *fault};
         return;

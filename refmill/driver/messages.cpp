@@ -45,6 +45,7 @@ Messages Messages::Load() {
   m.fault_line_a = sjis("（");
   m.fault_line_b = sjis("行）");
   m.template_too_large = sjis("置換後のテンプレートが大きすぎます：");
+  m.entry_too_large = sjis("テンプレートが同じ値を繰り返し入れるため、出力が大きすぎます：");
   m.table_cut_at_nul = sjis("NUL 文字から後は読み込みませんでした");
   m.write_failed = sjis("メッセージを書き込めません：");
   m.converted_from_utf8 = sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：");

@@ -42,6 +42,7 @@ struct Messages {
   std::string fault_line_a;       // "（"
   std::string fault_line_b;       // "行）"
   std::string template_too_large;  // in front of the category of an oversized template
+  std::string entry_too_large;    // a token whose repeated value is too much, then the line
   std::string table_cut_at_nul;   // the warning of a zero byte in the source table
   std::string write_failed;       // messages could not be written
   std::string converted_from_utf8;  // in front of the path of a file read as UTF-8

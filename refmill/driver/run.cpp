@@ -192,6 +192,9 @@ class RunSteps {
     if (fault.kind == format::StyleFault::Kind::kTangledTemplate) {
       return m_.tangled_template + where;
     }
+    if (fault.kind == format::StyleFault::Kind::kOversizedEntry) {
+      return m_.entry_too_large + fault.token + where;
+    }
     return m_.style_fault + fault.token + "=" + std::to_string(fault.column) + where;
   }
 

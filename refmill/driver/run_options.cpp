@@ -1,11 +1,30 @@
 #include "refmill/driver/run_options.h"
 
+#include "platform/encoding.h"
 #include "platform/files.h"
+#include "refmill/text/sjis.h"
 
 namespace refmill::driver {
 namespace {
 
 constexpr size_t kPathCount = 4;
+
+// The switch word comes in the encoding of the command line: Shift-JIS on
+// Windows, mostly UTF-8 elsewhere. Each letter must be a character of its
+// own there: "テ" is 83 65 in Shift-JIS, whose second byte is "e", while
+// in UTF-8 (E3 83 86) its last byte would pair with a letter after it if
+// the word were walked as Shift-JIS. No byte of a longer UTF-8 character
+// lies below 0x80, so in UTF-8 every ASCII byte is a character of its own.
+void ReadSwitchLetters(std::string_view word, RunOptions& options) {
+  const bool utf8 = platform::LooksLikeUtf8(word);
+  for (size_t pos = 0; pos < word.size();) {
+    const size_t len = utf8 ? 1 : text::CharLength(word, pos);
+    // Only the lower-case letters count; everything else is ignored.
+    if (len == 1 && word[pos] == 's') options.overwrite = true;
+    if (len == 1 && word[pos] == 'e') options.log = true;
+    pos += len;
+  }
+}
 
 }  // namespace
 
@@ -28,11 +47,7 @@ RunOptions ParseCommandLine(const std::vector<std::string>& args) {
   size_t first_path = 0;
   if (!args.empty() && IsSwitchWord(args[0])) {
     first_path = 1;
-    // Only the lower-case letters count; everything else is ignored.
-    for (char c : args[0]) {
-      if (c == 's') options.overwrite = true;
-      if (c == 'e') options.log = true;
-    }
+    ReadSwitchLetters(args[0], options);
   }
   options.count_ok = args.size() == first_path + kPathCount;
   auto path_arg = [&](size_t i) {

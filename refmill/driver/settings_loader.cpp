@@ -76,25 +76,35 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
   }
   std::vector<std::string> prepared;
   prepared.reserve(templates.size());
+  // The cap holds for all templates together: many categories, each a little
+  // under it, would add up to gigabytes just as one template past it would.
+  size_t total = 0;
   for (const std::string& line : templates) {
     const auto [category, original] = SplitAtEquals(line);
+    const size_t frame = category.size() + 1 + prefix.size() + suffix.size();
+    const size_t room = format::kLargestTemplate - std::min(total + frame, format::kLargestTemplate);
     std::string tmpl(original);
+    bool too_large = tmpl.size() > room;
     for (const std::string& rule : normalised) {
+      if (too_large) break;
       const std::string_view name = SplitAtEquals(rule).first;
       // The replacement is looked up by the rule's name, so of two rules
       // with the same name the first one's text serves both.
       const std::string_view replacement =
           SplitAtEquals(normalised[first_by_name.find(name)->second]).second;
       if (name.empty() || !text::Contains(tmpl, name)) continue;
-      if (replacement.size() > name.size() &&
-          text::ReplacedLength(tmpl, name, replacement) > format::kLargestTemplate) {
-        if (oversized != nullptr && !*oversized) *oversized = std::string(category);
-        break;
-      }
-      tmpl = text::ReplaceAll(tmpl, name, replacement);
+      too_large = replacement.size() > name.size() &&
+                  text::ReplacedLength(tmpl, name, replacement) > room;
+      if (!too_large) tmpl = text::ReplaceAll(tmpl, name, replacement);
+    }
+    if (too_large) {
+      if (oversized != nullptr) *oversized = std::string(category);
+      // The style cannot be used; the rest need not be built.
+      return prepared;
     }
     std::string out(category);
     out.append("=").append(prefix).append(tmpl).append(suffix);
+    total += out.size();
     prepared.push_back(std::move(out));
   }
   return prepared;

@@ -22,9 +22,10 @@ format::StyleSettings LoadStyleSettings(const std::string& style_path,
 
 // The templates with every replacement rule applied in file order, then the
 // prefix and suffix wrapped around each. `rules` are "name=value" lines as
-// read from the Replace section ("_" not yet turned into blanks). A rule that
-// would grow a template past format::kLargestTemplate is not applied, and the
-// first such template's category goes to `oversized` when given.
+// read from the Replace section ("_" not yet turned into blanks). When the
+// prepared templates together would grow past format::kLargestTemplate, the
+// category of the template that crosses it goes to `oversized` when given,
+// and the templates before it are returned.
 std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templates,
                                           const std::vector<std::string>& rules,
                                           std::string_view prefix, std::string_view suffix,

@@ -63,6 +63,7 @@ struct StyleFault {
   enum class Kind {
     kMissingColumn,    // `token` reads `column`, which the entry lacks
     kTangledTemplate,  // placeholders overlap too much to be filled in time
+    kOversizedEntry,   // `token`'s value, repeated by the template, is too much
   };
   Kind kind = Kind::kMissingColumn;
   std::string token;

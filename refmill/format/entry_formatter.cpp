@@ -16,6 +16,12 @@ constexpr std::string_view kEmptyField = "|";
 // Bytes the token-by-token filling may walk for one entry (a few tenths of a
 // second); ordinary templates take the one-pass filling and never come near.
 constexpr size_t kLiteralFillBudget = size_t{64} << 20;
+// What the template's repeats of values may add to one entry. A template of
+// a hundred thousand "$TL" is a few hundred kilobytes, and so is a cell, but
+// together they make gigabytes. The first use of a column's value costs no
+// more than its cell, however large; every further use counts, also under
+// another name that the style gives the same column.
+constexpr size_t kLargestRepeatedValues = kLargestTemplate;
 
 enum Code : int32_t {
   kShortAuthors = -1,
@@ -38,11 +44,13 @@ bool EndsInsideACharacter(std::string_view text) {
 }
 
 // "123-129" gives "123-9": the leading bytes the second number shares with
-// the first are dropped when both have the same length.
+// the first are dropped when both have the same length. A range of one page,
+// "45-45", is that page: dropping all it shares would leave "45-".
 std::string ShortenPageRange(std::string_view value) {
   const size_t dash = text::FindByte(value, '-');
   const std::string_view first = value.substr(0, dash);
   std::string_view last = value.substr(dash + 1);
+  if (first == last) return std::string(first);
   if (first.size() == last.size()) {
     size_t same = 0;
     while (same < last.size() && last[same] == first[same]) ++same;
@@ -55,10 +63,9 @@ std::string ShortenPageRange(std::string_view value) {
 // so its warnings appear once, in the order the template first names it.
 class TokenValues {
  public:
-  TokenValues(const FieldList& fields, bool repeat, std::optional<char> year_letter,
+  TokenValues(const FieldList& fields, bool repeat, std::string_view year_letter,
               EntryKind kind, const EntryContext& ctx)
-      : fields_(year_letter ? EntryFields(fields, ctx.settings.roles.year, *year_letter)
-                            : EntryFields(fields)),
+      : fields_(fields, ctx.settings.roles.year, year_letter),
         repeat_(repeat),
         kind_(kind),
         ctx_(ctx),
@@ -274,6 +281,10 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
     std::string next;
     std::vector<char> next_live;
     for (size_t pos = 0; pos < text.size();) {
+      // A text past the budget fails at the next round; stop before building it.
+      if (next.size() > budget) {
+        return StyleFault{StyleFault::Kind::kTangledTemplate, std::string(), 0, values.Line()};
+      }
       if (text[pos] == kTokenMark && live[pos] != 0 && text.compare(pos, token.size(), token) == 0) {
         next += v;
         next_live.insert(next_live.end(), v.size(), 0);
@@ -309,6 +320,7 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
   std::vector<char> done(plan.tokens.size(), 0);
   std::string out;
   out.reserve(tmpl.text.size() * 2);
+  size_t repeated = 0;  // bytes the repeats of values have added so far
   for (const TemplatePlan::Part& part : plan.parts) {
     if (part.token < 0) {
       out.append(tmpl.text, part.offset, part.length);
@@ -320,6 +332,12 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
       if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
       computed[t] = std::move(std::get<std::string>(value));
       done[t] = 1;
+      const TemplatePlan::Token& token = plan.tokens[t];
+      const size_t free_uses = token.code_seen_before ? 0 : 1;
+      repeated += (size_t{token.uses} - free_uses) * computed[t].size();
+      if (repeated > kLargestRepeatedValues) {
+        return StyleFault{StyleFault::Kind::kOversizedEntry, token.name, 0, values.Line()};
+      }
       if (EndsInsideACharacter(computed[t])) {
         for (size_t k = 0; k < computed.size(); ++k) {
           if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);
@@ -343,7 +361,17 @@ std::string IssueText(std::string_view column, const StyleSettings& s) {
   return s.no.substr(0, mark) + std::string(number) + s.no.substr(mark + 1);
 }
 
-TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::optional<char> year_letter,
+std::string YearLetter(size_t position) {
+  // Bijective base 26: after "z" the letters grow by one place, never wrap.
+  constexpr size_t kLetters = 26;
+  std::string letters;
+  for (size_t n = position + 1; n > 0; n = (n - 1) / kLetters) {
+    letters.insert(letters.begin(), static_cast<char>('a' + (n - 1) % kLetters));
+  }
+  return letters;
+}
+
+TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view year_letter,
                         const EntryContext& ctx) {
   const std::string_view category = fields.At(1).value_or(std::string_view());
   const auto tmpl = ctx.settings.templates.Find(category);

@@ -16,9 +16,16 @@ namespace refmill::format {
 // The filled template of the entry's category; "■" with a warning when the
 // category has no template or no kind. `repeat` puts the samename text in
 // place of the authors; `year_letter` is appended to the year. A fault when
-// the style reads a column the entry does not have.
-TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::optional<char> year_letter,
+// the style reads a column the entry does not have. An empty `year_letter`
+// is none.
+TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view year_letter,
                         const EntryContext& ctx);
+
+// The year letter of the entry at `position` (from 0) in a group of one
+// author and year: "a" to "z", then "aa", "ab", … "az", "ba", … as
+// bibliography processors count on, so no two entries of a group share one
+// however large it grows.
+std::string YearLetter(size_t position);
 
 // The issue number of a volume column "12|3" set into the style's `no`
 // pattern ("(3)" by default); empty when the column has no "|".

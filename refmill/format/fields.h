@@ -51,14 +51,14 @@ FieldList SplitFields(std::string_view line);
 namespace refmill::format {
 
 // A field list as the formatter holds it: the caller's list, with the year
-// column carrying the year letter when one is given. The caller's list is
+// column carrying the year letters when some are given. The caller's list is
 // never changed.
 class EntryFields {
  public:
   explicit EntryFields(const FieldList& fields) : fields_(fields) {}
-  EntryFields(const FieldList& fields, int32_t year_column, char year_letter)
+  EntryFields(const FieldList& fields, int32_t year_column, std::string_view year_letter)
       : fields_(fields), year_column_(year_column) {
-    if (const auto year = fields.At(year_column)) {
+    if (const auto year = fields.At(year_column); year && !year_letter.empty()) {
       year_ = std::string(*year);
       year_ += year_letter;
       has_year_ = true;

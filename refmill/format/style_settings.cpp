@@ -1,6 +1,7 @@
 #include "refmill/format/style_settings.h"
 
 #include <unordered_map>
+#include <unordered_set>
 
 #include "refmill/text/sjis.h"
 
@@ -59,6 +60,7 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
   constexpr size_t kTokenLength = 3;
   TemplatePlan plan;
   std::unordered_map<std::string, int32_t> numbers;  // token → index into plan.tokens
+  std::unordered_set<int32_t> codes;
   size_t literal_start = 0;
   auto close_literal = [&](size_t end) {
     if (end > literal_start) {
@@ -84,7 +86,11 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
     const auto [it, added] =
         numbers.try_emplace(std::string(token), static_cast<int32_t>(plan.tokens.size()));
     const int32_t index = it->second;
-    if (added) plan.tokens.push_back({std::string(token), columns(token)});
+    if (added) {
+      const int32_t code = columns(token);
+      plan.tokens.push_back({std::string(token), code, 0, !codes.insert(code).second});
+    }
+    ++plan.tokens[static_cast<size_t>(index)].uses;
     plan.parts.push_back({static_cast<uint32_t>(pos), static_cast<uint32_t>(token.size()), index});
     pos = end;
     literal_start = end;

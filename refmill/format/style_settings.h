@@ -21,11 +21,10 @@ namespace refmill::format {
 // "■": stands for any value, sort field or entry that cannot be produced.
 inline constexpr std::string_view kMissingMark = "\x81\xA1";
 
-// Longest template the file type's replacements may build. Replacements can
-// multiply a template's length rule after rule (a 2,000-byte template and
-// three rules reach gigabytes), and every entry's text is as long as its
-// template, so growth past this is refused instead of taking memory without
-// end.
+// Longest the prepared templates may be together. Replacements can multiply
+// a template's length rule after rule (a 2,000-byte template and three rules
+// reach gigabytes), and every entry's text is as long as its template, so
+// growth past this is refused instead of taking memory without end.
 inline constexpr size_t kLargestTemplate = size_t{64} << 20;
 
 // The lines of abbrev.dat ("full title=abbreviation"), looked up by full
@@ -60,6 +59,9 @@ struct TemplatePlan {
   struct Token {
     std::string name;
     int32_t code;
+    uint32_t uses = 0;  // how often the template names it
+    // An earlier token has the same code, so it gives the same value.
+    bool code_seen_before = false;
   };
   std::vector<Part> parts;
   std::vector<Token> tokens;
@@ -118,7 +120,7 @@ struct StyleSettings {
   PlaceholderColumns roles;
   TemplateTable templates;  // prepared: replacements applied, prefix and suffix added
   // The category whose template the file type's replacements would grow
-  // past kLargestTemplate; such a style cannot be used.
+  // past what kLargestTemplate leaves; such a style cannot be used.
   std::optional<std::string> oversized_template;
 
   // Section Special. Texts are Shift-JIS bytes.

@@ -20,7 +20,8 @@ class ColumnLookup {
 
   // The number the first line named `name` (letter case ignored) gives, read
   // as a profile number; 0 when no line has the name or its value is not a
-  // whole number. Numbers of 0 and more are columns, negative ones codes.
+  // whole number. Numbers of 0 and more are columns, negative ones codes. A
+  // number past the 32-bit range gives the end of the range on its side.
   int32_t operator()(std::string_view name) const;
 
  private:

@@ -7,10 +7,13 @@ namespace refmill::text {
 namespace {
 
 // True when the byte at `pos` begins a character, given that `known` (at or
-// before `pos`) does. A byte that cannot open a two-byte character is
-// followed by a character boundary, so only the run of lead-range bytes
-// directly before `pos` needs counting.
+// before `pos`) does. A byte that cannot close a two-byte character always
+// begins one. A byte that cannot open a two-byte character is followed by a
+// character boundary, and every lead-range byte can also close one, so
+// otherwise only the run of lead-range bytes directly before `pos` needs
+// counting.
 bool IsBoundary(std::string_view text, size_t known, size_t pos) {
+  if (!platform::IsTrailByte(static_cast<unsigned char>(text[pos]))) return true;
   size_t start = pos;
   while (start > known && IsLeadByte(static_cast<unsigned char>(text[start - 1]))) --start;
   return (pos - start) % 2 == 0;

@@ -87,8 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const format::StyleSettings settings = MakeSettings(parts);
   const format::FieldList fields = format::SplitFields(parts[3]);
   const bool repeat = !parts[0].empty() && (static_cast<unsigned char>(parts[0][0]) >> 5 & 1);
-  std::optional<char> letter;
-  if (parts[0].size() > 4) letter = parts[0][4];
+  std::string letter;
+  if (parts[0].size() > 4) letter = format::YearLetter(static_cast<unsigned char>(parts[0][4]));
 
   CountingSink sink;
   const format::EntryContext ctx{settings, 5, sink};
@@ -104,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               "formatting one entry twice gives two answers");
   fuzz::Check(sink.count - before == 2 * warnings, "formatting one entry twice warns differently");
 
-  const format::EntryFields with_letter(fields, settings.roles.year, letter.value_or('a'));
+  const format::EntryFields with_letter(fields, settings.roles.year, letter.empty() ? "a" : letter);
   const TextOrFault id =
       format::MakeEntryId(with_letter, format::KindOf(fields[1]), ctx);
   if (const auto* text = std::get_if<std::string>(&id)) {

@@ -45,6 +45,22 @@ TEST(ParseProfileNumberTest, ReadsDecimalAndHexadecimalForms) {
   }
 }
 
+TEST(ParseProfileNumberTest, TellsLargeNumbersFromNoNumbers) {
+  struct Case {
+    const char* text;
+    bool out_of_range;
+  };
+  const Case cases[] = {
+      {"2147483648", true},  {"-2147483649", true}, {"99999999999999999999999", true},
+      {"$80000000", true},   {"2147483647", false}, {"-2147483648", false},
+      {"99999999999x", false}, {"two", false},      {"", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(platform::IsProfileNumberOutOfRange(c.text), c.out_of_range);
+  }
+}
+
 TEST(ProfileFileTest, ReadsValuesByTheReaderRules) {
   const ProfileFile ini = ProfileFile::FromText(
       "stray=before any section\r\n"

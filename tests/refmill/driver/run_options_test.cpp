@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include "platform/files.h"
+#include "tests/support/sjis_literal.h"
 
 namespace {
 
 using refmill::driver::ParseCommandLine;
 using refmill::driver::ReplaceExtension;
 using refmill::driver::RunOptions;
+using testing_support::Sjis;
 
 TEST(ParseCommandLineTest, ReadsSwitchWordsAndCounts) {
   struct Case {
@@ -25,6 +27,16 @@ TEST(ParseCommandLineTest, ReadsSwitchWordsAndCounts) {
       {"switch with three paths", {"/s", "t", "s", "a.csv"}, false, true, false},
       {"no arguments", {}, false, false, false},
       {"five without switch", {"t", "s", "a", "o", "x"}, false, false, false},
+      // テ is 83 65 and ピ 83 73 in Shift-JIS: their second bytes are no letters.
+      {"Shift-JIS テ", {"/" + Sjis("テ"), "t", "s", "a.csv", "o"}, true, false, false},
+      {"Shift-JIS ピ", {"/" + Sjis("ピ"), "t", "s", "a.csv", "o"}, true, false, false},
+      {"Shift-JIS letters after kana", {"/" + Sjis("テピ") + "se", "t", "s", "a.csv", "o"}, true,
+       true, true},
+      // In UTF-8 テ is E3 83 86 and ピ E3 83 94: walked as Shift-JIS their
+      // last bytes would swallow the letter after them.
+      {"UTF-8 テs", {"/\xE3\x83\x86s", "t", "s", "a.csv", "o"}, true, true, false},
+      {"UTF-8 ピe", {"/\xE3\x83\x94" "e", "t", "s", "a.csv", "o"}, true, false, true},
+      {"UTF-8 テ alone", {"/\xE3\x83\x86", "t", "s", "a.csv", "o"}, true, false, false},
       // An absolute path is not a switch word on this platform.
       {"absolute paths", {"/home/u/a.trl", "/home/u/b.ini", "/home/u/c.csv", "/home/u/out.txt"},
        true, false, false},

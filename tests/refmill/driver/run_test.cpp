@@ -210,6 +210,12 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：スタイルの列番号が不正です：$AT=60（1行）\r\n"));
   EXPECT_EQ(dir_.Read("o3"), "");
 
+  // A column number past 32 bits is the same broken style, not column 0.
+  dir_.Write("wide.ini", "[InputFormat]\r\n$AT=99999999999\r\n[OutputFormat]\r\nebook=$AT\r\n");
+  r = Call({"/s", "t", "wide", "a.csv", "o10"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：スタイルの列番号が不正です：$AT=2147483647（1行）\r\n"));
+
   // Overlapping placeholders in a template of ordinary length are filled
   // one token at a time, well within the work allowed.
   std::string tangled = "[OutputFormat]\r\nebook=";
@@ -228,6 +234,28 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
   EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：置換後のテンプレートが大きすぎます：ebook\r\n"));
   EXPECT_TRUE(dir_.Read("o5").empty());
+
+  // Twenty categories of 4 MB each pass the cap one by one but not together.
+  std::string many = "[InputFormat]\r\n$AT=2\r\n[OutputFormat]\r\n";
+  for (int i = 1; i <= 20; ++i) many += "ebook" + std::to_string(i) + "=" + std::string(2000, 'X') + "\r\n";
+  dir_.Write("many.ini", many);
+  dir_.Write("many.trl", "[Replace]\r\nX=" + std::string(2000, 'Q') + "\r\n");
+  r = Call({"/s", "many", "many", "a.csv", "o8"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：置換後のテンプレートが大きすぎます：ebook17\r\n"));
+
+  // 68,200 "$TL" filled with a cell of 1,100 bytes would make 75 MB of one entry.
+  dir_.Write("rep.ini", "[InputFormat]\r\n$AT=2\r\n$TL=3\r\n[OutputFormat]\r\nebook=" +
+                            std::string(100, 'Q') + "\r\n");
+  std::string tokens;
+  for (int i = 0; i < 682; ++i) tokens += "$TL";
+  dir_.Write("rep.trl", "[Replace]\r\nQ=" + tokens + "\r\n");
+  dir_.Write("rep.csv", "\r\n*,ebook,A," + std::string(1100, 'T') + "\r\n");
+  r = Call({"/s", "rep", "rep", "rep.csv", "o9"});
+  EXPECT_EQ(r.code, ExitCode::kUnexpected);
+  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：テンプレートが同じ値を繰り返し入れるため、"
+                                  "出力が大きすぎます：$TL（2行）\r\n"));
+  EXPECT_EQ(dir_.Read("o9"), "");
 
   // error.log cannot be written (here a folder holds its name): code 1, and
   // an existing output is left as it was.

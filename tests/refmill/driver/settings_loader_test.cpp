@@ -84,6 +84,31 @@ TEST(PrepareTemplatesTest, AppliesRulesInOrderThenWraps) {
   }
 }
 
+TEST(PrepareTemplatesTest, CapsAllTemplatesTogether) {
+  // Each template grows to 24,000,000 bytes (plus its name); the cap of
+  // 67,108,864 holds for their sum.
+  const std::vector<std::string> rules = {"X=" + std::string(2000, 'Y'), "Y=" + std::string(12, 'Z')};
+  const std::string grown(1000, 'X');
+  struct Case {
+    const char* name;
+    std::vector<std::string> templates;
+    size_t prepared;  // templates returned
+    std::optional<std::string> oversized;
+  };
+  const Case cases[] = {
+      {"two fit", {"a=" + grown, "b=" + grown}, 2, std::nullopt},
+      {"the third crosses the cap", {"a=" + grown, "b=" + grown, "c=" + grown, "d=x"}, 2, "c"},
+      {"one alone past the cap", {"a=" + grown + grown + grown}, 0, "a"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::optional<std::string> oversized;
+    const auto prepared = PrepareTemplates(c.templates, rules, "<", ">", &oversized);
+    EXPECT_EQ(prepared.size(), c.prepared);
+    EXPECT_EQ(oversized, c.oversized);
+  }
+}
+
 TEST(LoadDataFilesTest, NeedsAbbreviationsButNotTheRomanisationTable) {
   TempFolder dir;
   StyleSettings s;

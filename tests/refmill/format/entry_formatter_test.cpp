@@ -21,7 +21,7 @@ const std::vector<std::string> kColumns = {
 
 // The formatted entry as UTF-8, or "FAULT" when the style is broken.
 std::string Format(const StyleSettings& s, std::string_view line, bool repeat = false,
-                   std::optional<char> letter = std::nullopt, RecordingSink* sink = nullptr) {
+                   std::string_view letter = {}, RecordingSink* sink = nullptr) {
   RecordingSink local;
   const EntryContext ctx{s, 5, sink != nullptr ? *sink : local};
   TextOrFault out = FormatEntry(Fields(line), repeat, letter, ctx);
@@ -97,7 +97,7 @@ TEST(FormatEntryTest, WarnsOnceAndMarksWhatIsMissing) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     RecordingSink sink;
-    EXPECT_EQ(Format(s, c.line, false, std::nullopt, &sink), c.expected);
+    EXPECT_EQ(Format(s, c.line, false, {}, &sink), c.expected);
     EXPECT_EQ(sink.warnings, c.warnings);
   }
 }
@@ -107,10 +107,25 @@ TEST(FormatEntryTest, RepeatFlagAndYearLetter) {
   s.samename = "---";
   // Only the "|" of values are deleted, not those of the template.
   const std::string line = "*,ebook,John Smith,1999,T,B,V,P,E,,x";
-  EXPECT_EQ(Format(s, line, true, 'b'), "---|Smith|Smith, John (1999b) smith1999b");
-  EXPECT_EQ(Format(s, line, false, std::nullopt), "Smith, John|Smith|Smith, John (1999) smith1999");
-  EXPECT_EQ(Format(s, "*,ebook,John Smith,,T,B,V,P,E,,x", false, 'a'),
+  EXPECT_EQ(Format(s, line, true, "b"), "---|Smith|Smith, John (1999b) smith1999b");
+  EXPECT_EQ(Format(s, line, false, "ab"), "Smith, John|Smith|Smith, John (1999ab) smith1999ab");
+  EXPECT_EQ(Format(s, line, false), "Smith, John|Smith|Smith, John (1999) smith1999");
+  EXPECT_EQ(Format(s, "*,ebook,John Smith,,T,B,V,P,E,,x", false, "a"),
             "Smith, John|Smith|Smith, John (a) smitha");
+}
+
+TEST(YearLetterTest, CountsOnPastZWithoutWrapping) {
+  struct Case {
+    size_t position;
+    const char* letter;
+  };
+  const Case cases[] = {{0, "a"},    {1, "b"},     {25, "z"},     {26, "aa"},    {27, "ab"},
+                        {51, "az"},  {52, "ba"},   {701, "zz"},   {702, "aaa"},  {18277, "zzz"},
+                        {18278, "aaaa"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.position);
+    EXPECT_EQ(YearLetter(c.position), c.letter);
+  }
 }
 
 TEST(FormatEntryTest, AppliesSwitches) {
@@ -130,12 +145,21 @@ TEST(FormatEntryTest, AppliesSwitches) {
        "B, A, C D & E F/B, A et al./123-9/X/G & H eds."},
       {"pages of different length", "*,ebook,A,1,T,journal of examples,V,99-101,G",
        "A/A/99-101/J. Ex./G ed."},
-      {"equal pages", "*,ebook,A,1,T,Journal|Examples,V,123-123,G", "A/A/123-/J. E./G ed."},
+      {"one page given as a range", "*,ebook,A,1,T,Journal|Examples,V,123-123,G",
+       "A/A/123/J. E./G ed."},
+      {"only the first dash splits", "*,ebook,A,1,T,X,V,12-12-5,G", "A/A/12-12-5/X/G ed."},
+      {"empty second number", "*,ebook,A,1,T,X,V,45-,G", "A/A/45-/X/G ed."},
       {"missing pages stay marked", "*,ebook,A,1,T,Unknown,V,,G", "A/A/■/Unknown/G ed."},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Format(s, c.line), c.expected);
+  }
+  // Other page styles print every range as written.
+  for (const int page : {0, 1}) {
+    SCOPED_TRACE(page);
+    s.page = page;
+    EXPECT_EQ(Format(s, "*,ebook,A,1,T,X,V,45-45,G"), "A/A/45-45/X/G ed.");
   }
 }
 
@@ -166,6 +190,43 @@ TEST(FormatEntryTest, RefusesTemplatesTooTangledToFill) {
   StyleSettings s = MakeStyle({});
   s.templates = TemplateTable({tangled}, s.columns);
   EXPECT_EQ(Format(s, "*,ebook,A"), "FAULT");
+}
+
+TEST(FormatEntryTest, RefusesValuesRepeatedPastTheCap) {
+  // Repeats of a value may add 64 MiB (67,108,864 bytes) to an entry; a
+  // column's value used once is not counted, however long.
+  struct Case {
+    const char* name;
+    std::string tokens;  // the template is "$TL" and 6,500 of these
+    size_t cell;         // length of the title cell
+    bool refused;
+  };
+  const Case cases[] = {
+      {"6,500 repeats of 10,500 bytes", "$TL", 10500, true},
+      {"6,500 repeats of 10,000 bytes", "$TL", 10000, false},
+      {"the long cell used once", "$YR", 10500, false},
+      // "$XT" reads the title's column under a name of its own.
+      {"repeats under other names", "$XT", 10500, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string tmpl = "ebook=$TL";
+    for (int i = 0; i < 6500; ++i) tmpl += c.tokens;
+    std::vector<std::string> columns = kColumns;
+    columns.push_back("$XT=4");
+    StyleSettings s = MakeStyle(columns);
+    s.templates = TemplateTable({tmpl}, s.columns);
+    RecordingSink sink;
+    const EntryContext ctx{s, 5, sink};
+    const TextOrFault out =
+        FormatEntry(Fields("*,ebook,A,1999," + std::string(c.cell, 'T')), false, {}, ctx);
+    if (c.refused) {
+      EXPECT_EQ(std::get<StyleFault>(out),
+                (StyleFault{StyleFault::Kind::kOversizedEntry, c.tokens, 0, 5}));
+    } else {
+      ASSERT_TRUE(std::holds_alternative<std::string>(out));
+    }
+  }
 }
 
 TEST(IssueTextTest, SetsTheNumberIntoThePattern) {

@@ -35,6 +35,11 @@ TEST(SplitFieldsTest, MarksEmptyFieldsAndHonoursQuotes) {
       {"apostrophe plain", "*,O'Brien", {"*", "O'Brien"}},
       // "ポ" ends in 7C and "ダ" in 5F; neither splits anything.
       {"double-byte characters", Sjis("*,ポ,ダ"), {"*", Sjis("ポ"), Sjis("ダ")}},
+      // No character ends in a comma or a double quote: a lead byte before
+      // one stands alone, and the separator still separates.
+      {"lone lead byte before a comma", "*,a\x83,b", {"*", "a\x83", "b"}},
+      {"lone lead byte before two commas", "*,\x83,,b", {"*", "\x83", "|", "b"}},
+      {"lone lead byte before a quote", "*,\x83\"x,y\",b", {"*", "\x83\"x,y\"", "b"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

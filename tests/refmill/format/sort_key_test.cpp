@@ -69,7 +69,7 @@ TEST(SortKeyTest, IdCarriesTheYearLetter) {
   RecordingSink sink;
   const EntryContext ctx{s, 1, sink};
   const FieldList fields = Fields("*,ebook,John Smith|Paul Jones,1999,,x");
-  EXPECT_EQ(std::get<std::string>(MakeEntryId(EntryFields(fields, 3, 'b'), EntryKind::kWestern, ctx)),
+  EXPECT_EQ(std::get<std::string>(MakeEntryId(EntryFields(fields, 3, "b"), EntryKind::kWestern, ctx)),
             "smith1999b");
 }
 

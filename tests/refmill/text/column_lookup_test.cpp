@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+
 namespace {
 
 TEST(ColumnLookupTest, AnswersFromTheFirstMatchingLine) {
   const refmill::text::ColumnLookup lookup(
-      {"$AT=2", "$YR=abc", "$PG=-1", "$at=9", "$VL=$A", "$TL= 4", "$NO=0x10", "$BT="});
+      {"$AT=2", "$YR=abc", "$PG=-1", "$at=9", "$VL=$A", "$TL= 4", "$NO=0x10", "$BT=",
+       "$JT=99999999999", "$JB=-99999999999", "$JP=2147483647"});
   struct Case {
     const char* name;
     const char* token;
@@ -22,6 +25,10 @@ TEST(ColumnLookupTest, AnswersFromTheFirstMatchingLine) {
       {"leading blank", "$TL", 4},
       {"0x form", "$NO", 16},
       {"empty value", "$BT", 0},
+      // Past 32 bits: a column no entry has, not column 0.
+      {"too large", "$JT", INT32_MAX},
+      {"too small", "$JB", INT32_MIN},
+      {"largest", "$JP", INT32_MAX},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

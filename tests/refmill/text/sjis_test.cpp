@@ -126,6 +126,36 @@ TEST(SplitOnByteTest, SplitsOnlyOnCharacterBoundaries) {
   }
 }
 
+TEST(LoneLeadByteTest, EveryHelperReadsTheNextByteOnItsOwn) {
+  struct Case {
+    const char* name;
+    std::string text;
+    size_t length;  // CharLength at 0
+  };
+  // A lead byte pairs only with 40-7E and 80-FC.
+  const Case lengths[] = {
+      {"40 closes", "\x83\x40", 2},  {"7E closes", "\x83\x7E", 2},
+      {"80 closes", "\x83\x80", 2},  {"FC closes", "\xE0\xFC", 2},
+      {"comma", "\x83,", 1},          {"3F", "\x83\x3F", 1},
+      {"7F", "\x83\x7F", 1},         {"FD", "\x9F\xFD", 1},
+      {"line end", "\x83", 1},
+  };
+  for (const Case& c : lengths) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(refmill::text::CharLength(c.text, 0), c.length);
+  }
+  // The separators that no character ends in are found after a lone lead byte.
+  EXPECT_EQ(Find("#", "a\x83#b"), 3u);
+  EXPECT_EQ(Find("=", "\x83="), 2u);
+  EXPECT_EQ(LastPos(' ', "a\x83 b"), 3u);
+  EXPECT_EQ(SplitOnByte("\x83=x", '='), (std::vector<std::string>{"\x83", "x"}));
+  EXPECT_EQ(ReplaceAll("\x83$AT", "$AT", "X"), "\x83X");
+  EXPECT_EQ(DeleteAll("\x83#", '#'), "\x83");
+  EXPECT_EQ(FirstChar("\x83,x"), "\x83");
+  // "|" can end a character: after a lead byte it is part of one.
+  EXPECT_EQ(Find("|", "\x83|"), 0u);
+}
+
 TEST(CaseTest, FoldsOnlyAsciiLetters) {
   EXPECT_EQ(LowerAscii("SMITH" + Sjis("ア")), "smith" + Sjis("ア"));
   EXPECT_TRUE(EqualsIgnoringAsciiCase("Smith 1999", "sMITH 1999"));
