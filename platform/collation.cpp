@@ -48,23 +48,26 @@ class FoldingDecoder {
 
   void Decode(std::string_view text, std::u16string& out, const PrivateCodes* codes) const {
     out.clear();
+    out.reserve(text.size());
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     for (size_t i = 0; i < n; ++i) {
-      if (codes != nullptr && i + 1 < n) {
-        if (const auto c = codes->CharacterAt(text, i)) {
-          const UChar32 folded = u_tolower(static_cast<UChar32>(*c));
-          if (U_IS_BMP(folded)) {
-            out.push_back(static_cast<UChar>(folded));
-          } else {
-            out.push_back(U16_LEAD(folded));
-            out.push_back(U16_TRAIL(folded));
-          }
-          ++i;
-          continue;
-        }
-      }
       if (IsLeadByte(p[i]) && i + 1 < n) {
+        // User-defined codes open with F0 to F9; only those the run handed
+        // out stand for other characters.
+        if (codes != nullptr && p[i] >= 0xF0) {
+          if (const auto c = codes->CharacterAt(text, i)) {
+            const UChar32 folded = u_tolower(static_cast<UChar32>(*c));
+            if (U_IS_BMP(folded)) {
+              out.push_back(static_cast<UChar>(folded));
+            } else {
+              out.push_back(U16_LEAD(folded));
+              out.push_back(U16_TRAIL(folded));
+            }
+            ++i;
+            continue;
+          }
+        }
         const UChar c = pair_[static_cast<size_t>(p[i] << 8 | p[i + 1])];
         if (c != kInvalid) {
           out.push_back(c);
