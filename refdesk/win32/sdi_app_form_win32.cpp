@@ -65,6 +65,7 @@ TSDIAppForm::TSDIAppForm(const FormServices& services)
                   LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)), instance, this);
   CreateControls();
   FormCreate();
+  DrawMenuBar(window_);
 }
 
 TSDIAppForm::~TSDIAppForm() {
@@ -99,6 +100,13 @@ LRESULT CALLBACK TSDIAppForm::GroupProc(HWND window, UINT message, WPARAM wparam
     case WM_DROPFILES:
       form->DropFiles(window, reinterpret_cast<HDROP>(wparam));
       return 0;
+    case WM_ERASEBKGND: {
+      // A group box paints only its frame; the window behind it is clipped.
+      RECT r{};
+      GetClientRect(window, &r);
+      FillRect(reinterpret_cast<HDC>(wparam), &r, GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
     default:
       return DefSubclassProc(window, message, wparam, lparam);
   }

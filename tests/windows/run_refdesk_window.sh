@@ -15,4 +15,9 @@ python3 "$6" "$4" "$work/sample.xlsx" || exit 1
 cp "$work/sample.xlsx" "$work/文献リスト.xlsx"
 cp "$5" "$work/expected.txt"
 cd "$work"
+# A wine prefix of its own: a wine server that another test started without
+# a display (or with one that has gone) would give this window none.
+export WINEPREFIX="${WINEPREFIX:?}-window"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+"$wineserver" -w 2>/dev/null
 exec xvfb-run -a "$wine" "$test_exe"
