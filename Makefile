@@ -54,12 +54,12 @@ clean:
 # $(WIN_BUILD)/bin (and zipped beside it), and its tests under wine. The
 # Windows tools are installed here only, so `make test` never pulls in wine.
 WIN_BUILD ?= build-win
-WIN_FILES = refmill.exe tabdump.exe *.dat *.ini *.trl *.csv
+WIN_FILES = refdesk.exe refmill.exe tabdump.exe refdesk-help.html *.dat *.ini *.trl *.csv
 
 windows:
 	@scripts/install-deps-windows.sh
 	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DBUILD_REFDESK=OFF > /dev/null
+	  -DCMAKE_BUILD_TYPE=Release > /dev/null
 	@cmake --build $(WIN_BUILD) -j$(JOBS) -- --no-print-directory
 	@rm -f $(WIN_BUILD)/refmill-windows.zip
 	@cd $(WIN_BUILD)/bin && zip -q -X ../refmill-windows.zip $(WIN_FILES)

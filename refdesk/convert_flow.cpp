@@ -1,16 +1,13 @@
 #include "refdesk/convert_flow.h"
 
-#include <stdlib.h>
-
 #include <chrono>
-#include <filesystem>
 #include <optional>
 #include <random>
-#include <system_error>
 
 #include "platform/files.h"
 #include "refdesk/messages.h"
 #include "refdesk/program_folder.h"
+#include "refdesk/temp_folder.h"
 
 namespace refdesk {
 namespace {
@@ -44,13 +41,8 @@ unsigned DrawTempNumber() {
 // folder whatever happens.
 class TempTable {
  public:
-  TempTable() {
-    std::error_code error;
-    std::filesystem::path base = std::filesystem::temp_directory_path(error);
-    if (error) base = "/tmp";
-    std::string pattern = (base / std::string(names::kTempFolderPattern)).string();
-    if (::mkdtemp(pattern.data()) == nullptr) return;
-    folder_ = pattern;
+  TempTable() : folder_(MakePrivateFolder(names::kTempFolderPattern)) {
+    if (folder_.empty()) return;
     path_ = folder_ + platform::kPathSeparator + std::string(names::kTempPrefix) +
             std::to_string(DrawTempNumber()) + std::string(names::kTempSuffix);
   }
@@ -65,11 +57,9 @@ class TempTable {
   // and cannot be removed; a table the tool never wrote is no failure.
   bool Remove() {
     if (folder_.empty()) return true;
-    std::error_code error;
-    const bool table_left =
-        std::filesystem::exists(path_, error) && !std::filesystem::remove(path_, error);
+    const bool table_left = platform::FileExists(path_) && !platform::RemoveFile(path_);
     if (!table_left) {
-      std::filesystem::remove(folder_, error);
+      RemoveEmptyFolder(folder_);
       folder_.clear();
     }
     return !table_left;
@@ -177,12 +167,11 @@ bool ConvertRunner::Refused(const std::string& source, const std::string& destin
   // By identity, so a link or another spelling of the same file is caught;
   // a destination that does not exist yet is no input.
   for (const auto& [role, input] : inputs) {
-    std::error_code error;
-    if (!std::filesystem::equivalent(destination, input, error)) continue;
+    if (!platform::SameFile(destination, input)) continue;
     dialogs_.Show(Message{std::string(msg::kAppTitle),
                           std::string(msg::kSameFileHead) + std::string(role) +
                               std::string(msg::kSameFileTail) + std::string(kMessageLineBreak) +
-                              destination});
+                              PathText(destination)});
     return true;
   }
   return false;
@@ -251,7 +240,7 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
                             std::string(msg::kTableStepFailedHead) +
                                 ResultText(Tool::kTabdump, table_result) +
                                 std::string(msg::kTableStepFailedTail) +
-                                std::string(kMessageLineBreak) + source});
+                                std::string(kMessageLineBreak) + PathText(source)});
     }
   } else if (!Refused(source, destination, inputs)) {
     list_result = kResultDeclined;

@@ -1,6 +1,23 @@
 #include "refdesk/message.h"
 
+#ifdef _WIN32
+#include <algorithm>
+
+#include "platform/encoding.h"
+#endif
+
 namespace refdesk {
+
+std::string PathText(std::string_view path) {
+#ifdef _WIN32
+  std::string text = platform::SjisToUtf8(path);
+  // No byte of a UTF-8 multi-byte character is "/".
+  std::replace(text.begin(), text.end(), '/', '\\');
+  return text;
+#else
+  return std::string(path);
+#endif
+}
 
 Message MakeMessage(const MessageForm& form, std::string_view path) {
   std::string text;
@@ -9,10 +26,10 @@ Message MakeMessage(const MessageForm& form, std::string_view path) {
       text = form.text;
       break;
     case PathPlace::kAfterText:
-      text = std::string(form.text) + std::string(kMessageLineBreak) + std::string(path);
+      text = std::string(form.text) + std::string(kMessageLineBreak) + PathText(path);
       break;
     case PathPlace::kBeforeText:
-      text = std::string(path) + std::string(form.text);
+      text = PathText(path) + std::string(form.text);
       break;
   }
   return Message{std::string(form.caption), text, form.icon, form.buttons};

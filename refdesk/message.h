@@ -42,6 +42,11 @@ struct Message {
 // wording has always had it.
 inline constexpr std::string_view kMessageLineBreak = "\r\n";
 
+// A path as it stands in a message or a status text, which are UTF-8. On
+// Windows paths are code page 932 bytes with "/" between folders; there
+// they are converted and shown with the system's "\".
+std::string PathText(std::string_view path);
+
 // `form` with `path` put in its place. A form without a path ignores `path`.
 Message MakeMessage(const MessageForm& form, std::string_view path = {});
 

@@ -8,6 +8,9 @@ packages=(
   build-essential cmake python3
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine64 locales zip
+  # refdesk.exe's window under wine needs a display, and its Japanese
+  # captions a Japanese font.
+  xvfb xauth fonts-noto-cjk
 )
 
 missing=()

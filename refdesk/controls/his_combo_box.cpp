@@ -7,13 +7,11 @@
 #include <QtGlobal>
 #include <algorithm>
 
-#include "platform/profile.h"
+#include "refdesk/controls/history_entries.h"
 #include "refdesk/controls/history_file.h"
 
 namespace refdesk::controls {
 namespace {
-
-inline constexpr int kDropDownPadding = 6;
 
 // History entries are file names; the history file holds them as UTF-8,
 // the way this system hands file names to programs.
@@ -21,13 +19,6 @@ QString FromFileText(const std::string& text) { return QString::fromStdString(te
 std::string ToFileText(const QString& text) { return text.toStdString(); }
 
 }  // namespace
-
-int DroppedWidth(const std::vector<int>& entry_widths, int visible_entries, int scroll_bar_width) {
-  const int widest =
-      entry_widths.empty() ? 0 : *std::max_element(entry_widths.begin(), entry_widths.end());
-  const bool needs_scroll_bar = static_cast<int>(entry_widths.size()) > visible_entries;
-  return widest + kDropDownPadding + (needs_scroll_bar ? scroll_bar_width : 0);
-}
 
 THisComboBox::THisComboBox(QWidget* parent) : QComboBox(parent) {
   setEditable(true);
@@ -55,15 +46,11 @@ bool THisComboBox::event(QEvent* event) {
 
 void THisComboBox::LoadHistory() {
   TakeSectionFromName();
-  const platform::ProfileFile file = platform::ProfileFile::Load(HistoryFile());
   const QString text = currentText();
   clear();
-  // Values are taken in file order whatever their keys are called; the key
-  // names carry nothing.
-  const std::vector<std::string> lines = file.ReadSectionValues(ToFileText(ini_section_));
-  for (const std::string& line : lines) {
-    if (count() >= history_max_) break;
-    addItem(FromFileText(line.substr(line.find('=') + 1)));
+  for (const std::string& entry :
+       ReadHistoryEntries(HistoryFile(), ToFileText(ini_section_), history_max_)) {
+    addItem(FromFileText(entry));
   }
   setCurrentIndex(-1);
   setEditText(text);
@@ -72,18 +59,9 @@ void THisComboBox::LoadHistory() {
 bool THisComboBox::SaveHistory() {
   TakeSectionFromName();
   const std::string path = HistoryFile();
-  platform::ProfileFile file = platform::ProfileFile::Load(path);
-  const std::string section = ToFileText(ini_section_);
-  file.EraseSection(section);
-  int key = 0;
-  for (int i = 0; i < count(); ++i) {
-    const std::string entry = ToFileText(itemText(i));
-    // A file name may hold a line break, which an ini line cannot; written
-    // out, it would cut the file into lines of its own choosing.
-    if (entry.find_first_of("\r\n") != std::string::npos) continue;
-    file.WriteString(section, section + std::to_string(key++), entry);
-  }
-  if (file.Save(path)) return true;
+  std::vector<std::string> entries;
+  for (int i = 0; i < count(); ++i) entries.push_back(ToFileText(itemText(i)));
+  if (WriteHistoryEntries(path, ToFileText(ini_section_), entries)) return true;
   if (write_failed_) {
     write_failed_(path);
   } else {

@@ -11,12 +11,9 @@
 #include <string>
 #include <vector>
 
-namespace refdesk::controls {
+#include "refdesk/controls/history_entries.h"
 
-// The width the opening list of a field needs: the widest entry (0 when
-// there are none) plus 6 pixels, plus a scroll bar when there are more
-// entries than the list shows at once.
-int DroppedWidth(const std::vector<int>& entry_widths, int visible_entries, int scroll_bar_width);
+namespace refdesk::controls {
 
 class THisComboBox : public QComboBox {
   Q_OBJECT

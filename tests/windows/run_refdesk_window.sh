@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# refdesk.exe's window under wine and a virtual display: the test program
+# runs in a fresh copy of the program folder (tools, styles, file types,
+# data files), with the shipped sample as a workbook, so its refdesk.ini and
+# histories never land in the build's own program folder.
+#   run_refdesk_window.sh <program folder> <refdesk_window_test.exe> <wine.sh>
+#                         <sample.csv> <expected jpa list> <csv_to_xlsx.py>
+set -u
+program_dir=$(realpath "$1") test_exe=$(realpath "$2") wine=$(realpath "$3")
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$program_dir"/{tabdump.exe,refmill.exe,*.ini,*.trl,*.dat} "$work/" || exit 1
+rm -f "$work/refdesk.ini"
+python3 "$6" "$4" "$work/sample.xlsx" || exit 1
+cp "$work/sample.xlsx" "$work/文献リスト.xlsx"
+cp "$5" "$work/expected.txt"
+cd "$work"
+# A wine prefix of its own: a wine server that another test started without
+# a display (or with one that has gone) would give this window none.
+export WINEPREFIX="${WINEPREFIX:?}-window"
+wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
+"$wineserver" -w 2>/dev/null
+exec xvfb-run -a "$wine" "$test_exe"
