@@ -59,7 +59,7 @@ WIN_FILES = refdesk.exe refmill.exe tabdump.exe refdesk-help.html *.dat *.ini *.
 windows:
 	@scripts/install-deps-windows.sh
 	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release > /dev/null
+	  -DCMAKE_BUILD_TYPE=Release -DBUILD_REFDESK=ON > /dev/null
 	@cmake --build $(WIN_BUILD) -j$(JOBS) -- --no-print-directory
 	@rm -f $(WIN_BUILD)/refmill-windows.zip
 	@cd $(WIN_BUILD)/bin && zip -q -X ../refmill-windows.zip $(WIN_FILES)
