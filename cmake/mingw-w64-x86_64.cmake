@@ -19,3 +19,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 # Symbols help no user of a release build; they would double its size.
 set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+
+# For the libraries built by their own CMake inside ours (third_party/),
+# which get this file again whatever path it was given by.
+set(MINGW_TOOLCHAIN_FILE ${CMAKE_CURRENT_LIST_FILE})

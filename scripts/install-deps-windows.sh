@@ -6,7 +6,8 @@ set -euo pipefail
 
 packages=(
   build-essential cmake python3
-  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
+  dpkg-dev patch
   wine64 locales zip
   # refdesk.exe's window under wine needs a display, and its Japanese
   # captions a Japanese font.
@@ -51,4 +52,33 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
     echo 'ja_JP.UTF-8 UTF-8' | $SUDO tee -a /etc/locale.gen > /dev/null
   fi
   $SUDO locale-gen ja_JP.UTF-8 > /dev/null
+fi
+
+# tabdump.exe links freexl, libzip and pugixml built from Debian's source
+# packages (third_party/source.sh); apt-get source needs deb-src lines for
+# the configured suites.
+sources=()
+for p in freexl_1.0.6-2 libzip_1.7.3-1 pugixml_1.13-0.2; do
+  [ -f "third_party/${p%%_*}/download/$p.dsc" ] || sources+=("${p%%_*}")
+done
+if [ ${#sources[@]} -ne 0 ]; then
+  if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
+    if [ "$(id -u)" -ne 0 ] && [ -z "$SUDO" ]; then
+      echo "No deb-src lines and not root: add them for the configured suites." >&2
+      exit 1
+    fi
+    echo "Adding deb-src lines for the configured Debian suites"
+    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+        $SUDO tee /etc/apt/sources.list.d/debian-src.sources > /dev/null
+    else
+      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+        $SUDO tee /etc/apt/sources.list.d/debian-src.list > /dev/null
+    fi
+    $SUDO apt-get update -qq
+  fi
+  for p in "${sources[@]}"; do
+    echo "Fetching the $p source package"
+    third_party/source.sh "$p" fetch
+  done
 fi

@@ -1,6 +1,7 @@
 #include "tabdump/xlsx_package.h"
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -14,8 +15,15 @@ namespace {
 // A bigger part is taken for a damaged or hostile archive rather than read
 // into memory.
 constexpr zip_uint64_t kMaxPartBytes = 256u << 20;
+// What all parts read from one archive may unpack to together.
+constexpr zip_uint64_t kMaxUnpackedBytes = 512u << 20;
+// Workbook XML packs to a tenth or a twentieth of its size, very repetitive
+// sheets to a few hundredth; deflate's limit is about a thousandth. A big
+// part packed far tighter than any workbook is taken for a zip bomb before
+// it is unpacked.
+constexpr zip_uint64_t kMaxPackingRatio = 250;
+constexpr zip_uint64_t kRatioCheckedFrom = 16u << 20;
 
-#ifndef _WIN32
 // What the parsed XML of all parts held at once may cost. A tree takes about
 // 60 bytes a node, so a part of empty elements ("<a/>", four bytes each)
 // needs fifteen times its size: 256 MB of them would need 4 GB.
@@ -43,7 +51,6 @@ void DeallocateXml(void* ptr) {
 // Set before any document exists, as pugixml requires.
 [[maybe_unused]] const bool kXmlAllocationCounted =
     (pugi::set_memory_management_functions(AllocateXml, DeallocateXml), true);
-#endif
 
 // The folder of a part name with its trailing "/": "xl/" for "xl/workbook.xml".
 std::string_view FolderOf(std::string_view part) {
@@ -63,7 +70,15 @@ std::string ResolveTarget(std::string_view base, std::string_view target) {
   return resolved;
 }
 
-std::optional<std::string> ReadEntry(zip* archive, std::string_view name, bool* too_large) {
+bool PassesUnpackLimits(const zip_stat_t& stat, zip_uint64_t unpacked_before) {
+  if (stat.size > kMaxPartBytes || stat.size > kMaxUnpackedBytes - unpacked_before) return false;
+  if (stat.size < kRatioCheckedFrom) return true;
+  return (stat.valid & ZIP_STAT_COMP_SIZE) != 0 &&
+         stat.size / kMaxPackingRatio <= stat.comp_size;
+}
+
+std::optional<std::string> ReadEntry(zip* archive, std::string_view name, bool* too_large,
+                                     zip_uint64_t& unpacked) {
   const std::string wanted(name);
   // Part names are case-insensitive in the package format.
   const zip_int64_t index = zip_name_locate(archive, wanted.c_str(), ZIP_FL_NOCASE);
@@ -74,10 +89,11 @@ std::optional<std::string> ReadEntry(zip* archive, std::string_view name, bool* 
       (stat.valid & ZIP_STAT_SIZE) == 0) {
     return std::nullopt;
   }
-  if (stat.size > kMaxPartBytes) {
+  if (!PassesUnpackLimits(stat, unpacked)) {
     if (too_large != nullptr) *too_large = true;
     return std::nullopt;
   }
+  unpacked += stat.size;
   zip_file_t* file = zip_fopen_index(archive, static_cast<zip_uint64_t>(index), 0);
   if (file == nullptr) return std::nullopt;
   std::string bytes(stat.size, '\0');
@@ -92,23 +108,31 @@ std::optional<std::string> ReadEntry(zip* archive, std::string_view name, bool* 
 void XlsxPackage::Closer::operator()(zip* archive) const { zip_discard(archive); }
 
 std::optional<XlsxPackage> XlsxPackage::Open(const std::string& path) {
-  int error = 0;
-  zip* archive = zip_open(path.c_str(), ZIP_RDONLY, &error);
+  // Through stdio, which takes the path in the system's own encoding on both
+  // systems (Shift-JIS on Windows): libzip's own opening wants UTF-8 there.
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return std::nullopt;
+  zip_error_t error;
+  zip_error_init(&error);
+  // Once made, the source owns the file; the archive owns the source.
+  zip_source_t* source = zip_source_filep_create(file, 0, -1, &error);
+  if (source == nullptr) std::fclose(file);
+  zip* archive = source == nullptr ? nullptr : zip_open_from_source(source, ZIP_RDONLY, &error);
+  if (source != nullptr && archive == nullptr) zip_source_free(source);
+  zip_error_fini(&error);
   if (archive == nullptr) return std::nullopt;
   return XlsxPackage(archive);
 }
 
 std::optional<pugi::xml_document> XlsxPackage::ReadXml(std::string_view name,
                                                       bool* too_large) const {
-  const std::optional<std::string> bytes = ReadEntry(archive_.get(), name, too_large);
+  const std::optional<std::string> bytes = ReadEntry(archive_.get(), name, too_large, unpacked_);
   if (!bytes) return std::nullopt;
   pugi::xml_document doc;
   // Keep text made only of blanks: a cell may hold just a space.
   const pugi::xml_parse_result parsed =
       doc.load_buffer(bytes->data(), bytes->size(), pugi::parse_default | pugi::parse_ws_pcdata);
-#ifndef _WIN32
   if (parsed.status == pugi::status_out_of_memory && too_large != nullptr) *too_large = true;
-#endif
   if (!parsed) return std::nullopt;
   return doc;
 }

@@ -3,6 +3,7 @@
 // here, follows the relationships and gets each part as parsed XML.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
@@ -31,7 +32,8 @@ class XlsxPackage {
   // The part `name` ("xl/workbook.xml") parsed as XML; nullopt when the
   // archive has no such part, it cannot be read, or it is not XML. With
   // `too_large`, also nullopt when the part or its tree would pass what
-  // tabdump holds, which is then set.
+  // tabdump holds, the parts read so far would unpack to too much together,
+  // or a big part is packed like a zip bomb; `too_large` is then set.
   std::optional<pugi::xml_document> ReadXml(std::string_view name,
                                             bool* too_large = nullptr) const;
 
@@ -46,6 +48,8 @@ class XlsxPackage {
   explicit XlsxPackage(zip* archive) : archive_(archive) {}
 
   std::unique_ptr<zip, Closer> archive_;
+  // What the parts read so far unpacked to.
+  mutable uint64_t unpacked_ = 0;
 };
 
 // The first relationship of `type` (compared by the text after its last

@@ -123,7 +123,9 @@ std::optional<SheetContext> ReadContext(const XlsxPackage& package, const Relati
   ctx.date1904 = ChildNamed(workbook, "workbookPr").attribute("date1904").as_bool();
   if (const Relationship* strings = FindRelationship(rels, "sharedStrings")) {
     if (const auto doc = package.ReadXml(strings->target, &too_large)) {
-      ctx.shared_strings = ReadSharedStrings(ChildNamed(*doc, "sst"));
+      std::optional<std::vector<std::string>> texts = ReadSharedStrings(ChildNamed(*doc, "sst"));
+      if (!texts) return std::nullopt;
+      ctx.shared_strings = std::move(*texts);
     }
   }
   if (const Relationship* styles = FindRelationship(rels, "styles")) {

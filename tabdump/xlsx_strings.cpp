@@ -2,6 +2,7 @@
 
 #include <charconv>
 
+#include "tabdump/table.h"
 #include "tabdump/xlsx_package.h"
 
 namespace tabdump {
@@ -59,10 +60,14 @@ std::string StringItemText(const pugi::xml_node& item) {
   return DecodeEscapes(text);
 }
 
-std::vector<std::string> ReadSharedStrings(const pugi::xml_node& sst) {
+std::optional<std::vector<std::string>> ReadSharedStrings(const pugi::xml_node& sst) {
   std::vector<std::string> strings;
+  size_t bytes = 0;
   for (const pugi::xml_node& item : sst.children()) {
-    if (LocalName(item) == "si") strings.push_back(StringItemText(item));
+    if (LocalName(item) != "si") continue;
+    strings.push_back(StringItemText(item));
+    bytes += sizeof(std::string) + strings.back().size();
+    if (bytes > kMaxTableBytes) return std::nullopt;
   }
   return strings;
 }

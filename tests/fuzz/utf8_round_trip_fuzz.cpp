@@ -10,6 +10,7 @@
 
 #include "platform/encoding.h"
 #include "platform/private_codes.h"
+#include "platform/shift_jis.h"
 #include "refmill/driver/input_file.h"
 #include "tests/fuzz/fuzz_input.h"
 

@@ -1,9 +1,14 @@
 #include "tabdump/xls_reader.h"
 
+#include <filesystem>
+
 #include <gtest/gtest.h>
+
+#include "tabdump/workbook_reader.h"
 
 #include "tests/support/temp_folder.h"
 #include "tests/tabdump/table_texts.h"
+#include "tests/tabdump/zip_writer.h"
 
 namespace tabdump {
 namespace {
@@ -70,6 +75,20 @@ TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
     SCOPED_TRACE(path);
     EXPECT_EQ(ReadXls(path).failure, ReadFailure::kUnreadable);
   }
+}
+
+// Users rename workbooks, and Excel saves .xls content under .xlsx and back
+// on request: the contents decide, either way round.
+TEST(ReadWorkbookTest, TakesTheKindFromTheContentsNotTheName) {
+  const testing_support::TempFolder dir;
+  const std::string xls_as_xlsx = dir.File("sample.xlsx");
+  std::filesystem::copy_file(kSample, xls_as_xlsx);
+  const std::string xlsx_as_xls = dir.File("cells.xls");
+  ASSERT_TRUE(tabdump_testing::WriteZip(
+      xlsx_as_xls, tabdump_testing::MinimalXlsx("<worksheet><sheetData><row><c t=\"inlineStr\">"
+                                                "<is><t>x</t></is></c></row></sheetData></worksheet>")));
+  EXPECT_EQ(ReadWorkbook(xls_as_xlsx).table, ReadXls(kSample).table);
+  EXPECT_EQ(tabdump_testing::TextsOf(ReadWorkbook(xlsx_as_xls).table), (tabdump_testing::Texts{{"x"}}));
 }
 
 }  // namespace

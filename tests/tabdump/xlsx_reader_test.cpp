@@ -1,4 +1,5 @@
 #include "tabdump/xlsx_reader.h"
+#include "tabdump/xlsx_strings.h"
 
 #include <string>
 
@@ -54,6 +55,7 @@ void WriteSharedStringsWorkbook(const std::string& path) {
   worksheet_write_string(refs, 3, 4, "far", nullptr);
   worksheet_write_string(other, 0, 0, "second sheet", nullptr);
   ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+  tabdump_testing::KeepWorkbook(path);
 }
 
 TEST(ReadXlsxTest, ReadsTheFirstSheetAsItShows) {
@@ -83,6 +85,7 @@ TEST(ReadXlsxTest, ReadsInlineStrings) {
   worksheet_write_string(sheet, 0, 2, "山田|鈴木", nullptr);
   worksheet_write_number(sheet, 2, 1, 1999, nullptr);
   ASSERT_EQ(workbook_close(wb), LXW_NO_ERROR);
+  tabdump_testing::KeepWorkbook(path);
 
   const ReadResult read = ReadXlsx(path);
   ASSERT_EQ(read.failure, ReadFailure::kNone);
@@ -206,6 +209,8 @@ TEST(ReadXlsxTest, NamesWhyAWorkbookGivesNoTable) {
       {"20,000 rows with a cell in the last column", MinimalXlsx(sheet_of(wide_rows)),
        ReadFailure::kTooLarge},
       {"20 million empty elements", MinimalXlsx(empty_elements), ReadFailure::kTooLarge},
+      // 64 MB that deflate packs to about 64 KB: refused before unpacking.
+      {"zip bomb", MinimalXlsx(sheet_of(std::string(64 << 20, ' '))), ReadFailure::kTooLarge},
   };
   const testing_support::TempFolder dir;
   for (const auto& c : cases) {
@@ -214,6 +219,19 @@ TEST(ReadXlsxTest, NamesWhyAWorkbookGivesNoTable) {
     ASSERT_TRUE(WriteZip(path, c.entries));
     EXPECT_EQ(ReadXlsx(path).failure, c.failure);
   }
+}
+
+// A strings part of empty items is small as XML and as a tree, but each item
+// is a string of its own once read.
+TEST(ReadSharedStringsTest, StopsAtWhatTheTableMayHold) {
+  std::string items = "<sst>";
+  for (int i = 0; i < 9'000'000; ++i) items += "<si/>";
+  items += "</sst>";
+  pugi::xml_document doc;
+  ASSERT_TRUE(doc.load_string(items.c_str()));
+  EXPECT_FALSE(ReadSharedStrings(doc.child("sst")));
+  ASSERT_TRUE(doc.load_string("<sst><si><t>a</t></si><si/></sst>"));
+  EXPECT_EQ(ReadSharedStrings(doc.child("sst")), (std::vector<std::string>{"a", ""}));
 }
 
 }  // namespace

@@ -1,5 +1,9 @@
 #include "tests/tabdump/zip_writer.h"
 
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+
 #include <zip.h>
 
 namespace tabdump_testing {
@@ -30,7 +34,20 @@ bool WriteZip(const std::string& path, const ZipEntries& entries) {
       return false;
     }
   }
-  return zip_close(archive) == 0;
+  if (zip_close(archive) != 0) return false;
+  KeepWorkbook(path);
+  return true;
+}
+
+void KeepWorkbook(const std::string& path) {
+  const char* keep = std::getenv("TABDUMP_KEEP_WORKBOOKS");
+  if (keep == nullptr || *keep == '\0') return;
+  // A case may write several workbooks under one name: number them all.
+  static int kept = 0;
+  const std::filesystem::path from(path);
+  const std::filesystem::path to = std::filesystem::path(keep) /
+      (std::to_string(++kept) + "-" + from.filename().string());
+  std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
 }
 
 ZipEntries MinimalXlsx(const std::string& sheet_xml, const std::string& shared_strings_xml,

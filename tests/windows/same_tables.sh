@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# tabdump.exe under wine against the Linux tabdump on every workbook the
+# Linux tests use: the checked-in .xls ones and the .xlsx ones the Linux
+# tests make (their tabdump_test keeps copies when asked). For each, both
+# programs must end with the same code, write the same standard error and
+# the same table, byte for byte, in Shift-JIS and in UTF-8 (/u).
+#   same_tables.sh <tabdump.exe> <wine.sh> <Linux program folder> <tests/tabdump>
+set -u
+tabdump_exe=$(realpath "$1")
+wine=$(realpath "$2")
+linux_bin=$(realpath "$3")
+fixtures=$(realpath "$4")
+for program in tabdump tabdump_test; do
+  if [ ! -x "$linux_bin/$program" ]; then
+    echo "$linux_bin/$program is missing: build the Linux tree first (make build)" >&2
+    exit 1
+  fi
+done
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/books" "$work/linux" "$work/windows"
+TABDUMP_KEEP_WORKBOOKS=$work/books "$linux_bin/tabdump_test" > "$work/gtest.log" 2>&1 || {
+  echo "the Linux tabdump tests failed; see their own run" >&2
+  tail -20 "$work/gtest.log" >&2
+  exit 1
+}
+cp "$fixtures"/*.xls "$work/books/"
+# A Japanese name goes to freexl and libzip in Shift-JIS on Windows.
+cp "$fixtures/sample.xls" "$work/books/文献データ.xls"
+cp "$work/books/"*-refs.xlsx "$work/books/文献データ.xlsx"
+cd "$work/books"
+status=0
+count=0
+for book in *; do
+  for switch in /s /su; do
+    for side in linux windows; do
+      if [ $side = linux ]; then
+        "$linux_bin/tabdump" "$switch" "$book" "../$side/out.csv" > /dev/null 2> "../$side/err"
+      else
+        "$wine" "$tabdump_exe" "$switch" "$book" "../$side/out.csv" > /dev/null 2> "../$side/err" < /dev/null
+      fi
+      echo $? > "../$side/code"
+    done
+    count=$((count + 1))
+    for part in code err out.csv; do
+      if [ -e "../linux/$part" ] || [ -e "../windows/$part" ]; then
+        if ! cmp -s "../linux/$part" "../windows/$part"; then
+          echo "$book ($switch): $part differs between Linux and Windows"
+          status=1
+        fi
+      fi
+    done
+    rm -f ../linux/out.csv ../windows/out.csv
+  done
+done
+echo "$count conversions compared"
+exit $status
