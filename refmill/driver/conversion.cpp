@@ -88,7 +88,8 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
       part.fault = *fault;
       return;
     }
-    TextOrFault text = format::FormatEntry(fields, false, {}, ctx);
+    std::string order_text;
+    TextOrFault text = format::FormatEntry(fields, false, {}, ctx, &order_text);
     if (auto* fault = std::get_if<StyleFault>(&text)) {
       part.fault = *fault;
       return;
@@ -103,12 +104,22 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
     const std::string index = std::to_string(i);
     Entry& entry = *out++;
     entry = Entry{};
-    entry.texts = arena.Store(sort_field, std::string_view(" |"), entry_text,
-                              std::string_view("|"), index, author, year).data();
-    entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + entry_text.size() + 1 +
-                                              index.size());
+    if (settings_.order.First()) {
+      // Sorted by the style's order text; the formatted entry, which differs
+      // by file type, lies behind the line.
+      entry.texts = arena.Store(sort_field, std::string_view(" |"), order_text,
+                                std::string_view("|"), index, entry_text, author, year).data();
+      entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + order_text.size() + 1 +
+                                                index.size());
+      entry.text_offset = entry.line_length;
+    } else {
+      entry.texts = arena.Store(sort_field, std::string_view(" |"), entry_text,
+                                std::string_view("|"), index, author, year).data();
+      entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + entry_text.size() + 1 +
+                                                index.size());
+      entry.text_offset = static_cast<uint32_t>(sort_field.size() + 2);
+    }
     entry.source_index = static_cast<uint32_t>(i);
-    entry.text_offset = static_cast<uint32_t>(sort_field.size() + 2);
     entry.text_length = static_cast<uint32_t>(entry_text.size());
     entry.author_length = static_cast<uint32_t>(author.size());
     entry.year_length = static_cast<uint32_t>(year.size());

@@ -4,6 +4,7 @@
 // between the file type's header and footer.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -79,8 +80,11 @@ class Conversion {
     enum class Missing : uint8_t { kNone, kAuthor, kYear } missing = Missing::kNone;
 
     std::string_view Line() const { return {texts, line_length}; }
-    std::string_view Author() const { return {texts + line_length, author_length}; }
-    std::string_view Year() const { return {texts + line_length + author_length, year_length}; }
+    // The author and year columns follow the line, or the formatted entry
+    // where that is kept behind the line.
+    const char* Columns() const { return texts + std::max(line_length, text_offset + text_length); }
+    std::string_view Author() const { return {Columns(), author_length}; }
+    std::string_view Year() const { return {Columns() + author_length, year_length}; }
   };
   struct Part;
 

@@ -50,6 +50,10 @@ void ReadSpecial(const platform::ProfileFile& style, StyleSettings& s) {
   flag("sameyear", s.sameyear);
   flag("initial", s.initial);
   s.page = InRange(style.ReadInteger(kSpecial, "page", 0), 0, 2, 0);
+  flag("nodouble", s.nodouble);
+  flag("serial_comma", s.serial_comma);
+  s.e_at_ed = InRange(style.ReadInteger(kSpecial, "e_at_ed", -1), 0, 2, -1);
+  flag("initial_hyphen", s.initial_hyphen);
   s.sort = InRange(style.ReadInteger("General", "sort", 1), 0, 2, 1);
 }
 
@@ -132,11 +136,14 @@ StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view f
   s.utf8_output =
       text::EqualsIgnoringAsciiCase(file_type.ReadString("General", "encoding", ""), kUtf8Name);
   const std::vector<std::string> rules = file_type.ReadSectionValues("Replace");
+  s.escapes = format::EscapeRules(file_type.ReadSectionValues("Escape"));
 
   s.columns = text::ColumnLookup(s.input_columns);
   s.roles = format::PlaceholderColumns::From(s.columns);
   s.templates = format::TemplateTable(
       PrepareTemplates(templates, rules, s.start, s.end, &s.oversized_template), s.columns);
+  const std::string order = style.ReadString("General", "order", "");
+  if (!order.empty()) s.order = format::TemplateTable({"order=" + order}, s.columns);
   return s;
 }
 

@@ -12,13 +12,24 @@ constexpr char kFamilyMark = '#';
 constexpr std::string_view kEditorsWord = "\x95\xD2";
 constexpr std::string_view kOthersWord = "\x82\xD9\x82\xA9";
 
-// Given names reduced to initials: "John Ronald Miller" gives "J. R. Miller".
-std::string WithInitials(std::string_view name) {
+// Given names reduced to initials: "John Ronald Miller" gives "J. R. Miller";
+// with `hyphens`, "Jean-Paul Sartre" gives "J.-P. Sartre".
+std::string WithInitials(std::string_view name, bool hyphens) {
   const size_t last_blank = text::LastPos(' ', name);
   if (last_blank == 0) return std::string(name);
   std::string out;
   for (const std::string& piece : text::SplitOnByte(name.substr(0, last_blank - 1), ' ')) {
     if (piece.empty()) continue;
+    if (hyphens && text::FindByte(piece, '-') != text::kNotFound) {
+      std::string joined;
+      for (const std::string& part : text::SplitOnByte(piece, '-')) {
+        if (part.empty()) continue;
+        if (!joined.empty()) joined.push_back('-');
+        joined.append(text::FirstChar(part)).push_back('.');
+      }
+      out.append(joined).push_back(' ');
+      continue;
+    }
     out.append(text::FirstChar(piece));
     out.append(". ");
   }
@@ -105,14 +116,19 @@ std::string FullAuthorListJapanese(std::string_view text, bool etal, const Style
   return text::DeleteAll(list, kFamilyMark);
 }
 
-std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryContext& ctx) {
+std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryContext& ctx,
+                                  int32_t e_at) {
   const StyleSettings& s = ctx.settings;
   std::vector<std::string> names;
   for (std::string_view name : SplitNames(text)) {
-    names.push_back(s.initial ? WithInitials(name) : std::string(name));
+    names.push_back(s.initial ? WithInitials(name, s.initial_hyphen) : std::string(name));
   }
+  bool first_inverted = false;
   for (size_t i = 0; i < names.size(); ++i) {
-    if ((s.e_at == 1 && i == 0) || s.e_at == 2) names[i] = SurnameFirst(names[i]);
+    if ((e_at == 1 && i == 0) || e_at == 2) {
+      if (i == 0) first_inverted = text::LastPos(' ', names[i]) != 0;
+      names[i] = SurnameFirst(names[i]);
+    }
   }
   std::string list;
   if (names.empty()) {
@@ -122,13 +138,16 @@ std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryC
   if (names.size() == 1) {
     list = names[0];
   } else if (names.size() == 2) {
-    list = JoinTwo(names[0], s.ename_sep, names[1]);
+    // "Miller, J. R., & Clark, A. M.": the comma keeps the first name's
+    // parts apart from the second name.
+    list = JoinTwo(s.serial_comma && first_inverted ? names[0] + "," : names[0], s.ename_sep,
+                   names[1]);
   } else if (etal) {
     list = names[0] + " " + s.ename_etal;
   } else {
     for (size_t i = 0; i + 1 < names.size(); ++i) {
       list += names[i];
-      if (i + 2 < names.size()) list += ", ";
+      if (i + 2 < names.size() || s.serial_comma) list += i + 2 < names.size() ? ", " : ",";
     }
     list = text::DeleteAll(JoinTwo(list, s.ename_sep, names.back()), kFamilyMark);
   }

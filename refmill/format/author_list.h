@@ -26,9 +26,10 @@ std::vector<std::string_view> SplitNames(std::string_view column);
 // names cut to the first + jname_etal when `etal` is on.
 std::string FullAuthorListJapanese(std::string_view text, bool etal, const StyleSettings& s);
 
-// The full list by the Western rules (initials, surname first, "&" and
-// commas, et al.). No names: a warning and "■".
-std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryContext& ctx);
+// The full list by the Western rules (initials, surname first by `e_at`,
+// "&" and commas, et al.). No names: a warning and "■".
+std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryContext& ctx,
+                                  int32_t e_at);
 
 // The short form: family names or surnames only, two joined, three or more
 // as the first + the and-others text. "■" when there are no names.

@@ -59,6 +59,26 @@ std::string ShortenPageRange(std::string_view value) {
   return std::string(first) + "-" + std::string(last);
 }
 
+bool IsStop(char c) { return c == '?' || c == '!' || c == '.'; }
+
+// Where the template text after a value holds a full stop or comma that
+// would double the value's own "?", "!" or ".": at its start, or behind
+// closing markup ("</i>.", "}.", "}}."). Not found otherwise.
+size_t StopAfterClosingMarkup(std::string_view literal) {
+  size_t pos = 0;
+  while (pos < literal.size()) {
+    if (literal[pos] == '}') {
+      ++pos;
+    } else if (literal.compare(pos, 2, "</") == 0 && literal.find('>', pos) != std::string_view::npos) {
+      pos = literal.find('>', pos) + 1;
+    } else {
+      break;
+    }
+  }
+  if (pos < literal.size() && (literal[pos] == '.' || literal[pos] == ',')) return pos;
+  return text::kNotFound;
+}
+
 // The values of one entry's tokens. Each distinct token is computed once,
 // so its warnings appear once, in the order the template first names it.
 class TokenValues {
@@ -72,6 +92,7 @@ class TokenValues {
         s_(ctx.settings) {}
 
   int Line() const { return ctx_.line_number; }
+  const StyleSettings& Settings() const { return s_; }
 
   // The value of `token` with every "|" deleted, or the style's fault.
   std::variant<std::string, StyleFault> Compute(std::string_view token) const {
@@ -159,7 +180,8 @@ class TokenValues {
     if ((japanese && names) || column == r.translator || column == r.japanese_editor) {
       value = FullAuthorListJapanese(value, etal, s_);
     } else if (!japanese && names) {
-      value = FullAuthorListWestern(value, etal, ctx_);
+      const int32_t e_at = column == r.editor && s_.e_at_ed >= 0 ? s_.e_at_ed : s_.e_at;
+      value = FullAuthorListWestern(value, etal, ctx_, e_at);
     }
 
     const std::pair<int32_t, bool> subtitles[] = {{r.title, false},
@@ -251,7 +273,8 @@ class ValueCache {
 // cut characters apart, where the single pass below would differ.
 std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
                                                     const TokenValues& values,
-                                                    ValueCache& cache) {
+                                                    ValueCache& cache,
+                                                    const EscapeRules* escapes) {
   std::string text(tmpl);
   std::vector<char> live(text.size(), 1);
   // Each round walks the whole text. A template whose tokens overlap in
@@ -275,7 +298,9 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
     if (cached == nullptr) {
       auto value = values.Compute(token);
       if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
-      cached = &cache.Add(token, std::move(std::get<std::string>(value)));
+      std::string& text_value = std::get<std::string>(value);
+      if (escapes != nullptr) escapes->ApplyInPlace(text_value);
+      cached = &cache.Add(token, std::move(text_value));
     }
     const std::string v = *cached;
     std::string next;
@@ -311,26 +336,52 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
 // One pass from left to right along the template's plan. It gives the
 // same text as the literal filling unless a value ends on half a character,
 // which would join the template text after it; then it hands over.
+// `escapes`, when given, are applied to every value as it goes in. `shared`,
+// when given, holds values another template of the same entry computed
+// already (unescaped), and receives the ones this one computes, so no value
+// is computed, nor warned about, twice.
 std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
-                                           const TokenValues& values) {
+                                           const TokenValues& values,
+                                           const EscapeRules* escapes, ValueCache* shared) {
   ValueCache cache;
-  if (tmpl.plan == nullptr) return FillLiterally(tmpl.text, values, cache);
+  if (tmpl.plan == nullptr) {
+    if (shared != nullptr && escapes == nullptr) return FillLiterally(tmpl.text, values, *shared, nullptr);
+    return FillLiterally(tmpl.text, values, cache, escapes);
+  }
   const TemplatePlan& plan = *tmpl.plan;
   std::vector<std::string> computed(plan.tokens.size());
   std::vector<char> done(plan.tokens.size(), 0);
   std::string out;
   out.reserve(tmpl.text.size() * 2);
   size_t repeated = 0;  // bytes the repeats of values have added so far
+  const bool nodouble = values.Settings().nodouble;
+  bool after_stop = false;  // the last value ended in "?", "!" or "."
   for (const TemplatePlan::Part& part : plan.parts) {
     if (part.token < 0) {
-      out.append(tmpl.text, part.offset, part.length);
+      std::string_view literal = std::string_view(tmpl.text).substr(part.offset, part.length);
+      if (after_stop) {
+        const size_t mark = StopAfterClosingMarkup(literal);
+        if (mark != text::kNotFound) {
+          out.append(literal.substr(0, mark));
+          literal.remove_prefix(mark + 1);
+        }
+      }
+      out.append(literal);
+      after_stop = false;
       continue;
     }
     const auto t = static_cast<size_t>(part.token);
     if (done[t] == 0) {
-      auto value = values.Compute(plan.tokens[t].name, plan.tokens[t].code);
-      if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
-      computed[t] = std::move(std::get<std::string>(value));
+      const std::string* known = shared != nullptr ? shared->Find(plan.tokens[t].name) : nullptr;
+      if (known != nullptr) {
+        computed[t] = *known;
+      } else {
+        auto value = values.Compute(plan.tokens[t].name, plan.tokens[t].code);
+        if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
+        computed[t] = std::move(std::get<std::string>(value));
+        if (shared != nullptr) shared->Add(plan.tokens[t].name, computed[t]);
+      }
+      if (escapes != nullptr) escapes->ApplyInPlace(computed[t]);
       done[t] = 1;
       const TemplatePlan::Token& token = plan.tokens[t];
       const size_t free_uses = token.code_seen_before ? 0 : 1;
@@ -342,10 +393,12 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
         for (size_t k = 0; k < computed.size(); ++k) {
           if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);
         }
-        return FillLiterally(tmpl.text, values, cache);
+        // The cache holds escaped values already; only new ones are escaped.
+        return FillLiterally(tmpl.text, values, cache, escapes);
       }
     }
     out += computed[t];
+    after_stop = nodouble && !computed[t].empty() && IsStop(computed[t].back());
   }
   return out;
 }
@@ -372,7 +425,7 @@ std::string YearLetter(size_t position) {
 }
 
 TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view year_letter,
-                        const EntryContext& ctx) {
+                        const EntryContext& ctx, std::string* order_text) {
   const std::string_view category = fields.At(1).value_or(std::string_view());
   const auto tmpl = ctx.settings.templates.Find(category);
   const EntryKind kind = KindOf(category);
@@ -381,7 +434,21 @@ TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view y
     return std::string(kMissingMark);
   }
   const TokenValues values(fields, repeat, year_letter, kind, ctx);
-  auto filled = Fill(*tmpl, values);
+  const StyleSettings& s = ctx.settings;
+  const EscapeRules* escapes = s.escapes.empty() ? nullptr : &s.escapes;
+  const auto order_template = s.order.First();
+  if (order_text == nullptr || !order_template) {
+    auto filled = Fill(*tmpl, values, escapes, nullptr);
+    if (auto* fault = std::get_if<StyleFault>(&filled)) return *fault;
+    return std::move(std::get<std::string>(filled));
+  }
+  // The order text first: the list's template names the same values, and
+  // the shared cache hands them over.
+  ValueCache shared;
+  auto order = Fill(*order_template, values, nullptr, &shared);
+  if (auto* fault = std::get_if<StyleFault>(&order)) return *fault;
+  *order_text = std::move(std::get<std::string>(order));
+  auto filled = Fill(*tmpl, values, escapes, &shared);
   if (auto* fault = std::get_if<StyleFault>(&filled)) return *fault;
   return std::move(std::get<std::string>(filled));
 }

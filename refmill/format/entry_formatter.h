@@ -17,9 +17,11 @@ namespace refmill::format {
 // category has no template or no kind. `repeat` puts the samename text in
 // place of the authors; `year_letter` is appended to the year. A fault when
 // the style reads a column the entry does not have. An empty `year_letter`
-// is none.
+// is none. When the style has an order template and `order_text` is given,
+// that template is filled too, with the same values but no escaping, into
+// `order_text`; it stays untouched otherwise.
 TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view year_letter,
-                        const EntryContext& ctx);
+                        const EntryContext& ctx, std::string* order_text = nullptr);
 
 // The year letter of the entry at `position` (from 0) in a group of one
 // author and year: "a" to "z", then "aa", "ab", … "az", "ba", … as

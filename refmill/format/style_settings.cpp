@@ -37,6 +37,45 @@ std::string_view AbbreviationTable::Lookup(std::string_view title) const {
   return it == index_.end() ? std::string_view() : std::string_view(values_[it->second]);
 }
 
+EscapeRules::EscapeRules(const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    const std::string_view name = NameOf(line);
+    if (name.empty()) continue;
+    rules_.emplace_back(std::string(name), std::string(ValueOf(line)));
+    starts_[static_cast<unsigned char>(name.front())] = true;
+  }
+}
+
+void EscapeRules::ApplyInPlace(std::string& text) const {
+  size_t pos = 0;
+  // Most values hold nothing to escape: find the first place that may.
+  while (pos < text.size() && !starts_[static_cast<unsigned char>(text[pos])]) {
+    pos += text::CharLength(text, pos);
+  }
+  if (pos >= text.size()) return;
+  std::string out(text, 0, pos);
+  while (pos < text.size()) {
+    const size_t len = text::CharLength(text, pos);
+    const std::pair<std::string, std::string>* hit = nullptr;
+    if (starts_[static_cast<unsigned char>(text[pos])]) {
+      for (const auto& rule : rules_) {
+        if (text.compare(pos, rule.first.size(), rule.first) == 0) {
+          hit = &rule;
+          break;
+        }
+      }
+    }
+    if (hit == nullptr) {
+      out.append(text, pos, len);
+      pos += len;
+      continue;
+    }
+    out += hit->second;
+    pos += hit->first.size();
+  }
+  text = std::move(out);
+}
+
 PlaceholderColumns PlaceholderColumns::From(const text::ColumnLookup& lookup) {
   PlaceholderColumns r;
   r.author = lookup("$AT");
@@ -112,6 +151,12 @@ std::optional<TemplateTable::Template> TemplateTable::Find(std::string_view cate
   if (it == index_.end()) return std::nullopt;
   const auto& plan = plans_[it->second];
   return Template{ValueOf(lines_[it->second]), plan ? &*plan : nullptr};
+}
+
+std::optional<TemplateTable::Template> TemplateTable::First() const {
+  if (lines_.empty()) return std::nullopt;
+  const auto& plan = plans_.front();
+  return Template{ValueOf(lines_.front()), plan ? &*plan : nullptr};
 }
 
 }  // namespace refmill::format

@@ -4,6 +4,7 @@
 // read it.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -85,11 +86,36 @@ class TemplateTable {
 
   // The template of `category`, or nothing when no line has that name.
   std::optional<Template> Find(std::string_view category) const;
+  // The first line's template, or nothing when the table is empty.
+  std::optional<Template> First() const;
 
  private:
   std::vector<std::string> lines_;
   std::vector<std::optional<TemplatePlan>> plans_;
   text::NameMap<uint32_t> index_;  // category → line
+};
+
+// The file type's [Escape] rules: pieces of text that the target format
+// would read as its own markup ("<" in HTML, "%" in LaTeX), each with what
+// to write instead. Applied to values only, never to the template, whose
+// markup is the style's and the file type's own.
+class EscapeRules {
+ public:
+  EscapeRules() = default;
+  // `lines` are "text=replacement" lines in file order; a line without a
+  // text before its "=" is ignored.
+  explicit EscapeRules(const std::vector<std::string>& lines);
+
+  bool empty() const { return rules_.empty(); }
+  // Every occurrence of a rule's text replaced, searched left to right and
+  // double-byte aware; where several rules match at one place the first in
+  // file order wins, and text a rule put in is not searched again (so "\"
+  // and "{" can both be rules in LaTeX).
+  void ApplyInPlace(std::string& text) const;
+
+ private:
+  std::vector<std::pair<std::string, std::string>> rules_;
+  std::array<bool, 256> starts_{};  // first bytes of the rules' texts
 };
 
 // Column numbers of the placeholders that have a role of their own, looked
@@ -144,8 +170,23 @@ struct StyleSettings {
   bool sameyear = true;
   bool initial = false;
   int32_t page = 0;
+  // The template's "." or "," right after a value that ends in "?", "!" or
+  // "." is left out ("Why? Journal", not "Why?. Journal").
+  bool nodouble = false;
+  // A comma before ename_sep: "A, B, & C", and "Miller, J. R., & Clark, A."
+  // where the first of two names is written surname first.
+  bool serial_comma = false;
+  // e_at for the editors of "$ED"; -1 (or outside 0 to 2): as e_at.
+  int32_t e_at_ed = -1;
+  // With `initial`, "Jean-Paul" gives "J.-P." instead of "J.".
+  bool initial_hyphen = false;
   // Section General of the style.
   int32_t sort = 1;
+  // [General] order: a template whose filled text orders entries of one
+  // sort field (and so decides year letters) in place of the formatted
+  // entry, which holds the file type's markup. Its one line is named
+  // "order"; the table is empty when the style has none.
+  TemplateTable order;
 
   // The file type.
   std::string header;
@@ -153,6 +194,7 @@ struct StyleSettings {
   std::string start;
   std::string end;
   bool utf8_output = false;  // [General] encoding=UTF-8: the list is written as UTF-8
+  EscapeRules escapes;       // [Escape]
 
   AbbreviationTable abbreviations;
   text::TKana2Romaji romaji;

@@ -60,6 +60,31 @@ TEST(ConversionTest, MarksRepeatedAuthorsAndSameYearWorks) {
             "--- 2001b\r\nF\r\n");
 }
 
+TEST(ConversionTest, AnOrderTemplateKeepsOrderAndLettersApartFromMarkup) {
+  // Two file types: one keeps the italic marks, one turns them into LaTeX.
+  const std::vector<std::string> columns = {"$AT=2", "$YR=3", "$TL=4", "$RB=5"};
+  const std::string source =
+      "*,ebook,Bandura,1977,Social learning theory,bandura\r\n"
+      "*,earticle,Bandura,1977,Self-efficacy,bandura\r\n"
+      "*,earticle,Bandura,1977,Zest,bandura\r\n";
+  StyleSettings html = MakeStyle(columns, {"earticle=$AT $YR $TL", "ebook=$AT $YR <i>$TL</i>"});
+  StyleSettings latex =
+      MakeStyle(columns, {"earticle=$AT $YR $TL", "ebook=$AT $YR \\textit{$TL}"});
+  // Without an order template the markup decides: "<" sorts before letters.
+  EXPECT_EQ(Convert(html, source).output,
+            "\r\nBandura 1977a <i>Social learning theory</i>\r\nBandura 1977b Self-efficacy\r\n"
+            "Bandura 1977c Zest\r\n\r\n");
+  for (StyleSettings* s : {&html, &latex}) {
+    s->order = refmill::format::TemplateTable({"order=$AT $YR $TL"}, s->columns);
+  }
+  EXPECT_EQ(Convert(html, source).output,
+            "\r\nBandura 1977a Self-efficacy\r\nBandura 1977b <i>Social learning theory</i>\r\n"
+            "Bandura 1977c Zest\r\n\r\n");
+  EXPECT_EQ(Convert(latex, source).output,
+            "\r\nBandura 1977a Self-efficacy\r\nBandura 1977b \\textit{Social learning theory}\r\n"
+            "Bandura 1977c Zest\r\n\r\n");
+}
+
 TEST(ConversionTest, NeighbourRules) {
   struct Case {
     const char* name;

@@ -32,6 +32,23 @@ TEST(LoadStyleSettingsTest, UsesDefaultsForWhatIsMissing) {
   EXPECT_EQ(s.e_at, 1);
   EXPECT_EQ(s.header, "");
   EXPECT_EQ(s.roles.author, 2);
+  EXPECT_TRUE(s.escapes.empty());
+  EXPECT_FALSE(s.order.First().has_value());
+}
+
+TEST(LoadStyleSettingsTest, ReadsEscapesAndTheOrderTemplate) {
+  TempFolder dir;
+  const std::string style =
+      dir.Write("s.ini", "[InputFormat]\r\n$TL=2\r\n[General]\r\norder=$TL!\r\n");
+  // An underscore in [Escape] is itself, not a blank as in [Replace].
+  const std::string file_type =
+      dir.Write("t.trl", "[Replace]\r\n_=-\r\n[Escape]\r\n_=\\_\r\n\\=\\textbackslash{}\r\n");
+  const StyleSettings s = LoadStyleSettings(style, file_type);
+  std::string value = "a_b\\";
+  s.escapes.ApplyInPlace(value);
+  EXPECT_EQ(value, "a\\_b\\textbackslash{}");
+  ASSERT_TRUE(s.order.First().has_value());
+  EXPECT_EQ(s.order.First()->text, "$TL!");
 }
 
 TEST(LoadStyleSettingsTest, AppliesRangeRules) {

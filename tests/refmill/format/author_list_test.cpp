@@ -39,29 +39,61 @@ TEST(FullAuthorListTest, WesternRules) {
   const EntryContext ctx{s, 3, sink};
   for (const ListCase& c : defaults) {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(FullAuthorListWestern(Sjis(c.column), c.etal, ctx), Sjis(c.expected));
+    EXPECT_EQ(FullAuthorListWestern(Sjis(c.column), c.etal, ctx, s.e_at), Sjis(c.expected));
   }
   EXPECT_TRUE(sink.warnings.empty());
 
   s.initial = true;
-  EXPECT_EQ(FullAuthorListWestern("John Ronald Miller", false, ctx), "Miller, J. R.");
-  EXPECT_EQ(FullAuthorListWestern("Plato", false, ctx), "Plato");
-  EXPECT_EQ(FullAuthorListWestern("John  Ronald Miller", false, ctx), "Miller, J. R.");
+  EXPECT_EQ(FullAuthorListWestern("John Ronald Miller", false, ctx, s.e_at), "Miller, J. R.");
+  EXPECT_EQ(FullAuthorListWestern("Plato", false, ctx, s.e_at), "Plato");
+  EXPECT_EQ(FullAuthorListWestern("John  Ronald Miller", false, ctx, s.e_at), "Miller, J. R.");
   // A double-byte given name keeps its whole first character.
-  EXPECT_EQ(FullAuthorListWestern(Sjis("ジョン Smith"), false, ctx), Sjis("Smith, ジ."));
+  EXPECT_EQ(FullAuthorListWestern(Sjis("ジョン Smith"), false, ctx, s.e_at), Sjis("Smith, ジ."));
   s.initial = false;
 
   s.e_at = 0;
-  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx), "John Smith & Paul Jones");
+  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx, s.e_at), "John Smith & Paul Jones");
   s.e_at = 2;
-  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx), "Smith, John & Jones, Paul");
+  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx, s.e_at), "Smith, John & Jones, Paul");
+}
+
+TEST(FullAuthorListTest, SerialCommaAndHyphenatedInitials) {
+  StyleSettings s = MakeStyle({});
+  s.serial_comma = true;
+  s.initial = true;
+  s.initial_hyphen = true;
+  struct Case {
+    const char* name;
+    int e_at;
+    std::string column;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"three names", 2, "A B|C D|E F", "B, A., D, C., & F, E."},
+      {"two names, first inverted", 1, "John Ronald Miller|Anne Marie Clark",
+       "Miller, J. R., & A. M. Clark"},
+      {"two names, initials first", 0, "Endel Tulving|Wayne Donaldson", "E. Tulving & W. Donaldson"},
+      {"two one-word names", 2, "Plato|Aristotle", "Plato & Aristotle"},
+      {"three names initials first", 0, "A B|C D|E F", "A. B, C. D, & E. F"},
+      {"hyphenated given name", 2, "Jean-Paul Sartre", "Sartre, J.-P."},
+      {"hyphen with a second given name", 2, "Hans-Georg Otto Gadamer", "Gadamer, H.-G. O."},
+      {"hyphen at an end", 2, "Jean- Sartre", "Sartre, J."},
+  };
+  RecordingSink sink;
+  const EntryContext ctx{s, 3, sink};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(FullAuthorListWestern(c.column, false, ctx, c.e_at), c.expected);
+  }
+  s.initial_hyphen = false;
+  EXPECT_EQ(FullAuthorListWestern("Jean-Paul Sartre", false, ctx, 2), "Sartre, J.");
 }
 
 TEST(FullAuthorListTest, WesternWithoutNamesWarns) {
   const StyleSettings s = MakeStyle({});
   RecordingSink sink;
   const EntryContext ctx{s, 9, sink};
-  EXPECT_EQ(FullAuthorListWestern("||", false, ctx), Sjis("■"));
+  EXPECT_EQ(FullAuthorListWestern("||", false, ctx, s.e_at), Sjis("■"));
   ASSERT_EQ(sink.warnings.size(), 1u);
   EXPECT_EQ(sink.warnings[0].line, 9);
   EXPECT_EQ(sink.warnings[0].warning, Warning::kInvalidAuthor);

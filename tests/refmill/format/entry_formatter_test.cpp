@@ -229,6 +229,86 @@ TEST(FormatEntryTest, RefusesValuesRepeatedPastTheCap) {
   }
 }
 
+TEST(FormatEntryTest, EscapesValuesButNotTheTemplate) {
+  struct Case {
+    const char* name;
+    std::string tmpl;
+    std::string line;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"title and author list", "ebook=<i>$TL</i> & $AT", "*,ebook,A B|C D,1,x<y> & z",
+       "<i>x&lt;y&gt; &amp; z</i> & B, A &amp; C D"},
+      {"computed values", "ebook=<$SA>", "*,ebook,A<1>", "<A&lt;1&gt;>"},
+      // The token-by-token filling (tokens overlap here) escapes the same way;
+      // the "$" the first round leaves reads "a&" into its token "$a&".
+      {"literal filling", "ebook=$TL$$TL", "*,ebook,A,1,a&b", "a&amp;b*amp;b"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StyleSettings s = MakeStyle(kColumns, {c.tmpl});
+    s.escapes = EscapeRules({"&=&amp;", "<=&lt;", ">=&gt;"});
+    RecordingSink sink;
+    const EntryContext ctx{s, 5, sink};
+    TextOrFault out = FormatEntry(Fields(c.line), false, {}, ctx);
+    ASSERT_TRUE(std::holds_alternative<std::string>(out));
+    EXPECT_EQ(std::get<std::string>(out), c.expected);
+  }
+}
+
+TEST(FormatEntryTest, FillsTheOrderTemplateWithoutEscapesOrWarningsTwice) {
+  StyleSettings s = MakeStyle(kColumns, {"ebook=<i>$TL</i> $BT"});
+  s.escapes = EscapeRules({"&=&amp;"});
+  s.order = TemplateTable({"order=$TL|$YR"}, s.columns);
+  RecordingSink sink;
+  const EntryContext ctx{s, 5, sink};
+  std::string order;
+  TextOrFault out = FormatEntry(Fields("*,ebook,A,1999,Q & A,,"), false, "b", ctx, &order);
+  ASSERT_TRUE(std::holds_alternative<std::string>(out));
+  EXPECT_EQ(std::get<std::string>(out), Sjis("<i>Q &amp; A</i> ■"));
+  EXPECT_EQ(order, "Q & A|1999b");
+  EXPECT_EQ(sink.warnings.size(), 1u);  // the missing $BT, named by the list's template only
+  // Without the out-parameter nothing else is filled.
+  EXPECT_EQ(std::get<std::string>(FormatEntry(Fields("*,ebook,A,1999,T,B"), false, {}, ctx)),
+            "<i>T</i> B");
+}
+
+TEST(FormatEntryTest, LeavesOutStopsThatWouldDouble) {
+  struct Case {
+    const char* name;
+    std::string tmpl;
+    std::string title;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"question mark", "ebook=$TL. $BT", "Why?", "Why? B"},
+      {"exclamation mark and comma", "ebook=$TL, $BT", "Go!", "Go! B"},
+      {"full stop", "ebook=$TL. $BT", "Vol.", "Vol. B"},
+      {"behind closing markup", "ebook=<i>$TL</i>. $BT", "Why?", "<i>Why?</i> B"},
+      {"behind braces", "ebook={\\i $TL}. $BT", "Why?", "{\\i Why?} B"},
+      {"other marks stay", "ebook=$TL: $BT", "Why?", "Why?: B"},
+      {"other values keep the stop", "ebook=$TL. $BT", "Title", "Title. B"},
+      {"only the first stop goes", "ebook=$TL.. $BT", "Why?", "Why?. B"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StyleSettings s = MakeStyle(kColumns, {c.tmpl});
+    s.nodouble = true;
+    EXPECT_EQ(Format(s, "*,ebook,A,1," + c.title + ",B"), c.expected);
+  }
+}
+
+TEST(FormatEntryTest, EditorsHaveTheirOwnNameOrder) {
+  StyleSettings s = MakeStyle(kColumns, {"echapter=$AT. In $ED"});
+  s.e_at = 2;
+  s.initial = true;
+  s.e_ed2 = "(Eds.)";
+  const std::string line = "*,echapter,Ann Lee|Bo Kim,1,T,B,V,P,Endel Tulving|Wayne Donaldson";
+  EXPECT_EQ(Format(s, line), "Lee, A. & Kim, B.. In Tulving, E. & Donaldson, W. (Eds.)");
+  s.e_at_ed = 0;
+  EXPECT_EQ(Format(s, line), "Lee, A. & Kim, B.. In E. Tulving & W. Donaldson (Eds.)");
+}
+
 TEST(IssueTextTest, SetsTheNumberIntoThePattern) {
   StyleSettings s = MakeStyle({});
   EXPECT_EQ(IssueText("12|3", s), "(3)");

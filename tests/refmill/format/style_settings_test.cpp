@@ -5,6 +5,7 @@
 namespace {
 
 using refmill::format::AbbreviationTable;
+using refmill::format::EscapeRules;
 using refmill::format::TemplateTable;
 
 TEST(AbbreviationTableTest, FindsTitlesWithoutRegardToCase) {
@@ -34,6 +35,35 @@ TEST(TemplateTableTest, FindsCategoriesWithoutRegardToCase) {
   EXPECT_EQ(table.Find("Jbook")->text, "first");
   EXPECT_EQ(table.Find("ebook")->text, "");
   EXPECT_FALSE(table.Find("tbook").has_value());
+}
+
+TEST(EscapeRulesTest, EscapesEachPlaceOnceByTheFirstRule) {
+  const EscapeRules latex({"\\=\\textbackslash{}", "{=\\{", "}=\\}", "%=\\%", "_=\\_",
+                           "ab=first", "a=second", "=no name"});
+  const EscapeRules html({"&=&amp;", "<=&lt;", ">=&gt;"});
+  const EscapeRules none;
+  struct Case {
+    const char* name;
+    const EscapeRules& rules;
+    std::string text;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"nothing to escape", latex, "word", "word"},
+      {"what a rule wrote is not read again", latex, "\\x{1}", "\\textbackslash{}x\\{1\\}"},
+      {"percent and underscore", latex, "50% a_b", "50\\% second\\_b"},
+      {"first rule in file order wins", latex, "abc", "firstc"},
+      {"html", html, "<b> & </b>", "&lt;b&gt; &amp; &lt;/b&gt;"},
+      // 0x5C as the second byte of a double-byte character (ソ, 83 5C) is no backslash.
+      {"second bytes are not characters", latex, "\x83\x5C_", "\x83\x5C\\_"},
+      {"no rules", none, "a&b", "a&b"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string text = c.text;
+    c.rules.ApplyInPlace(text);
+    EXPECT_EQ(text, c.expected);
+  }
 }
 
 }  // namespace
