@@ -62,21 +62,7 @@ for p in freexl_1.0.6-2 libzip_1.7.3-1 pugixml_1.13-0.2; do
   [ -f "third_party/${p%%_*}/download/$p.dsc" ] || sources+=("${p%%_*}")
 done
 if [ ${#sources[@]} -ne 0 ]; then
-  if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    if [ "$(id -u)" -ne 0 ] && [ -z "$SUDO" ]; then
-      echo "No deb-src lines and not root: add them for the configured suites." >&2
-      exit 1
-    fi
-    echo "Adding deb-src lines for the configured Debian suites"
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-        $SUDO tee /etc/apt/sources.list.d/debian-src.sources > /dev/null
-    else
-      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
-        $SUDO tee /etc/apt/sources.list.d/debian-src.list > /dev/null
-    fi
-    $SUDO apt-get update -qq
-  fi
+  SUDO=$SUDO scripts/add-deb-src.sh
   for p in "${sources[@]}"; do
     echo "Fetching the $p source package"
     third_party/source.sh "$p" fetch

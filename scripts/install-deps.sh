@@ -42,18 +42,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 if [ ! -f "$freexl_source" ]; then
-  # The same archives and suites as the binary packages, for sources.
-  if ! grep -rqsE '^(deb-src|Types:.*deb-src)' /etc/apt/sources.list /etc/apt/sources.list.d/; then
-    echo "Adding deb-src lines for the configured Debian suites"
-    if [ -f /etc/apt/sources.list.d/debian.sources ]; then
-      sed 's/^Types: deb$/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
-        $SUDO tee /etc/apt/sources.list.d/debian-src.sources > /dev/null
-    else
-      sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
-        $SUDO tee /etc/apt/sources.list.d/debian-src.list > /dev/null
-    fi
-    $SUDO apt-get update -qq
-  fi
+  SUDO=$SUDO scripts/add-deb-src.sh
   echo "Fetching the freexl source package"
   third_party/freexl/source.sh fetch
 fi
