@@ -170,13 +170,28 @@ void SplitAtPrivateCodes(std::string_view sjis, const PrivateCodes& codes, OnCod
 }  // namespace
 
 std::string SjisToUtf8(std::string_view sjis, const PrivateCodes& codes) {
-  if (codes.empty()) return SjisToUtf8(sjis);
+  // Code page 932 itself reads the user-defined area as the private-use
+  // characters from U+E000 on, slot by slot, so the whole text converts at
+  // once and only the slots this table handed out are replaced afterwards.
+  std::string utf8 = SjisToUtf8(sjis);
+  if (codes.empty()) return utf8;
   std::string out;
-  SplitAtPrivateCodes(
-      sjis, codes, [&out](char32_t c) { out += EncodeUtf8(c); },
-      [&out](std::string_view stretch) {
-        if (!stretch.empty()) out += SjisToUtf8(stretch);
-      });
+  out.reserve(utf8.size());
+  size_t from = 0;  // the start of what is still to copy
+  for (size_t i = utf8.find('\xEE'); i != std::string::npos && i + 2 < utf8.size();
+       i = utf8.find('\xEE', i + 1)) {
+    const auto b1 = static_cast<unsigned char>(utf8[i + 1]);
+    const auto b2 = static_cast<unsigned char>(utf8[i + 2]);
+    const char32_t c = char32_t{0xE} << 12 | (char32_t{b1} & 0x3F) << 6 | (b2 & 0x3F);
+    if (!PrivateCodes::MapsOntoTheArea(c)) continue;
+    const auto real = codes.CharacterOf(CodeOfSlot(c - 0xE000));
+    if (!real) continue;
+    out.append(utf8, from, i - from);
+    out += EncodeUtf8(*real);
+    from = i + 3;
+    i += 2;
+  }
+  out.append(utf8, from, std::string::npos);
   return out;
 }
 
