@@ -54,6 +54,16 @@ void ReadSpecial(const platform::ProfileFile& style, StyleSettings& s) {
   flag("serial_comma", s.serial_comma);
   s.e_at_ed = InRange(style.ReadInteger(kSpecial, "e_at_ed", -1), 0, 2, -1);
   flag("initial_hyphen", s.initial_hyphen);
+  flag("optional", s.optional);
+  s.etal_names = std::max(style.ReadInteger(kSpecial, "etal_names", 1), 1);
+  // A limit below 2 would keep no name in front of the gap.
+  const int32_t names_max = style.ReadInteger(kSpecial, "names_max", 0);
+  s.names_max = names_max >= 2 ? names_max : 0;
+  text("names_gap", s.names_gap);
+  text("ename_join", s.ename_join);
+  text("j_sub_end", s.j_sub_end);
+  text("doi", s.doi);
+  flag("en_dash", s.en_dash);
   s.sort = InRange(style.ReadInteger("General", "sort", 1), 0, 2, 1);
 }
 
@@ -125,8 +135,13 @@ StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view f
   StyleSettings s;
   const platform::ProfileFile style = platform::ProfileFile::FromText(style_text);
   s.input_columns = style.ReadSectionValues("InputFormat");
-  const std::vector<std::string> templates = style.ReadSectionValues("OutputFormat");
+  std::vector<std::string> templates = style.ReadSectionValues("OutputFormat");
   ReadSpecial(style, s);
+  // Marked before the file type's rules run, which must neither make nor
+  // break an optional part.
+  if (s.optional) {
+    for (std::string& line : templates) line = format::MarkOptionalParts(line);
+  }
 
   const platform::ProfileFile file_type = platform::ProfileFile::FromText(file_type_text);
   s.header = file_type.ReadString("General", "header", "");
@@ -135,15 +150,19 @@ StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view f
   s.end = file_type.ReadString("General", "end", "");
   s.utf8_output =
       text::EqualsIgnoringAsciiCase(file_type.ReadString("General", "encoding", ""), kUtf8Name);
+  s.page_dash = file_type.ReadString("General", "en_dash", "");
+  s.link = file_type.ReadString("General", "link", "");
   const std::vector<std::string> rules = file_type.ReadSectionValues("Replace");
   s.escapes = format::EscapeRules(file_type.ReadSectionValues("Escape"));
 
   s.columns = text::ColumnLookup(s.input_columns);
   s.roles = format::PlaceholderColumns::From(s.columns);
   s.templates = format::TemplateTable(
-      PrepareTemplates(templates, rules, s.start, s.end, &s.oversized_template), s.columns);
-  const std::string order = style.ReadString("General", "order", "");
-  if (!order.empty()) s.order = format::TemplateTable({"order=" + order}, s.columns);
+      PrepareTemplates(templates, rules, s.start, s.end, &s.oversized_template), s.columns,
+      s.optional);
+  std::string order = style.ReadString("General", "order", "");
+  if (s.optional) order = format::MarkOptionalParts(order);
+  if (!order.empty()) s.order = format::TemplateTable({"order=" + order}, s.columns, s.optional);
   return s;
 }
 

@@ -1,5 +1,7 @@
 #include "refmill/format/author_list.h"
 
+#include <algorithm>
+
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
@@ -51,6 +53,17 @@ std::string_view Surname(std::string_view name) { return name.substr(text::LastP
 std::string_view Before(std::string_view text, char byte) {
   const size_t pos = text::FindByte(text, byte);
   return pos == text::kNotFound ? std::string_view() : text.substr(0, pos);
+}
+
+// names[from, to) joined by `between`.
+std::string JoinRange(const std::vector<std::string>& names, size_t from, size_t to,
+                      std::string_view between) {
+  std::string out;
+  for (size_t i = from; i < to; ++i) {
+    if (i > from) out.append(between);
+    out.append(names[i]);
+  }
+  return out;
 }
 
 std::string JoinTwo(std::string_view a, std::string_view sep, std::string_view b) {
@@ -105,10 +118,20 @@ std::vector<std::string_view> SplitNames(std::string_view column) {
 
 std::string FullAuthorListJapanese(std::string_view text, bool etal, const StyleSettings& s) {
   std::string list(text);
-  const size_t first = text::FindByte(list, kSeparator);
-  if (etal && first != text::kNotFound &&
-      text::FindByte(list, kSeparator, first + 1) != text::kNotFound) {
-    list = list.substr(0, first) + s.jname_etal;
+  // Shortened when there are three names or more and more than etal_names:
+  // cut at the separator after the last name kept.
+  size_t cut = text::kNotFound;
+  size_t second = text::kNotFound;
+  for (size_t found = 0, pos = 0; etal && pos <= list.size(); ++pos) {
+    pos = text::FindByte(list, kSeparator, pos);
+    if (pos == text::kNotFound) break;
+    ++found;
+    if (found == 2) second = pos;
+    if (found == static_cast<size_t>(std::max(s.etal_names, 1))) cut = pos;
+    if (second != text::kNotFound && cut != text::kNotFound) break;
+  }
+  if (cut != text::kNotFound && second != text::kNotFound) {
+    list = list.substr(0, cut) + s.jname_etal;
   }
   // A katakana name such as "ジョン・スミス" already holds the usual separator.
   const std::string& sep = text::Contains(list, s.jname_sep) ? s.jname_sep2 : s.jname_sep;
@@ -135,14 +158,27 @@ std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryC
     ctx.Warn(Warning::kInvalidAuthor);
     return std::string(kMissingMark);
   }
+  const size_t keep = static_cast<size_t>(std::max(s.etal_names, 1));
+  const std::string_view between = s.ename_join.empty() ? std::string_view(", ") : s.ename_join;
+  const auto limit = static_cast<size_t>(std::max(s.names_max, 0));
+  const bool shorten = etal && names.size() >= 3 && names.size() > keep;
   if (names.size() == 1) {
     list = names[0];
+  } else if (shorten && keep > 1) {
+    list = JoinRange(names, 0, keep, between) + std::string(between) + s.ename_etal;
+  } else if (limit >= 2 && names.size() > limit && !shorten) {
+    // "A, B, … S, . . . Z": the first limit - 1, the gap and the last.
+    list = JoinRange(names, 0, limit - 1, between) + std::string(between) + s.names_gap + " " +
+           names.back();
+    list = text::DeleteAll(list, kFamilyMark);
+  } else if (!s.ename_join.empty() && !shorten) {
+    list = text::DeleteAll(JoinRange(names, 0, names.size(), between), kFamilyMark);
   } else if (names.size() == 2) {
     // "Miller, J. R., & Clark, A. M.": the comma keeps the first name's
     // parts apart from the second name.
     list = JoinTwo(s.serial_comma && first_inverted ? names[0] + "," : names[0], s.ename_sep,
                    names[1]);
-  } else if (etal) {
+  } else if (shorten) {
     list = names[0] + " " + s.ename_etal;
   } else {
     for (size_t i = 0; i + 1 < names.size(); ++i) {

@@ -61,6 +61,33 @@ std::string ShortenPageRange(std::string_view value) {
 
 bool IsStop(char c) { return c == '?' || c == '!' || c == '.'; }
 
+bool StartsWithIgnoringCase(std::string_view text, std::string_view start) {
+  return text.size() >= start.size() &&
+         text::EqualsIgnoringAsciiCase(text.substr(0, start.size()), start);
+}
+
+// A DOI as a web address: "10.1037/rev0000126" and "doi:10.1037/rev0000126"
+// get `resolver` in front; an address ("https://…") stays as it is.
+std::string DoiAddress(std::string_view value, std::string_view resolver) {
+  if (StartsWithIgnoringCase(value, "http://") || StartsWithIgnoringCase(value, "https://")) {
+    return std::string(value);
+  }
+  if (StartsWithIgnoringCase(value, "doi:")) value.remove_prefix(4);
+  while (!value.empty() && value.front() == ' ') value.remove_prefix(1);
+  return std::string(resolver) + std::string(value);
+}
+
+// A template to be filled token by token keeps its optional parts always:
+// only the planned filling knows where they begin and end.
+std::string WithoutOptionalMarks(std::string_view tmpl) {
+  std::string out;
+  out.reserve(tmpl.size());
+  for (const char c : tmpl) {
+    if (c != kOptionalOpenMark && c != kOptionalCloseMark) out.push_back(c);
+  }
+  return out;
+}
+
 // Where the template text after a value holds a full stop or comma that
 // would double the value's own "?", "!" or ".": at its start, or behind
 // closing markup ("</i>.", "}.", "}}."). Not found otherwise.
@@ -93,6 +120,35 @@ class TokenValues {
 
   int Line() const { return ctx_.line_number; }
   const StyleSettings& Settings() const { return s_; }
+
+  // The column `code` shows is empty, so an optional part holding it
+  // vanishes before the value is made (and warned about). Computed values
+  // other than author lists are judged by their text instead.
+  bool ColumnEmpty(int32_t code) const {
+    int64_t column = code;
+    if (code == kShortAuthors || code == kFullAuthorsEtalA) {
+      column = s_.roles.author;
+    } else if (code < 0) {
+      return false;
+    }
+    const auto text = fields_.At(column);
+    return text && (text->empty() || *text == kEmptyField);
+  }
+
+  // What the file type does to a value on its way into the list: its
+  // escapes, then what must not be escaped (its own dash, its link markup).
+  // Never done to the order text, which must not depend on the file type.
+  void ForOutput(int32_t code, std::string& value) const {
+    if (!s_.escapes.empty()) s_.escapes.ApplyInPlace(value);
+    const PlaceholderColumns& r = s_.roles;
+    if (s_.en_dash && !s_.page_dash.empty() && (code == r.pages || code == r.japanese_pages)) {
+      value = text::ReplaceAll(value, "-", s_.page_dash);
+    }
+    if (!s_.link.empty() && r.doi > 0 && code == r.doi && !value.empty() &&
+        value != kMissingMark) {
+      value = text::ReplaceAll(s_.link, "$", value);
+    }
+  }
 
   // The value of `token` with every "|" deleted, or the style's fault.
   std::variant<std::string, StyleFault> Compute(std::string_view token) const {
@@ -190,8 +246,13 @@ class TokenValues {
                                                   {r.japanese_book, true}};
     for (const auto& [subtitle_column, always_japanese] : subtitles) {
       if (column != subtitle_column) continue;
+      const bool has_subtitle = text::FindByte(value, '|') != text::kNotFound;
       value = text::ReplaceAll(value, "|",
                                japanese || always_japanese ? s_.j_sub : s_.e_sub + " ");
+      if (has_subtitle && (japanese || always_japanese)) value += s_.j_sub_end;
+    }
+    if (column == r.doi && r.doi > 0 && !s_.doi.empty() && value != kMissingMark) {
+      value = DoiAddress(value, s_.doi);
     }
 
     if (column == r.editor) {
@@ -273,8 +334,7 @@ class ValueCache {
 // cut characters apart, where the single pass below would differ.
 std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
                                                     const TokenValues& values,
-                                                    ValueCache& cache,
-                                                    const EscapeRules* escapes) {
+                                                    ValueCache& cache, bool output) {
   std::string text(tmpl);
   std::vector<char> live(text.size(), 1);
   // Each round walks the whole text. A template whose tokens overlap in
@@ -299,7 +359,7 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
       auto value = values.Compute(token);
       if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
       std::string& text_value = std::get<std::string>(value);
-      if (escapes != nullptr) escapes->ApplyInPlace(text_value);
+      if (output) values.ForOutput(values.Settings().columns(token), text_value);
       cached = &cache.Add(token, std::move(text_value));
     }
     const std::string v = *cached;
@@ -329,24 +389,23 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
   }
 }
 
-// One pass from left to right. It gives the same text as the literal
-// filling whenever no token starts inside another token, no token ends
-// inside a character, and no value ends on half a character; otherwise it
-// hands over to the literal filling.
 // One pass from left to right along the template's plan. It gives the
 // same text as the literal filling unless a value ends on half a character,
 // which would join the template text after it; then it hands over.
-// `escapes`, when given, are applied to every value as it goes in. `shared`,
-// when given, holds values another template of the same entry computed
+// With `output`, the file type's rules are applied to every value as it
+// goes in. `shared`, when given, holds values another template of the same entry computed
 // already (unescaped), and receives the ones this one computes, so no value
 // is computed, nor warned about, twice.
 std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
-                                           const TokenValues& values,
-                                           const EscapeRules* escapes, ValueCache* shared) {
+                                           const TokenValues& values, bool output,
+                                           ValueCache* shared) {
   ValueCache cache;
   if (tmpl.plan == nullptr) {
-    if (shared != nullptr && escapes == nullptr) return FillLiterally(tmpl.text, values, *shared, nullptr);
-    return FillLiterally(tmpl.text, values, cache, escapes);
+    std::string unmarked;
+    std::string_view text = tmpl.text;
+    if (tmpl.optional_parts) text = unmarked = WithoutOptionalMarks(text);
+    if (shared != nullptr && !output) return FillLiterally(text, values, *shared, false);
+    return FillLiterally(text, values, cache, output);
   }
   const TemplatePlan& plan = *tmpl.plan;
   std::vector<std::string> computed(plan.tokens.size());
@@ -356,8 +415,31 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
   size_t repeated = 0;  // bytes the repeats of values have added so far
   const bool nodouble = values.Settings().nodouble;
   bool after_stop = false;  // the last value ended in "?", "!" or "."
-  for (const TemplatePlan::Part& part : plan.parts) {
-    if (part.token < 0) {
+  struct OpenPart {
+    size_t out_size;  // where its text begins
+    bool after_stop;  // as it was before it
+    uint32_t close;   // the index of its closing part
+  };
+  std::vector<OpenPart> open;
+  // An optional part with an empty value vanishes as if never written; the
+  // values after it are then not made at all.
+  auto vanish = [&](size_t& index) {
+    out.resize(open.back().out_size);
+    after_stop = open.back().after_stop;
+    index = open.back().close;
+    open.pop_back();
+  };
+  for (size_t index = 0; index < plan.parts.size(); ++index) {
+    const TemplatePlan::Part& part = plan.parts[index];
+    if (part.token == TemplatePlan::kOpen) {
+      open.push_back({out.size(), after_stop, part.offset});
+      continue;
+    }
+    if (part.token == TemplatePlan::kClose) {
+      open.pop_back();
+      continue;
+    }
+    if (part.token == TemplatePlan::kLiteral) {
       std::string_view literal = std::string_view(tmpl.text).substr(part.offset, part.length);
       if (after_stop) {
         const size_t mark = StopAfterClosingMarkup(literal);
@@ -371,6 +453,10 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
       continue;
     }
     const auto t = static_cast<size_t>(part.token);
+    if (!open.empty() && values.ColumnEmpty(plan.tokens[t].code)) {
+      vanish(index);
+      continue;
+    }
     if (done[t] == 0) {
       const std::string* known = shared != nullptr ? shared->Find(plan.tokens[t].name) : nullptr;
       if (known != nullptr) {
@@ -381,7 +467,7 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
         computed[t] = std::move(std::get<std::string>(value));
         if (shared != nullptr) shared->Add(plan.tokens[t].name, computed[t]);
       }
-      if (escapes != nullptr) escapes->ApplyInPlace(computed[t]);
+      if (output) values.ForOutput(plan.tokens[t].code, computed[t]);
       done[t] = 1;
       const TemplatePlan::Token& token = plan.tokens[t];
       const size_t free_uses = token.code_seen_before ? 0 : 1;
@@ -394,8 +480,13 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
           if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);
         }
         // The cache holds escaped values already; only new ones are escaped.
-        return FillLiterally(tmpl.text, values, cache, escapes);
+        return FillLiterally(tmpl.optional_parts ? WithoutOptionalMarks(tmpl.text) : std::string(tmpl.text),
+                             values, cache, output);
       }
+    }
+    if (!open.empty() && computed[t].empty()) {
+      vanish(index);
+      continue;
     }
     out += computed[t];
     after_stop = nodouble && !computed[t].empty() && IsStop(computed[t].back());
@@ -435,20 +526,19 @@ TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view y
   }
   const TokenValues values(fields, repeat, year_letter, kind, ctx);
   const StyleSettings& s = ctx.settings;
-  const EscapeRules* escapes = s.escapes.empty() ? nullptr : &s.escapes;
   const auto order_template = s.order.First();
   if (order_text == nullptr || !order_template) {
-    auto filled = Fill(*tmpl, values, escapes, nullptr);
+    auto filled = Fill(*tmpl, values, true, nullptr);
     if (auto* fault = std::get_if<StyleFault>(&filled)) return *fault;
     return std::move(std::get<std::string>(filled));
   }
   // The order text first: the list's template names the same values, and
   // the shared cache hands them over.
   ValueCache shared;
-  auto order = Fill(*order_template, values, nullptr, &shared);
+  auto order = Fill(*order_template, values, false, &shared);
   if (auto* fault = std::get_if<StyleFault>(&order)) return *fault;
   *order_text = std::move(std::get<std::string>(order));
-  auto filled = Fill(*tmpl, values, escapes, &shared);
+  auto filled = Fill(*tmpl, values, true, &shared);
   if (auto* fault = std::get_if<StyleFault>(&filled)) return *fault;
   return std::move(std::get<std::string>(filled));
 }

@@ -92,12 +92,34 @@ PlaceholderColumns PlaceholderColumns::From(const text::ColumnLookup& lookup) {
   r.japanese_pages = lookup("$JP");
   r.year = lookup("$YR");
   r.id_base = lookup("$RB");
+  r.doi = lookup("$DO");
   return r;
 }
 
-std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::ColumnLookup& columns) {
+std::string MarkOptionalParts(std::string_view tmpl) {
+  std::string out;
+  out.reserve(tmpl.size());
+  for (size_t pos = 0; pos < tmpl.size();) {
+    if (tmpl.substr(pos, kOptionalOpen.size()) == kOptionalOpen) {
+      out.push_back(kOptionalOpenMark);
+      pos += kOptionalOpen.size();
+    } else if (tmpl.substr(pos, kOptionalClose.size()) == kOptionalClose) {
+      out.push_back(kOptionalCloseMark);
+      pos += kOptionalClose.size();
+    } else {
+      const size_t len = text::CharLength(tmpl, pos);
+      out.append(tmpl, pos, len);
+      pos += len;
+    }
+  }
+  return out;
+}
+
+std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::ColumnLookup& columns,
+                                         bool optional_parts) {
   constexpr size_t kTokenLength = 3;
   TemplatePlan plan;
+  std::vector<size_t> open_parts;  // parts still waiting for their closing mark
   std::unordered_map<std::string, int32_t> numbers;  // token → index into plan.tokens
   std::unordered_set<int32_t> codes;
   size_t literal_start = 0;
@@ -109,6 +131,21 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
   };
   for (size_t pos = 0; pos < tmpl.size();) {
     const size_t len = text::CharLength(tmpl, pos);
+    if (optional_parts && (tmpl[pos] == kOptionalOpenMark || tmpl[pos] == kOptionalCloseMark)) {
+      close_literal(pos);
+      literal_start = pos + 1;
+      if (tmpl[pos] == kOptionalOpenMark) {
+        open_parts.push_back(plan.parts.size());
+        plan.parts.push_back({0, 0, TemplatePlan::kOpen});
+      } else if (!open_parts.empty()) {
+        // A closing mark without an opening one is dropped.
+        plan.parts[open_parts.back()].offset = static_cast<uint32_t>(plan.parts.size());
+        open_parts.pop_back();
+        plan.parts.push_back({0, 0, TemplatePlan::kClose});
+      }
+      ++pos;
+      continue;
+    }
     if (len != 1 || tmpl[pos] != '$') {
       pos += len;
       continue;
@@ -117,7 +154,11 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
     const size_t end = pos + token.size();
     size_t inside = pos + 1;
     while (inside < end) {
-      if (tmpl[inside] == '$' && text::CharLength(tmpl, inside) == 1) return std::nullopt;
+      if (text::CharLength(tmpl, inside) == 1 &&
+          (tmpl[inside] == '$' || (optional_parts && (tmpl[inside] == kOptionalOpenMark ||
+                                                      tmpl[inside] == kOptionalCloseMark)))) {
+        return std::nullopt;
+      }
       inside += text::CharLength(tmpl, inside);
     }
     if (inside != end) return std::nullopt;  // the token ends inside a character
@@ -135,14 +176,20 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
     literal_start = end;
   }
   close_literal(tmpl.size());
+  // A part left open runs to the end of the template.
+  for (; !open_parts.empty(); open_parts.pop_back()) {
+    plan.parts[open_parts.back()].offset = static_cast<uint32_t>(plan.parts.size());
+    plan.parts.push_back({0, 0, TemplatePlan::kClose});
+  }
   return plan;
 }
 
-TemplateTable::TemplateTable(std::vector<std::string> lines, const text::ColumnLookup& columns)
-    : lines_(std::move(lines)) {
+TemplateTable::TemplateTable(std::vector<std::string> lines, const text::ColumnLookup& columns,
+                             bool optional_parts)
+    : lines_(std::move(lines)), optional_parts_(optional_parts) {
   for (size_t i = 0; i < lines_.size(); ++i) {
     index_.try_emplace(std::string(NameOf(lines_[i])), static_cast<uint32_t>(i));
-    plans_.push_back(PlanTemplate(ValueOf(lines_[i]), columns));
+    plans_.push_back(PlanTemplate(ValueOf(lines_[i]), columns, optional_parts));
   }
 }
 
@@ -150,13 +197,13 @@ std::optional<TemplateTable::Template> TemplateTable::Find(std::string_view cate
   const auto it = index_.find(category);
   if (it == index_.end()) return std::nullopt;
   const auto& plan = plans_[it->second];
-  return Template{ValueOf(lines_[it->second]), plan ? &*plan : nullptr};
+  return Template{ValueOf(lines_[it->second]), plan ? &*plan : nullptr, optional_parts_};
 }
 
 std::optional<TemplateTable::Template> TemplateTable::First() const {
   if (lines_.empty()) return std::nullopt;
   const auto& plan = plans_.front();
-  return Template{ValueOf(lines_.front()), plan ? &*plan : nullptr};
+  return Template{ValueOf(lines_.front()), plan ? &*plan : nullptr, optional_parts_};
 }
 
 }  // namespace refmill::format

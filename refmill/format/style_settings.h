@@ -52,10 +52,13 @@ class AbbreviationTable {
 // inside a character), where filling left to right in one pass gives
 // exactly the text of replacing token after token.
 struct TemplatePlan {
+  static constexpr int32_t kLiteral = -1;
+  static constexpr int32_t kOpen = -2;   // an optional part begins
+  static constexpr int32_t kClose = -3;  // an optional part ends
   struct Part {
-    uint32_t offset;  // into the template text
+    uint32_t offset;  // into the template text; of an opening, the index of its closing part
     uint32_t length;
-    int32_t token;    // index into `tokens`, or -1 for literal text
+    int32_t token;    // index into `tokens`, or one of the kinds above
   };
   struct Token {
     std::string name;
@@ -68,8 +71,23 @@ struct TemplatePlan {
   std::vector<Token> tokens;
 };
 
-// The plan of `tmpl`, or nothing when its tokens do not stand apart.
-std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::ColumnLookup& columns);
+// The plan of `tmpl`, or nothing when its tokens do not stand apart. With
+// `optional_parts`, the marks of MarkOptionalParts open and close parts.
+std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::ColumnLookup& columns,
+                                         bool optional_parts = false);
+
+// What the style writes around a part of a template that vanishes when a
+// value in it is empty ("{? ($EN)?}"), and the bytes they become. Control
+// bytes, so that no [Replace] rule of a file type and no trail byte of a
+// double-byte character can make or break one.
+inline constexpr std::string_view kOptionalOpen = "{?";
+inline constexpr std::string_view kOptionalClose = "?}";
+inline constexpr char kOptionalOpenMark = '\x01';
+inline constexpr char kOptionalCloseMark = '\x02';
+
+// `tmpl` with every "{?" and "?}" turned into their marks, searched left to
+// right and double-byte aware.
+std::string MarkOptionalParts(std::string_view tmpl);
 
 // Output templates by category name, letter case ignored, first line wins.
 class TemplateTable {
@@ -77,12 +95,15 @@ class TemplateTable {
   struct Template {
     std::string_view text;
     const TemplatePlan* plan;  // null when the template must be filled token by token
+    bool optional_parts = false;  // the text may hold the marks of optional parts
   };
 
   TemplateTable() = default;
   // `lines` are "category=template" lines in file order; `columns` turns
   // their tokens into codes once.
-  TemplateTable(std::vector<std::string> lines, const text::ColumnLookup& columns);
+  // With `optional_parts`, the templates hold the marks of MarkOptionalParts.
+  TemplateTable(std::vector<std::string> lines, const text::ColumnLookup& columns,
+                bool optional_parts = false);
 
   // The template of `category`, or nothing when no line has that name.
   std::optional<Template> Find(std::string_view category) const;
@@ -92,6 +113,7 @@ class TemplateTable {
  private:
   std::vector<std::string> lines_;
   std::vector<std::optional<TemplatePlan>> plans_;
+  bool optional_parts_ = false;
   text::NameMap<uint32_t> index_;  // category → line
 };
 
@@ -135,6 +157,7 @@ struct PlaceholderColumns {
   int32_t japanese_pages = 0;     // $JP
   int32_t year = 0;               // $YR
   int32_t id_base = 0;            // $RB
+  int32_t doi = 0;                // $DO
 
   // The columns `lookup` gives the placeholder names.
   static PlaceholderColumns From(const text::ColumnLookup& lookup);
@@ -180,6 +203,26 @@ struct StyleSettings {
   int32_t e_at_ed = -1;
   // With `initial`, "Jean-Paul" gives "J.-P." instead of "J.".
   bool initial_hyphen = false;
+  // Template parts between "{?" and "?}" vanish, silently, when a value in
+  // them is empty.
+  bool optional = false;
+  // How many names stay in front of the and-others word when `etal` (or
+  // `etal_a`) shortens a list; a list of that many or fewer stays whole.
+  int32_t etal_names = 1;
+  // A Western list longer than this gives its first names_max - 1 names,
+  // names_gap and the last name (APA: 20); 0 is no limit.
+  int32_t names_max = 0;
+  std::string names_gap = ". . .";
+  // When not empty, every two Western names are joined by this text alone,
+  // without ename_sep ("Tversky, A.; Kahneman, D.").
+  std::string ename_join;
+  // Put after a Japanese subtitle ("題目――副題――").
+  std::string j_sub_end;
+  // Put in front of a DOI in "$DO" that is not a web address already
+  // ("https://doi.org/"); empty: the column is printed as it stands.
+  std::string doi;
+  // Page ranges take the file type's en_dash in place of the hyphen.
+  bool en_dash = false;
   // Section General of the style.
   int32_t sort = 1;
   // [General] order: a template whose filled text orders entries of one
@@ -195,6 +238,12 @@ struct StyleSettings {
   std::string end;
   bool utf8_output = false;  // [General] encoding=UTF-8: the list is written as UTF-8
   EscapeRules escapes;       // [Escape]
+  // [General] en_dash: how the file type writes the dash of a page range
+  // for a style that asks for it; empty: the hyphen stays.
+  std::string page_dash;
+  // [General] link: a DOI written as a link, "$" standing for the address
+  // (already escaped); empty: the address as text.
+  std::string link;
 
   AbbreviationTable abbreviations;
   text::TKana2Romaji romaji;

@@ -51,6 +51,31 @@ TEST(LoadStyleSettingsTest, ReadsEscapesAndTheOrderTemplate) {
   EXPECT_EQ(s.order.First()->text, "$TL!");
 }
 
+TEST(LoadStyleSettingsTest, ReadsOptionalPartsAndTheFileTypesDashAndLink) {
+  TempFolder dir;
+  const std::string style = dir.Write(
+      "s.ini",
+      "[InputFormat]\r\n$YR=3\r\n$EN=4\r\n$DO=5\r\n[OutputFormat]\r\nebook=<i>$YR</i>{? ($EN)?}\r\n"
+      "[Special]\r\noptional=1\r\netal_names=0\r\nnames_max=1\r\nen_dash=1\r\n"
+      "doi=https://doi.org/\r\n[General]\r\norder=$YR{?$EN?}\r\n");
+  // A rule that would break the closing mark apart must not reach it.
+  const std::string file_type = dir.Write(
+      "t.trl", "[General]\r\nen_dash=--\r\nlink=<a href=\"$\">$</a>\r\n[Replace]\r\n?=!\r\n<i>=\\textit{\r\n");
+  const StyleSettings s = LoadStyleSettings(style, file_type);
+  EXPECT_TRUE(s.optional);
+  EXPECT_TRUE(s.en_dash);
+  EXPECT_EQ(s.etal_names, 1);
+  EXPECT_EQ(s.names_max, 0);
+  EXPECT_EQ(s.names_gap, ". . .");
+  EXPECT_EQ(s.doi, "https://doi.org/");
+  EXPECT_EQ(s.page_dash, "--");
+  EXPECT_EQ(s.link, "<a href=\"$\">$</a>");
+  EXPECT_EQ(s.roles.doi, 5);
+  ASSERT_TRUE(s.templates.Find("ebook").has_value());
+  EXPECT_EQ(s.templates.Find("ebook")->text, "\\textit{$YR</i>\x01 ($EN)\x02");
+  EXPECT_EQ(s.order.First()->text, "$YR\x01$EN\x02");
+}
+
 TEST(LoadStyleSettingsTest, AppliesRangeRules) {
   struct Case {
     const char* name;

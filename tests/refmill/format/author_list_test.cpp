@@ -89,6 +89,56 @@ TEST(FullAuthorListTest, SerialCommaAndHyphenatedInitials) {
   EXPECT_EQ(FullAuthorListWestern("Jean-Paul Sartre", false, ctx, 2), "Sartre, J.");
 }
 
+TEST(FullAuthorListTest, AuthorCountRules) {
+  struct Case {
+    const char* name;
+    int etal_names, names_max;
+    const char* join;
+    bool etal;
+    int count;  // names "A1 S1" … "An Sn"
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"twenty stay whole", 1, 20, "", false, 20,
+       "S1, A1, S2, A2, S3, A3, S4, A4, S5, A5, S6, A6, S7, A7, S8, A8, S9, A9, S10, A10, "
+       "S11, A11, S12, A12, S13, A13, S14, A14, S15, A15, S16, A16, S17, A17, S18, A18, "
+       "S19, A19, & S20, A20"},
+      {"twenty-one: nineteen, the gap, the last", 1, 20, "", false, 21,
+       "S1, A1, S2, A2, S3, A3, S4, A4, S5, A5, S6, A6, S7, A7, S8, A8, S9, A9, S10, A10, "
+       "S11, A11, S12, A12, S13, A13, S14, A14, S15, A15, S16, A16, S17, A17, S18, A18, "
+       "S19, A19, . . . S21, A21"},
+      {"small limit", 1, 3, "", false, 5, "S1, A1, S2, A2, . . . S5, A5"},
+      {"three kept before et al.", 3, 0, "", true, 4, "S1, A1, S2, A2, S3, A3, et al."},
+      {"as many as kept: whole", 3, 0, "", true, 3, "S1, A1, S2, A2, & S3, A3"},
+      {"one kept is the old rule", 1, 0, "", true, 3, "S1, A1 et al."},
+      {"et al. before the limit", 1, 2, "", true, 5, "S1, A1 et al."},
+      {"joined without a word", 1, 0, "; ", false, 3, "S1, A1; S2, A2; S3, A3"},
+      {"joined, two names", 1, 0, "; ", false, 2, "S1, A1; S2, A2"},
+      {"joined, kept before et al.", 2, 0, "; ", true, 3, "S1, A1; S2, A2; et al."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StyleSettings s = MakeStyle({});
+    s.serial_comma = true;
+    s.etal_names = c.etal_names;
+    s.names_max = c.names_max;
+    s.ename_join = c.join;
+    std::string column;
+    for (int i = 1; i <= c.count; ++i) {
+      column += (i > 1 ? "|A" : "A") + std::to_string(i) + " S" + std::to_string(i);
+    }
+    RecordingSink sink;
+    const EntryContext ctx{s, 3, sink};
+    EXPECT_EQ(FullAuthorListWestern(column, c.etal, ctx, 2), c.expected);
+  }
+  StyleSettings s = MakeStyle({});
+  s.etal_names = 2;
+  EXPECT_EQ(FullAuthorListJapanese(Sjis("山田|鈴木|佐藤"), true, s), Sjis("山田・鈴木ほか"));
+  EXPECT_EQ(FullAuthorListJapanese(Sjis("山田|鈴木"), true, s), Sjis("山田・鈴木"));
+  s.etal_names = 3;
+  EXPECT_EQ(FullAuthorListJapanese(Sjis("山田|鈴木|佐藤"), true, s), Sjis("山田・鈴木・佐藤"));
+}
+
 TEST(FullAuthorListTest, WesternWithoutNamesWarns) {
   const StyleSettings s = MakeStyle({});
   RecordingSink sink;

@@ -17,7 +17,8 @@ using testing_support::Sjis;
 
 const std::vector<std::string> kColumns = {
     "$AT=2", "$YR=3", "$TL=4",  "$BT=5", "$VL=6",  "$PG=7",  "$NO=-2", "$ED=8",  "$RB=9",
-    "$SA=-1", "$ID=-4", "$FA=-5", "$JT=10", "$JB=11", "$TR=12", "$JE=13", "$JV=14", "$JN=-3"};
+    "$SA=-1", "$ID=-4", "$FA=-5", "$JT=10", "$JB=11", "$TR=12", "$JE=13", "$JV=14", "$JN=-3",
+    "$EN=15", "$DO=16"};
 
 // The formatted entry as UTF-8, or "FAULT" when the style is broken.
 std::string Format(const StyleSettings& s, std::string_view line, bool repeat = false,
@@ -307,6 +308,94 @@ TEST(FormatEntryTest, EditorsHaveTheirOwnNameOrder) {
   EXPECT_EQ(Format(s, line), "Lee, A. & Kim, B.. In Tulving, E. & Donaldson, W. (Eds.)");
   s.e_at_ed = 0;
   EXPECT_EQ(Format(s, line), "Lee, A. & Kim, B.. In E. Tulving & W. Donaldson (Eds.)");
+}
+
+TEST(FormatEntryTest, OptionalPartsVanishWhenAValueIsEmpty) {
+  struct Case {
+    const char* name;
+    std::string tmpl;
+    std::string line;
+    std::string expected;
+  };
+  const std::string full = "*,earticle,A B,2001,Why?,J,12|3,1-9,E,R,JT,JB,TR,JE,JV,2nd ed.,10.1/x";
+  const Case cases[] = {
+      {"kept when filled", "earticle=$TL{? ($EN)?}. $BT", full, "Why? (2nd ed.). J"},
+      {"edition empty", "earticle=$TL{? ($EN)?}. $BT", "*,earticle,A B,2001,T,J", "T. J"},
+      {"a stop doubled across the vanished part", "earticle=$TL{? ($EN)?}. $BT",
+       "*,earticle,A B,2001,Why?,J", "Why? J"},
+      {"issue of a volume without one", "earticle=$VL{?($NO)?}, $PG", "*,earticle,A,1,T,J,12,5",
+       "12, 5"},
+      {"empty marker column", "earticle=$YR{? [$TR]?}.", "*,earticle,A,1,T,J,,,,,,,,", "1."},
+      {"one empty value takes the whole part", "earticle={?$EN $DO?}!",
+       "*,earticle,A,1,T,J,V,P,E,R,JT,JB,TR,JE,JV,3rd", "!"},
+      {"nested parts", "earticle={?<$EN{? $DO?}>?}", "*,earticle,A,1,T,J,V,P,E,R,JT,JB,TR,JE,JV,3rd",
+       "<3rd>"},
+      {"left open: to the end", "earticle=$YR{? $EN", "*,earticle,A,1", "1"},
+      {"stray close dropped", "earticle=$YR?} x", "*,earticle,A,1", "1 x"},
+      {"overlapping tokens: parts always kept", "earticle=$$YR{? $EN?}", "*,earticle,A,1", "*R ■"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StyleSettings s = MakeStyle(kColumns);
+    s.nodouble = true;
+    s.templates = TemplateTable({MarkOptionalParts(Sjis(c.tmpl))}, s.columns, true);
+    RecordingSink sink;
+    const std::string out = Format(s, c.line, false, {}, &sink);
+    EXPECT_EQ(out, c.expected);
+    // A vanished part is no fault of the table: no warning.
+    if (out.find("■") == std::string::npos) EXPECT_TRUE(sink.warnings.empty());
+  }
+  // Off, the marks are text and an empty column is missing.
+  const StyleSettings off = MakeStyle(kColumns, {"earticle=$YR{? $EN?}"});
+  EXPECT_EQ(Format(off, "*,earticle,A,1"), "1{? ■?}");
+}
+
+TEST(FormatEntryTest, DoiEditionPagesAndLinksByFileType) {
+  struct Case {
+    const char* name;
+    std::string doi;  // column 16
+    std::string expected;
+  };
+  const std::string tmpl = "earticle=$PG. $DO";
+  const Case cases[] = {
+      {"bare DOI", "10.1037/rev0000126", "1&ndash;9. <a href=\"https://doi.org/10.1037/rev0000126\">https://doi.org/10.1037/rev0000126</a>"},
+      {"doi: prefix", "doi:10.1/a<b", "1&ndash;9. <a href=\"https://doi.org/10.1/a&lt;b\">https://doi.org/10.1/a&lt;b</a>"},
+      {"address kept", "HTTPS://dx.doi.org/10.1/x", "1&ndash;9. <a href=\"HTTPS://dx.doi.org/10.1/x\">HTTPS://dx.doi.org/10.1/x</a>"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StyleSettings s = MakeStyle(kColumns, {tmpl});
+    s.doi = "https://doi.org/";
+    s.en_dash = true;
+    s.page_dash = "&ndash;";
+    s.link = "<a href=\"$\">$</a>";
+    s.escapes = EscapeRules({"&=&amp;", "<=&lt;"});
+    s.order = TemplateTable({"order=$PG $DO"}, s.columns);
+    RecordingSink sink;
+    const EntryContext ctx{s, 5, sink};
+    std::string order;
+    const std::string line = "*,earticle,A,1,T,J,V,1-9,E,R,JT,JB,TR,JE,JV,ed," + c.doi;
+    TextOrFault out = FormatEntry(Fields(line), false, {}, ctx, &order);
+    ASSERT_TRUE(std::holds_alternative<std::string>(out));
+    EXPECT_EQ(std::get<std::string>(out), c.expected);
+    // The order text is the same in every file type.
+    EXPECT_EQ(order.substr(0, 4), "1-9 ");
+  }
+  // Without the style's en_dash, or without the file type's, the hyphen stays.
+  StyleSettings s = MakeStyle(kColumns, {"earticle=$PG $DO"});
+  s.page_dash = "--";
+  EXPECT_EQ(Format(s, "*,earticle,A,1,T,J,V,1-9,E,R,JT,JB,TR,JE,JV,ed,10.1/x"), "1-9 10.1/x");
+  s.en_dash = true;
+  s.page_dash.clear();
+  EXPECT_EQ(Format(s, "*,earticle,A,1,T,J,V,1-9,E,R,JT,JB,TR,JE,JV,ed,10.1/x"), "1-9 10.1/x");
+}
+
+TEST(FormatEntryTest, ClosesJapaneseSubtitles) {
+  StyleSettings s = MakeStyle(kColumns, {"jarticle=$TL　$BT", "earticle=$TL. $JT"});
+  s.j_sub_end = Sjis("――");
+  EXPECT_EQ(Format(s, "*,jarticle,A,1,題目|副題,誌名"), "題目――副題――　誌名");
+  EXPECT_EQ(Format(s, "*,jarticle,A,1,題目,誌名"), "題目　誌名");
+  EXPECT_EQ(Format(s, "*,earticle,A,1,Title|Sub,B,V,P,E,R,書名|副題"), "Title: Sub. 書名――副題――");
 }
 
 TEST(IssueTextTest, SetsTheNumberIntoThePattern) {
