@@ -73,12 +73,15 @@ std::optional<std::string> Utf8ToSjisAtOnce(UConverter* cp932, std::string_view 
   u_strFromUTF8(utf16.data(), static_cast<int32_t>(utf16.size()), &n16, utf8.data(),
                 static_cast<int32_t>(utf8.size()), &status);
   if (U_FAILURE(status)) return std::nullopt;
-  if (codes != nullptr &&
-      std::any_of(utf16.begin(), utf16.begin() + n16, [](UChar c) {
-        return PrivateCodes::MapsOntoTheArea(c);
-      })) {
-    return std::nullopt;
-  }
+  // ICU's table of code page 932 rotates three control characters (1A, 1C
+  // and 7F), which Windows, and every other part of this program, keep as
+  // they are; those go the character-by-character way, which passes ASCII
+  // through untouched.
+  const auto needs_care = [codes](UChar c) {
+    return c == 0x1A || c == 0x1C || c == 0x7F ||
+           (codes != nullptr && PrivateCodes::MapsOntoTheArea(c));
+  };
+  if (std::any_of(utf16.begin(), utf16.begin() + n16, needs_care)) return std::nullopt;
   Unmappable context{substitute, codes};
   ucnv_setFromUCallBack(cp932, WriteUnmappable, &context, nullptr, nullptr, &status);
   std::string out(static_cast<size_t>(n16) * 2 + substitute.size() * 2 + 16, '\0');

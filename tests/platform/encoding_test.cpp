@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/private_codes.h"
+
 namespace {
 
 TEST(EncodingTest, ConvertsTheWindowsCodePage) {
@@ -24,6 +26,18 @@ TEST(EncodingTest, ConvertsTheWindowsCodePage) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(platform::Utf8ToSjis(c.utf8), c.sjis);
     EXPECT_EQ(platform::SjisToUtf8(c.sjis), c.utf8);
+  }
+}
+
+// ICU's own table rotates 1A, 1C and 7F; text keeps its bytes below 80
+// whichever way it is converted.
+TEST(EncodingTest, KeepsControlCharactersAsTheyAre) {
+  const std::string text("a\x1A" "b\x1C" "c\x7F" "d\0e\xE5\xB1\xB1", 13);
+  platform::PrivateCodes codes;
+  for (platform::PrivateCodes* with : {static_cast<platform::PrivateCodes*>(nullptr), &codes}) {
+    const std::string sjis = platform::Utf8ToSjis(text, "?", nullptr, with);
+    EXPECT_EQ(sjis, std::string("a\x1A" "b\x1C" "c\x7F" "d\0e\x8E\x52", 12));
+    EXPECT_EQ(platform::SjisToUtf8(sjis), text);
   }
 }
 
