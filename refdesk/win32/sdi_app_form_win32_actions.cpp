@@ -22,13 +22,6 @@ void SetChecked(HWND box, bool checked) {
   SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// A hint is stored as short part, "|", long part; the status bar shows the
-// long part, or the whole hint when it has no "|".
-std::string_view LongHint(std::string_view hint) {
-  const size_t bar = hint.find('|');
-  return bar == std::string_view::npos ? hint : hint.substr(bar + 1);
-}
-
 }  // namespace
 
 void TSDIAppForm::OnCommand(HWND control, int id, int code) {
@@ -49,6 +42,10 @@ void TSDIAppForm::OnCommand(HWND control, int id, int code) {
       case IDM_HELP_ABOUT1:
         HelpAbout1Execute();
         break;
+      case IDOK:
+        // Enter, which the dialog keys send here when no button is default.
+        PressFocusedButton();
+        break;
       default:
         break;
     }
@@ -60,6 +57,10 @@ void TSDIAppForm::OnCommand(HWND control, int id, int code) {
     // list stands in the field only after this notification.
     if (code == CBN_EDITCHANGE) ShowDerivedNames();
     if (code == CBN_SELCHANGE) PostMessageW(window_, kFieldPicked, 0, reinterpret_cast<LPARAM>(control));
+    return;
+  }
+  if (control == ComboBox1 && code == CBN_SELCHANGE) {
+    ShowStyleTip(-1);
     return;
   }
   if (control == ComboBox2 && code == CBN_SELCHANGE) {
@@ -114,14 +115,14 @@ void TSDIAppForm::CheckBox2Click() {
 void TSDIAppForm::DisplayXlsConvExecute() {
   if (IsWindowVisible(GroupBox1)) {
     ShowWindow(GroupBox1, SW_HIDE);
-    SetClientHeight(client_height_ - kUpperGroupHeight);
+    SetFormHeight(form_height_ - kUpperGroupHeight);
     SetChecked(CheckBox2, false);
     CheckBox2Click();
     SetChecked(CheckBox4, false);
     CheckBox4Click();
     EnableWindow(CheckBox4, FALSE);
   } else {
-    SetClientHeight(client_height_ + kUpperGroupHeight);
+    SetFormHeight(form_height_ + kUpperGroupHeight);
     ShowWindow(GroupBox1, SW_SHOW);
     EnableWindow(CheckBox4, TRUE);
   }
@@ -131,14 +132,62 @@ void TSDIAppForm::DisplayXlsConvExecute() {
 void TSDIAppForm::ShowTextAsTip(THisComboBox& field) {
   const std::wstring text = PathToWide(field.Text());
   for (HWND part : {field.Handle(), GetWindow(field.Handle(), GW_CHILD)}) {
-    if (part == nullptr) continue;
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = GetParent(field.Handle());
-    tool.uId = reinterpret_cast<UINT_PTR>(part);
-    tool.lpszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (part != nullptr) SetTip(part, text);
+  }
+}
+
+void TSDIAppForm::ShowStyleTip(int index) {
+  // Closed, the list shows the selected style's description; open, the
+  // description of the entry under the pointer.
+  const auto description = [this](LRESULT i) {
+    return i >= 0 && static_cast<size_t>(i) < style_descriptions_.size()
+               ? FromUtf8(style_descriptions_[static_cast<size_t>(i)])
+               : std::wstring();
+  };
+  SetTip(ComboBox1, description(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0)));
+  if (style_list_ == nullptr || index == style_tip_index_) return;
+  style_tip_index_ = index;
+  // The tip of the entry left behind goes, so the new one opens where the
+  // pointer is.
+  SendMessageW(tooltip_, TTM_POP, 0, 0);
+  SetTip(style_list_, description(index));
+}
+
+std::string TSDIAppForm::HintOf(HWND control) const {
+  for (THisComboBox* field :
+       {HisComboBox1.get(), HisComboBox2.get(), HisComboBox3.get(), HisComboBox4.get()}) {
+    if (field == nullptr) continue;
+    if (control == field->Handle() || GetParent(control) == field->Handle()) {
+      return PathText(field->Text());
+    }
+  }
+  return std::string();
+}
+
+HWND TSDIAppForm::ControlAt(HWND window, POINT point) const {
+  // Down through the groups to the control itself, disabled or not.
+  for (;;) {
+    HWND child = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
+    if (child == nullptr || child == window) return window;
+    if (child != GroupBox1 && child != GroupBox2) return child;
+    MapWindowPoints(window, child, &point, 1);
+    window = child;
+  }
+}
+
+void TSDIAppForm::ShowHint(const std::string& hint) {
+  if (hint == current_hint_) return;
+  current_hint_ = hint;
+  SetStatusText(std::string(LongHint(hint)));
+}
+
+void TSDIAppForm::PressFocusedButton() {
+  const HWND focus = GetFocus();
+  for (HWND button : {Button1, Button2, Button3, Button4, Button5, Button6, Button7}) {
+    if (focus == button && IsWindowEnabled(button)) {
+      SendMessageW(button, BM_CLICK, 0, 0);
+      return;
+    }
   }
 }
 
@@ -170,7 +219,7 @@ void TSDIAppForm::ShowMenuHint(UINT item, UINT flags) {
   } else if (item == IDM_HELP_ABOUT1) {
     hint = msg::kAboutHint;
   }
-  SendMessageW(StatusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(FromUtf8(LongHint(hint)).c_str()));
+  ShowHint(std::string(hint));
 }
 
 void TSDIAppForm::BrowseInto(THisComboBox& field, const BrowseRequest& request) {
