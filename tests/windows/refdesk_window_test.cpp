@@ -412,12 +412,32 @@ void Layout(Window& w) {
   f.DisplayXlsConvExecute();
 }
 
+// Names as the window hands them to the platform layer: "\" as "/", but
+// not the "\" that is the second byte of "表" (95 5C), and a character code
+// page 932 lacks as "?", never as a look-alike ("é" as "e") that would name
+// another file.
+void PathsFromTheWindow() {
+  const struct {
+    std::wstring typed;
+    std::string path;
+  } cases[] = {
+      {L"C:\\\u8ad6\u6587\\\u8868.csv", "C:/\x98\x5F\x95\xB6/\x95\x5C.csv"},
+      {L"C:\\L\u00e9vi-Strauss\\a.csv", "C:/L?vi-Strauss/a.csv"},
+      {L"C:\\Erd\u0151s.xlsx", "C:/Erd?s.xlsx"},
+      {L"", ""},
+  };
+  for (const auto& c : cases) {
+    CheckEqual(refdesk::win32::WideToPath(c.typed), c.path, "path of a typed name");
+  }
+}
+
 }  // namespace
 
 int main() {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
   const std::string folder = platform::CurrentFolder() + "/";
+  PathsFromTheWindow();
   TableConvertedAndKeptAcrossRestart(folder);
   DirectMode(folder);
   // One window for what needs no restart: each window closed costs seconds
