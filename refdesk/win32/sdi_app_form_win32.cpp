@@ -6,7 +6,6 @@
 
 #include <algorithm>
 
-#include "platform/win32/windows_text.h"
 #include "refdesk/messages.h"
 #include "refdesk/program_folder.h"
 #include "refdesk/win32/resource_ids.h"
@@ -121,39 +120,6 @@ LRESULT CALLBACK TSDIAppForm::GroupProc(HWND window, UINT message, WPARAM wparam
   return DefSubclassProc(window, message, wparam, lparam);
 }
 
-// Every control, and the edit box inside a field, tells the window when the
-// pointer moves over it or the focus comes to it from another control.
-LRESULT CALLBACK TSDIAppForm::ControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
-                                          UINT_PTR, DWORD_PTR data) {
-  auto* form = reinterpret_cast<TSDIAppForm*>(data);
-  if (message == WM_MOUSEMOVE) form->ShowHint(form->HintOf(window));
-  // Focus coming back from a message box or another program is no move of
-  // the user's, and must not wipe a result from the status bar; nor is a
-  // field handing it on to its own edit box.
-  if (message == WM_SETFOCUS) {
-    const HWND from = reinterpret_cast<HWND>(wparam);
-    if (from != nullptr && from != GetParent(window) &&
-        GetAncestor(from, GA_ROOT) == form->window_) {
-      form->ShowHint(form->HintOf(window));
-    }
-  }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, ControlProc, 0);
-  return DefSubclassProc(window, message, wparam, lparam);
-}
-
-// The style list's opening list shows the description of the style under
-// the pointer.
-LRESULT CALLBACK TSDIAppForm::StyleListProc(HWND window, UINT message, WPARAM wparam,
-                                            LPARAM lparam, UINT_PTR, DWORD_PTR data) {
-  auto* form = reinterpret_cast<TSDIAppForm*>(data);
-  if (message == WM_MOUSEMOVE) {
-    const LRESULT hit = SendMessageW(window, LB_ITEMFROMPOINT, 0, lparam);
-    form->ShowStyleTip(HIWORD(hit) != 0 ? -1 : static_cast<int>(LOWORD(hit)));
-  }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, StyleListProc, 0);
-  return DefSubclassProc(window, message, wparam, lparam);
-}
-
 LRESULT TSDIAppForm::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
   switch (message) {
     case WM_COMMAND:
@@ -226,45 +192,6 @@ HWND TSDIAppForm::Place(HWND parent, const wchar_t* window_class, std::string_vi
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   placed_.push_back(Placed{control, name, design, anchor});
   return control;
-}
-
-void TSDIAppForm::WatchPointer(HWND control) {
-  SetWindowSubclass(control, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  // A combo box that takes typing has an edit box of its own over most of it.
-  if (HWND edit = GetWindow(control, GW_CHILD)) {
-    SetWindowSubclass(edit, ControlProc, 0, reinterpret_cast<DWORD_PTR>(this));
-  }
-}
-
-void TSDIAppForm::AddTip(HWND part) {
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-  tool.hwnd = window_;
-  tool.uId = reinterpret_cast<UINT_PTR>(part);
-  tool.lpszText = const_cast<wchar_t*>(L"");
-  SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-void TSDIAppForm::SetTip(HWND part, const std::wstring& text) {
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.hwnd = window_;
-  tool.uId = reinterpret_cast<UINT_PTR>(part);
-  tool.lpszText = const_cast<wchar_t*>(text.c_str());
-  SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
-}
-
-std::string TSDIAppForm::TipText(HWND part) const {
-  std::wstring text(4096, L'\0');
-  TOOLINFOW tool{};
-  tool.cbSize = sizeof(tool);
-  tool.hwnd = window_;
-  tool.uId = reinterpret_cast<UINT_PTR>(part);
-  tool.lpszText = text.data();
-  SendMessageW(tooltip_, TTM_GETTEXTW, text.size(), reinterpret_cast<LPARAM>(&tool));
-  text.resize(wcslen(text.c_str()));
-  return platform::win32::FromWide(text, CP_UTF8);
 }
 
 HWND TSDIAppForm::PlaceButton(HWND parent, std::string_view text, const char* name, RECT design) {

@@ -129,58 +129,6 @@ void TSDIAppForm::DisplayXlsConvExecute() {
   ShowDerivedNames();
 }
 
-void TSDIAppForm::ShowTextAsTip(THisComboBox& field) {
-  const std::wstring text = PathToWide(field.Text());
-  for (HWND part : {field.Handle(), GetWindow(field.Handle(), GW_CHILD)}) {
-    if (part != nullptr) SetTip(part, text);
-  }
-}
-
-void TSDIAppForm::ShowStyleTip(int index) {
-  // Closed, the list shows the selected style's description; open, the
-  // description of the entry under the pointer.
-  const auto description = [this](LRESULT i) {
-    return i >= 0 && static_cast<size_t>(i) < style_descriptions_.size()
-               ? FromUtf8(style_descriptions_[static_cast<size_t>(i)])
-               : std::wstring();
-  };
-  SetTip(ComboBox1, description(SendMessageW(ComboBox1, CB_GETCURSEL, 0, 0)));
-  if (style_list_ == nullptr || index == style_tip_index_) return;
-  style_tip_index_ = index;
-  // The tip of the entry left behind goes, so the new one opens where the
-  // pointer is.
-  SendMessageW(tooltip_, TTM_POP, 0, 0);
-  SetTip(style_list_, description(index));
-}
-
-std::string TSDIAppForm::HintOf(HWND control) const {
-  for (THisComboBox* field :
-       {HisComboBox1.get(), HisComboBox2.get(), HisComboBox3.get(), HisComboBox4.get()}) {
-    if (field == nullptr) continue;
-    if (control == field->Handle() || GetParent(control) == field->Handle()) {
-      return PathText(field->Text());
-    }
-  }
-  return std::string();
-}
-
-HWND TSDIAppForm::ControlAt(HWND window, POINT point) const {
-  // Down through the groups to the control itself, disabled or not.
-  for (;;) {
-    HWND child = ChildWindowFromPointEx(window, point, CWP_SKIPINVISIBLE);
-    if (child == nullptr || child == window) return window;
-    if (child != GroupBox1 && child != GroupBox2) return child;
-    MapWindowPoints(window, child, &point, 1);
-    window = child;
-  }
-}
-
-void TSDIAppForm::ShowHint(const std::string& hint) {
-  if (hint == current_hint_) return;
-  current_hint_ = hint;
-  SetStatusText(std::string(LongHint(hint)));
-}
-
 void TSDIAppForm::PressFocusedButton() {
   const HWND focus = GetFocus();
   for (HWND button : {Button1, Button2, Button3, Button4, Button5, Button6, Button7}) {
@@ -204,22 +152,6 @@ void TSDIAppForm::ShowDerivedNames() {
   const std::optional<std::string> extension =
       OutputExtension(FileTypePath(program_folder_, form.file_type_name));
   if (extension) show(*HisComboBox4, BibliographyDestination(Read(), *extension));
-}
-
-void TSDIAppForm::ShowMenuHint(UINT item, UINT flags) {
-  std::string_view hint;
-  if (flags & MF_POPUP) {
-    // A menu of the bar, by its position: File, View, Help.
-    if (item == 0) hint = msg::kFileMenuHint;
-    if (item == 2) hint = msg::kHelpMenuHint;
-  } else if (item == IDM_FILE_EXIT1) {
-    hint = msg::kExitHint;
-  } else if (item == IDM_HELP_CONTENTS1) {
-    hint = msg::kContentsHint;
-  } else if (item == IDM_HELP_ABOUT1) {
-    hint = msg::kAboutHint;
-  }
-  ShowHint(std::string(hint));
 }
 
 void TSDIAppForm::BrowseInto(THisComboBox& field, const BrowseRequest& request) {
