@@ -1,6 +1,7 @@
 #include "refdesk/sdi_app_form.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -228,6 +229,7 @@ void TSDIAppForm::FormCreate() {
     connect(box, &QCheckBox::toggled, this, &TSDIAppForm::ShowDerivedNames);
   }
   connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TSDIAppForm::ShowDerivedNames);
+  connect(qApp, &QApplication::focusChanged, this, &TSDIAppForm::FocusMoved);
   ShowDerivedNames();
 }
 

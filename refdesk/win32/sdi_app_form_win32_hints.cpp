@@ -113,8 +113,10 @@ std::string TSDIAppForm::HintOf(HWND control) const {
   for (THisComboBox* field :
        {HisComboBox1.get(), HisComboBox2.get(), HisComboBox3.get(), HisComboBox4.get()}) {
     if (field == nullptr) continue;
+    // A field's hint is its tip, which follows every text the window sets
+    // and each pick from the list, but not typing (as on Linux).
     if (control == field->Handle() || GetParent(control) == field->Handle()) {
-      return PathText(field->Text());
+      return TipText(field->Handle());
     }
   }
   return std::string();

@@ -228,8 +228,9 @@ void Hints(Window& w) {
   w.SetChecked(f.CheckBox4, false);
   w.SetChecked(f.CheckBox5, true);
   w.Select(f.ComboBox2, "text");
-  w.Type(*f.HisComboBox1, Path("C:/論文/文献.xlsx"));
-  w.Type(*f.HisComboBox3, Path("C:/論文/文献.csv"));
+  f.SetFieldText(refdesk::HistoryField::kWorkbook, Path("C:/論文/文献.xlsx"));
+  f.SetFieldText(refdesk::HistoryField::kSourceTable, Path("C:/論文/文献.csv"));
+  w.Type(*f.HisComboBox1, Path("C:/論文/typed.xlsx"));
   const auto menu = [&f](UINT item, UINT flags) {
     SendMessageW(f.Handle(), WM_MENUSELECT, MAKEWPARAM(item, flags),
                  reinterpret_cast<LPARAM>(GetMenu(f.Handle())));
@@ -239,8 +240,8 @@ void Hints(Window& w) {
     std::function<void()> act;
     std::string status;
   } steps[] = {
-      {"pointer on a field's edit box shows its path", [&] { w.PointAt(EditOf(*f.HisComboBox1)); },
-       "C:\\論文\\文献.xlsx"},
+      {"pointer on a field's edit box shows its tip, the path the window set",
+       [&] { w.PointAt(EditOf(*f.HisComboBox1)); }, "C:\\論文\\文献.xlsx"},
       {"pointer on a button empties the bar", [&] { w.PointAt(f.Button1); }, ""},
       {"a result stays while the pointer moves among controls without hints",
        [&] {
