@@ -59,6 +59,9 @@ TSDIAppForm::TSDIAppForm(const FormServices& services, QWidget* parent)
 }
 
 TSDIAppForm::~TSDIAppForm() {
+  // Destroying the controls moves the focus; by then this is no longer a
+  // TSDIAppForm to tell.
+  disconnect(qApp, &QApplication::focusChanged, this, &TSDIAppForm::FocusMoved);
   if (!settings_saved_) FormDestroy();
 }
 
