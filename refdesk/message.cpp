@@ -19,6 +19,11 @@ std::string PathText(std::string_view path) {
 #endif
 }
 
+std::string_view LongHint(std::string_view hint) {
+  const size_t bar = hint.find('|');
+  return bar == std::string_view::npos ? hint : hint.substr(bar + 1);
+}
+
 Message MakeMessage(const MessageForm& form, std::string_view path) {
   std::string text;
   switch (form.path_place) {

@@ -47,6 +47,11 @@ inline constexpr std::string_view kMessageLineBreak = "\r\n";
 // they are converted and shown with the system's "\".
 std::string PathText(std::string_view path);
 
+// What the status bar shows of a hint: a hint is stored as short part, "|",
+// long part, and the bar shows the long part, or the whole hint when it has
+// no "|".
+std::string_view LongHint(std::string_view hint);
+
 // `form` with `path` put in its place. A form without a path ignores `path`.
 Message MakeMessage(const MessageForm& form, std::string_view path = {});
 

@@ -1,6 +1,7 @@
 #include "refdesk/sdi_app_form.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -12,8 +13,8 @@
 #include <QResizeEvent>
 #include <QStatusBar>
 
-#include "platform/profile.h"
 #include "refdesk/controls/his_combo_box.h"
+#include "refdesk/message.h"
 #include "refdesk/messages.h"
 #include "refdesk/program_folder.h"
 #include "refdesk/qt_text.h"
@@ -30,12 +31,7 @@ inline constexpr int kVisibleEntries = 8;
 // Small enough for every caption to fit the control sizes of the design.
 inline constexpr int kFontPixels = 12;
 
-// A hint is stored as short part, "|", long part; the status bar shows the
-// long part, or the whole hint when it has no "|".
-QString LongHint(std::string_view hint) {
-  const size_t bar = hint.find('|');
-  return ToQt(bar == std::string_view::npos ? hint : hint.substr(bar + 1));
-}
+QString StatusTip(std::string_view hint) { return ToQt(LongHint(hint)); }
 
 }  // namespace
 
@@ -63,6 +59,9 @@ TSDIAppForm::TSDIAppForm(const FormServices& services, QWidget* parent)
 }
 
 TSDIAppForm::~TSDIAppForm() {
+  // Destroying the controls moves the focus; by then this is no longer a
+  // TSDIAppForm to tell.
+  disconnect(qApp, &QApplication::focusChanged, this, &TSDIAppForm::FocusMoved);
   if (!settings_saved_) FormDestroy();
 }
 
@@ -178,16 +177,16 @@ void TSDIAppForm::BuildMenu() {
                                  const char* name) {
     QAction* action = menu->addAction(ToQt(text));
     action->setObjectName(QString::fromLatin1(name));
-    if (!hint.empty()) action->setStatusTip(LongHint(hint));
+    if (!hint.empty()) action->setStatusTip(StatusTip(hint));
     return action;
   };
   QMenu* file = menuBar()->addMenu(ToQt(msg::kFileMenu));
-  file->menuAction()->setStatusTip(LongHint(msg::kFileMenuHint));
+  file->menuAction()->setStatusTip(StatusTip(msg::kFileMenuHint));
   FileExit1 = add_action(file, msg::kExitItem, msg::kExitHint, "FileExit1");
   QMenu* view = menuBar()->addMenu(ToQt(msg::kViewMenu));
   DisplayXlsConv = add_action(view, msg::kToggleUpperItem, "", "DisplayXlsConv");
   QMenu* help = menuBar()->addMenu(ToQt(msg::kHelpMenu));
-  help->menuAction()->setStatusTip(LongHint(msg::kHelpMenuHint));
+  help->menuAction()->setStatusTip(StatusTip(msg::kHelpMenuHint));
   HelpContents1 = add_action(help, msg::kContentsItem, msg::kContentsHint, "HelpContents1");
   Action1 = add_action(help, msg::kHomePageItem, "", "Action1");
   HelpAbout1 = add_action(help, msg::kAboutItem, msg::kAboutHint, "HelpAbout1");
@@ -215,8 +214,7 @@ void TSDIAppForm::FormCreate() {
     field->setEditText(field->count() > 0 ? field->itemText(0) : QString());
     ShowTextAsTip(field);
   }
-  const FormSettings settings =
-      ReadFormSettings(platform::ProfileFile::Load(SettingsFilePath(program_folder_)));
+  const FormSettings settings = LoadFormSettings(program_folder_);
   ApplySettings(settings, styles, file_types);
   CheckBox1Click();
   CheckBox4Click();
@@ -234,6 +232,7 @@ void TSDIAppForm::FormCreate() {
     connect(box, &QCheckBox::toggled, this, &TSDIAppForm::ShowDerivedNames);
   }
   connect(ComboBox2, &QComboBox::currentIndexChanged, this, &TSDIAppForm::ShowDerivedNames);
+  connect(qApp, &QApplication::focusChanged, this, &TSDIAppForm::FocusMoved);
   ShowDerivedNames();
 }
 
@@ -286,10 +285,9 @@ FormSettings TSDIAppForm::CurrentSettings() const {
 
 void TSDIAppForm::FormDestroy() {
   settings_saved_ = true;
-  const std::string path = SettingsFilePath(program_folder_);
-  platform::ProfileFile file = platform::ProfileFile::Load(path);
-  WriteFormSettings(CurrentSettings(), file);
-  if (!file.Save(path)) dialogs_.Show(MakeMessage(msg::kCannotWrite, path));
+  if (!SaveFormSettings(program_folder_, CurrentSettings())) {
+    dialogs_.Show(MakeMessage(msg::kCannotWrite, SettingsFilePath(program_folder_)));
+  }
   GroupBox1->setAcceptDrops(false);
   GroupBox2->setAcceptDrops(false);
 }

@@ -149,6 +149,11 @@ class TSDIAppForm : public QMainWindow, public FormView {
   void DropFiles(QGroupBox* target, const QStringList& names);
   void BrowseInto(controls::THisComboBox* field, const BrowseRequest& request);
   void ShowTextAsTip(controls::THisComboBox* field);
+  // The focus moving by keyboard or mouse from one control of the window to
+  // another shows a field's hint as pointing does, and moving on from a
+  // field empties the bar; focus coming from elsewhere changes nothing.
+  void FocusMoved(QWidget* old, QWidget* now);
+  controls::THisComboBox* FieldHolding(QWidget* widget) const;
   controls::THisComboBox* Field(HistoryField field) const;
   FormSettings CurrentSettings() const;
   void ApplySettings(const FormSettings& settings, const std::vector<std::string>& styles,

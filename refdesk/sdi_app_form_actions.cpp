@@ -237,6 +237,21 @@ void TSDIAppForm::SetFieldText(HistoryField field, const std::string& text) {
 
 void TSDIAppForm::AddHistory(HistoryField field) { Field(field)->AddHistory(); }
 
+void TSDIAppForm::FocusMoved(QWidget* old, QWidget* now) {
+  if (old == nullptr || now == nullptr || !isAncestorOf(old) || !isAncestorOf(now)) return;
+  THisComboBox* from = FieldHolding(old);
+  THisComboBox* to = FieldHolding(now);
+  if (from == to) return;
+  statusBar()->showMessage(to != nullptr ? to->statusTip() : QString());
+}
+
+THisComboBox* TSDIAppForm::FieldHolding(QWidget* widget) const {
+  for (THisComboBox* field : {HisComboBox1, HisComboBox2, HisComboBox3, HisComboBox4}) {
+    if (widget == field || field->isAncestorOf(widget)) return field;
+  }
+  return nullptr;
+}
+
 void TSDIAppForm::SetStatusText(const std::string& text) { statusBar()->showMessage(ToQt(text)); }
 
 void TSDIAppForm::SetButtonEnabled(RunButton button, bool enabled) {

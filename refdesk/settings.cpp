@@ -3,6 +3,8 @@
 #include <string>
 #include <string_view>
 
+#include "refdesk/program_folder.h"
+
 namespace refdesk {
 namespace {
 
@@ -65,6 +67,17 @@ void WriteFormSettings(const FormSettings& s, platform::ProfileFile& file) {
   WriteInteger(file, kFileType, s.file_type);
   file.WriteString(kSection, kFormatName, s.format_name);
   file.WriteString(kSection, kFileTypeName, s.file_type_name);
+}
+
+FormSettings LoadFormSettings(const std::string& program_folder) {
+  return ReadFormSettings(platform::ProfileFile::Load(SettingsFilePath(program_folder)));
+}
+
+bool SaveFormSettings(const std::string& program_folder, const FormSettings& settings) {
+  const std::string path = SettingsFilePath(program_folder);
+  platform::ProfileFile file = platform::ProfileFile::Load(path);
+  WriteFormSettings(settings, file);
+  return file.Save(path);
 }
 
 int SelectionFor(int32_t stored, int count) {

@@ -38,6 +38,12 @@ FormSettings ReadFormSettings(const platform::ProfileFile& file);
 // eleven older programs know, then the two names.
 void WriteFormSettings(const FormSettings& settings, platform::ProfileFile& file);
 
+// The settings in refdesk.ini of `program_folder`, and writing them back
+// there with the file's other sections (the histories) kept. Saving is
+// false when the file cannot be written.
+FormSettings LoadFormSettings(const std::string& program_folder);
+bool SaveFormSettings(const std::string& program_folder, const FormSettings& settings);
+
 // The index to select for a stored index in a list of `count` entries: a
 // stored index past the last entry selects the first, a negative one selects
 // nothing (-1).

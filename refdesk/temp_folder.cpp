@@ -25,17 +25,6 @@ inline constexpr std::string_view kRandomPart = "XXXXXX";
 inline constexpr std::string_view kNameCharacters = "abcdefghijklmnopqrstuvwxyz0123456789";
 inline constexpr int kAttempts = 100;
 
-std::string FromWide(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  const int length = static_cast<int>(wide.size());
-  const int n = WideCharToMultiByte(platform::win32::kCodePage932, 0, wide.data(), length, nullptr,
-                                    0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(platform::win32::kCodePage932, 0, wide.data(), length, text.data(), n,
-                      nullptr, nullptr);
-  return text;
-}
-
 }  // namespace
 
 std::string MakePrivateFolder(std::string_view pattern) {
@@ -54,7 +43,8 @@ std::string MakePrivateFolder(std::string_view pattern) {
     }
     const std::wstring folder = std::wstring(base, n) + platform::win32::ToWide(name, CP_ACP);
     if (CreateDirectoryW(folder.c_str(), nullptr)) {
-      return platform::win32::ForwardSlashes(FromWide(folder));
+      return platform::win32::ForwardSlashes(
+          platform::win32::FromWide(folder, platform::win32::kCodePage932));
     }
     if (GetLastError() != ERROR_ALREADY_EXISTS) break;
   }

@@ -14,6 +14,11 @@ inline constexpr unsigned kCodePage932 = 932;
 // become the code page's default character.
 std::wstring ToWide(std::string_view text, unsigned code_page);
 
+// `wide` in code page `code_page`. A character the code page lacks becomes
+// its default character ("?"), never a look-alike ("é" as "e"): in a path a
+// look-alike would name another file.
+std::string FromWide(std::wstring_view wide, unsigned code_page);
+
 // A path from the system ("C:\dir\file") with every "\" character turned
 // into "/". The callers above the platform layer split paths at "/" only;
 // Windows takes both. A "\" that is the second byte of a double-byte

@@ -37,10 +37,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
   dialogs.SetOwner(form.Handle());
   ShowWindow(form.Handle(), show);
   MSG message;
-  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
-  }
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) refdesk::win32::DispatchWindowMessage(message);
   // Messages about the history file, when its fields are destroyed below,
   // must not belong to a window that has gone.
   dialogs.SetOwner(nullptr);

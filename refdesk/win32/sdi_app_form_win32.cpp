@@ -2,10 +2,10 @@
 
 #include <commctrl.h>
 #include <shellapi.h>
+#include <windowsx.h>
 
 #include <algorithm>
 
-#include "platform/profile.h"
 #include "refdesk/messages.h"
 #include "refdesk/program_folder.h"
 #include "refdesk/win32/resource_ids.h"
@@ -23,15 +23,16 @@ inline constexpr int kFirstControlId = 2000;
 
 inline constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 
+// Tab goes through each group as a user reads it, row by row, and to the
+// convert button last.
+inline constexpr const char* kTabOrder[] = {
+    "HisComboBox1", "Button1",   "Button7",   "CheckBox1", "HisComboBox2", "Button2",
+    "CheckBox2",    "CheckBox3", "Button3",   "CheckBox4", "HisComboBox3", "Button4",
+    "CheckBox5",    "HisComboBox4", "Button5", "ComboBox1", "CheckBox9",   "CheckBox7",
+    "ComboBox2",    "CheckBox6", "Button6"};
+
 RECT Rect(int left, int top, int width, int height) {
   return RECT{left, top, left + width, top + height};
-}
-
-// The outer size of a window whose client area is `width` x `height`.
-SIZE OuterSize(int width, int height) {
-  RECT r{0, 0, width, height};
-  AdjustWindowRectEx(&r, kWindowStyle, TRUE, 0);
-  return SIZE{r.right - r.left, r.bottom - r.top};
 }
 
 }  // namespace
@@ -59,9 +60,10 @@ TSDIAppForm::TSDIAppForm(const FormServices& services)
   font_ = CreateFontW(-kFontPixels, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET,
                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                       DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic");
-  const SIZE outer = OuterSize(kClientWidth, kClientHeight);
-  CreateWindowExW(0, kWindowClass, FromUtf8(msg::kAppTitle).c_str(), kWindowStyle,
-                  kFormPosition.x, kFormPosition.y, outer.cx, outer.cy, nullptr,
+  // The window takes Tab, Enter and Escape as a dialog does
+  // (DispatchWindowMessage).
+  CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, FromUtf8(msg::kAppTitle).c_str(),
+                  kWindowStyle, kFormPosition.x, kFormPosition.y, kFormWidth, kFormHeight, nullptr,
                   LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)), instance, this);
   CreateControls();
   FormCreate();
@@ -100,6 +102,11 @@ LRESULT CALLBACK TSDIAppForm::GroupProc(HWND window, UINT message, WPARAM wparam
     case WM_DROPFILES:
       form->DropFiles(window, reinterpret_cast<HDROP>(wparam));
       return 0;
+    case WM_MOUSEMOVE:
+      // Here the pointer is over the group itself or over a disabled control.
+      form->ShowHint(form->HintOf(
+          form->ControlAt(window, POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})));
+      break;
     case WM_ERASEBKGND: {
       // A group box paints only its frame; the window behind it is clipped.
       RECT r{};
@@ -108,8 +115,9 @@ LRESULT CALLBACK TSDIAppForm::GroupProc(HWND window, UINT message, WPARAM wparam
       return 1;
     }
     default:
-      return DefSubclassProc(window, message, wparam, lparam);
+      break;
   }
+  return DefSubclassProc(window, message, wparam, lparam);
 }
 
 LRESULT TSDIAppForm::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
@@ -126,15 +134,36 @@ LRESULT TSDIAppForm::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
     case WM_MENUSELECT:
       ShowMenuHint(LOWORD(wparam), HIWORD(wparam));
       return 0;
+    case WM_MOUSEMOVE:
+      ShowHint(HintOf(ControlAt(window_, POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})));
+      return 0;
+    case WM_ACTIVATE:
+      // Like a dialog, the window gives the focus back to the control that
+      // had it, or to the first one.
+      if (LOWORD(wparam) == WA_INACTIVE) {
+        last_focus_ = GetFocus();
+      } else {
+        if (last_focus_ == nullptr || !IsChild(window_, last_focus_) ||
+            !IsWindowEnabled(last_focus_)) {
+          last_focus_ = GetNextDlgTabItem(window_, nullptr, FALSE);
+        }
+        if (last_focus_ == nullptr) break;
+        SetFocus(last_focus_);
+      }
+      return 0;
+    case WM_NEXTDLGCTL:
+      // Tab as a dialog takes it, should the dialog keys ask for it so.
+      SetFocus(LOWORD(lparam) != 0 ? reinterpret_cast<HWND>(wparam)
+                                   : GetNextDlgTabItem(window_, GetFocus(), wparam != 0));
+      return 0;
     case WM_SIZE:
-      if (StatusBar != nullptr) SendMessageW(StatusBar, WM_SIZE, 0, 0);
+      PlaceStatusBar();
       ApplyAnchors();
       return 0;
     case WM_GETMINMAXINFO: {
       auto* info = reinterpret_cast<MINMAXINFO*>(lparam);
-      const SIZE outer = OuterSize(kClientWidth, client_height_);
-      info->ptMinTrackSize = POINT{outer.cx, outer.cy};
-      info->ptMaxTrackSize.y = outer.cy;
+      info->ptMinTrackSize = POINT{kFormWidth, form_height_};
+      info->ptMaxTrackSize.y = form_height_;
       return 0;
     }
     case WM_CLOSE:
@@ -205,14 +234,7 @@ std::unique_ptr<THisComboBox> TSDIAppForm::PlaceHistoryField(HWND parent, const 
                SWP_NOMOVE | SWP_NOZORDER);
   // The tip shows over the field's edit box too, where the mouse really is.
   for (HWND part : {field->Handle(), GetWindow(field->Handle(), GW_CHILD)}) {
-    if (part == nullptr) continue;
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    tool.hwnd = parent;
-    tool.uId = reinterpret_cast<UINT_PTR>(part);
-    tool.lpszText = const_cast<wchar_t*>(L"");
-    SendMessageW(tooltip_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    if (part != nullptr) AddTip(part);
   }
   field->LoadHistory();
   return field;
@@ -261,20 +283,60 @@ void TSDIAppForm::CreateControls() {
   CheckBox6 = PlaceCheckBox(g, msg::kOverwriteCheck, "CheckBox6", Rect(272, 184, 137, 25));
   Button6 = PlaceButton(g, msg::kConvertButton, "Button6", Rect(414, 184, 105, 33));
 
+  for (const Placed& p : placed_) {
+    if (p.window != GroupBox1 && p.window != GroupBox2) WatchPointer(p.window);
+  }
   for (HWND group : {GroupBox1, GroupBox2}) {
     SetWindowSubclass(group, GroupProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    // Tab walks into the groups' controls.
+    SetWindowLongPtrW(group, GWL_EXSTYLE,
+                      GetWindowLongPtrW(group, GWL_EXSTYLE) | WS_EX_CONTROLPARENT);
   }
-  StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP, 0,
-                              0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  SetTabOrder();
+  COMBOBOXINFO style_box{};
+  style_box.cbSize = sizeof(style_box);
+  if (GetComboBoxInfo(ComboBox1, &style_box) && style_box.hwndList != nullptr) {
+    style_list_ = style_box.hwndList;
+    SetWindowSubclass(style_list_, StyleListProc, 0, reinterpret_cast<DWORD_PTR>(this));
+    AddTip(style_list_);
+  }
+  AddTip(ComboBox1);
+  // The bar sizes itself to its font and borders unless told not to; the
+  // window places it (PlaceStatusBar), kStatusBarHeight high.
+  StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"",
+                              WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE |
+                                  CCS_NOPARENTALIGN,
+                              0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(StatusBar, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-  SendMessageW(StatusBar, SB_SETMINHEIGHT, kStatusBarHeight, 0);
-  SendMessageW(StatusBar, WM_SIZE, 0, 0);
+  PlaceStatusBar();
+  WatchPointer(StatusBar);
+}
+
+void TSDIAppForm::PlaceStatusBar() {
+  if (StatusBar == nullptr) return;
+  RECT client{};
+  GetClientRect(window_, &client);
+  SetWindowPos(StatusBar, nullptr, 0, client.bottom - kStatusBarHeight, client.right,
+               kStatusBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TSDIAppForm::SetTabOrder() {
+  // Tab follows the order of the windows among their siblings.
+  HWND previous = nullptr;
+  for (const char* name : kTabOrder) {
+    HWND control = Control(name);
+    const bool first_of_group = previous == nullptr || GetParent(previous) != GetParent(control);
+    SetWindowPos(control, first_of_group ? HWND_TOP : previous, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    previous = control;
+  }
 }
 
 void TSDIAppForm::FormCreate() {
   const std::vector<std::string> styles = ListStyleNames(program_folder_);
   for (const std::string& name : styles) {
     SendMessageW(ComboBox1, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(PathToWide(name).c_str()));
+    style_descriptions_.push_back(StyleDescription(StylePath(program_folder_, name)));
   }
   const std::vector<std::string> file_types = ListFileTypeNames(program_folder_);
   for (const std::string& name : file_types) {
@@ -286,8 +348,7 @@ void TSDIAppForm::FormCreate() {
     field->SetText(entries.empty() ? std::string() : entries.front());
     ShowTextAsTip(*field);
   }
-  const FormSettings settings =
-      ReadFormSettings(platform::ProfileFile::Load(SettingsFilePath(program_folder_)));
+  const FormSettings settings = LoadFormSettings(program_folder_);
   ApplySettings(settings, styles, file_types);
   CheckBox1Click();
   CheckBox4Click();
@@ -314,6 +375,7 @@ void TSDIAppForm::ApplySettings(const FormSettings& s, const std::vector<std::st
   check(CheckBox7, s.after_open);
   check(CheckBox9, s.error_log);
   SendMessageW(ComboBox1, CB_SETCURSEL, SelectionFor(s.format, s.format_name, styles), 0);
+  ShowStyleTip(-1);
   SendMessageW(ComboBox2, CB_SETCURSEL, SelectionFor(s.file_type, s.file_type_name, file_types),
                0);
 }
@@ -339,10 +401,9 @@ FormSettings TSDIAppForm::CurrentSettings() const {
 
 void TSDIAppForm::FormDestroy() {
   settings_saved_ = true;
-  const std::string path = SettingsFilePath(program_folder_);
-  platform::ProfileFile file = platform::ProfileFile::Load(path);
-  WriteFormSettings(CurrentSettings(), file);
-  if (!file.Save(path)) dialogs_.Show(MakeMessage(msg::kCannotWrite, path));
+  if (!SaveFormSettings(program_folder_, CurrentSettings())) {
+    dialogs_.Show(MakeMessage(msg::kCannotWrite, SettingsFilePath(program_folder_)));
+  }
   DragAcceptFiles(GroupBox1, FALSE);
   DragAcceptFiles(GroupBox2, FALSE);
 }
@@ -350,8 +411,8 @@ void TSDIAppForm::FormDestroy() {
 void TSDIAppForm::ApplyAnchors() {
   RECT client{};
   GetClientRect(window_, &client);
-  const int grown = std::max<int>(client.right - kClientWidth, 0);
-  const int lost = kClientHeight - client_height_;
+  const int grown = client.right - kDesignClientWidth;
+  const int lost = kDesignClientHeight - client.bottom;
   for (const Placed& p : placed_) {
     RECT r = p.design;
     switch (p.anchor) {
@@ -380,12 +441,12 @@ void TSDIAppForm::ApplyAnchors() {
   }
 }
 
-void TSDIAppForm::SetClientHeight(int height) {
-  client_height_ = height;
-  RECT client{};
-  GetClientRect(window_, &client);
-  const SIZE outer = OuterSize(std::max<int>(client.right, kClientWidth), height);
-  SetWindowPos(window_, nullptr, 0, 0, outer.cx, outer.cy, SWP_NOMOVE | SWP_NOZORDER);
+void TSDIAppForm::SetFormHeight(int height) {
+  form_height_ = height;
+  RECT outer{};
+  GetWindowRect(window_, &outer);
+  SetWindowPos(window_, nullptr, 0, 0, std::max<int>(outer.right - outer.left, kFormWidth), height,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
   ApplyAnchors();
 }
 

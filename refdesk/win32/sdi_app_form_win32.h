@@ -32,10 +32,16 @@ struct FormServices {
   bool quit_on_close = true;
 };
 
-// The client area as designed (the Qt window's 550 x 510 less its menu
-// bar): it may grow wider, never narrower, and its height is fixed.
-inline constexpr int kClientWidth = 550;
-inline constexpr int kClientHeight = 468;
+// The window, frame and menu bar included: it may grow wider, never
+// narrower, and its height is fixed.
+inline constexpr int kFormWidth = 550;
+inline constexpr int kFormHeight = 510;
+// The client area that 550 x 510 leaves inside the classic frame the design
+// was drawn in (4-pixel borders, 19-pixel caption and menu bar). Controls
+// anchored right or bottom keep their distance to that edge as drawn, so a
+// thicker frame moves them in rather than under the status bar.
+inline constexpr int kDesignClientWidth = 542;
+inline constexpr int kDesignClientHeight = 464;
 inline constexpr int kUpperGroupHeight = 193;
 // Entries a history field's list shows before it scrolls.
 inline constexpr int kVisibleEntries = 8;
@@ -118,6 +124,12 @@ class TSDIAppForm : public FormView {
   HWND Control(const std::string& name) const;
   // The design rectangle of a control, relative to its group.
   RECT DesignRect(HWND control) const;
+  // The tooltip shown over `part` (a control, a field's edit box, the style
+  // list's opening list), as UTF-8.
+  std::string TipText(HWND part) const;
+  // The opening list of the style list, whose entries show their styles'
+  // descriptions as tips.
+  HWND StyleList() const { return style_list_; }
 
  private:
   enum class Anchor { kLeftTop, kStretchRight, kMoveRight, kStretchRightMoveDown };
@@ -131,6 +143,10 @@ class TSDIAppForm : public FormView {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam);
   static LRESULT CALLBACK GroupProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
                                     UINT_PTR id, DWORD_PTR data);
+  static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                      UINT_PTR id, DWORD_PTR data);
+  static LRESULT CALLBACK StyleListProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                        UINT_PTR id, DWORD_PTR data);
   LRESULT Handle(UINT message, WPARAM wparam, LPARAM lparam);
   void OnCommand(HWND control, int id, int code);
   void OnClose();
@@ -143,7 +159,10 @@ class TSDIAppForm : public FormView {
   HWND PlaceLabel(HWND parent, std::string_view text, const char* name, POINT corner);
   std::unique_ptr<THisComboBox> PlaceHistoryField(HWND parent, const char* name, RECT design);
   void ApplyAnchors();
-  void SetClientHeight(int height);
+  void SetFormHeight(int height);
+  void SetTabOrder();
+  void PlaceStatusBar();
+  void WatchPointer(HWND control);
   void FormCreate();
 
   void DropFiles(HWND group, HDROP drop);
@@ -151,6 +170,18 @@ class TSDIAppForm : public FormView {
   void ShowTextAsTip(THisComboBox& field);
   void ShowDerivedNames();
   void ShowMenuHint(UINT item, UINT flags);
+  // The hint of a control (a history field's text; the others have none)
+  // and the one under a point of `window`'s client area, disabled ones
+  // included.
+  std::string HintOf(HWND control) const;
+  HWND ControlAt(HWND window, POINT point) const;
+  // The status bar shows a hint only when the current hint changes, so a
+  // result stays until the pointer or the focus reaches a field.
+  void ShowHint(const std::string& hint);
+  void AddTip(HWND part);
+  void SetTip(HWND part, const std::wstring& text);
+  void ShowStyleTip(int index);
+  void PressFocusedButton();
   THisComboBox& Field(HistoryField field) const;
   THisComboBox* FieldByHandle(HWND control) const;
   FormSettings CurrentSettings() const;
@@ -167,9 +198,14 @@ class TSDIAppForm : public FormView {
   ConvertRunner converter_;
   HWND window_ = nullptr;
   HWND tooltip_ = nullptr;
+  HWND style_list_ = nullptr;
+  std::vector<std::string> style_descriptions_;
+  int style_tip_index_ = -1;
+  std::string current_hint_;
+  HWND last_focus_ = nullptr;
   HFONT font_ = nullptr;
   std::vector<Placed> placed_;
-  int client_height_ = kClientHeight;
+  int form_height_ = kFormHeight;
   std::string status_text_;
   int active_runs_ = 0;
   bool close_pending_ = false;

@@ -22,13 +22,6 @@ void SetChecked(HWND box, bool checked) {
   SendMessageW(box, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
-// A hint is stored as short part, "|", long part; the status bar shows the
-// long part, or the whole hint when it has no "|".
-std::string_view LongHint(std::string_view hint) {
-  const size_t bar = hint.find('|');
-  return bar == std::string_view::npos ? hint : hint.substr(bar + 1);
-}
-
 }  // namespace
 
 void TSDIAppForm::OnCommand(HWND control, int id, int code) {
@@ -49,6 +42,10 @@ void TSDIAppForm::OnCommand(HWND control, int id, int code) {
       case IDM_HELP_ABOUT1:
         HelpAbout1Execute();
         break;
+      case IDOK:
+        // Enter, which the dialog keys send here when no button is default.
+        PressFocusedButton();
+        break;
       default:
         break;
     }
@@ -60,6 +57,10 @@ void TSDIAppForm::OnCommand(HWND control, int id, int code) {
     // list stands in the field only after this notification.
     if (code == CBN_EDITCHANGE) ShowDerivedNames();
     if (code == CBN_SELCHANGE) PostMessageW(window_, kFieldPicked, 0, reinterpret_cast<LPARAM>(control));
+    return;
+  }
+  if (control == ComboBox1 && code == CBN_SELCHANGE) {
+    ShowStyleTip(-1);
     return;
   }
   if (control == ComboBox2 && code == CBN_SELCHANGE) {
@@ -114,31 +115,27 @@ void TSDIAppForm::CheckBox2Click() {
 void TSDIAppForm::DisplayXlsConvExecute() {
   if (IsWindowVisible(GroupBox1)) {
     ShowWindow(GroupBox1, SW_HIDE);
-    SetClientHeight(client_height_ - kUpperGroupHeight);
+    SetFormHeight(form_height_ - kUpperGroupHeight);
     SetChecked(CheckBox2, false);
     CheckBox2Click();
     SetChecked(CheckBox4, false);
     CheckBox4Click();
     EnableWindow(CheckBox4, FALSE);
   } else {
-    SetClientHeight(client_height_ + kUpperGroupHeight);
+    SetFormHeight(form_height_ + kUpperGroupHeight);
     ShowWindow(GroupBox1, SW_SHOW);
     EnableWindow(CheckBox4, TRUE);
   }
   ShowDerivedNames();
 }
 
-void TSDIAppForm::ShowTextAsTip(THisComboBox& field) {
-  const std::wstring text = PathToWide(field.Text());
-  for (HWND part : {field.Handle(), GetWindow(field.Handle(), GW_CHILD)}) {
-    if (part == nullptr) continue;
-    TOOLINFOW tool{};
-    tool.cbSize = sizeof(tool);
-    tool.uFlags = TTF_IDISHWND;
-    tool.hwnd = GetParent(field.Handle());
-    tool.uId = reinterpret_cast<UINT_PTR>(part);
-    tool.lpszText = const_cast<wchar_t*>(text.c_str());
-    SendMessageW(tooltip_, TTM_UPDATETIPTEXTW, 0, reinterpret_cast<LPARAM>(&tool));
+void TSDIAppForm::PressFocusedButton() {
+  const HWND focus = GetFocus();
+  for (HWND button : {Button1, Button2, Button3, Button4, Button5, Button6, Button7}) {
+    if (focus == button && IsWindowEnabled(button)) {
+      SendMessageW(button, BM_CLICK, 0, 0);
+      return;
+    }
   }
 }
 
@@ -155,22 +152,6 @@ void TSDIAppForm::ShowDerivedNames() {
   const std::optional<std::string> extension =
       OutputExtension(FileTypePath(program_folder_, form.file_type_name));
   if (extension) show(*HisComboBox4, BibliographyDestination(Read(), *extension));
-}
-
-void TSDIAppForm::ShowMenuHint(UINT item, UINT flags) {
-  std::string_view hint;
-  if (flags & MF_POPUP) {
-    // A menu of the bar, by its position: File, View, Help.
-    if (item == 0) hint = msg::kFileMenuHint;
-    if (item == 2) hint = msg::kHelpMenuHint;
-  } else if (item == IDM_FILE_EXIT1) {
-    hint = msg::kExitHint;
-  } else if (item == IDM_HELP_CONTENTS1) {
-    hint = msg::kContentsHint;
-  } else if (item == IDM_HELP_ABOUT1) {
-    hint = msg::kAboutHint;
-  }
-  SendMessageW(StatusBar, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(FromUtf8(LongHint(hint)).c_str()));
 }
 
 void TSDIAppForm::BrowseInto(THisComboBox& field, const BrowseRequest& request) {

@@ -78,8 +78,7 @@ void HandlePendingMessages() {
       exit_code = static_cast<int>(message.wParam);
       continue;
     }
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+    DispatchWindowMessage(message);
   }
   if (quit) PostQuitMessage(exit_code);
 }
@@ -128,6 +127,18 @@ void AppendQuoted(std::wstring& line, const std::wstring& argument) {
 }
 
 }  // namespace
+
+void DispatchWindowMessage(MSG& message) {
+  if (message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST && message.hwnd != nullptr) {
+    const HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    if (root != nullptr && (GetWindowLongPtrW(root, GWL_EXSTYLE) & WS_EX_CONTROLPARENT) != 0 &&
+        IsDialogMessageW(root, &message)) {
+      return;
+    }
+  }
+  TranslateMessage(&message);
+  DispatchMessageW(&message);
+}
 
 Answer Win32Dialogs::Show(const Message& message) {
   return AnswerOf(MessageBoxW(owner_, FromUtf8(message.text).c_str(),

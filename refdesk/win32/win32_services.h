@@ -40,6 +40,12 @@ class Win32ProcessRunner : public ProcessRunner {
   std::unique_ptr<RunningProcess> Start(const ProcessRequest& request) override;
 };
 
+// Hands one message from a message loop to its window. Keys go first to
+// the dialog keys of the window they were typed in (Tab, Shift+Tab, Enter,
+// Escape), as in a dialog box. Every loop of refdesk.exe uses it, the wait
+// for a running tool included.
+void DispatchWindowMessage(MSG& message);
+
 // The command line CreateProcess is given for `request`: the program and
 // each argument quoted so that the tool's C runtime splits it back into
 // exactly these arguments, whatever blanks, quotes or "\" they hold.

@@ -18,16 +18,9 @@ std::wstring PathToWide(std::string_view path) {
 }
 
 std::string WideToPath(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
   std::wstring slashed(wide);
   std::replace(slashed.begin(), slashed.end(), L'\\', L'/');
-  const int length = static_cast<int>(slashed.size());
-  const UINT code_page = platform::win32::kCodePage932;
-  const int n =
-      WideCharToMultiByte(code_page, 0, slashed.data(), length, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(n), '\0');
-  WideCharToMultiByte(code_page, 0, slashed.data(), length, text.data(), n, nullptr, nullptr);
-  return text;
+  return platform::win32::FromWide(slashed, platform::win32::kCodePage932);
 }
 
 }  // namespace refdesk::win32

@@ -16,6 +16,7 @@
 #include <QTimer>
 #include <QUrl>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "refdesk/about_box.h"
@@ -278,6 +279,42 @@ class SdiAppFormTest : public QObject {
     QCOMPARE(w.dialogs.shown[1].caption, std::string("refdesk"));
     QVERIFY(w.dialogs.shown[1].icon == refdesk::MessageIcon::kExclamation);
     QVERIFY(w.dialogs.browsed.empty());
+  }
+
+  // What the status bar shows as the focus moves: one window, steps in
+  // order, since a field's hint shows only when the focus reaches or
+  // leaves a field from within the window.
+  void FocusShowsFieldHints() {
+    Window w("[General]\r\nDirect=0\r\nSameName2=0\r\nSameName3=0\r\n");
+    TSDIAppForm& f = *w.form;
+    f.show();
+    f.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&f));
+    f.SetFieldText(refdesk::HistoryField::kSourceTable, "/論文/文献.csv");
+    f.SetFieldText(refdesk::HistoryField::kBibliography, "/論文/文献.txt");
+    const struct {
+      const char* what;
+      std::function<void()> act;
+      QString status;
+    } steps[] = {
+        {"to a field from a button", [&] { f.Button4->setFocus(Qt::TabFocusReason);
+                                           f.HisComboBox3->setFocus(Qt::TabFocusReason); },
+         "/論文/文献.csv"},
+        {"from a field to another", [&] { f.HisComboBox4->setFocus(Qt::TabFocusReason); },
+         "/論文/文献.txt"},
+        {"from a field to a check box", [&] { f.CheckBox5->setFocus(Qt::TabFocusReason); }, ""},
+        {"a result stays among buttons", [&] { f.SetStatusText("結果");
+                                                 f.Button6->setFocus(Qt::TabFocusReason); },
+         "結果"},
+        {"focus from nowhere leaves it", [&] { f.Button6->clearFocus();
+                                                 f.HisComboBox3->setFocus(Qt::OtherFocusReason); },
+         "結果"},
+    };
+    for (const auto& step : steps) {
+      step.act();
+      const QString shown = f.statusBar()->currentMessage();
+      QVERIFY2(shown == step.status, qPrintable(QString("%1: %2").arg(step.what, shown)));
+    }
   }
 
   void MenuCommands() {

@@ -16,10 +16,6 @@ printf '%s\r\n' '[General]' 'Direct=0' 'SameName3=1' 'Format=2' 'FileType=5' \
   '[HisComboBox4]' 'HisComboBox40=C:\Users\利用者\論文\文献リスト.txt' |
   iconv -f UTF-8 -t CP932 > "$work/refdesk.ini"
 cd "$work"
-# A wine prefix of its own: a wine server that another test started without
-# a display (or with one that has gone) would give this window none.
-export WINEPREFIX="${WINEPREFIX:?}-window"
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
-"$wineserver" -w 2>/dev/null
+. "$here/window_prefix.sh"
 xvfb-run -a -s "-screen 0 1024x768x24" "$wine" "$shot_exe" shot.bmp || exit 1
 python3 "$here/bmp_to_png.py" shot.bmp "$out"

@@ -6,7 +6,7 @@
 #   run_refdesk_window.sh <program folder> <refdesk_window_test.exe> <wine.sh>
 #                         <sample.csv> <expected jpa list> <csv_to_xlsx.py>
 set -u
-program_dir=$(realpath "$1") test_exe=$(realpath "$2") wine=$(realpath "$3")
+program_dir=$(realpath "$1") test_exe=$(realpath "$2") wine=$(realpath "$3") here=$(dirname "$(realpath "$0")")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$program_dir"/{tabdump.exe,refmill.exe,*.ini,*.trl,*.dat} "$work/" || exit 1
@@ -15,9 +15,5 @@ python3 "$6" "$4" "$work/sample.xlsx" || exit 1
 cp "$work/sample.xlsx" "$work/文献リスト.xlsx"
 cp "$5" "$work/expected.txt"
 cd "$work"
-# A wine prefix of its own: a wine server that another test started without
-# a display (or with one that has gone) would give this window none.
-export WINEPREFIX="${WINEPREFIX:?}-window"
-wineserver=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
-"$wineserver" -w 2>/dev/null
+. "$here/window_prefix.sh"
 exec xvfb-run -a "$wine" "$test_exe"
