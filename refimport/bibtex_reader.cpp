@@ -1,0 +1,254 @@
+#include "refimport/bibtex_reader.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <btparse.h>
+
+#include "refimport/latex_text.h"
+#include "refimport/messages.h"
+#include "refimport/name_text.h"
+#include "refimport/text_rules.h"
+#include "refimport/warning.h"
+
+namespace refimport {
+namespace {
+
+constexpr char kNameSeparator[] = "and";
+constexpr std::string_view kOthers = "others";
+constexpr size_t kMaxLibraryNotes = 1 << 20;
+
+using Fields = std::map<std::string, std::string>;
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  return out;
+}
+
+std::string Field(const Fields& fields, std::string_view name) {
+  const auto it = fields.find(std::string(name));
+  return it == fields.end() ? "" : it->second;
+}
+
+// Field text with LaTeX turned into characters.
+std::string Text(const Fields& fields, std::string_view name) {
+  return Squeezed(LatexToText(Field(fields, name)));
+}
+
+std::string Tokens(const bt_name& name, bt_namepart part) {
+  std::string out;
+  for (int i = 0; i < name.part_len[part]; ++i) {
+    if (!out.empty()) out += ' ';
+    out += LatexToText(name.parts[part][i]);
+  }
+  return out;
+}
+
+// btparse takes writable C strings; it copies what it keeps.
+std::vector<char> Writable(std::string_view text) {
+  std::vector<char> out(text.begin(), text.end());
+  out.push_back('\0');
+  return out;
+}
+
+Name OneName(const char* raw, std::vector<char>& file_name, int line, int index) {
+  const std::string text = Squeezed(LatexToText(raw));
+  // Japanese names are written family first and without BibTeX's
+  // conventions; btparse would take the family name for the given one.
+  if (HasJapanese(text)) return NameFromText(text);
+  std::vector<char> copy = Writable(raw);
+  bt_name* split = bt_split_name(copy.data(), file_name.data(), line, index);
+  if (split == nullptr) return Name{"", "", text};
+  Name name;
+  name.given = Tokens(*split, BTN_FIRST);
+  name.family = Squeezed(Tokens(*split, BTN_VON) + " " + Tokens(*split, BTN_LAST) + " " +
+                         Tokens(*split, BTN_JR));
+  bt_free_name(split);
+  return name;
+}
+
+std::vector<Name> Names(const Fields& fields, std::string_view field, std::vector<char>& file_name,
+                        int line) {
+  std::vector<Name> names;
+  const std::string value = Field(fields, field);
+  if (Squeezed(value).empty()) return names;
+  std::vector<char> copy = Writable(value);
+  std::vector<char> separator = Writable(kNameSeparator);
+  std::vector<char> description = Writable(field);
+  bt_stringlist* list =
+      bt_split_list(copy.data(), separator.data(), file_name.data(), line, description.data());
+  if (list == nullptr) return names;
+  for (int i = 0; i < list->num_items; ++i) {
+    if (list->items[i] == nullptr || Squeezed(list->items[i]) == kOthers) continue;
+    names.push_back(OneName(list->items[i], file_name, line, i + 1));
+  }
+  bt_free_list(list);
+  return names;
+}
+
+struct TypeRule {
+  std::string_view type;
+  Kind kind;
+};
+// The types that are exactly one of the table's kinds; any other is taken
+// as the nearest with a warning.
+constexpr TypeRule kKnownTypes[] = {
+    {"article", Kind::kArticle},    {"book", Kind::kBook},        {"incollection", Kind::kChapter},
+    {"inbook", Kind::kChapter},     {"mvbook", Kind::kBook},      {"collection", Kind::kBook},
+    {"suppbook", Kind::kChapter},   {"bookinbook", Kind::kChapter},
+};
+
+Kind NearestKind(const Fields& fields) {
+  if (!Field(fields, "journal").empty() || !Field(fields, "journaltitle").empty()) {
+    return Kind::kArticle;
+  }
+  if (!Field(fields, "booktitle").empty()) return Kind::kChapter;
+  return Kind::kBook;
+}
+
+Reference Convert(std::string_view type, const Fields& fields, std::vector<char>& file_name,
+                  int line, std::string_view key, std::vector<std::string>& warnings) {
+  Reference r;
+  bool known = false;
+  for (const TypeRule& rule : kKnownTypes) {
+    if (rule.type == type) {
+      r.kind = rule.kind;
+      known = true;
+    }
+  }
+  if (!known) {
+    r.kind = NearestKind(fields);
+    warnings.push_back(LineWarning(line, key, UnknownTypeText(type, r.kind)));
+  }
+  r.authors = Names(fields, "author", file_name, line);
+  r.editors = Names(fields, "editor", file_name, line);
+  r.year = Text(fields, "year");
+  if (r.year.empty()) r.year = YearOf(Text(fields, "date"));
+  r.title = Text(fields, "title");
+  r.subtitle = Text(fields, "subtitle");
+  if (r.kind == Kind::kArticle) {
+    r.container = Text(fields, "journal");
+    if (r.container.empty()) r.container = Text(fields, "journaltitle");
+  } else if (r.kind == Kind::kChapter) {
+    r.container = Text(fields, "booktitle");
+    // BibTeX's own @inbook: the title is the book's, the chapter its part.
+    if (r.container.empty()) {
+      r.container = r.title;
+      r.title = Text(fields, "chapter");
+    }
+  }
+  r.volume = Text(fields, "volume");
+  r.issue = Text(fields, "number");
+  if (r.issue.empty()) r.issue = Text(fields, "issue");
+  r.pages = Text(fields, "pages");
+  r.publisher = Text(fields, "publisher");
+  r.place = Text(fields, "address");
+  if (r.place.empty()) r.place = Text(fields, "location");
+  r.edition = Text(fields, "edition");
+  r.doi = Squeezed(Field(fields, "doi"));
+  r.reading = FirstWord(Text(fields, "yomi"));
+  return r;
+}
+
+// btparse writes its notes to standard error; they are caught in a
+// temporary file for the length of the reading and given back as warnings.
+class NoteCatcher {
+ public:
+  NoteCatcher() {
+    std::fflush(stderr);
+    file_ = std::tmpfile();
+    saved_ = dup(STDERR_FILENO);
+    if (file_ != nullptr && saved_ >= 0) dup2(fileno(file_), STDERR_FILENO);
+  }
+  ~NoteCatcher() {
+    Restore();
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  NoteCatcher(const NoteCatcher&) = delete;
+  NoteCatcher& operator=(const NoteCatcher&) = delete;
+
+  std::vector<std::string> Notes() {
+    Restore();
+    std::vector<std::string> notes;
+    if (file_ == nullptr) return notes;
+    std::rewind(file_);
+    std::string all;
+    char buffer[4096];
+    size_t got = 0;
+    while (all.size() < kMaxLibraryNotes && (got = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
+      all.append(buffer, got);
+    }
+    size_t start = 0;
+    while (start < all.size()) {
+      size_t end = all.find('\n', start);
+      if (end == std::string::npos) end = all.size();
+      if (end > start) notes.push_back(all.substr(start, end - start));
+      start = end + 1;
+    }
+    return notes;
+  }
+
+ private:
+  void Restore() {
+    if (saved_ < 0) return;
+    std::fflush(stderr);
+    dup2(saved_, STDERR_FILENO);
+    close(saved_);
+    saved_ = -1;
+  }
+
+  std::FILE* file_ = nullptr;
+  int saved_ = -1;
+};
+
+}  // namespace
+
+ReadResult ReadBibtex(std::string_view text, std::string_view name) {
+  ReadResult result;
+  if (text.empty()) return result;
+  std::string data(text);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(data.data(), data.size(), "rb"),
+                                                     &std::fclose);
+  if (!in) return result;
+  std::vector<char> file_name = Writable(name);
+  std::vector<std::string> entry_warnings;
+  {
+    NoteCatcher catcher;
+    bt_initialize();
+    boolean ok = 0;
+    while (AST* entry = bt_parse_entry(in.get(), file_name.data(), 0, &ok)) {
+      const int line = entry->line;
+      const char* raw_key = bt_entry_key(entry);
+      const std::string key = raw_key != nullptr ? raw_key : "";
+      if (!ok) {
+        entry_warnings.push_back(LineWarning(line, key, msg::kSkipped));
+      } else if (bt_entry_metatype(entry) == BTE_REGULAR) {
+        Fields fields;
+        char* field_name = nullptr;
+        for (AST* field = bt_next_field(entry, nullptr, &field_name); field != nullptr;
+             field = bt_next_field(entry, field, &field_name)) {
+          const char* value = bt_get_text(field);
+          if (field_name != nullptr) fields[Lower(field_name)] = value != nullptr ? value : "";
+        }
+        const char* type = bt_entry_type(entry);
+        result.references.push_back(Convert(Lower(type != nullptr ? type : ""), fields, file_name,
+                                            line, key, entry_warnings));
+      }
+      bt_free_ast(entry);
+    }
+    bt_cleanup();
+    for (const std::string& note : catcher.Notes()) {
+      result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kBibtexSays) + note);
+    }
+  }
+  result.warnings.insert(result.warnings.end(), entry_warnings.begin(), entry_warnings.end());
+  return result;
+}
+
+}  // namespace refimport
