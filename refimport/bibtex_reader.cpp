@@ -16,8 +16,23 @@
 #include "refimport/text_rules.h"
 #include "refimport/warning.h"
 
+// btparse's lexer keeps its state (the lexical class it was in, the entry
+// part it expects) from one file to the next; after a file that ended inside
+// a damaged entry the next file would be read in that state and fail. These
+// two reset it; they are exported by the library but not declared in its
+// header.
+extern "C" {
+void initialize_lexer_state(void);
+void zzmode(int mode);
+}
+
 namespace refimport {
 namespace {
+
+// The lexer's starting class ("START" in btparse's lexer).
+constexpr int kLexerStart = 0;
+// Each empty return has read on, so the end comes after a few.
+constexpr int kMaxEmptyReturns = 1000;
 
 constexpr char kNameSeparator[] = "and";
 constexpr std::string_view kOthers = "others";
@@ -207,6 +222,20 @@ class NoteCatcher {
   int saved_ = -1;
 };
 
+// bt_parse_entry returns NULL also after an error short of the end of the
+// file. Only a call made at the end lets the file go; otherwise btparse
+// still holds it, and the next file (the next run of a test or fuzz target)
+// would be refused with exit(1) as "interleaved". So NULL is passed on only
+// from a call made at the end.
+AST* NextEntry(std::FILE* in, char* name, boolean* ok) {
+  for (int tries = 0; tries < kMaxEmptyReturns; ++tries) {
+    const bool at_end = std::feof(in) != 0;
+    AST* entry = bt_parse_entry(in, name, 0, ok);
+    if (entry != nullptr || at_end) return entry;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 ReadResult ReadBibtex(std::string_view text, std::string_view name) {
@@ -221,8 +250,10 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name) {
   {
     NoteCatcher catcher;
     bt_initialize();
+    initialize_lexer_state();
+    zzmode(kLexerStart);
     boolean ok = 0;
-    while (AST* entry = bt_parse_entry(in.get(), file_name.data(), 0, &ok)) {
+    while (AST* entry = NextEntry(in.get(), file_name.data(), &ok)) {
       const int line = entry->line;
       const char* raw_key = bt_entry_key(entry);
       const std::string key = raw_key != nullptr ? raw_key : "";

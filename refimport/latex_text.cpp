@@ -289,6 +289,7 @@ bool IsAccent(char c) {
 }
 
 std::string AccentedLetter(char accent, std::string_view base) {
+  if (base.empty()) return "";  // an accent on nothing, or cut off
   // A dotless i or j under an accent is the plain letter's accented form.
   if (base == "ı") base = "i";
   if (base == "ȷ") base = "j";
