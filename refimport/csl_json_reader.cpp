@@ -138,7 +138,8 @@ Reference Convert(const Json& item, int number, std::vector<std::string>& warnin
   }
   if (r.kind == Kind::kBook) r.container.clear();
   r.authors = Names(item, "author", &r.reading);
-  r.editors = Names(item, "editor", nullptr);
+  // An edited book is read under its first editor.
+  r.editors = Names(item, "editor", r.authors.empty() ? &r.reading : nullptr);
   r.year = Year(item);
   r.title = Text(item, "title");
   r.volume = Text(item, "volume");

@@ -44,12 +44,9 @@ Name NameFromText(std::string_view text) {
   const std::vector<std::string> words = Words(text);
   if (words.size() < 2) return Name{"", "", Squeezed(text)};
   if (HasJapanese(text)) return Name{words[0], Joined(words, 1, words.size()), ""};
-  size_t family_from = words.size() - 1;
-  while (family_from > 1 && !words[family_from - 1].empty() && words[family_from - 1][0] >= 'a' &&
-         words[family_from - 1][0] <= 'z') {
-    --family_from;
-  }
-  return Name{Joined(words, family_from, words.size()), Joined(words, 0, family_from), ""};
+  // RIS writes a person "Family, Given"; a Western name without a comma is
+  // an institution, kept whole.
+  return Name{"", "", Squeezed(text)};
 }
 
 }  // namespace refimport

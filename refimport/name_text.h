@@ -8,10 +8,10 @@
 
 namespace refimport {
 
-// "Family, Given" in any script; a Japanese "家 名" (family first, blank
-// ASCII or ideographic); a Western "Given Names Surname", where lower-case
-// words before the last ("van", "de la") belong to the surname. A Japanese
-// name without a blank, or one word, is kept whole as `literal`.
+// "Family, Given" in any script, or a Japanese "家 名" (family first, blank
+// ASCII or ideographic). Anything else (a Western name without a comma, which
+// RIS uses for institutions, or a Japanese name without a blank) is kept
+// whole as `literal`.
 Name NameFromText(std::string_view text);
 
 }  // namespace refimport

@@ -111,7 +111,7 @@ TEST(TextRulesTest, TellsJapaneseFromWestern) {
 TEST(NameTest, WritesEachNameInTheTablesForm) {
   const Case cases[] = {
       {"van IJzendoorn, Marinus H.", "Marinus H. van_IJzendoorn"},
-      {"Marinus H. van IJzendoorn", "Marinus H. van_IJzendoorn"},
+      {"American Psychological Association", "American_Psychological_Association"},
       {"de la Fuente, Ana", "Ana de_la_Fuente"},
       {"Jean-Paul Sartre", "Jean-Paul Sartre"},
       {"遠藤, 利彦", "遠藤#利彦"},
