@@ -113,7 +113,7 @@ TEST(NameTest, WritesEachNameInTheTablesForm) {
       {"van IJzendoorn, Marinus H.", "Marinus H. van_IJzendoorn"},
       {"American Psychological Association", "American_Psychological_Association"},
       {"de la Fuente, Ana", "Ana de_la_Fuente"},
-      {"Jean-Paul Sartre", "Jean-Paul Sartre"},
+      {"Sartre, Jean-Paul", "Jean-Paul Sartre"},
       {"遠藤, 利彦", "遠藤#利彦"},
       {"遠藤 利彦", "遠藤#利彦"},
       {"遠藤　利彦", "遠藤#利彦"},
