@@ -168,6 +168,22 @@ Reference Convert(std::string_view type, const Fields& fields, std::vector<char>
   r.edition = Text(fields, "edition");
   r.doi = Squeezed(Field(fields, "doi"));
   r.reading = FirstWord(Text(fields, "yomi"));
+  // biblatex describes a translation by the translated work, with the
+  // original in orig* fields; the table describes the original and adds the
+  // translation. A chapter's original book title, editors and pages stay.
+  const std::string original_title = Text(fields, "origtitle");
+  if (!original_title.empty()) {
+    r.translators = Names(fields, "translator", file_name, line);
+    r.translated_title = r.title;
+    r.translated_year = r.year;
+    r.translated_publisher = r.publisher;
+    r.title = original_title;
+    r.subtitle.clear();
+    r.year = Text(fields, "origyear");
+    if (r.year.empty()) r.year = YearOf(Text(fields, "origdate"));
+    r.publisher = Text(fields, "origpublisher");
+    r.place = Text(fields, "origlocation");
+  }
   return r;
 }
 

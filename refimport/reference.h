@@ -34,6 +34,12 @@ struct Reference {
   std::string edition;  // as the source gives it: "2", "2nd", "second", "第2版"
   std::string doi;
   std::string reading;  // of the first author's family name
+  // A Japanese translation of the work: then the fields above describe the
+  // original, and the table's category is tbook or tchapter.
+  std::vector<Name> translators;
+  std::string translated_title;
+  std::string translated_year;
+  std::string translated_publisher;
 };
 
 // What a reader made of a file: the references in file order, and one

@@ -13,6 +13,7 @@ namespace {
 constexpr std::string_view kEntryMark = "*";
 constexpr std::string_view kJapanesePrefix = "j";
 constexpr std::string_view kWesternPrefix = "e";
+constexpr std::string_view kTranslationPrefix = "t";
 constexpr std::string_view kFamilyEnd = "#";
 constexpr std::string_view kSubValueSeparator = "|";
 constexpr std::string_view kSurnameBlank = "_";
@@ -102,22 +103,27 @@ std::string NameCell(const Name& name) {
 
 std::vector<std::string> TableRow(const Reference& r, int number) {
   const bool japanese = IsJapaneseReference(r);
+  const bool translated = !r.translators.empty() || !r.translated_title.empty();
+  // The table knows translated books and chapters only.
+  const Kind kind = translated && r.kind == Kind::kArticle ? Kind::kBook : r.kind;
+  const std::string_view prefix =
+      translated ? kTranslationPrefix : japanese ? kJapanesePrefix : kWesternPrefix;
   std::string authors = NameList(r.authors);
   std::string editors = NameList(r.editors);
   // An edited book: its editors stand where its authors would.
-  if (authors.empty() && r.kind != Kind::kChapter && !editors.empty()) {
+  if (authors.empty() && kind != Kind::kChapter && !editors.empty()) {
     authors = editors;
     if (japanese) authors += kJapaneseEditedMark;
   }
-  if (r.kind != Kind::kChapter) editors.clear();
+  if (kind != Kind::kChapter) editors.clear();
   std::string volume = Squeezed(r.volume);
   const std::string issue = Squeezed(r.issue);
   if (!issue.empty()) volume += std::string(kSubValueSeparator) + issue;
-  const std::string container = r.kind == Kind::kChapter
+  const std::string container = kind == Kind::kChapter
                                     ? TitleCell(r.container, "")
                                     : Squeezed(WithoutSeparator(r.container));
   return {std::string(kEntryMark),
-          std::string(japanese ? kJapanesePrefix : kWesternPrefix) + std::string(KindName(r.kind)),
+          std::string(prefix) + std::string(KindName(kind)),
           authors,
           Squeezed(r.year),
           TitleCell(r.title, r.subtitle),
@@ -127,10 +133,10 @@ std::vector<std::string> TableRow(const Reference& r, int number) {
           Squeezed(r.publisher),
           Squeezed(r.place),
           editors,
-          "",
-          "",
-          "",
-          "",
+          NameList(r.translators),
+          TitleCell(r.translated_title, ""),
+          Squeezed(r.translated_year),
+          Squeezed(r.translated_publisher),
           FirstWord(r.reading),
           std::to_string(number),
           EditionText(r.edition, japanese),

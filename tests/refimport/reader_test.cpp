@@ -77,6 +77,27 @@ TEST(BibtexReaderTest, ReadsEntriesAndSkipsTheUnreadable) {
   EXPECT_NE(warnings.find("警告: BibTeXの読み取り: test.bib, line 7"), std::string::npos) << warnings;
 }
 
+// biblatex writes a translation as the translated book with the original in
+// orig* fields; the table turns that round.
+TEST(BibtexReaderTest, ReadsTranslationsTheBiblatexWay) {
+  const ReadResult read = ReadBibtex(
+      "@book{t, author = {Bruner, Jerome S.}, title = {教育の過程}, origtitle = {The process of "
+      "education}, translator = {鈴木 祥蔵 and 佐藤 三郎}, year = 1963, origyear = 1960,\n"
+      "  publisher = {岩波書店}, origpublisher = {Harvard University Press}, origlocation = "
+      "{Cambridge, MA}}\n"
+      "@incollection{c, author = {Piaget, Jean}, title = {ピアジェに学ぶ認知発達の科学}, origtitle = "
+      "{Piaget's theory}, booktitle = {Manual}, editor = {Mussen, Paul H.}, pages = {703--732},\n"
+      "  translator = {中垣 啓}, date = {2007}, origdate = {1970-01}, publisher = {北大路書房}}\n",
+      "t.bib");
+  const std::vector<std::string> expected = {
+      "*,tbook,Jerome S. Bruner,1960,The process of education,,,,Harvard University Press,"
+      "Cambridge, MA,,鈴木#祥蔵|佐藤#三郎,教育の過程,1963,岩波書店,,1,,",
+      "*,tchapter,Jean Piaget,1970,Piaget's theory,Manual,,703-732,,,Paul H. Mussen,中垣#啓,"
+      "ピアジェに学ぶ認知発達の科学,2007,北大路書房,,2,,",
+  };
+  EXPECT_EQ(Rows(read), expected);
+}
+
 TEST(BibtexReaderTest, DamagedFilesGiveWhatCanBeRead) {
   for (const std::string& text : std::vector<std::string>{"@", "@book{", "@book{k,", "@book{k, title = {x", "@book{k, t = \"",
                                  "@book{k, title = a # # b}", std::string("@book{k,\0}", 10),
