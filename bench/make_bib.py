@@ -17,6 +17,8 @@ def name(cell):
         family, given = cell.split("#", 1)
         return family + " " + given
     words = cell.split(" ")
+    if len(words) == 1:
+        return "{" + words[0].replace("_", " ") + "}"
     return words[-1].replace("_", " ") + ", " + " ".join(words[:-1])
 
 
