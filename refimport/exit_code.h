@@ -1,16 +1,11 @@
-// The exit codes of refimport. They keep the numbers tabdump and refmill use
-// for the same failure, so refdesk's "エラー" + number reads alike for all.
+// The exit codes of refimport: tabdump's, which keep refmill's number for
+// the same failure, so refdesk's "エラー" + number reads alike for all three.
 #pragma once
+
+#include "tabdump/exit_code.h"
 
 namespace refimport {
 
-enum class ExitCode {
-  kWritten = 0,
-  kUnexpected = 1,
-  kUsage = 2,
-  kUnreadable = 3,
-  kSourceMissing = 4,
-  kCannotWrite = 7,
-};
+using ExitCode = tabdump::ExitCode;
 
 }  // namespace refimport

@@ -14,7 +14,6 @@ namespace refimport {
 namespace {
 
 constexpr std::string_view kUtf8Switch = "/u";
-constexpr std::string_view kHelpSwitches[] = {"/?", "-h", "--help"};
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
 constexpr std::string_view kLineEnd = "\r\n";
 // Far beyond any bibliography; stops a device or a huge file from filling
@@ -39,26 +38,10 @@ std::optional<Paths> ParseArguments(const std::vector<std::string>& args) {
   return std::nullopt;
 }
 
-bool IsHelpRequest(const std::vector<std::string>& args) {
-  if (args.size() != 1) return false;
-  for (const std::string_view help : kHelpSwitches) {
-    if (args[0] == help) return true;
-  }
-  return false;
-}
-
-std::string PathForMessage(std::string_view path) {
-#ifdef _WIN32
-  return platform::SjisToUtf8(path);
-#else
-  return std::string(path);
-#endif
-}
-
 ExitCode Fail(const tabdump::Console& console, ExitCode code, std::string_view message,
               std::string_view path) {
   tabdump::WriteMessage(console.err, std::string(msg::kPrefix) + std::string(message) +
-                                         PathForMessage(path) + "\n");
+                                         tabdump::PathForMessage(path) + "\n");
   return code;
 }
 
@@ -101,7 +84,7 @@ std::string TableText(const std::vector<Reference>& references) {
 }
 
 ExitCode Run(const std::vector<std::string>& args, const tabdump::Console& console) {
-  if (IsHelpRequest(args)) {
+  if (tabdump::IsHelpRequest(args)) {
     tabdump::WriteMessage(console.out, msg::kHelp);
     return ExitCode::kWritten;
   }
@@ -127,7 +110,7 @@ ExitCode Run(const std::vector<std::string>& args, const tabdump::Console& conso
     const std::string text = AsUtf8(bytes);
     const std::optional<SourceFormat> format = DetectFormat(text);
     if (!format) return Fail(console, ExitCode::kUnreadable, msg::kUnknownFormat, paths->source);
-    read = ReadSource(text, *format, PathForMessage(paths->source));
+    read = ReadSource(text, *format, tabdump::PathForMessage(paths->source));
     for (const std::string& warning : read.warnings) {
       tabdump::WriteMessage(console.err, std::string(msg::kPrefix) + warning + "\n");
     }
