@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <memory>
 #include <string>
@@ -10,9 +11,9 @@
 
 #include <btparse.h>
 
+#include "refimport/bibtex_names.h"
 #include "refimport/latex_text.h"
 #include "refimport/messages.h"
-#include "refimport/name_text.h"
 #include "refimport/text_rules.h"
 #include "refimport/warning.h"
 
@@ -34,8 +35,6 @@ constexpr int kLexerStart = 0;
 // Each empty return has read on, so the end comes after a few.
 constexpr int kMaxEmptyReturns = 1000;
 
-constexpr char kNameSeparator[] = "and";
-constexpr std::string_view kOthers = "others";
 constexpr size_t kMaxLibraryNotes = 1 << 20;
 
 using Fields = std::map<std::string, std::string>;
@@ -54,57 +53,6 @@ std::string Field(const Fields& fields, std::string_view name) {
 // Field text with LaTeX turned into characters.
 std::string Text(const Fields& fields, std::string_view name) {
   return Squeezed(LatexToText(Field(fields, name)));
-}
-
-std::string Tokens(const bt_name& name, bt_namepart part) {
-  std::string out;
-  for (int i = 0; i < name.part_len[part]; ++i) {
-    if (!out.empty()) out += ' ';
-    out += LatexToText(name.parts[part][i]);
-  }
-  return out;
-}
-
-// btparse takes writable C strings; it copies what it keeps.
-std::vector<char> Writable(std::string_view text) {
-  std::vector<char> out(text.begin(), text.end());
-  out.push_back('\0');
-  return out;
-}
-
-Name OneName(const char* raw, std::vector<char>& file_name, int line, int index) {
-  const std::string text = Squeezed(LatexToText(raw));
-  // Japanese names are written family first and without BibTeX's
-  // conventions; btparse would take the family name for the given one.
-  if (HasJapanese(text)) return NameFromText(text);
-  std::vector<char> copy = Writable(raw);
-  bt_name* split = bt_split_name(copy.data(), file_name.data(), line, index);
-  if (split == nullptr) return Name{"", "", text};
-  Name name;
-  name.given = Tokens(*split, BTN_FIRST);
-  name.family = Squeezed(Tokens(*split, BTN_VON) + " " + Tokens(*split, BTN_LAST) + " " +
-                         Tokens(*split, BTN_JR));
-  bt_free_name(split);
-  return name;
-}
-
-std::vector<Name> Names(const Fields& fields, std::string_view field, std::vector<char>& file_name,
-                        int line) {
-  std::vector<Name> names;
-  const std::string value = Field(fields, field);
-  if (Squeezed(value).empty()) return names;
-  std::vector<char> copy = Writable(value);
-  std::vector<char> separator = Writable(kNameSeparator);
-  std::vector<char> description = Writable(field);
-  bt_stringlist* list =
-      bt_split_list(copy.data(), separator.data(), file_name.data(), line, description.data());
-  if (list == nullptr) return names;
-  for (int i = 0; i < list->num_items; ++i) {
-    if (list->items[i] == nullptr || Squeezed(list->items[i]) == kOthers) continue;
-    names.push_back(OneName(list->items[i], file_name, line, i + 1));
-  }
-  bt_free_list(list);
-  return names;
 }
 
 struct TypeRule {
@@ -127,8 +75,15 @@ Kind NearestKind(const Fields& fields) {
   return Kind::kBook;
 }
 
-Reference Convert(std::string_view type, const Fields& fields, std::vector<char>& file_name,
-                  int line, std::string_view key, std::vector<std::string>& warnings) {
+// btparse takes writable C strings; it copies what it keeps.
+std::vector<char> Writable(std::string_view text) {
+  std::vector<char> out(text.begin(), text.end());
+  out.push_back('\0');
+  return out;
+}
+
+Reference Convert(std::string_view type, const Fields& fields, int line, std::string_view key,
+                  std::vector<std::string>& warnings) {
   Reference r;
   bool known = false;
   for (const TypeRule& rule : kKnownTypes) {
@@ -141,8 +96,8 @@ Reference Convert(std::string_view type, const Fields& fields, std::vector<char>
     r.kind = NearestKind(fields);
     warnings.push_back(LineWarning(line, key, UnknownTypeText(type, r.kind)));
   }
-  r.authors = Names(fields, "author", file_name, line);
-  r.editors = Names(fields, "editor", file_name, line);
+  r.authors = BibtexNames(Field(fields, "author"));
+  r.editors = BibtexNames(Field(fields, "editor"));
   r.year = Text(fields, "year");
   if (r.year.empty()) r.year = YearOf(Text(fields, "date"));
   r.title = Text(fields, "title");
@@ -173,7 +128,7 @@ Reference Convert(std::string_view type, const Fields& fields, std::vector<char>
   // translation. A chapter's original book title, editors and pages stay.
   const std::string original_title = Text(fields, "origtitle");
   if (!original_title.empty()) {
-    r.translators = Names(fields, "translator", file_name, line);
+    r.translators = BibtexNames(Field(fields, "translator"));
     r.translated_title = r.title;
     r.translated_year = r.year;
     r.translated_publisher = r.publisher;
@@ -258,6 +213,11 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name) {
   ReadResult result;
   if (text.empty()) return result;
   std::string data(text);
+  // btparse measures its tokens with strlen, and a zero byte inside a value
+  // makes it fail an assertion (abort). No BibTeX file needs one.
+  for (char& c : data) {
+    if (c == '\0') c = ' ';
+  }
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(data.data(), data.size(), "rb"),
                                                      &std::fclose);
   if (!in) return result;
@@ -280,15 +240,18 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name) {
         char* field_name = nullptr;
         for (AST* field = bt_next_field(entry, nullptr, &field_name); field != nullptr;
              field = bt_next_field(entry, field, &field_name)) {
-          const char* value = bt_get_text(field);
+          // bt_get_text hands over a new string of its own making.
+          char* value = bt_get_text(field);
           if (field_name != nullptr) fields[Lower(field_name)] = value != nullptr ? value : "";
+          std::free(value);
         }
         const char* type = bt_entry_type(entry);
-        result.references.push_back(Convert(Lower(type != nullptr ? type : ""), fields, file_name,
-                                            line, key, entry_warnings));
+        result.references.push_back(Convert(Lower(type != nullptr ? type : ""), fields, line, key,
+                                            entry_warnings));
       }
       bt_free_ast(entry);
     }
+    bt_delete_all_macros();  // this file's @string definitions
     bt_cleanup();
     for (const std::string& note : catcher.Notes()) {
       result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kBibtexSays) + note);

@@ -168,6 +168,11 @@ ReadResult ReadCslJson(std::string_view text) {
     result.warnings.push_back(LineWarning(LineAt(text, e.byte > 0 ? e.byte - 1 : 0), "",
                                           std::string(msg::kJsonError) + " (" + e.what() + ")"));
     return result;
+  } catch (const Json::exception& e) {
+    // A number past what a double holds, and the like: no place is known.
+    result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kJsonError) + " (" +
+                              e.what() + ")");
+    return result;
   }
   if (all.is_object()) all = Json::array({all});
   if (!all.is_array()) {

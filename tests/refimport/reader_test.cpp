@@ -184,6 +184,7 @@ TEST(CslJsonReaderTest, BrokenOrHostileJsonGivesAWarningNamingTheLine) {
       {"[\n" + std::string(100000, '['), "警告: 2行目: 入れ子が深すぎます"},
       {"[\"\xFF\"]", "警告: 1行目: CSL-JSONとして読めません"},
       {"42", "警告: 1件目: 項目ではない値なので飛ばしました"},
+      {"[{\"volume\": 54e555}]", "警告: CSL-JSONとして読めません"},
   };
   for (const auto& c : cases) {
     const ReadResult read = ReadCslJson(c.text);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "refimport/bibtex_names.h"
 #include "refimport/latex_text.h"
 #include "refimport/name_text.h"
 #include "refimport/table_row.h"
@@ -124,6 +125,27 @@ TEST(NameTest, WritesEachNameInTheTablesForm) {
   };
   for (const Case& c : cases) EXPECT_EQ(NameCell(NameFromText(c.in)), c.out) << c.in;
   EXPECT_EQ(NameCell(Name{"", "", "World Health Organization"}), "World_Health_Organization");
+}
+
+TEST(BibtexNamesTest, SplitsNamesByBibtexRules) {
+  const Case cases[] = {
+      {"van IJzendoorn, Marinus H. and Kroonenberg, Pieter M.",
+       "Marinus H. van_IJzendoorn|Pieter M. Kroonenberg"},
+      {"Marinus H. van IJzendoorn", "Marinus H. van_IJzendoorn"},
+      {"Ludwig van Beethoven AND Kir{\\'a}ly, Ildik{\\'o}", "Ludwig van_Beethoven|Ildikó Király"},
+      {"King, Jr, Martin Luther", "Martin Luther King_Jr"},
+      {"{American Psychological Association}", "American_Psychological_Association"},
+      {"{Barnes and Noble}", "Barnes_and_Noble"},
+      {"Jean-Paul Sartre and others", "Jean-Paul Sartre"},
+      {"遠藤 利彦 and 数井, みゆき", "遠藤#利彦|数井#みゆき"},
+      {"Plato", "Plato"},
+      {" and , and {", ""},
+  };
+  for (const Case& c : cases) {
+    std::string cells;
+    for (const Name& name : BibtexNames(c.in)) cells += (cells.empty() ? "" : "|") + NameCell(name);
+    EXPECT_EQ(cells, c.out) << c.in;
+  }
 }
 
 TEST(TableRowTest, ChoosesTheCategoryAndPlacesEveryValue) {
