@@ -1,8 +1,12 @@
 #include "refimport/bibtex_reader.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -17,21 +21,9 @@
 #include "refimport/text_rules.h"
 #include "refimport/warning.h"
 
-// btparse's lexer keeps its state (the lexical class it was in, the entry
-// part it expects) from one file to the next; after a file that ended inside
-// a damaged entry the next file would be read in that state and fail. These
-// two reset it; they are exported by the library but not declared in its
-// header.
-extern "C" {
-void initialize_lexer_state(void);
-void zzmode(int mode);
-}
-
 namespace refimport {
 namespace {
 
-// The lexer's starting class ("START" in btparse's lexer).
-constexpr int kLexerStart = 0;
 // Each empty return has read on, so the end comes after a few.
 constexpr int kMaxEmptyReturns = 1000;
 
@@ -207,6 +199,112 @@ AST* NextEntry(std::FILE* in, char* name, boolean* ok) {
   return nullptr;
 }
 
+// The reading runs in a child process that sends each entry to the parent
+// through a pipe as it is read: btparse 0.89 ends the process on some damaged
+// input (exit(1) from a "usage error" after its error recovery, an assertion,
+// a read through a bad pointer in its macro table, all found by fuzzing).
+// The parent keeps every entry that came before, and btparse's global state
+// never outlives one file.
+enum class RecordTag : char { kEntry = 'E', kSkipped = 'S', kNote = 'N', kDone = 'D' };
+
+class RecordWriter {
+ public:
+  explicit RecordWriter(int fd) : fd_(fd) {}
+  void Add(std::string_view text) {
+    const auto size = static_cast<uint32_t>(text.size());
+    buffer_.append(reinterpret_cast<const char*>(&size), sizeof size);
+    buffer_.append(text);
+  }
+  // Sends what was added as one record, so the parent sees whole entries.
+  void Send(RecordTag tag) {
+    std::string record(1, static_cast<char>(tag));
+    const auto size = static_cast<uint32_t>(buffer_.size());
+    record.append(reinterpret_cast<const char*>(&size), sizeof size);
+    record += buffer_;
+    buffer_.clear();
+    for (size_t done = 0; done < record.size();) {
+      const ssize_t n = write(fd_, record.data() + done, record.size() - done);
+      if (n <= 0) _exit(1);
+      done += static_cast<size_t>(n);
+    }
+  }
+
+ private:
+  int fd_;
+  std::string buffer_;
+};
+
+[[noreturn]] void ReadInChild(std::string& data, std::vector<char>& file_name, int fd) {
+  RecordWriter out(fd);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(data.data(), data.size(), "rb"),
+                                                     &std::fclose);
+  if (!in) _exit(1);
+  NoteCatcher catcher;
+  bt_initialize();
+  boolean ok = 0;
+  while (AST* entry = NextEntry(in.get(), file_name.data(), &ok)) {
+    const char* key = bt_entry_key(entry);
+    out.Add(std::to_string(entry->line));
+    out.Add(key != nullptr ? key : "");
+    if (!ok) {
+      out.Send(RecordTag::kSkipped);
+    } else if (bt_entry_metatype(entry) == BTE_REGULAR) {
+      const char* type = bt_entry_type(entry);
+      out.Add(type != nullptr ? type : "");
+      char* field_name = nullptr;
+      for (AST* field = bt_next_field(entry, nullptr, &field_name); field != nullptr;
+           field = bt_next_field(entry, field, &field_name)) {
+        // bt_get_text hands over a new string of its own making.
+        char* value = bt_get_text(field);
+        out.Add(field_name != nullptr ? field_name : "");
+        out.Add(value != nullptr ? value : "");
+        std::free(value);
+      }
+      out.Send(RecordTag::kEntry);
+    } else {
+      out.Send(RecordTag::kNote);  // @string, @comment, @preamble: nothing to keep
+    }
+    bt_free_ast(entry);
+  }
+  for (const std::string& note : catcher.Notes()) {
+    out.Add(note);
+    out.Send(RecordTag::kNote);
+  }
+  out.Send(RecordTag::kDone);
+  _exit(0);
+}
+
+// Cuts the child's records apart; a record cut short (the child died while
+// sending it) is left out.
+class RecordReader {
+ public:
+  explicit RecordReader(std::string_view bytes) : bytes_(bytes) {}
+  bool Next(RecordTag* tag, std::vector<std::string>* texts) {
+    constexpr size_t kHead = 1 + sizeof(uint32_t);
+    if (bytes_.size() - pos_ < kHead) return false;
+    uint32_t size = 0;
+    std::memcpy(&size, bytes_.data() + pos_ + 1, sizeof size);
+    if (bytes_.size() - pos_ - kHead < size) return false;
+    *tag = static_cast<RecordTag>(bytes_[pos_]);
+    std::string_view body = bytes_.substr(pos_ + kHead, size);
+    pos_ += kHead + size;
+    texts->clear();
+    while (body.size() >= sizeof(uint32_t)) {
+      uint32_t len = 0;
+      std::memcpy(&len, body.data(), sizeof len);
+      body.remove_prefix(sizeof len);
+      if (body.size() < len) break;
+      texts->emplace_back(body.substr(0, len));
+      body.remove_prefix(len);
+    }
+    return true;
+  }
+
+ private:
+  std::string_view bytes_;
+  size_t pos_ = 0;
+};
+
 }  // namespace
 
 ReadResult ReadBibtex(std::string_view text, std::string_view name) {
@@ -214,49 +312,62 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name) {
   if (text.empty()) return result;
   std::string data(text);
   // btparse measures its tokens with strlen, and a zero byte inside a value
-  // makes it fail an assertion (abort). No BibTeX file needs one.
+  // makes it fail an assertion. No BibTeX file needs one.
   for (char& c : data) {
     if (c == '\0') c = ' ';
   }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(data.data(), data.size(), "rb"),
-                                                     &std::fclose);
-  if (!in) return result;
   std::vector<char> file_name = Writable(name);
-  std::vector<std::string> entry_warnings;
-  {
-    NoteCatcher catcher;
-    bt_initialize();
-    initialize_lexer_state();
-    zzmode(kLexerStart);
-    boolean ok = 0;
-    while (AST* entry = NextEntry(in.get(), file_name.data(), &ok)) {
-      const int line = entry->line;
-      const char* raw_key = bt_entry_key(entry);
-      const std::string key = raw_key != nullptr ? raw_key : "";
-      if (!ok) {
-        entry_warnings.push_back(LineWarning(line, key, msg::kSkipped));
-      } else if (bt_entry_metatype(entry) == BTE_REGULAR) {
-        Fields fields;
-        char* field_name = nullptr;
-        for (AST* field = bt_next_field(entry, nullptr, &field_name); field != nullptr;
-             field = bt_next_field(entry, field, &field_name)) {
-          // bt_get_text hands over a new string of its own making.
-          char* value = bt_get_text(field);
-          if (field_name != nullptr) fields[Lower(field_name)] = value != nullptr ? value : "";
-          std::free(value);
-        }
-        const char* type = bt_entry_type(entry);
-        result.references.push_back(Convert(Lower(type != nullptr ? type : ""), fields, line, key,
-                                            entry_warnings));
-      }
-      bt_free_ast(entry);
+  int pipe_ends[2];
+  if (pipe(pipe_ends) != 0) {
+    result.warnings.push_back(LineWarning(1, "", msg::kBibtexGaveUp));
+    return result;
+  }
+  std::fflush(nullptr);  // nothing buffered is written twice
+  const pid_t child = fork();
+  if (child == 0) {
+    close(pipe_ends[0]);
+    ReadInChild(data, file_name, pipe_ends[1]);
+  }
+  close(pipe_ends[1]);
+  std::string bytes;
+  if (child > 0) {
+    char buffer[1 << 16];
+    ssize_t got = 0;
+    while ((got = read(pipe_ends[0], buffer, sizeof buffer)) != 0) {
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) break;
+      bytes.append(buffer, static_cast<size_t>(got));
     }
-    bt_delete_all_macros();  // this file's @string definitions
-    bt_cleanup();
-    for (const std::string& note : catcher.Notes()) {
-      result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kBibtexSays) + note);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
   }
+  close(pipe_ends[0]);
+
+  std::vector<std::string> entry_warnings;
+  RecordReader records(bytes);
+  RecordTag tag{};
+  std::vector<std::string> texts;
+  bool done = false;
+  int last_line = 1;
+  while (records.Next(&tag, &texts)) {
+    if (tag == RecordTag::kDone) done = true;
+    if (tag == RecordTag::kNote && texts.size() == 1) {
+      result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kBibtexSays) + texts[0]);
+    }
+    if ((tag != RecordTag::kEntry && tag != RecordTag::kSkipped) || texts.size() < 2) continue;
+    const int line = std::atoi(texts[0].c_str());
+    last_line = line;
+    if (tag == RecordTag::kSkipped) {
+      entry_warnings.push_back(LineWarning(line, texts[1], msg::kSkipped));
+      continue;
+    }
+    Fields fields;
+    for (size_t i = 3; i + 1 < texts.size(); i += 2) fields[Lower(texts[i])] = texts[i + 1];
+    result.references.push_back(
+        Convert(Lower(texts.size() > 2 ? texts[2] : ""), fields, line, texts[1], entry_warnings));
+  }
+  if (!done) entry_warnings.push_back(LineWarning(last_line, "", msg::kBibtexGaveUp));
   result.warnings.insert(result.warnings.end(), entry_warnings.begin(), entry_warnings.end());
   return result;
 }

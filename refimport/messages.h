@@ -38,6 +38,8 @@ inline constexpr std::string_view kAsArticle = "論文にしました";
 inline constexpr std::string_view kAsBook = "本にしました";
 inline constexpr std::string_view kAsChapter = "本の章にしました";
 inline constexpr std::string_view kBibtexSays = "BibTeXの読み取り: ";
+inline constexpr std::string_view kBibtexGaveUp =
+    "この項目より後はBibTeXとして読めないので、ここまでの項目だけを変換します";
 inline constexpr std::string_view kRisNoStart = "TY行の前の行なので飛ばしました";
 inline constexpr std::string_view kRisNoEnd = "ERがないまま終わっています（ここまでを1件としました）";
 inline constexpr std::string_view kJsonError = "CSL-JSONとして読めません";
