@@ -110,6 +110,20 @@ TEST(BibtexReaderTest, DamagedFilesGiveWhatCanBeRead) {
   }
 }
 
+// btparse ends its process on this one (exit(1) after its error recovery,
+// found by fuzzing); the reading runs apart, so the entry before is kept.
+TEST(BibtexReaderTest, SurvivesBtparseEndingTheProcess) {
+  const std::string fatal =
+      "@article@string{pr={Pscyh.R.e v}}\n@Bo\"\\l{}o" + std::string(21, '\xFF') +
+      "{B} \\emph{c}\", j\\amly, 57-05-01}\n}\n";
+  const ReadResult read = ReadBibtex("@book{first, title = {Kept}}\n" + fatal, "fatal.bib");
+  ASSERT_EQ(read.references.size(), 1u);
+  EXPECT_EQ(read.references[0].title, "Kept");
+  EXPECT_EQ(read.warnings.back(),
+            "警告: 2行目: この項目より後はBibTeXとして読めないので、ここまでの項目だけを変換します");
+  EXPECT_EQ(ReadBibtex("@book{k, title = {x}}\n", "next.bib").references.size(), 1u);
+}
+
 TEST(RisReaderTest, ReadsReferencesFromTyToEr) {
   const ReadResult read = ReadRis(
       "stray line\r\n"
