@@ -1,27 +1,29 @@
-// Every text refimport shows, in UTF-8. They go out through
-// tabdump::WriteMessage, which turns them into Shift-JIS unless the terminal
-// reads UTF-8.
+// Every text refimport shows, in UTF-8; those it shares with tabdump are
+// tabdump's. They go out through tabdump::WriteMessage, which turns them
+// into Shift-JIS unless the terminal reads UTF-8.
 #pragma once
 
 #include <string_view>
+
+#include "tabdump/messages.h"
 
 namespace refimport::msg {
 
 inline constexpr std::string_view kPrefix = "refimport: ";
 inline constexpr std::string_view kUsage =
     "使い方: refimport [/u] \"変換元ファイル\" \"変換先CSV\"（説明は refimport /?）";
-inline constexpr std::string_view kSourceMissing = "変換元ファイルが見つかりません: ";
+inline constexpr std::string_view kSourceMissing = tabdump::msg::kSourceMissing;
 inline constexpr std::string_view kUnknownFormat =
     "BibTeX・RIS・CSL-JSONのどれとしても読めません: ";
 inline constexpr std::string_view kTooLarge = "変換元ファイルが大きすぎます（256MBまで）: ";
 inline constexpr std::string_view kNoReferences = "文献を1件も読めませんでした: ";
 inline constexpr std::string_view kOutOfMemory = "メモリが足りず、変換元を読めません: ";
-inline constexpr std::string_view kOutOfMemoryElsewhere = "メモリが足りません";
-inline constexpr std::string_view kCannotWrite = "変換先ファイルに書き込めません: ";
-inline constexpr std::string_view kSameFile = "変換先が変換元と同じファイルです: ";
-inline constexpr std::string_view kUnmappableBefore = "警告: Shift-JISにない文字";
-inline constexpr std::string_view kUnmappableAfter = "個を「〓」にしました";
-inline constexpr std::string_view kUnexpected = "予期しないエラーです: ";
+inline constexpr std::string_view kOutOfMemoryElsewhere = tabdump::msg::kOutOfMemoryElsewhere;
+inline constexpr std::string_view kCannotWrite = tabdump::msg::kCannotWrite;
+inline constexpr std::string_view kSameFile = tabdump::msg::kSameFile;
+inline constexpr std::string_view kUnmappableBefore = tabdump::msg::kUnmappableBefore;
+inline constexpr std::string_view kUnmappableAfter = tabdump::msg::kUnmappableAfter;
+inline constexpr std::string_view kUnexpected = tabdump::msg::kUnexpected;
 
 // Warnings about single entries: "警告: 12行目（key）: " + what happened.
 inline constexpr std::string_view kWarning = "警告: ";
