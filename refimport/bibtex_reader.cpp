@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -207,31 +208,62 @@ AST* NextEntry(std::FILE* in, char* name, boolean* ok) {
 // never outlives one file.
 enum class RecordTag : char { kEntry = 'E', kSkipped = 'S', kNote = 'N', kDone = 'D' };
 
+// What the child has read and not yet sent. Records are sent in batches,
+// since one write per entry costs more than the parsing; when btparse ends
+// the child (exit, abort, a bad read) the handlers below still send what is
+// pending. Set only in the child.
+std::string* g_child_pending = nullptr;
+int g_child_fd = -1;
+
+void SendPending() {
+  if (g_child_pending == nullptr) return;
+  const std::string& bytes = *g_child_pending;
+  for (size_t done = 0; done < bytes.size();) {
+    const ssize_t n = write(g_child_fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) break;
+    done += static_cast<size_t>(n);
+  }
+  g_child_pending->clear();
+}
+
+extern "C" void SendPendingOnSignal(int signal_number) {
+  SendPending();  // write() is safe in a signal handler; the buffer is whole
+  _exit(128 + signal_number);
+}
+
+extern "C" void SendPendingAtExit() { SendPending(); }
+
 class RecordWriter {
  public:
-  explicit RecordWriter(int fd) : fd_(fd) {}
+  explicit RecordWriter(int fd) {
+    g_child_fd = fd;
+    g_child_pending = &pending_;
+    std::atexit(SendPendingAtExit);
+    for (const int signal_number : {SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIGILL}) {
+      std::signal(signal_number, SendPendingOnSignal);
+    }
+  }
   void Add(std::string_view text) {
     const auto size = static_cast<uint32_t>(text.size());
     buffer_.append(reinterpret_cast<const char*>(&size), sizeof size);
     buffer_.append(text);
   }
-  // Sends what was added as one record, so the parent sees whole entries.
+  // Queues what was added as one record, so the parent sees whole entries.
   void Send(RecordTag tag) {
-    std::string record(1, static_cast<char>(tag));
     const auto size = static_cast<uint32_t>(buffer_.size());
+    std::string record(1, static_cast<char>(tag));
     record.append(reinterpret_cast<const char*>(&size), sizeof size);
     record += buffer_;
     buffer_.clear();
-    for (size_t done = 0; done < record.size();) {
-      const ssize_t n = write(fd_, record.data() + done, record.size() - done);
-      if (n <= 0) _exit(1);
-      done += static_cast<size_t>(n);
-    }
+    pending_ += record;  // one append: the pending bytes are always whole records
+    if (pending_.size() >= kBatchBytes) SendPending();
   }
+  void Flush() { SendPending(); }
 
  private:
-  int fd_;
+  static constexpr size_t kBatchBytes = size_t{1} << 16;
   std::string buffer_;
+  std::string pending_;
 };
 
 [[noreturn]] void ReadInChild(std::string& data, std::vector<char>& file_name, int fd) {
@@ -271,6 +303,7 @@ class RecordWriter {
     out.Send(RecordTag::kNote);
   }
   out.Send(RecordTag::kDone);
+  out.Flush();
   _exit(0);
 }
 
@@ -279,6 +312,7 @@ class RecordWriter {
 class RecordReader {
  public:
   explicit RecordReader(std::string_view bytes) : bytes_(bytes) {}
+  size_t consumed() const { return pos_; }
   bool Next(RecordTag* tag, std::vector<std::string>* texts) {
     constexpr size_t kHead = 1 + sizeof(uint32_t);
     if (bytes_.size() - pos_ < kHead) return false;
@@ -329,44 +363,47 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name) {
     ReadInChild(data, file_name, pipe_ends[1]);
   }
   close(pipe_ends[1]);
-  std::string bytes;
+  // The records are turned into references as they come, while the child
+  // goes on reading.
+  std::vector<std::string> entry_warnings;
+  std::vector<std::string> texts;
+  bool done = false;
+  int last_line = 1;
+  const auto take = [&](RecordTag tag) {
+    if (tag == RecordTag::kDone) done = true;
+    if (tag == RecordTag::kNote && texts.size() == 1) {
+      result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kBibtexSays) + texts[0]);
+    }
+    if ((tag != RecordTag::kEntry && tag != RecordTag::kSkipped) || texts.size() < 2) return;
+    const int line = std::atoi(texts[0].c_str());
+    last_line = line;
+    if (tag == RecordTag::kSkipped) {
+      entry_warnings.push_back(LineWarning(line, texts[1], msg::kSkipped));
+      return;
+    }
+    Fields fields;
+    for (size_t i = 3; i + 1 < texts.size(); i += 2) fields[Lower(texts[i])] = texts[i + 1];
+    result.references.push_back(
+        Convert(Lower(texts.size() > 2 ? texts[2] : ""), fields, line, texts[1], entry_warnings));
+  };
   if (child > 0) {
+    std::string bytes;
     char buffer[1 << 16];
     ssize_t got = 0;
     while ((got = read(pipe_ends[0], buffer, sizeof buffer)) != 0) {
       if (got < 0 && errno == EINTR) continue;
       if (got < 0) break;
       bytes.append(buffer, static_cast<size_t>(got));
+      RecordReader records(bytes);
+      RecordTag tag{};
+      while (records.Next(&tag, &texts)) take(tag);
+      bytes.erase(0, records.consumed());  // a record cut short waits for its rest
     }
     int status = 0;
     while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
     }
   }
   close(pipe_ends[0]);
-
-  std::vector<std::string> entry_warnings;
-  RecordReader records(bytes);
-  RecordTag tag{};
-  std::vector<std::string> texts;
-  bool done = false;
-  int last_line = 1;
-  while (records.Next(&tag, &texts)) {
-    if (tag == RecordTag::kDone) done = true;
-    if (tag == RecordTag::kNote && texts.size() == 1) {
-      result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kBibtexSays) + texts[0]);
-    }
-    if ((tag != RecordTag::kEntry && tag != RecordTag::kSkipped) || texts.size() < 2) continue;
-    const int line = std::atoi(texts[0].c_str());
-    last_line = line;
-    if (tag == RecordTag::kSkipped) {
-      entry_warnings.push_back(LineWarning(line, texts[1], msg::kSkipped));
-      continue;
-    }
-    Fields fields;
-    for (size_t i = 3; i + 1 < texts.size(); i += 2) fields[Lower(texts[i])] = texts[i + 1];
-    result.references.push_back(
-        Convert(Lower(texts.size() > 2 ? texts[2] : ""), fields, line, texts[1], entry_warnings));
-  }
   if (!done) entry_warnings.push_back(LineWarning(last_line, "", msg::kBibtexGaveUp));
   result.warnings.insert(result.warnings.end(), entry_warnings.begin(), entry_warnings.end());
   return result;
