@@ -37,7 +37,8 @@ sanitize:
 # run for FUZZ_SECONDS each (what they learn stays in build-fuzz).
 FUZZ_SECONDS ?= 30
 FUZZ_TARGETS = split_fields_fuzz profile_fuzz sjis_text_fuzz kana2romaji_fuzz format_entry_fuzz \
-  utf8_round_trip_fuzz xlsx_workbook_fuzz xls_workbook_fuzz
+  utf8_round_trip_fuzz xlsx_workbook_fuzz xls_workbook_fuzz \
+  bibtex_reader_fuzz ris_reader_fuzz csl_json_reader_fuzz
 fuzz: deps
 	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DFUZZ=ON \
 	  -DBUILD_REFDESK=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null

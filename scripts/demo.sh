@@ -31,6 +31,24 @@ for style in jpa apa sist02; do
 done
 convert default.trl default.ini sample-out.txt
 
+# The same sample as a reference manager exports it: refimport makes the
+# table, and every style gives the same list from it.
+./refimport sample.bib sample-bib.csv
+for style in jpa apa sist02; do
+  rm -f error.log
+  ./refmill /se text.trl "$style.ini" sample.csv "demo/$style-from-csv.txt"
+  ./refmill /se text.trl "$style.ini" sample-bib.csv "demo/$style-from-bib.txt"
+  if ! cmp -s "demo/$style-from-csv.txt" "demo/$style-from-bib.txt"; then
+    echo "sample.bib and sample.csv give different lists with $style.ini:" >&2
+    diff <(show "demo/$style-from-csv.txt") <(show "demo/$style-from-bib.txt") >&2
+    exit 1
+  fi
+done
+rm -f demo/*-from-csv.txt demo/*-from-bib.txt
+
+echo
+echo "Imported $bin/sample.bib (the same sample as BibTeX) with refimport into"
+echo "$bin/sample-bib.csv; jpa, apa and sist02 give the same lists from it as from sample.csv."
 echo
 echo "Converted $bin/sample.csv with style default.ini and file type default.trl."
 echo "The reference list is $bin/sample-out.txt (Shift-JIS, CR LF). As UTF-8:"

@@ -9,6 +9,7 @@ packages=(
   libicu-dev
   qt6-base-dev qt6-translations-l10n
   libzip-dev libpugixml-dev libxlsxwriter-dev dpkg-dev patch
+  libbtparse-dev nlohmann-json3-dev
   clang libclang-rt-14-dev
 )
 

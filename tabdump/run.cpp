@@ -48,25 +48,6 @@ std::optional<Paths> ParseArguments(const std::vector<std::string>& args) {
   return Paths{args[1], args[2], letters->find('u') != std::string::npos};
 }
 
-bool IsHelpRequest(const std::vector<std::string>& args) {
-  if (args.size() != 1) return false;
-  for (const std::string_view help : kHelpSwitches) {
-    if (args[0] == help) return true;
-  }
-  return false;
-}
-
-// A path as UTF-8 for a message. Paths come in the system's code page: on
-// Windows that is Shift-JIS, which must not go through the messages' UTF-8
-// conversion as it stands.
-std::string PathForMessage(std::string_view path) {
-#ifdef _WIN32
-  return platform::SjisToUtf8(path);
-#else
-  return std::string(path);
-#endif
-}
-
 ExitCode Fail(const Console& console, ExitCode code, std::string_view message,
               std::string_view path) {
   WriteMessage(console.err, std::string(msg::kPrefix) + std::string(message) +
@@ -90,6 +71,22 @@ std::string_view FailureMessage(ReadFailure failure) {
 }
 
 }  // namespace
+
+bool IsHelpRequest(const std::vector<std::string>& args) {
+  if (args.size() != 1) return false;
+  for (const std::string_view help : kHelpSwitches) {
+    if (args[0] == help) return true;
+  }
+  return false;
+}
+
+std::string PathForMessage(std::string_view path) {
+#ifdef _WIN32
+  return platform::SjisToUtf8(path);
+#else
+  return std::string(path);
+#endif
+}
 
 void WriteMessage(const MessageStream& to, std::string_view text) {
   to.stream << (to.utf8 ? std::string(text) : platform::Utf8ToSjis(text));

@@ -26,6 +26,14 @@ struct Console {
 // Writes `text` (UTF-8) in the encoding the stream reads.
 void WriteMessage(const MessageStream& to, std::string_view text);
 
+// True for a command line that is only "/?", "-h" or "--help".
+bool IsHelpRequest(const std::vector<std::string>& args);
+
+// A path as UTF-8 for a message. Paths come in the system's code page: on
+// Windows that is Shift-JIS, which must not go through the messages' UTF-8
+// conversion as it stands.
+std::string PathForMessage(std::string_view path);
+
 // Runs tabdump on `args` (the command line without the program name):
 // [/s] source destination, or /? for the help text. Writes the table and
 // returns ExitCode::kWritten, or writes one line to `console.err` and returns

@@ -12,7 +12,8 @@ shift 2
 targets=("$@")
 [ ${#targets[@]} -eq 0 ] && targets=(split_fields_fuzz profile_fuzz sjis_text_fuzz
                                       kana2romaji_fuzz format_entry_fuzz utf8_round_trip_fuzz
-                                      xlsx_workbook_fuzz xls_workbook_fuzz)
+                                      xlsx_workbook_fuzz xls_workbook_fuzz
+                                      bibtex_reader_fuzz ris_reader_fuzz csl_json_reader_fuzz)
 mkdir -p "$build/fuzz-findings"
 status=0
 for t in "${targets[@]}"; do

@@ -1,0 +1,16 @@
+// BibTeX (.bib) through Debian's btparse.
+#pragma once
+
+#include <string_view>
+
+#include "refimport/reference.h"
+
+namespace refimport {
+
+// The regular entries of `text` (UTF-8) in file order; @string definitions
+// are applied, @comment and @preamble ignored. An entry btparse cannot read
+// is skipped with a warning naming its line and key; btparse's own notes
+// become warnings too. `name` names the file in those notes.
+ReadResult ReadBibtex(std::string_view text, std::string_view name);
+
+}  // namespace refimport

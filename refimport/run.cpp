@@ -1,0 +1,137 @@
+#include "refimport/run.h"
+
+#include <new>
+#include <optional>
+
+#include "platform/encoding.h"
+#include "platform/files.h"
+#include "refimport/messages.h"
+#include "refimport/source_reader.h"
+#include "refimport/table_row.h"
+#include "tabdump/csv_writer.h"
+
+namespace refimport {
+namespace {
+
+constexpr std::string_view kUtf8Switch = "/u";
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+constexpr std::string_view kLineEnd = "\r\n";
+// Far beyond any bibliography; stops a device or a huge file from filling
+// memory.
+constexpr size_t kMaxSourceBytes = size_t{256} << 20;
+
+struct Paths {
+  std::string source;
+  std::string destination;
+  bool utf8 = false;
+};
+
+bool IsUtf8Switch(std::string_view word) {
+  return word.size() == kUtf8Switch.size() && word[0] == '/' && (word[1] == 'u' || word[1] == 'U');
+}
+
+// Two paths, or "/u" and two paths: with exactly two arguments both are
+// paths, so an absolute path is never taken for a switch.
+std::optional<Paths> ParseArguments(const std::vector<std::string>& args) {
+  if (args.size() == 2) return Paths{args[0], args[1]};
+  if (args.size() == 3 && IsUtf8Switch(args[0])) return Paths{args[1], args[2], true};
+  return std::nullopt;
+}
+
+ExitCode Fail(const tabdump::Console& console, ExitCode code, std::string_view message,
+              std::string_view path) {
+  tabdump::WriteMessage(console.err, std::string(msg::kPrefix) + std::string(message) +
+                                         tabdump::PathForMessage(path) + "\n");
+  return code;
+}
+
+// The source as UTF-8 without a byte-order mark: exports are UTF-8, but a
+// hand-kept Japanese .bib may well be Shift-JIS, and Windows tools write
+// UTF-16.
+std::string AsUtf8(const std::string& bytes) {
+  const platform::TextEncoding encoding = platform::GuessTextEncoding(bytes);
+  const std::string_view body =
+      std::string_view(bytes).substr(platform::ByteOrderMarkLength(bytes, encoding));
+  switch (encoding) {
+    case platform::TextEncoding::kShiftJis:
+      return platform::SjisToUtf8(body);
+    case platform::TextEncoding::kUtf16LittleEndian:
+      return platform::Utf16ToUtf8(body, false);
+    case platform::TextEncoding::kUtf16BigEndian:
+      return platform::Utf16ToUtf8(body, true);
+    case platform::TextEncoding::kUtf8:
+      break;
+  }
+  return std::string(body);
+}
+
+}  // namespace
+
+std::string TableText(const std::vector<Reference>& references) {
+  std::string out(kTableHeading);
+  out += kLineEnd;
+  int number = 0;
+  for (const Reference& reference : references) {
+    bool first = true;
+    for (const std::string& cell : TableRow(reference, ++number)) {
+      if (!first) out += ',';
+      out += tabdump::CsvField(cell);
+      first = false;
+    }
+    out += kLineEnd;
+  }
+  return out;
+}
+
+ExitCode Run(const std::vector<std::string>& args, const tabdump::Console& console) {
+  if (tabdump::IsHelpRequest(args)) {
+    tabdump::WriteMessage(console.out, msg::kHelp);
+    return ExitCode::kWritten;
+  }
+  const std::optional<Paths> paths = ParseArguments(args);
+  if (!paths) return Fail(console, ExitCode::kUsage, msg::kUsage, "");
+  if (!platform::FileExists(paths->source)) {
+    return Fail(console, ExitCode::kSourceMissing, msg::kSourceMissing, paths->source);
+  }
+  if (platform::SameFile(paths->source, paths->destination)) {
+    return Fail(console, ExitCode::kCannotWrite, msg::kSameFile, paths->destination);
+  }
+  ReadResult read;
+  tabdump::EncodedCsv csv;
+  try {
+    std::string bytes;
+    const platform::ReadStatus status = platform::ReadFileUpTo(paths->source, bytes, kMaxSourceBytes);
+    if (status == platform::ReadStatus::kTooLarge) {
+      return Fail(console, ExitCode::kUnreadable, msg::kTooLarge, paths->source);
+    }
+    if (status != platform::ReadStatus::kRead) {
+      return Fail(console, ExitCode::kUnreadable, msg::kUnknownFormat, paths->source);
+    }
+    const std::string text = AsUtf8(bytes);
+    const std::optional<SourceFormat> format = DetectFormat(text);
+    if (!format) return Fail(console, ExitCode::kUnreadable, msg::kUnknownFormat, paths->source);
+    read = ReadSource(text, *format, tabdump::PathForMessage(paths->source));
+    for (const std::string& warning : read.warnings) {
+      tabdump::WriteMessage(console.err, std::string(msg::kPrefix) + warning + "\n");
+    }
+    if (read.references.empty()) {
+      return Fail(console, ExitCode::kUnreadable, msg::kNoReferences, paths->source);
+    }
+    const std::string table = TableText(read.references);
+    csv = paths->utf8 ? tabdump::EncodedCsv{std::string(kUtf8Mark) + table, 0}
+                      : tabdump::EncodeShiftJis(table);
+  } catch (const std::bad_alloc&) {
+    return Fail(console, ExitCode::kUnreadable, msg::kOutOfMemory, paths->source);
+  }
+  if (!platform::WriteFileAtomically(paths->destination, csv.bytes)) {
+    return Fail(console, ExitCode::kCannotWrite, msg::kCannotWrite, paths->destination);
+  }
+  if (csv.unmappable > 0) {
+    tabdump::WriteMessage(console.err, std::string(msg::kPrefix) + std::string(msg::kUnmappableBefore) +
+                                           std::to_string(csv.unmappable) +
+                                           std::string(msg::kUnmappableAfter) + "\n");
+  }
+  return ExitCode::kWritten;
+}
+
+}  // namespace refimport
