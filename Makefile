@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo docs sanitize tsan fuzz bench clean windows test-windows
+.PHONY: all deps configure build test demo docs sanitize tsan fuzz bench bench-tabdump clean windows test-windows
 
 all: build
 
@@ -56,6 +56,13 @@ fuzz: deps
 
 bench: build
 	@bench/run.sh $(BUILD)/bin
+
+# tabdump against LibreOffice's own CSV conversion on a workbook LibreOffice
+# wrote; LibreOffice is installed here only.
+bench-tabdump: build
+	@command -v soffice > /dev/null || (apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends libreoffice-calc-nogui)
+	@bench/tabdump_soffice.sh $(BUILD)/bin
 
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz

@@ -4,7 +4,7 @@
 # itself saves as .xlsx, then converted to CSV by tabdump and by
 # `soffice --headless --convert-to csv`, one after the other so both see the
 # same machine. Prints the median wall time of three runs of each and the
-# ratio. Needs libreoffice-calc-nogui (make fuzz's deps step installs it).
+# ratio. Needs libreoffice-calc-nogui (make bench-tabdump installs it).
 # Usage: bench/tabdump_soffice.sh [PROGRAM_FOLDER] [ROWS]
 set -euo pipefail
 bin=$(cd "${1:-build/bin}" && pwd)
