@@ -70,6 +70,9 @@ TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
       // A LibreOffice workbook with damaged shared strings; it once crashed
       // the library.
       std::string(TABDUMP_TEST_DATA_DIR) + "/damaged.xls",
+      // A DIFAT that loops back on itself and claims billions of sectors;
+      // the library once followed it until memory ran out.
+      std::string(TABDUMP_TEST_DATA_DIR) + "/looping_difat.xls",
   };
   for (const std::string& path : cases) {
     SCOPED_TRACE(path);
