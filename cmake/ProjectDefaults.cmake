@@ -8,6 +8,10 @@ function(project_defaults target)
                            -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
     target_link_options(${target} PRIVATE -fsanitize=address,undefined)
   endif()
+  if(TSAN)
+    target_compile_options(${target} PRIVATE -fsanitize=thread -fno-omit-frame-pointer)
+    target_link_options(${target} PRIVATE -fsanitize=thread)
+  endif()
   # The fuzz build instruments every library for coverage; only the fuzz
   # targets themselves link libFuzzer's main (fuzz_target below).
   if(FUZZ)

@@ -11,10 +11,10 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <thread>
 
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
+#include "platform/worker_pool.h"
 
 namespace platform {
 namespace {
@@ -175,13 +175,13 @@ class Sorter {
  public:
   Sorter(const std::vector<std::string_view>& texts, unsigned threads, const PrivateCodes* codes)
       : texts_(texts),
-        threads_(std::max(1u, threads)),
+        threads_(threads),
         collator_(OpenJapanese()),
         codes_(codes != nullptr && !codes->empty() ? codes : nullptr) {}
 
   std::vector<uint32_t> Run() {
     std::vector<Item> items(texts_.size());
-    const size_t workers = items.size() < kParallelThreshold ? 1 : threads_;
+    const size_t workers = WorkerCount(items.size(), threads_);
     FirstChunks(items, workers);
     SortByFirstChunks(items, workers);
     ResolveTies(items, workers);
@@ -193,22 +193,11 @@ class Sorter {
 
  private:
   using Iter = std::vector<Item>::iterator;
-  // Below this many lines a second thread costs more than it saves.
-  static constexpr size_t kParallelThreshold = 10000;
-
-  template <class Fn>
-  static void OnWorkers(size_t workers, Fn&& fn) {
-    std::vector<std::thread> pool;
-    for (size_t w = 1; w < workers; ++w) pool.emplace_back(fn, w);
-    fn(0);
-    for (std::thread& t : pool) t.join();
-  }
 
   void FirstChunks(std::vector<Item>& items, size_t workers) {
-    const size_t n = items.size();
-    OnWorkers(workers, [&](size_t w) {
+    ForEachPart(items.size(), workers, [&](size_t begin, size_t end, size_t) {
       KeyMaker maker(collator_.get(), codes_);
-      for (size_t i = n * w / workers; i < n * (w + 1) / workers; ++i) {
+      for (size_t i = begin; i < end; ++i) {
         items[i].index = static_cast<uint32_t>(i);
         items[i].state[0] = items[i].state[1] = 0;
         maker.NextChunk(texts_[i], items[i]);
@@ -220,9 +209,9 @@ class Sorter {
   void SortByFirstChunks(std::vector<Item>& items, size_t workers) {
     const size_t n = items.size();
     auto less = [this](const Item& a, const Item& b) { return Less(a, b); };
-    OnWorkers(workers, [&](size_t w) {
-      std::sort(items.begin() + static_cast<std::ptrdiff_t>(n * w / workers),
-                items.begin() + static_cast<std::ptrdiff_t>(n * (w + 1) / workers), less);
+    ForEachPart(n, workers, [&](size_t begin, size_t end, size_t) {
+      std::sort(items.begin() + static_cast<std::ptrdiff_t>(begin),
+                items.begin() + static_cast<std::ptrdiff_t>(end), less);
     });
     for (size_t w = 1; w < workers; ++w) {
       std::inplace_merge(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(n * w / workers),
@@ -236,8 +225,8 @@ class Sorter {
     std::vector<std::pair<Iter, Iter>> groups = UnfinishedGroups(items.begin(), items.end());
     size_t tied = 0;
     for (const auto& [from, to] : groups) tied += static_cast<size_t>(to - from);
-    if (tied < kParallelThreshold) workers = 1;
-    OnWorkers(workers, [&](size_t w) {
+    workers = WorkerCount(tied, workers);
+    RunWorkers(workers, [&](size_t w) {
       KeyMaker maker(collator_.get(), codes_);
       for (size_t g = w; g < groups.size(); g += workers) {
         SortGroup(groups[g].first, groups[g].second, maker);

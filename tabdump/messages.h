@@ -17,6 +17,10 @@ inline constexpr std::string_view kSharedStringMissing =
     "ブックが壊れています（セルの指す共有文字列がありません）: ";
 inline constexpr std::string_view kNoSheetData =
     "ブックが壊れています（最初のワークシートにセルのデータがありません）: ";
+inline constexpr std::string_view kOutsideSheet =
+    "ブックが壊れています（1,048,576行目かXFD列より先にセルがあります）: ";
+inline constexpr std::string_view kPartMissing =
+    "ブックが壊れています（ブックの指す部品がファイルの中にありません）: ";
 inline constexpr std::string_view kOutOfMemory = "メモリが足りず、ブックを読めません: ";
 inline constexpr std::string_view kOutOfMemoryElsewhere = "メモリが足りません";
 inline constexpr std::string_view kCannotWrite = "変換先ファイルに書き込めません: ";

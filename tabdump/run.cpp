@@ -63,6 +63,10 @@ std::string_view FailureMessage(ReadFailure failure) {
       return msg::kSharedStringMissing;
     case ReadFailure::kNoSheetData:
       return msg::kNoSheetData;
+    case ReadFailure::kOutsideSheet:
+      return msg::kOutsideSheet;
+    case ReadFailure::kPartMissing:
+      return msg::kPartMissing;
     case ReadFailure::kNone:
     case ReadFailure::kUnreadable:
       break;

@@ -29,6 +29,8 @@ enum class ReadFailure {
   kTooLarge,            // its table or its XML would exceed what tabdump holds
   kSharedStringMissing, // a cell names a shared string the workbook lacks
   kNoSheetData,         // the first worksheet has no cell data part
+  kOutsideSheet,        // a row past 1,048,576 or a column past XFD
+  kPartMissing,         // a part the workbook's relationships name is not in it
 };
 
 struct ReadResult {

@@ -77,11 +77,14 @@ bool PassesUnpackLimits(const zip_stat_t& stat, zip_uint64_t unpacked_before) {
          stat.size / kMaxPackingRatio <= stat.comp_size;
 }
 
+// Part names are case-insensitive in the package format.
+zip_int64_t LocatePart(zip* archive, std::string_view name) {
+  return zip_name_locate(archive, std::string(name).c_str(), ZIP_FL_NOCASE);
+}
+
 std::optional<std::string> ReadEntry(zip* archive, std::string_view name, bool* too_large,
                                      zip_uint64_t& unpacked) {
-  const std::string wanted(name);
-  // Part names are case-insensitive in the package format.
-  const zip_int64_t index = zip_name_locate(archive, wanted.c_str(), ZIP_FL_NOCASE);
+  const zip_int64_t index = LocatePart(archive, name);
   if (index < 0) return std::nullopt;
   zip_stat_t stat;
   zip_stat_init(&stat);
@@ -135,6 +138,10 @@ std::optional<pugi::xml_document> XlsxPackage::ReadXml(std::string_view name,
   if (parsed.status == pugi::status_out_of_memory && too_large != nullptr) *too_large = true;
   if (!parsed) return std::nullopt;
   return doc;
+}
+
+bool XlsxPackage::HasPart(std::string_view name) const {
+  return LocatePart(archive_.get(), name) >= 0;
 }
 
 Relationships XlsxPackage::ReadRelationships(std::string_view name) const {

@@ -37,6 +37,10 @@ class XlsxPackage {
   std::optional<pugi::xml_document> ReadXml(std::string_view name,
                                             bool* too_large = nullptr) const;
 
+  // True when the archive holds a part named `name` (names compared as the
+  // package format wants, without regard to case).
+  bool HasPart(std::string_view name) const;
+
   // The relationships of part `name` ("" for the package itself), with the
   // targets resolved to full part names. Empty when there are none.
   Relationships ReadRelationships(std::string_view name) const;

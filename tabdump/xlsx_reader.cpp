@@ -26,16 +26,18 @@ struct SheetContext {
 };
 
 // The column of a cell reference, counting from 0 ("A1" gives 0, "AB12"
-// gives 27); nullopt when it does not start with a column in the sheet.
+// gives 27), kMaxColumns or more for one past the sheet's last column XFD;
+// nullopt when it does not start with a column letter.
 std::optional<size_t> ColumnOfReference(std::string_view reference) {
   size_t column = 0;
   size_t letters = 0;
   for (const char c : reference) {
     if (c < 'A' || c > 'Z') break;
+    // Four letters are past XFD already; stop before the number can wrap.
+    if (++letters > 3) return kMaxColumns;
     column = column * kLettersInAlphabet + static_cast<size_t>(c - 'A' + 1);
-    if (++letters > 3) return std::nullopt;
   }
-  if (letters == 0 || column > kMaxColumns) return std::nullopt;
+  if (letters == 0) return std::nullopt;
   return column - 1;
 }
 
@@ -87,14 +89,16 @@ ReadResult ReadSheetData(const pugi::xml_node& sheet_data, const SheetContext& c
     if (LocalName(row) != "row") continue;
     const pugi::xml_attribute r = row.attribute("r");
     row_index = r ? r.as_ullong() : row_index + 1;
-    if (row_index < 1 || row_index > kMaxRows) return {{}, ReadFailure::kUnreadable};
+    if (row_index < 1) return {{}, ReadFailure::kUnreadable};
+    if (row_index > kMaxRows) return {{}, ReadFailure::kOutsideSheet};
     size_t column = 0;
     for (const pugi::xml_node& cell : row.children()) {
       if (LocalName(cell) != "c") continue;
       const pugi::xml_attribute reference = cell.attribute("r");
       const std::optional<size_t> place =
           reference ? ColumnOfReference(reference.value()) : std::optional<size_t>(column);
-      if (!place || *place >= kMaxColumns) return {{}, ReadFailure::kUnreadable};
+      if (!place) return {{}, ReadFailure::kUnreadable};
+      if (*place >= kMaxColumns) return {{}, ReadFailure::kOutsideSheet};
       column = *place + 1;
       std::optional<std::string> text = CellText(cell, ctx);
       if (!text) return {{}, ReadFailure::kSharedStringMissing};
@@ -115,25 +119,41 @@ std::string_view SheetRelationshipId(const pugi::xml_node& sheet) {
   return std::string_view();
 }
 
-// nullopt when a part it needs would pass what tabdump holds.
+// Why part `name` gave no XML: too large, not there at all, or damaged.
+ReadFailure PartFailure(const XlsxPackage& package, std::string_view name, bool too_large) {
+  if (too_large) return ReadFailure::kTooLarge;
+  return package.HasPart(name) ? ReadFailure::kUnreadable : ReadFailure::kPartMissing;
+}
+
+// nullopt, with `failure` set, when a part it names cannot be had. Without
+// its styles a sheet's dates would come out as bare serial numbers, so a
+// damaged styles part fails the workbook like damaged shared strings do.
 std::optional<SheetContext> ReadContext(const XlsxPackage& package, const Relationships& rels,
-                                        const pugi::xml_node& workbook) {
+                                        const pugi::xml_node& workbook, ReadFailure& failure) {
   SheetContext ctx;
   bool too_large = false;
   ctx.date1904 = ChildNamed(workbook, "workbookPr").attribute("date1904").as_bool();
   if (const Relationship* strings = FindRelationship(rels, "sharedStrings")) {
-    if (const auto doc = package.ReadXml(strings->target, &too_large)) {
-      std::optional<std::vector<std::string>> texts = ReadSharedStrings(ChildNamed(*doc, "sst"));
-      if (!texts) return std::nullopt;
-      ctx.shared_strings = std::move(*texts);
+    const auto doc = package.ReadXml(strings->target, &too_large);
+    if (!doc) {
+      failure = PartFailure(package, strings->target, too_large);
+      return std::nullopt;
     }
+    std::optional<std::vector<std::string>> texts = ReadSharedStrings(ChildNamed(*doc, "sst"));
+    if (!texts) {
+      failure = ReadFailure::kTooLarge;
+      return std::nullopt;
+    }
+    ctx.shared_strings = std::move(*texts);
   }
   if (const Relationship* styles = FindRelationship(rels, "styles")) {
-    if (const auto doc = package.ReadXml(styles->target, &too_large)) {
-      ctx.date_formats = ReadCellDateFormats(ChildNamed(*doc, "styleSheet"));
+    const auto doc = package.ReadXml(styles->target, &too_large);
+    if (!doc) {
+      failure = PartFailure(package, styles->target, too_large);
+      return std::nullopt;
     }
+    ctx.date_formats = ReadCellDateFormats(ChildNamed(*doc, "styleSheet"));
   }
-  if (too_large) return std::nullopt;
   return ctx;
 }
 
@@ -141,7 +161,6 @@ std::optional<SheetContext> ReadContext(const XlsxPackage& package, const Relati
 
 ReadResult ReadXlsx(const std::string& path) {
   const ReadResult unreadable{{}, ReadFailure::kUnreadable};
-  const ReadResult too_large_result{{}, ReadFailure::kTooLarge};
   const std::optional<XlsxPackage> package = XlsxPackage::Open(path);
   if (!package) return unreadable;
   const Relationships package_rels = package->ReadRelationships("");
@@ -151,7 +170,7 @@ ReadResult ReadXlsx(const std::string& path) {
   bool too_large = false;
   const std::optional<pugi::xml_document> workbook_doc =
       package->ReadXml(workbook_name, &too_large);
-  if (!workbook_doc) return too_large ? too_large_result : unreadable;
+  if (!workbook_doc) return {{}, PartFailure(*package, workbook_name, too_large)};
   const pugi::xml_node workbook = ChildNamed(*workbook_doc, "workbook");
   const Relationships rels = package->ReadRelationships(workbook_name);
   // Chart sheets can stand in the sheet list too; the first worksheet is wanted.
@@ -160,11 +179,12 @@ ReadResult ReadXlsx(const std::string& path) {
     const auto rel = rels.find(SheetRelationshipId(sheet));
     if (rel == rels.end() || !rel->second.type.ends_with("/worksheet")) continue;
     // The shared strings first: the sheet's tree and theirs are held together.
-    const std::optional<SheetContext> ctx = ReadContext(*package, rels, workbook);
-    if (!ctx) return too_large_result;
+    ReadFailure failure = ReadFailure::kNone;
+    const std::optional<SheetContext> ctx = ReadContext(*package, rels, workbook, failure);
+    if (!ctx) return {{}, failure};
     const std::optional<pugi::xml_document> sheet_doc =
         package->ReadXml(rel->second.target, &too_large);
-    if (!sheet_doc) return too_large ? too_large_result : unreadable;
+    if (!sheet_doc) return {{}, PartFailure(*package, rel->second.target, too_large)};
     const pugi::xml_node sheet_data = ChildNamed(ChildNamed(*sheet_doc, "worksheet"), "sheetData");
     if (!sheet_data) return {{}, ReadFailure::kNoSheetData};
     return ReadSheetData(sheet_data, *ctx);

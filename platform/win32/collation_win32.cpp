@@ -5,17 +5,14 @@
 #include <algorithm>
 #include <numeric>
 #include <string>
-#include <thread>
 
 #include "platform/encoding.h"
 #include "platform/private_codes.h"
+#include "platform/worker_pool.h"
 #include "platform/win32/windows_text.h"
 
 namespace platform {
 namespace {
-
-// Below this many lines a second thread costs more than it saves.
-constexpr size_t kParallelThreshold = 10000;
 
 // The system's comparison in the user's locale, letter case ignored; texts
 // it finds equal are ordered by their bytes, so the order is total.
@@ -59,18 +56,13 @@ std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& tex
     if (!wide.empty()) return CompareWide(wide[a], wide[b], texts[a], texts[b]) < 0;
     return Compare(texts[a], texts[b]) < 0;
   };
-  const size_t workers = texts.size() < kParallelThreshold ? 1 : std::max(1u, threads);
+  const size_t workers = WorkerCount(texts.size(), threads);
   const size_t n = order.size();
   auto share = [&](size_t w) {
     return order.begin() + static_cast<std::ptrdiff_t>(n * w / workers);
   };
   // Each worker sorts its share; the shares are then merged.
-  std::vector<std::thread> pool;
-  for (size_t w = 1; w < workers; ++w) {
-    pool.emplace_back([&, w] { std::sort(share(w), share(w + 1), less); });
-  }
-  std::sort(share(0), share(1), less);
-  for (std::thread& t : pool) t.join();
+  RunWorkers(workers, [&](size_t w) { std::sort(share(w), share(w + 1), less); });
   for (size_t w = 1; w < workers; ++w) std::inplace_merge(share(0), share(w), share(w + 1), less);
   return order;
 }

@@ -4,8 +4,8 @@
 
 #include "platform/collation.h"
 #include "platform/encoding.h"
+#include "platform/worker_pool.h"
 #include "refmill/driver/message_output.h"
-#include "refmill/driver/parallel.h"
 #include "refmill/format/entry_formatter.h"
 #include "refmill/format/fields.h"
 #include "refmill/format/sort_key.h"
@@ -130,7 +130,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
 
 std::optional<StyleFault> Conversion::FirstPass() {
   const size_t lines = source_lines_.size();
-  const size_t workers = WorkerCount(lines);
+  const size_t workers = platform::WorkerCount(lines);
   // Each part's entries go straight to their place in the list, so the list
   // is never held twice: count them first, which costs one byte per line.
   std::vector<size_t> first_entry(workers + 1, 0);
@@ -146,7 +146,7 @@ std::optional<StyleFault> Conversion::FirstPass() {
   std::vector<Part> parts(workers, Part(messages_.NoticesOn()));
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
-  ForEachPart(lines, workers, [&](size_t begin, size_t end, size_t w) {
+  platform::ForEachPart(lines, workers, [&](size_t begin, size_t end, size_t w) {
     FormatLines(begin, end, parts[w], entries_.data() + first_entry[w], arenas_[first_arena + w]);
   });
   for (Part& part : parts) {
@@ -218,12 +218,12 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   }
 
   // Every warning was written in the first pass already.
-  const size_t workers = WorkerCount(redo.size());
+  const size_t workers = platform::WorkerCount(redo.size());
   std::vector<std::optional<std::pair<size_t, StyleFault>>> faults(workers);
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
   redone_.assign(redo.size(), std::string_view());
-  ForEachPart(redo.size(), workers, [&](size_t begin, size_t end, size_t w) {
+  platform::ForEachPart(redo.size(), workers, [&](size_t begin, size_t end, size_t w) {
     TextArena& arena = arenas_[first_arena + w];
     NoWarnings silent;
     for (size_t r = begin; r < end; ++r) {

@@ -103,6 +103,15 @@ TEST(RunTest, ReportsEachFailureWithItsOwnCode) {
   const std::string damaged = std::string(TABDUMP_TEST_DATA_DIR) + "/damaged.xls";
   const std::string no_cells = dir.File("no_cells.xlsx");
   ASSERT_TRUE(tabdump_testing::WriteZip(no_cells, tabdump_testing::MinimalXlsx("<worksheet/>")));
+  const std::string far_cell = dir.File("far_cell.xlsx");
+  ASSERT_TRUE(tabdump_testing::WriteZip(
+      far_cell, tabdump_testing::MinimalXlsx("<worksheet><sheetData><row><c r=\"XFE1\"><v>1</v>"
+                                             "</c></row></sheetData></worksheet>")));
+  const std::string no_strings = dir.File("no_strings.xlsx");
+  tabdump_testing::ZipEntries entries =
+      tabdump_testing::MinimalXlsx("<worksheet><sheetData/></worksheet>", "<sst/>");
+  entries.pop_back();  // the shared strings
+  ASSERT_TRUE(tabdump_testing::WriteZip(no_strings, entries));
   struct Case {
     const char* name;
     std::string source;
@@ -119,6 +128,10 @@ TEST(RunTest, ReportsEachFailureWithItsOwnCode) {
        "Excelブック（.xls/.xlsx）として読めません: " + damaged},
       {"worksheet without cells", no_cells, existing, ExitCode::kUnreadable,
        "ブックが壊れています（最初のワークシートにセルのデータがありません）: " + no_cells},
+      {"cell past the last column", far_cell, existing, ExitCode::kUnreadable,
+       "ブックが壊れています（1,048,576行目かXFD列より先にセルがあります）: " + far_cell},
+      {"part missing", no_strings, existing, ExitCode::kUnreadable,
+       "ブックが壊れています（ブックの指す部品がファイルの中にありません）: " + no_strings},
       {"missing folder", kSample, dir.File("no/out.csv"), ExitCode::kCannotWrite,
        "変換先ファイルに書き込めません: " + dir.File("no/out.csv")},
       {"destination is a folder", kSample, dir.File("folder"), ExitCode::kCannotWrite,

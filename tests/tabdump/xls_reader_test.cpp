@@ -70,6 +70,11 @@ TEST(ReadXlsTest, RejectsFilesThatAreNotWorkbooks) {
       // A LibreOffice workbook with damaged shared strings; it once crashed
       // the library.
       std::string(TABDUMP_TEST_DATA_DIR) + "/damaged.xls",
+      // A DIFAT that loops back on itself and claims billions of sectors;
+      // the library once followed it until memory ran out.
+      std::string(TABDUMP_TEST_DATA_DIR) + "/looping_difat.xls",
+      // A mini stream whose damaged size asked the library for 4 GB.
+      std::string(TABDUMP_TEST_DATA_DIR) + "/huge_mini_stream.xls",
   };
   for (const std::string& path : cases) {
     SCOPED_TRACE(path);

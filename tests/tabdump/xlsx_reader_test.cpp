@@ -133,21 +133,17 @@ TEST(ReadXlsxTest, ReadsWhatOtherWritersProduce) {
 
 TEST(ReadXlsxTest, RejectsWhatIsNotAWorkbook) {
   const testing_support::TempFolder dir;
-  const std::string good_sheet = "<worksheet><sheetData/></worksheet>";
-  ZipEntries no_workbook = MinimalXlsx(good_sheet);
-  no_workbook.erase(no_workbook.begin() + 1);
   const struct {
     const char* name;
     ZipEntries entries;
   } archives[] = {
-      {"no workbook part", no_workbook},
       {"empty archive", {{"readme.txt", "hello"}}},
       {"sheet is not xml", MinimalXlsx("<worksheet><sheetData>")},
-      {"column past the sheet's edge",
-       MinimalXlsx("<worksheet><sheetData><row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>"
+      {"styles are not xml", MinimalXlsx("<worksheet><sheetData/></worksheet>", "", "<styleSheet>")},
+      {"cell reference without a column",
+       MinimalXlsx("<worksheet><sheetData><row><c r=\"12\"><v>1</v></c></row>"
                    "</sheetData></worksheet>")},
-      {"row past the sheet's edge",
-       MinimalXlsx("<worksheet><sheetData><row r=\"1048577\"/></sheetData></worksheet>")},
+      {"row 0", MinimalXlsx("<worksheet><sheetData><row r=\"0\"/></sheetData></worksheet>")},
   };
   for (const auto& archive : archives) {
     SCOPED_TRACE(archive.name);
@@ -194,6 +190,11 @@ TEST(ReadXlsxTest, NamesWhyAWorkbookGivesNoTable) {
   const auto sheet_of = [](const std::string& rows) {
     return "<worksheet><sheetData>" + rows + "</sheetData></worksheet>";
   };
+  const auto without = [](ZipEntries entries, const std::string& part) {
+    std::erase_if(entries, [&part](const auto& entry) { return entry.first == part; });
+    return entries;
+  };
+  const ZipEntries with_strings = MinimalXlsx(sheet_of(""), "<sst/>", "<styleSheet/>");
   const struct {
     const char* name;
     ZipEntries entries;
@@ -203,6 +204,22 @@ TEST(ReadXlsxTest, NamesWhyAWorkbookGivesNoTable) {
        MinimalXlsx(sheet_of("<row><c t=\"s\"><v>1</v></c></row>"), "<sst><si><t>a</t></si></sst>"),
        ReadFailure::kSharedStringMissing},
       {"worksheet without sheetData", MinimalXlsx("<worksheet/>"), ReadFailure::kNoSheetData},
+      {"column past XFD", MinimalXlsx(sheet_of("<row r=\"1\"><c r=\"XFE1\"><v>1</v></c></row>")),
+       ReadFailure::kOutsideSheet},
+      {"four column letters", MinimalXlsx(sheet_of("<row><c r=\"AAAA1\"><v>1</v></c></row>")),
+       ReadFailure::kOutsideSheet},
+      {"row past 1,048,576", MinimalXlsx(sheet_of("<row r=\"1048577\"/>")),
+       ReadFailure::kOutsideSheet},
+      // Rows without "r" count on from the last one given.
+      {"row counted past the last",
+       MinimalXlsx(sheet_of("<row r=\"1048576\"><c><v>1</v></c></row><row><c><v>2</v></c></row>")),
+       ReadFailure::kOutsideSheet},
+      {"no workbook part", without(with_strings, "xl/workbook.xml"), ReadFailure::kPartMissing},
+      {"no worksheet part", without(with_strings, "xl/worksheets/sheet1.xml"),
+       ReadFailure::kPartMissing},
+      {"no shared strings part", without(with_strings, "xl/sharedStrings.xml"),
+       ReadFailure::kPartMissing},
+      {"no styles part", without(with_strings, "xl/styles.xml"), ReadFailure::kPartMissing},
       {"one 4 MB shared string in 500 cells",
        MinimalXlsx(sheet_of(shared_big_rows), "<sst><si><t>" + big + "</t></si></sst>"),
        ReadFailure::kTooLarge},
@@ -219,6 +236,29 @@ TEST(ReadXlsxTest, NamesWhyAWorkbookGivesNoTable) {
     ASSERT_TRUE(WriteZip(path, c.entries));
     EXPECT_EQ(ReadXlsx(path).failure, c.failure);
   }
+}
+
+// Each part stays below the limit of one part, and stored entries pack at
+// no ratio at all; only the total of what is unpacked stops them. The sheet
+// part is named as shared strings and styles as well, so it is read three
+// times: 540 MB against the 512 MB that all parts together may unpack to.
+TEST(ReadXlsxTest, StopsAtTheTotalOfUnpackedParts) {
+  const std::string sheet = "<worksheet><sheetData/></worksheet>" + std::string(180 << 20, ' ');
+  ZipEntries entries = MinimalXlsx(sheet, "<sst/>", "<styleSheet/>");
+  for (auto& [name, contents] : entries) {
+    if (name == "xl/_rels/workbook.xml.rels") {
+      for (const std::string target : {"/xl/sharedStrings.xml", "styles.xml"}) {
+        contents.replace(contents.find(target), target.size(), "worksheets/sheet1.xml");
+      }
+    }
+  }
+  std::erase_if(entries, [](const auto& e) {
+    return e.first == "xl/sharedStrings.xml" || e.first == "xl/styles.xml";
+  });
+  const testing_support::TempFolder dir;
+  const std::string path = dir.File("stored.xlsx");
+  ASSERT_TRUE(WriteZip(path, entries, tabdump_testing::Packing::kStored));
+  EXPECT_EQ(ReadXlsx(path).failure, ReadFailure::kTooLarge);
 }
 
 // A strings part of empty items is small as XML and as a tree, but each item

@@ -22,14 +22,21 @@ std::string Relationship(const std::string& id, const std::string& type,
 
 }  // namespace
 
-bool WriteZip(const std::string& path, const ZipEntries& entries) {
+bool WriteZip(const std::string& path, const ZipEntries& entries, Packing packing) {
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
   if (archive == nullptr) return false;
   for (const auto& [name, contents] : entries) {
     zip_source_t* source = zip_source_buffer(archive, contents.data(), contents.size(), 0);
-    if (source == nullptr || zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE) < 0) {
+    const zip_int64_t index =
+        source == nullptr ? -1 : zip_file_add(archive, name.c_str(), source, ZIP_FL_OVERWRITE);
+    if (index < 0) {
       zip_source_free(source);
+      zip_discard(archive);
+      return false;
+    }
+    if (packing == Packing::kStored &&
+        zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_STORE, 0) != 0) {
       zip_discard(archive);
       return false;
     }

@@ -11,8 +11,11 @@ namespace tabdump_testing {
 
 using ZipEntries = std::vector<std::pair<std::string, std::string>>;
 
+enum class Packing { kDeflated, kStored };
+
 // Writes `entries` (name, contents) to a new archive at `path`; false on failure.
-bool WriteZip(const std::string& path, const ZipEntries& entries);
+bool WriteZip(const std::string& path, const ZipEntries& entries,
+              Packing packing = Packing::kDeflated);
 
 // With TABDUMP_KEEP_WORKBOOKS naming a folder, a copy of the workbook at
 // `path` goes there (WriteZip does this itself): the Windows tests run

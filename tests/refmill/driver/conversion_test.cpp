@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -202,6 +203,29 @@ TEST(ConversionTest, LargeTablesKeepSourceOrderAcrossParts) {
     shifted += Sjis("警告(" + std::to_string(i + 1) + "行)：カテゴリー名が不正です\r\n");
   }
   EXPECT_EQ(c.messages, shifted);
+}
+
+// Enough repeated authors that the sort and the second formatting pass both
+// share their work: every entry must still get its own mark and letter.
+TEST(ConversionTest, LargeSortedTablesGetEveryRepeatAndLetter) {
+  StyleSettings s = AuthorYearStyle();
+  s.samename = "---";
+  constexpr int kAuthors = 7500;
+  std::string source;
+  std::string expected = "H\r\n";
+  for (int i = kAuthors - 1; i >= 0; --i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "A%05d", i);
+    source += "*,ebook," + std::string(name) + ",2000,x\r\n";
+    source += "*,ebook," + std::string(name) + ",2000,x\r\n";
+  }
+  for (int i = 0; i < kAuthors; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "A%05d", i);
+    expected += std::string(name) + " 2000a\r\n--- 2000b\r\n";
+  }
+  expected += "F\r\n";
+  EXPECT_EQ(Convert(s, source).output, expected);
 }
 
 }  // namespace
