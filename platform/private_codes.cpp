@@ -78,6 +78,8 @@ void PrivateCodes::ReserveUsedIn(std::string_view sjis) {
       if (((not_f - 0x0101010101010101ULL) & ~not_f & 0x8080808080808080ULL) != 0) break;
       hit += 8;
     }
+    // A lead byte needs a byte after it.
+    if (hit + 1 >= sjis.size()) break;
     const auto b = static_cast<unsigned char>(sjis[hit]);
     if (b < kFirstLead || b > kLastLead) continue;
     size_t i = hit;

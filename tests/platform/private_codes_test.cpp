@@ -4,6 +4,7 @@
 
 #include <random>
 #include <set>
+#include <vector>
 
 #include "platform/encoding.h"
 #include "platform/shift_jis.h"
@@ -51,6 +52,16 @@ TEST(PrivateCodesTest, FindsExactlyTheCodesAFileUses) {
     ASSERT_EQ(handed_out.size() + used.size(), PrivateCodes::kCapacity) << text;
     for (const uint16_t code : used) ASSERT_FALSE(handed_out.count(code)) << text;
   }
+}
+
+// The skipping search must stop short of a lead byte that ends the text.
+TEST(PrivateCodesTest, ALeadByteAtTheEndIsNoCode) {
+  // Exactly the text's bytes on the heap, so that a read past them is caught.
+  const std::string_view text = "abcdefghijklmnop\xF0";
+  const std::vector<char> bytes(text.begin(), text.end());
+  PrivateCodes codes;
+  codes.ReserveUsedIn(std::string_view(bytes.data(), bytes.size()));
+  EXPECT_EQ(codes.CodeFor(U'é'), 0xF040);
 }
 
 TEST(PrivateCodesTest, PastTheAreaCharactersAreCountedNotCoded) {
