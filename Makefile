@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build test demo docs sanitize tsan fuzz bench bench-tabdump clean windows test-windows
+.PHONY: all deps configure build test test-clients demo docs sanitize tsan fuzz bench bench-tabdump clean windows test-windows
 
 all: build
 
@@ -19,6 +19,14 @@ build: configure
 
 test: build
 	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS)
+
+# The shipped sample in every shipped style and file type, opened in the
+# program a user opens it with (the HTML parsed, the RTF read by LibreOffice,
+# the LaTeX compiled with upLaTeX and read back from the PDF), must show the
+# entries of the plain-text list. LibreOffice and TeX are installed here only.
+test-clients: build
+	@scripts/install-deps-clients.sh
+	@tests/clients/check_clients.py $(BUILD)/bin
 
 demo: build
 	@scripts/demo.sh $(BUILD)/bin

@@ -138,8 +138,11 @@ class TokenValues {
   // What the file type does to a value on its way into the list: its
   // escapes, then what must not be escaped (its own dash, its link markup).
   // Never done to the order text, which must not depend on the file type.
+  // The entry ID is a key (LaTeX's \bibitem{van_ijzendoorn1988}) that the
+  // user cites by, not text: escaped, it would no longer match the citation,
+  // and "\_" inside \bibitem{} stops LaTeX.
   void ForOutput(int32_t code, std::string& value) const {
-    if (!s_.escapes.empty()) s_.escapes.ApplyInPlace(value);
+    if (!s_.escapes.empty() && code != kEntryId) s_.escapes.ApplyInPlace(value);
     const PlaceholderColumns& r = s_.roles;
     if (s_.en_dash && !s_.page_dash.empty() && (code == r.pages || code == r.japanese_pages)) {
       value = text::ReplaceAll(value, "-", s_.page_dash);

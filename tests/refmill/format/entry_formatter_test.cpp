@@ -241,6 +241,9 @@ TEST(FormatEntryTest, EscapesValuesButNotTheTemplate) {
       {"title and author list", "ebook=<i>$TL</i> & $AT", "*,ebook,A B|C D,1,x<y> & z",
        "<i>x&lt;y&gt; &amp; z</i> & B, A &amp; C D"},
       {"computed values", "ebook=<$SA>", "*,ebook,A<1>", "<A&lt;1&gt;>"},
+      // The ID is the key a citation names, written as it is.
+      {"entry ID", "ebook=$ID $AT", "*,ebook,A van_B&C,1,T,B,V,P,E,van_B&C",
+       "van_b&c1 van B&amp;C, A"},
       // The token-by-token filling (tokens overlap here) escapes the same way;
       // the "$" the first round leaves reads "a&" into its token "$a&".
       {"literal filling", "ebook=$TL$$TL", "*,ebook,A,1,a&b", "a&amp;b*amp;b"},
