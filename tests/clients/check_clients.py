@@ -54,7 +54,8 @@ FILE_TYPES = {
     "latex": ("tex", "cp932"),
     "rtf": ("rtf", "cp932"),
 }
-# The notice a UTF-8 file type itself gives (it is read as Shift-JIS).
+# The notice a UTF-8 file type gives about itself (saved as UTF-8 so that it
+# can hold any character, it is read as Shift-JIS); any other message fails.
 UTF8_NOTICE = "UTF-8 のファイルを Shift-JIS に変換して読みました："
 DEBUG_PREFIX = "デバッグ"
 
@@ -80,7 +81,8 @@ def convert(work, refmill, style, file_type):
         for line in log.read_bytes().decode("cp932", "replace").splitlines():
             if not line or line.startswith(DEBUG_PREFIX):
                 continue
-            if file_type.endswith("-utf8") and line.startswith(UTF8_NOTICE):
+            if file_type.endswith("-utf8") and line.startswith(UTF8_NOTICE) and \
+                    line.endswith(f"/{file_type}.trl"):
                 continue
             fail(case, f"refmill said: {line}")
     return out
@@ -183,7 +185,7 @@ def rtf_entries(work, paths):
         + [str(p) for p in paths], capture_output=True, timeout=600)
     result = {}
     for p in paths:
-        case = f"{p.name}"
+        case = f"{p.name.split('.')[0]} rtf"
         txt = out / (p.stem + ".txt")
         if run.returncode != 0 or not txt.exists():
             fail(case, f"LibreOffice did not convert it: {run.stderr.decode(errors='replace')}")
