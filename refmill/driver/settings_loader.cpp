@@ -64,6 +64,8 @@ void ReadSpecial(const platform::ProfileFile& style, StyleSettings& s) {
   text("j_sub_end", s.j_sub_end);
   text("doi", s.doi);
   flag("en_dash", s.en_dash);
+  flag("initial_nogap", s.initial_nogap);
+  flag("e_at_stop", s.e_at_stop);
   s.sort = InRange(style.ReadInteger("General", "sort", 1), 0, 2, 1);
 }
 

@@ -15,26 +15,28 @@ constexpr std::string_view kEditorsWord = "\x95\xD2";
 constexpr std::string_view kOthersWord = "\x82\xD9\x82\xA9";
 
 // Given names reduced to initials: "John Ronald Miller" gives "J. R. Miller";
-// with `hyphens`, "Jean-Paul Sartre" gives "J.-P. Sartre".
-std::string WithInitials(std::string_view name, bool hyphens) {
+// with `hyphens`, "Jean-Paul Sartre" gives "J.-P. Sartre"; without `gap`,
+// "J.R. Miller" (SIST 02 writes initials closed up).
+std::string WithInitials(std::string_view name, bool hyphens, bool gap) {
   const size_t last_blank = text::LastPos(' ', name);
   if (last_blank == 0) return std::string(name);
   std::string out;
   for (const std::string& piece : text::SplitOnByte(name.substr(0, last_blank - 1), ' ')) {
     if (piece.empty()) continue;
+    if (gap && !out.empty()) out.push_back(' ');
     if (hyphens && text::FindByte(piece, '-') != text::kNotFound) {
-      std::string joined;
+      bool first = true;
       for (const std::string& part : text::SplitOnByte(piece, '-')) {
         if (part.empty()) continue;
-        if (!joined.empty()) joined.push_back('-');
-        joined.append(text::FirstChar(part)).push_back('.');
+        if (!first) out.push_back('-');
+        out.append(text::FirstChar(part)).push_back('.');
+        first = false;
       }
-      out.append(joined).push_back(' ');
       continue;
     }
-    out.append(text::FirstChar(piece));
-    out.append(". ");
+    out.append(text::FirstChar(piece)).push_back('.');
   }
+  if (!out.empty()) out.push_back(' ');
   out.append(name.substr(last_blank));
   return out;
 }
@@ -144,7 +146,8 @@ std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryC
   const StyleSettings& s = ctx.settings;
   std::vector<std::string> names;
   for (std::string_view name : SplitNames(text)) {
-    names.push_back(s.initial ? WithInitials(name, s.initial_hyphen) : std::string(name));
+    names.push_back(s.initial ? WithInitials(name, s.initial_hyphen, !s.initial_nogap)
+                               : std::string(name));
   }
   bool first_inverted = false;
   for (size_t i = 0; i < names.size(); ++i) {

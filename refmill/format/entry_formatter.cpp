@@ -89,9 +89,11 @@ std::string WithoutOptionalMarks(std::string_view tmpl) {
 }
 
 // Where the template text after a value holds a full stop or comma that
-// would double the value's own "?", "!" or ".": at its start, or behind
-// closing markup ("</i>.", "}.", "}}."). Not found otherwise.
-size_t StopAfterClosingMarkup(std::string_view literal) {
+// would double the value's own `stop` ("?", "!" or "."): at its start, or
+// behind closing markup ("</i>.", "}.", "}}."). Not found otherwise. After a
+// full stop only a full stop doubles it: the one of an abbreviation takes
+// its comma ("(4th ed., pp. 1-9)").
+size_t StopAfterClosingMarkup(std::string_view literal, char stop) {
   size_t pos = 0;
   while (pos < literal.size()) {
     if (literal[pos] == '}') {
@@ -102,7 +104,9 @@ size_t StopAfterClosingMarkup(std::string_view literal) {
       break;
     }
   }
-  if (pos < literal.size() && (literal[pos] == '.' || literal[pos] == ',')) return pos;
+  if (pos < literal.size() && (literal[pos] == '.' || (literal[pos] == ',' && stop != '.'))) {
+    return pos;
+  }
   return text::kNotFound;
 }
 
@@ -236,11 +240,18 @@ class TokenValues {
     const PlaceholderColumns& r = s_.roles;
     const bool japanese = IsJapanese(kind_);
     const bool names = column == r.author || column == r.editor;
+    // Names joined by ename_join hold no "&" to tell several editors from one.
+    const bool several_joined = column == r.editor && !japanese && !s_.ename_join.empty() &&
+                                SplitNames(value).size() > 1;
     if ((japanese && names) || column == r.translator || column == r.japanese_editor) {
       value = FullAuthorListJapanese(value, etal, s_);
     } else if (!japanese && names) {
       const int32_t e_at = column == r.editor && s_.e_at_ed >= 0 ? s_.e_at_ed : s_.e_at;
       value = FullAuthorListWestern(value, etal, ctx_, e_at);
+      if (s_.e_at_stop && column == r.author && !value.empty() && value.back() != '.' &&
+          value != kMissingMark) {
+        value += '.';
+      }
     }
 
     const std::pair<int32_t, bool> subtitles[] = {{r.title, false},
@@ -262,7 +273,8 @@ class TokenValues {
       if (japanese) {
         value += s_.j_ed;
       } else {
-        const bool several = !s_.e_ed2.empty() && text::Contains(value, "&");
+        const bool several =
+            !s_.e_ed2.empty() && (several_joined || text::Contains(value, "&"));
         value += " " + (several ? s_.e_ed2 : s_.e_ed1);
       }
     }
@@ -417,10 +429,10 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
   out.reserve(tmpl.text.size() * 2);
   size_t repeated = 0;  // bytes the repeats of values have added so far
   const bool nodouble = values.Settings().nodouble;
-  bool after_stop = false;  // the last value ended in "?", "!" or "."
+  char after_stop = 0;  // the "?", "!" or "." the last value ended in
   struct OpenPart {
     size_t out_size;  // where its text begins
-    bool after_stop;  // as it was before it
+    char after_stop;  // as it was before it
     uint32_t close;   // the index of its closing part
   };
   std::vector<OpenPart> open;
@@ -445,14 +457,14 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
     if (part.token == TemplatePlan::kLiteral) {
       std::string_view literal = std::string_view(tmpl.text).substr(part.offset, part.length);
       if (after_stop) {
-        const size_t mark = StopAfterClosingMarkup(literal);
+        const size_t mark = StopAfterClosingMarkup(literal, after_stop);
         if (mark != text::kNotFound) {
           out.append(literal.substr(0, mark));
           literal.remove_prefix(mark + 1);
         }
       }
       out.append(literal);
-      after_stop = false;
+      after_stop = 0;
       continue;
     }
     const auto t = static_cast<size_t>(part.token);
@@ -492,7 +504,9 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
       continue;
     }
     out += computed[t];
-    after_stop = nodouble && !computed[t].empty() && IsStop(computed[t].back());
+    after_stop = nodouble && !computed[t].empty() && IsStop(computed[t].back())
+                     ? computed[t].back()
+                     : char{0};
   }
   return out;
 }

@@ -203,6 +203,11 @@ struct StyleSettings {
   int32_t e_at_ed = -1;
   // With `initial`, "Jean-Paul" gives "J.-P." instead of "J.".
   bool initial_hyphen = false;
+  // With `initial`, initials closed up: "Miller, G.A." (SIST 02).
+  bool initial_nogap = false;
+  // A Western author list ends in a full stop, also where its last name has
+  // no initial to give one: "American Psychological Association. (2020)".
+  bool e_at_stop = false;
   // Template parts between "{?" and "?}" vanish, silently, when a value in
   // them is empty.
   bool optional = false;
@@ -214,7 +219,8 @@ struct StyleSettings {
   int32_t names_max = 0;
   std::string names_gap = ". . .";
   // When not empty, every two Western names are joined by this text alone,
-  // without ename_sep ("Tversky, A.; Kahneman, D.").
+  // without ename_sep ("Tversky, A.; Kahneman, D."); e_ed2 is then chosen by
+  // the number of editors, since no "&" tells it.
   std::string ename_join;
   // Put after a Japanese subtitle ("題目――副題――").
   std::string j_sub_end;

@@ -6,17 +6,20 @@
 # a single warning (the sample is meant to convert cleanly). The one message
 # allowed is the notice that a UTF-8 file type (*-utf8.trl, saved as UTF-8 so
 # that it can hold any character) was read as Shift-JIS.
-#   run_shipped.sh <program folder> <refmill> <style> <file type> <expected file>
+# A table of its own may stand in for the sample.
+#   run_shipped.sh <program folder> <refmill> <style> <file type> <expected file> [table]
 set -u
 program_dir=$(realpath "$1") refmill=$(realpath "$2") style=$3 type=$4 expected=$(realpath "$5")
+table=sample.csv
+[ $# -ge 6 ] && table=$(realpath "$6")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-for f in abbrev.dat roman.dat "$style" "$type" sample.csv; do
-  cp "$program_dir/$f" "$work/" || exit 1
+for f in abbrev.dat roman.dat "$style" "$type" "$table"; do
+  case $f in /*) cp "$f" "$work/" ;; *) cp "$program_dir/$f" "$work/" ;; esac || exit 1
 done
 cp "$refmill" "$work/refmill"
 cd "$work"
-./refmill /se "$type" "$style" sample.csv out > stdout
+./refmill /se "$type" "$style" "$(basename "$table")" out > stdout
 code=$?
 status=0
 if [ "$code" != 0 ]; then

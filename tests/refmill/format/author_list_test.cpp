@@ -87,6 +87,22 @@ TEST(FullAuthorListTest, SerialCommaAndHyphenatedInitials) {
   }
   s.initial_hyphen = false;
   EXPECT_EQ(FullAuthorListWestern("Jean-Paul Sartre", false, ctx, 2), "Sartre, J.");
+
+  // Closed-up initials touch only the blanks between initials.
+  s.initial_hyphen = true;
+  s.initial_nogap = true;
+  const Case closed[] = {
+      {"surname first", 2, "George Armitage Miller", "Miller, G.A."},
+      {"initials first", 0, "Endel Tulving|Wayne Donaldson", "E. Tulving & W. Donaldson"},
+      {"two initials first", 0, "George Armitage Miller", "G.A. Miller"},
+      {"hyphen and a second name", 2, "Hans-Georg Otto Gadamer", "Gadamer, H.-G.O."},
+      {"one-word name", 2, "Plato", "Plato"},
+      {"given name already an initial", 2, "N. John Castellan", "Castellan, N.J."},
+  };
+  for (const Case& c : closed) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(FullAuthorListWestern(c.column, false, ctx, c.e_at), c.expected);
+  }
 }
 
 TEST(FullAuthorListTest, AuthorCountRules) {

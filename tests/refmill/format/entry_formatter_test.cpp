@@ -293,6 +293,8 @@ TEST(FormatEntryTest, LeavesOutStopsThatWouldDouble) {
       {"other marks stay", "ebook=$TL: $BT", "Why?", "Why?: B"},
       {"other values keep the stop", "ebook=$TL. $BT", "Title", "Title. B"},
       {"only the first stop goes", "ebook=$TL.. $BT", "Why?", "Why?. B"},
+      {"an abbreviation keeps its comma", "ebook=($TL, $BT)", "4th ed.", "(4th ed., B)"},
+      {"and loses a second full stop", "ebook=<i>$TL</i>. $BT", "J. Exp.", "<i>J. Exp.</i> B"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -311,6 +313,40 @@ TEST(FormatEntryTest, EditorsHaveTheirOwnNameOrder) {
   EXPECT_EQ(Format(s, line), "Lee, A. & Kim, B.. In Tulving, E. & Donaldson, W. (Eds.)");
   s.e_at_ed = 0;
   EXPECT_EQ(Format(s, line), "Lee, A. & Kim, B.. In E. Tulving & W. Donaldson (Eds.)");
+  // Joined by semicolons, several editors still take the plural word; one
+  // editor, and several shortened to et al., keep theirs.
+  s.ename_join = "; ";
+  s.e_at_ed = 2;
+  EXPECT_EQ(Format(s, line), "Lee, A.; Kim, B.. In Tulving, E.; Donaldson, W. (Eds.)");
+  EXPECT_EQ(Format(s, "*,echapter,Ann Lee,1,T,B,V,P,Endel Tulving"),
+            "Lee, A.. In Tulving, E. ed.");
+  s.etal = true;
+  EXPECT_EQ(Format(s, "*,echapter,Ann Lee,1,T,B,V,P,A B|C D|E F"), "Lee, A.. In B, A. et al. (Eds.)");
+}
+
+TEST(FormatEntryTest, WesternAuthorListsEndInAFullStop) {
+  StyleSettings s = MakeStyle(kColumns, {"ebook=$AT ($YR)/$ED", "jbook=$AT ($YR)"});
+  s.e_at = 2;
+  s.initial = true;
+  s.e_at_stop = true;
+  s.etal = true;
+  struct Case {
+    const char* name;
+    std::string line;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"group author", "*,ebook,American_Psychological_Association,2020,T,B,V,P,Ann Lee",
+       "American Psychological Association. (2020)/Lee, A. ed."},
+      {"initials give it already", "*,ebook,Ann Lee|Bo Kim,2020,T,B,V,P,Ed_Group",
+       "Lee, A. & Kim, B. (2020)/Ed Group ed."},
+      {"et al. gives it already", "*,ebook,A B|C D|E F,2020,T,B,V,P,Plato", "B, A. et al. (2020)/Plato ed."},
+      {"Japanese lists keep theirs", "*,jbook,山田#太郎,2020", "山田太郎 (2020)"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Format(s, c.line), c.expected);
+  }
 }
 
 TEST(FormatEntryTest, OptionalPartsVanishWhenAValueIsEmpty) {
