@@ -72,14 +72,6 @@ class TempTable {
 
 }  // namespace
 
-ProcessRequest TabdumpRequest(const std::string& program_folder, const std::string& source,
-                              const std::string& destination, bool utf8) {
-  const std::string_view switch_word = utf8 ? names::kTabdumpUtf8Switch : names::kTabdumpSwitch;
-  return ProcessRequest{ToolPath(program_folder, names::kTabdumpProgram),
-                        {std::string(switch_word), source, destination},
-                        ""};
-}
-
 ProcessRequest RefmillRequest(const std::string& program_folder, bool error_log,
                               const std::string& file_type_path, const std::string& style_path,
                               const std::string& source, const std::string& destination) {
@@ -106,9 +98,9 @@ std::string BibliographyDestination(const FormSnapshot& form, const std::string&
   return source.empty() ? source : ReplaceExtension(source, extension);
 }
 
-int ConvertRunner::StartAndWait(const ProcessRequest& request, RunButton button) {
+std::optional<int> ConvertRunner::StartAndWait(const ProcessRequest& request, RunButton button) {
   std::unique_ptr<RunningProcess> process = runner_.Start(request);
-  if (process == nullptr) return kResultNotStarted;
+  if (process == nullptr) return std::nullopt;
   view_.SetButtonEnabled(button, false);
   const int status = process->Wait();
   // Direct mode keeps Button3 disabled: only Button6 may start a run then.
@@ -120,12 +112,18 @@ int ConvertRunner::StartAndWait(const ProcessRequest& request, RunButton button)
 
 int ConvertRunner::tabdumpRun(const std::string& source, const std::string& destination,
                               bool utf8) {
+  const TableConverter& converter = TableConverterFor(source);
   if (!platform::FileExists(source)) {
-    dialogs_.Show(MakeMessage(msg::kTabdumpSourceMissing, source));
+    dialogs_.Show(MakeMessage(converter.source_missing, source));
     return kResultNotStarted;
   }
-  return StartAndWait(TabdumpRequest(view_.Read().program_folder, source, destination, utf8),
-                      RunButton::kTable);
+  const ProcessRequest request =
+      TableRequest(view_.Read().program_folder, source, destination, utf8);
+  const std::optional<int> status = StartAndWait(request, RunButton::kTable);
+  if (!status && !converter.not_started.text.empty()) {
+    dialogs_.Show(MakeMessage(converter.not_started, request.program));
+  }
+  return status.value_or(kResultNotStarted);
 }
 
 int ConvertRunner::refmillRun(const std::string& source, const std::string& destination) {
@@ -145,8 +143,10 @@ int ConvertRunner::refmillRun(const std::string& source, const std::string& dest
     return kResultSettingsMissing;
   }
   return StartAndWait(
-      RefmillRequest(form.program_folder, form.error_log, file_type, style, source, destination),
-      RunButton::kBibliography);
+             RefmillRequest(form.program_folder, form.error_log, file_type, style, source,
+                            destination),
+             RunButton::kBibliography)
+      .value_or(kResultNotStarted);
 }
 
 bool ConvertRunner::MayOverwrite(const std::string& path) {
@@ -189,8 +189,9 @@ void ConvertRunner::Button3Click() {
   const std::string destination = TableDestination(form);
   if (Refused(source, destination, {{msg::kRoleSource, source}})) return;
   if (MayOverwrite(destination)) {
+    const TableConverter& converter = TableConverterFor(source);
     const int result = tabdumpRun(source, destination);
-    view_.SetStatusText(std::string(msg::kTabdumpRunResult) + ResultText(Tool::kTabdump, result));
+    view_.SetStatusText(std::string(converter.run_result) + ResultText(converter.tool, result));
   }
   view_.SetFieldText(HistoryField::kWorkbook, source);
   view_.SetFieldText(HistoryField::kTable, destination);
@@ -222,6 +223,7 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
 
   view_.SetButtonEnabled(RunButton::kBibliography, false);
   view_.SetFieldText(HistoryField::kWorkbook, source);
+  const TableConverter& converter = TableConverterFor(source);
   TempTable temp_table;
   const int table_result = temp_table.path().empty() ? kResultNotStarted
                                                      : tabdumpRun(source, temp_table.path(), true);
@@ -233,12 +235,14 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
   std::optional<int> list_result;
   if (table_result != kResultSuccess) {
     // refmill would only report the missing temporary table; say what went
-    // wrong with the workbook instead. A missing workbook has had its own
-    // message already.
-    if (table_result != kResultNotStarted || platform::FileExists(source)) {
-      dialogs_.Show(Message{std::string(msg::kTabdumpCaption),
-                            std::string(msg::kTableStepFailedHead) +
-                                ResultText(Tool::kTabdump, table_result) +
+    // wrong with the source instead. A missing source, or a converter that
+    // says why it did not start, has had its own message already.
+    const bool told = table_result == kResultNotStarted && !temp_table.path().empty() &&
+                      (!platform::FileExists(source) || !converter.not_started.text.empty());
+    if (!told) {
+      dialogs_.Show(Message{std::string(converter.source_missing.caption),
+                            std::string(converter.failed_head) +
+                                ResultText(converter.tool, table_result) +
                                 std::string(msg::kTableStepFailedTail) +
                                 std::string(kMessageLineBreak) + PathText(source)});
     }
@@ -249,8 +253,8 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
       if (view_.Read().after_open) shell_.OpenFile(destination);
     }
   }
-  view_.SetStatusText(std::string(msg::kDirectTableResult) +
-                      ResultText(Tool::kTabdump, table_result) +
+  view_.SetStatusText(std::string(converter.run_result) +
+                      ResultText(converter.tool, table_result) +
                       std::string(msg::kDirectListResult) +
                       (list_result ? ResultText(Tool::kRefmill, *list_result)
                                    : std::string(msg::kNotRun)));

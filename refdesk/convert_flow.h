@@ -5,6 +5,7 @@
 // and ProcessRunner, so tests drive every flow with fakes.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -13,13 +14,11 @@
 #include "refdesk/form_view.h"
 #include "refdesk/process_runner.h"
 #include "refdesk/shell.h"
+#include "refdesk/table_converter.h"
 #include "refdesk/tool_results.h"
 
 namespace refdesk {
 
-// tabdump /s source destination, in the window's working folder.
-ProcessRequest TabdumpRequest(const std::string& program_folder, const std::string& source,
-                              const std::string& destination, bool utf8 = false);
 // refmill /s (or /se) file-type style source destination, in the program
 // folder, where refmill finds its data files and writes error.log.
 ProcessRequest RefmillRequest(const std::string& program_folder, bool error_log,
@@ -45,13 +44,15 @@ class ConvertRunner {
   ConvertRunner(FormView& view, Dialogs& dialogs, Shell& shell, ProcessRunner& runner)
       : view_(view), dialogs_(dialogs), shell_(shell), runner_(runner) {}
 
-  // Upper group: workbook to table.
+  // Upper group: workbook (or reference manager's export) to table.
   void Button3Click();
-  // Lower group: table to bibliography, or in direct mode workbook to
-  // bibliography through a temporary table.
+  // Lower group: table to bibliography, or in direct mode workbook (or
+  // export) to bibliography through a temporary table.
   void Button6Click();
 
-  // Runs tabdump on two full paths; returns 0, 55 or the tool's status.
+  // Runs the table step on two full paths: tabdump, or refimport for a
+  // reference manager's export (TableConverterFor). Returns 0, 55 or the
+  // tool's status.
   int tabdumpRun(const std::string& source, const std::string& destination, bool utf8 = false);
   // Runs refmill with the window's style, file type and log switch; returns
   // 0, 44, 55 or the tool's status.
@@ -61,7 +62,8 @@ class ConvertRunner {
   // An input of a run with its role, as the same-file message names it.
   using RoledPath = std::pair<std::string_view, std::string>;
 
-  int StartAndWait(const ProcessRequest& request, RunButton button);
+  // The tool's status, or nothing when it could not be started.
+  std::optional<int> StartAndWait(const ProcessRequest& request, RunButton button);
   bool MayOverwrite(const std::string& path);
   // Shows why a run cannot start and returns true when the source or the
   // destination is empty, or the destination is the same file as one of

@@ -14,6 +14,7 @@ namespace refdesk::msg {
 inline constexpr std::string_view kAppTitle = "REFDESK";
 inline constexpr std::string_view kLowerCaseTitle = "refdesk";
 inline constexpr std::string_view kTabdumpCaption = "tabdump";
+inline constexpr std::string_view kRefimportCaption = "refimport";
 inline constexpr std::string_view kRefmillCaption = "refmill";
 inline constexpr std::string_view kAboutCaption = "バージョン情報";
 
@@ -60,8 +61,11 @@ inline constexpr std::string_view kOkButton = "OK";
 // by "|".
 inline constexpr std::string_view kOpenSourceTitle = "変換元ファイルを開く";
 inline constexpr std::string_view kOpenDestinationTitle = "出力先ファイルを開く";
+// The upper group's sources: workbooks first, then the exports of reference
+// managers (the extensions of names::kReferenceExportExtensions).
 inline constexpr std::string_view kWorkbookFilter =
-    "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
+    "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|"
+    "文献管理ｿﾌﾄのﾌｧｲﾙ (*.bib;*.ris;*.json)|*.BIB;*.RIS;*.JSON|すべてのﾌｧｲﾙ (*.*)|*.*";
 inline constexpr std::string_view kTableFilter =
     "CSV(ｶﾝﾏ区切り)ﾌｧｲﾙ (*.csv)|*.CSV|すべてのﾌｧｲﾙ (*.*)|*.*";
 // The output filter is built around the output extension E:
@@ -83,6 +87,13 @@ inline constexpr MessageForm kOverwriteQuestion{kAppTitle, "は存在します�
                                                 MessageButtons::kYesNo};
 inline constexpr MessageForm kTabdumpSourceMissing{
     kTabdumpCaption, "変換元ファイルが見つかりません", PathPlace::kAfterText};
+inline constexpr MessageForm kRefimportSourceMissing{
+    kRefimportCaption, "変換元ファイルが見つかりません", PathPlace::kAfterText};
+// refimport came later than the other tools and a program folder may lack
+// it; a bare "エラー55" would not say so. The path is the tool's.
+inline constexpr MessageForm kRefimportNotStarted{
+    kRefimportCaption, "refimportを起動できません。プログラムフォルダにあるか確かめてください",
+    PathPlace::kAfterText};
 inline constexpr MessageForm kRefmillSourceMissing{
     kRefmillCaption, "変換元ファイルが見つかりません", PathPlace::kAfterText};
 inline constexpr MessageForm kStyleMissing{kAppTitle, "スタイルファイルが見つかりません",
@@ -105,10 +116,12 @@ inline constexpr std::string_view kSameFileTail = "と同じファイルです�
 inline constexpr std::string_view kRoleSource = "変換元ファイル";
 inline constexpr std::string_view kRoleStyle = "スタイルファイル";
 inline constexpr std::string_view kRoleFileType = "ファイルタイプファイル";
-// Direct mode when the table step failed: kTableStepFailedHead + the result
-// text + kTableStepFailedTail, a line break and the workbook, caption
-// "tabdump".
+// Direct mode when the table step failed: kTableStepFailedHead (a workbook)
+// or kImportStepFailedHead (a reference manager's export) + the result text
+// + kTableStepFailedTail, a line break and the source, captioned with the
+// tool's name.
 inline constexpr std::string_view kTableStepFailedHead = "ブックを表に変換できませんでした（";
+inline constexpr std::string_view kImportStepFailedHead = "文献ファイルを表に変換できませんでした（";
 inline constexpr std::string_view kTableStepFailedTail = "）。文献リストへの変換は行いません";
 // Asked when the window is closed while a tool still runs: Yes closes it as
 // soon as the run has ended, No keeps it open.
@@ -118,8 +131,8 @@ inline constexpr MessageForm kCloseWhileRunning{
 
 // Status texts.
 inline constexpr std::string_view kTabdumpRunResult = "tabdumpの実行結果：";
+inline constexpr std::string_view kRefimportRunResult = "refimportの実行結果：";
 inline constexpr std::string_view kRefmillRunResult = "refmillの実行結果：";
-inline constexpr std::string_view kDirectTableResult = "tabdumpの実行結果：";
 inline constexpr std::string_view kDirectListResult = " / refmillの実行結果：";
 inline constexpr std::string_view kSuccess = "成功";
 inline constexpr std::string_view kError = "エラー";
@@ -138,6 +151,7 @@ namespace refdesk::names {
 inline constexpr std::string_view kSettingsFile = "refdesk.ini";
 inline constexpr std::string_view kHelpFile = "refdesk-help.html";
 inline constexpr std::string_view kTabdumpProgram = "tabdump";
+inline constexpr std::string_view kRefimportProgram = "refimport";
 inline constexpr std::string_view kRefmillProgram = "refmill";
 inline constexpr std::string_view kHomePage = "https://github.com/refmill/refdesk";
 
@@ -145,6 +159,10 @@ inline constexpr std::string_view kHomePage = "https://github.com/refmill/refdes
 inline constexpr std::string_view kStyleExtension = ".ini";
 inline constexpr std::string_view kFileTypeExtension = ".trl";
 inline constexpr std::string_view kTableExtension = ".csv";
+// Sources of the upper group that refimport turns into a table (BibTeX, RIS,
+// CSL-JSON), matched without regard to case; every other source is a
+// workbook for tabdump.
+inline constexpr std::string_view kReferenceExportExtensions[] = {".bib", ".ris", ".json"};
 inline constexpr std::string_view kNotAStyle1 = "refdesk";
 inline constexpr std::string_view kNotAStyle2 = "refmill";
 
@@ -158,6 +176,9 @@ inline constexpr std::string_view kTabdumpSwitch = "/s";
 // Direct mode's temporary table is refdesk's own: it asks for UTF-8, so that
 // every character of the workbook reaches refmill.
 inline constexpr std::string_view kTabdumpUtf8Switch = "/su";
+// refimport has no switch for a Shift-JIS table and never asks before
+// replacing it; "/u" asks for UTF-8.
+inline constexpr std::string_view kRefimportUtf8Switch = "/u";
 inline constexpr std::string_view kRefmillSwitch = "/s";
 inline constexpr std::string_view kRefmillLogSwitch = "/se";
 

@@ -101,12 +101,17 @@ std::optional<std::string> OutputExtension(const std::string& file_type_path) {
                                                          names::kDefaultExt));
 }
 
-std::string ReplaceExtension(std::string_view path, std::string_view extension) {
+std::string_view PathExtension(std::string_view path) {
   const size_t slash = path.rfind(platform::kPathSeparator);
   const size_t dot = path.rfind('.');
   const bool has_extension =
       dot != std::string_view::npos && (slash == std::string_view::npos || dot > slash);
-  return std::string(has_extension ? path.substr(0, dot) : path) + std::string(extension);
+  return has_extension ? path.substr(dot) : std::string_view();
+}
+
+std::string ReplaceExtension(std::string_view path, std::string_view extension) {
+  return std::string(path.substr(0, path.size() - PathExtension(path).size())) +
+         std::string(extension);
 }
 
 std::string SettingsFilePath(const std::string& folder) {

@@ -36,6 +36,10 @@ std::string StyleDescription(const std::string& style_path);
 // when the key is missing); nothing when the file does not exist.
 std::optional<std::string> OutputExtension(const std::string& file_type_path);
 
+// The extension of `path` with its dot: from the last dot after the last
+// separator on; empty when there is none.
+std::string_view PathExtension(std::string_view path);
+
 // `path` with its extension (from the last dot after the last separator on)
 // replaced by `extension`, which begins with a dot; a path without one gets
 // `extension` appended.

@@ -12,11 +12,19 @@ struct Meaning {
   std::string_view text;
 };
 
-// The exit codes as tabdump/README.md and README.md list them.
+// The exit codes as tabdump/README.md, refimport/README.md and README.md
+// list them.
 inline constexpr std::array kTabdumpMeanings{
     Meaning{1, "予期しないエラーです"},
     Meaning{2, "引数が正しくありません"},
     Meaning{3, "読み込めるブックではありません（別の種類のファイル、破損、パスワード保護）"},
+    Meaning{4, "変換元ファイルがありません"},
+    Meaning{7, "出力先を作成できません（または変換元と同じファイルです）"},
+};
+inline constexpr std::array kRefimportMeanings{
+    Meaning{1, "予期しないエラーです"},
+    Meaning{2, "引数が正しくありません"},
+    Meaning{3, "読み込める文献ファイルではありません（BibTeX・RIS・CSL-JSONのどれでもない、1件も読めない、256MBを超える）"},
     Meaning{4, "変換元ファイルがありません"},
     Meaning{7, "出力先を作成できません（または変換元と同じファイルです）"},
 };
@@ -47,8 +55,18 @@ std::string_view Find(const std::array<Meaning, N>& table, int code) {
 }  // namespace
 
 std::string_view ResultMeaning(Tool tool, int code) {
-  const std::string_view own =
-      tool == Tool::kTabdump ? Find(kTabdumpMeanings, code) : Find(kRefmillMeanings, code);
+  std::string_view own;
+  switch (tool) {
+    case Tool::kTabdump:
+      own = Find(kTabdumpMeanings, code);
+      break;
+    case Tool::kRefimport:
+      own = Find(kRefimportMeanings, code);
+      break;
+    case Tool::kRefmill:
+      own = Find(kRefmillMeanings, code);
+      break;
+  }
   if (!own.empty()) return own;
   if (code < 0) return msg::kCrashed;
   return Find(kOwnMeanings, code);

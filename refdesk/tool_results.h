@@ -15,7 +15,7 @@ inline constexpr int kResultSettingsMissing = 44;  // style or file-type file mi
 inline constexpr int kResultDeclined = 77;         // direct mode: overwrite declined
 
 // The tool whose status a code is; the same number means different things.
-enum class Tool { kTabdump, kRefmill };
+enum class Tool { kTabdump, kRefimport, kRefmill };
 
 // The meaning of `code` for `tool`: the tool's own exit statuses, then
 // refdesk's codes 44, 55 and 77, then a crash for a negative code. Empty

@@ -70,29 +70,68 @@ class ConvertFlowTest : public QObject {
 
  private slots:
   void ResultTextShowsCodes_data() {
-    QTest::addColumn<bool>("refmill");
+    QTest::addColumn<int>("tool");
     QTest::addColumn<int>("code");
     QTest::addColumn<QString>("text");
-    QTest::newRow("success") << true << 0 << "成功";
-    QTest::newRow("refmill status") << true << 7 << "エラー7：出力先を作成できません";
-    // The same number means something else from tabdump.
+    constexpr int kTabdump = static_cast<int>(refdesk::Tool::kTabdump);
+    constexpr int kRefimport = static_cast<int>(refdesk::Tool::kRefimport);
+    constexpr int kRefmill = static_cast<int>(refdesk::Tool::kRefmill);
+    QTest::newRow("success") << kRefmill << 0 << "成功";
+    QTest::newRow("refmill status") << kRefmill << 7 << "エラー7：出力先を作成できません";
+    // The same number means something else from each tool.
     QTest::newRow("tabdump status")
-        << false << 3
+        << kTabdump << 3
         << "エラー3：読み込めるブックではありません（別の種類のファイル、破損、パスワード保護）";
-    QTest::newRow("own code") << false << 55
+    QTest::newRow("refimport status")
+        << kRefimport << 3
+        << "エラー3：読み込める文献ファイルではありません（BibTeX・RIS・CSL-JSONのどれでもない、1件も読めない、256MBを超える）";
+    QTest::newRow("own code") << kTabdump << 55
                               << "エラー55：変換元ファイルがないか、ツールを起動できません";
-    QTest::newRow("declined") << true << 77 << "エラー77：上書きしませんでした";
-    QTest::newRow("unknown code") << true << 9 << "エラー9";
+    QTest::newRow("declined") << kRefmill << 77 << "エラー77：上書きしませんでした";
+    QTest::newRow("unknown code") << kRefmill << 9 << "エラー9";
     // A tool killed by a signal reports the signal negated.
-    QTest::newRow("crash") << false << -11 << "エラー-11：ツールが異常終了しました";
+    QTest::newRow("crash") << kTabdump << -11 << "エラー-11：ツールが異常終了しました";
   }
   void ResultTextShowsCodes() {
-    QFETCH(bool, refmill);
+    QFETCH(int, tool);
     QFETCH(int, code);
     QFETCH(QString, text);
-    QCOMPARE(Q(refdesk::ResultText(refmill ? refdesk::Tool::kRefmill : refdesk::Tool::kTabdump,
-                                   code)),
-             text);
+    QCOMPARE(Q(refdesk::ResultText(static_cast<refdesk::Tool>(tool), code)), text);
+  }
+
+  // A reference manager's export goes through refimport, anything else
+  // through tabdump; the extension decides, in any letter case, and only the
+  // file name's own extension counts.
+  void TableConverterByExtension_data() {
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<bool>("utf8");
+    QTest::addColumn<QStringList>("request");
+    QTest::newRow("bib") << "/w/refs.bib" << false
+                         << QStringList{"refimport", "/w/refs.bib", "/w/out.csv"};
+    QTest::newRow("bib, UTF-8") << "/w/refs.bib" << true
+                                << QStringList{"refimport", "/u", "/w/refs.bib", "/w/out.csv"};
+    QTest::newRow("RIS in capitals") << "/w/My Library.RIS" << true
+                                     << QStringList{"refimport", "/u", "/w/My Library.RIS", "/w/out.csv"};
+    QTest::newRow("workbook") << "/w/book.xlsx" << false
+                              << QStringList{"tabdump", "/s", "/w/book.xlsx", "/w/out.csv"};
+    QTest::newRow("workbook, UTF-8") << "/w/book.xls" << true
+                                     << QStringList{"tabdump", "/su", "/w/book.xls", "/w/out.csv"};
+    QTest::newRow("dot in the folder only") << "/w/refs.bib/book" << false
+                                            << QStringList{"tabdump", "/s", "/w/refs.bib/book", "/w/out.csv"};
+    QTest::newRow("longer extension") << "/w/refs.bibx" << false
+                                      << QStringList{"tabdump", "/s", "/w/refs.bibx", "/w/out.csv"};
+  }
+  void TableConverterByExtension() {
+    QFETCH(QString, source);
+    QFETCH(bool, utf8);
+    QFETCH(QStringList, request);
+    const ProcessRequest made =
+        refdesk::TableRequest("/program/", source.toStdString(), "/w/out.csv", utf8);
+    QStringList got{Q(made.program)};
+    for (const std::string& argument : made.arguments) got << Q(argument);
+    request[0].prepend("/program/");
+    QCOMPARE(got, request);
+    QCOMPARE(made.working_folder, std::string());
   }
 
   // What the window shows in a greyed-out output field is what a run writes.
@@ -145,6 +184,11 @@ class ConvertFlowTest : public QObject {
     QTest::newRow("list over the workbook, direct")
         << "lower;direct;workbook out"
         << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@link.xls";
+    // An export beside which the list would get its own name: refused, as
+    // refimport must never read what refmill is about to write.
+    QTest::newRow("list over the export, direct")
+        << "lower;direct;same3;bib workbook"
+        << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@refs.bib";
     QTest::newRow("table over the workbook")
         << "upper;same1;csv workbook"
         << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@refs.csv";
@@ -156,8 +200,10 @@ class ConvertFlowTest : public QObject {
     f.temp.Write("csv.trl", "[General]\r\next=csv\r\n");
     f.Touch(f.work + "refs.csv");
     f.Touch(f.work + "book.xls");
-    f.view.form.workbook = setup.contains("no workbook")   ? ""
+    f.Touch(f.work + "refs.bib");
+    f.view.form.workbook = setup.contains("no workbook")    ? ""
                            : setup.contains("csv workbook") ? "refs.csv"
+                           : setup.contains("bib workbook") ? "refs.bib"
                                                             : "book.xls";
     f.view.form.source_table = "refs.csv";
     f.view.form.same_name1 = setup.contains("same1");
@@ -337,6 +383,18 @@ class ConvertFlowTest : public QObject {
     QTest::newRow("source missing") << "no source"
                                     << "named.csv"
                                     << "tabdumpの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList();
+    QTest::newRow("export beside itself")
+        << "bib;same name"
+        << "book.csv"
+        << "refimportの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
+    QTest::newRow("export missing") << "bib;no source"
+                                    << "named.csv"
+                                    << "refimportの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList();
+    // A program folder without refimport says so instead of a bare number.
+    QTest::newRow("refimport missing")
+        << "bib;refuse"
+        << "named.csv"
+        << "refimportの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList();
   }
   void Button3Flow() {
     QFETCH(QString, setup);
@@ -344,27 +402,39 @@ class ConvertFlowTest : public QObject {
     QFETCH(QString, status);
     QFETCH(QStringList, button_events);
     Fixture f;
-    const std::string source = f.work + "book";
+    const bool bib = setup.contains("bib");
+    const std::string name = bib ? "book.bib" : "book";
+    const std::string source = f.work + name;
     if (!setup.contains("no source")) f.Touch(source);
     if (setup.contains("dest exists")) f.Touch(f.work + "named.csv");
     if (setup.contains("answer no")) f.dialogs.answers.push_back(Answer::kNo);
-    f.view.form.workbook = "book";
+    f.view.form.workbook = name;
     f.view.form.table = "named.csv";
     f.view.form.same_name1 = setup.contains("same name");
     f.view.form.direct = setup.contains("direct");
     if (setup.contains("direct")) f.runner.statuses.push_back(3);
+    f.runner.refuse_start = setup.contains("refuse");
 
     f.converter.Button3Click();
 
     const std::string full_destination = f.work + destination.toStdString();
     QCOMPARE(Q(f.view.status), status);
     if (!button_events.isEmpty()) {
-      QCOMPARE(f.runner.requests.at(0),
-               (ProcessRequest{f.folder + "tabdump", {"/s", source, full_destination}, ""}));
+      const ProcessRequest expected =
+          bib ? ProcessRequest{f.folder + "refimport", {source, full_destination}, ""}
+              : ProcessRequest{f.folder + "tabdump", {"/s", source, full_destination}, ""};
+      QCOMPARE(f.runner.requests.at(0), expected);
     }
+    const std::string tool = bib ? "refimport" : "tabdump";
     if (setup.contains("no source")) {
       QCOMPARE(f.Texts(),
-               std::vector<std::string>{"tabdump:変換元ファイルが見つかりません\r\n" + source});
+               std::vector<std::string>{tool + ":変換元ファイルが見つかりません\r\n" + source});
+    }
+    if (setup.contains("refuse")) {
+      QCOMPARE(f.Texts(),
+               std::vector<std::string>{
+                   "refimport:refimportを起動できません。プログラムフォルダにあるか確かめてください\r\n" +
+                   f.folder + "refimport"});
     }
     std::vector<std::string> expected;
     for (const QString& e : button_events) expected.push_back(e.toStdString());
@@ -402,6 +472,27 @@ class ConvertFlowTest : public QObject {
     QTest::newRow("working folder changes")
         << "chdir"
         << "tabdumpの実行結果：成功 / refmillの実行結果：成功" << QStringList() << true;
+    // A reference manager's export goes through refimport the same way.
+    QTest::newRow("export") << "bib"
+                            << "refimportの実行結果：成功 / refmillの実行結果：成功"
+                            << QStringList() << true;
+    QTest::newRow("export unreadable")
+        << "bib;tabdump fails"
+        << "refimportの実行結果：エラー3：読み込める文献ファイルではありません（BibTeX・RIS・CSL-JSONのどれでもない、1件も読めない、256MBを超える） / refmillの実行結果：未実行"
+        << QStringList{"refimport:文献ファイルを表に変換できませんでした（エラー3：読み込める文献ファイルではありません（BibTeX・RIS・CSL-JSONのどれでもない、1件も読めない、256MBを超える））。文献リストへの変換は行いません\r\n@B@"}
+        << false;
+    // One message that names the missing tool, not a second one about the
+    // table.
+    QTest::newRow("refimport missing")
+        << "bib;refuse"
+        << "refimportの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません / refmillの実行結果：未実行"
+        << QStringList{"refimport:refimportを起動できません。プログラムフォルダにあるか確かめてください\r\n@F@refimport"}
+        << false;
+    QTest::newRow("tabdump missing")
+        << "refuse"
+        << "tabdumpの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません / refmillの実行結果：未実行"
+        << QStringList{"tabdump:ブックを表に変換できませんでした（エラー55：変換元ファイルがないか、ツールを起動できません）。文献リストへの変換は行いません\r\n@B@"}
+        << false;
   }
   void DirectFlow() {
     QFETCH(QString, setup);
@@ -409,20 +500,27 @@ class ConvertFlowTest : public QObject {
     QFETCH(QStringList, messages);
     QFETCH(bool, opened);
     Fixture f;
-    const std::string workbook = f.work + "book.xls";
+    const bool bib = setup.contains("bib");
+    const std::string workbook = f.work + (bib ? "book.bib" : "book.xls");
     if (!setup.contains("no workbook")) f.Touch(workbook);
-    const std::string destination = f.work + "book.bib";
+    // A list named .bib would be the export itself (see RefusesBeforeStarting).
+    if (bib) {
+      f.temp.Write("html.trl", "[General]\r\next=html\r\n");
+      f.view.form.file_type_name = "html";
+    }
+    const std::string destination = f.work + (bib ? "book.html" : "book.bib");
     if (setup.contains("dest exists")) f.Touch(destination);
     if (setup.contains("answer no")) f.dialogs.answers.push_back(Answer::kNo);
     f.view.form.direct = true;
     f.view.form.same_name3 = true;
     f.view.form.after_open = true;
-    f.view.form.workbook = "book.xls";
+    f.view.form.workbook = bib ? "book.bib" : "book.xls";
     if (setup.contains("tabdump fails")) f.runner.statuses = {3, 0};
+    f.runner.refuse_start = setup.contains("refuse");
     const std::string elsewhere = f.temp.path();
     f.runner.effect = [&](const ProcessRequest& r) {
-      if (r.program == f.folder + "tabdump" && !setup.contains("tabdump fails")) {
-        f.Touch(r.arguments[2]);
+      if (r.program != f.folder + "refmill" && !setup.contains("tabdump fails")) {
+        f.Touch(r.arguments.back());
       }
       if (setup.contains("chdir")) QDir::setCurrent(Q(elsewhere));
     };
@@ -433,7 +531,9 @@ class ConvertFlowTest : public QObject {
     const std::string table = table_step ? f.runner.requests.at(0).arguments.at(2) : "";
     if (table_step) {
       // The temporary table is refdesk's own, so it is made in UTF-8.
-      QCOMPARE(Q(f.runner.requests.at(0).arguments.at(0)), QString("/su"));
+      QCOMPARE(f.runner.requests.at(0).program, f.folder + (bib ? "refimport" : "tabdump"));
+      QCOMPARE(Q(f.runner.requests.at(0).arguments.at(0)), QString(bib ? "/u" : "/su"));
+      QCOMPARE(f.runner.requests.at(0).arguments.at(1), workbook);
       // In a folder of its own in the system's temporary folder, gone with
       // its folder afterwards.
       const std::string system_temp = std::filesystem::temp_directory_path().string();
@@ -445,7 +545,7 @@ class ConvertFlowTest : public QObject {
     }
     // refmill runs only on a table that was made, and only when allowed to.
     const bool list_step = table_step && !setup.contains("tabdump fails") &&
-                           !setup.contains("answer no");
+                           !setup.contains("answer no") && !setup.contains("refuse");
     QCOMPARE(f.runner.requests.size(), size_t{table_step} + size_t{list_step});
     // Nothing of the run lands in the working folder.
     std::vector<std::string> left;
@@ -455,12 +555,15 @@ class ConvertFlowTest : public QObject {
     std::sort(left.begin(), left.end());
     std::vector<std::string> expected_left;
     if (setup.contains("dest exists")) expected_left.push_back("book.bib");
-    if (table_step) expected_left.push_back("book.xls");
+    if (!setup.contains("no workbook")) expected_left.push_back(bib ? "book.bib" : "book.xls");
+    std::sort(expected_left.begin(), expected_left.end());
     QCOMPARE(left, expected_left);
     QCOMPARE(Q(f.view.status), status);
     QStringList shown;
     for (const std::string& t : f.Texts()) shown << Q(t);
-    for (QString& m : messages) m.replace("@D@", Q(destination)).replace("@B@", Q(workbook));
+    for (QString& m : messages) {
+      m.replace("@D@", Q(destination)).replace("@B@", Q(workbook)).replace("@F@", Q(f.folder));
+    }
     QCOMPARE(shown, messages);
     QCOMPARE(f.shell.opened,
              opened ? std::vector<std::string>{destination} : std::vector<std::string>{});

@@ -6,6 +6,7 @@
 #include "refdesk/qt_process_runner.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QPushButton>
 #include <QStatusBar>
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/files.h"
 #include "refdesk/controls/his_combo_box.h"
 #include "refdesk/sdi_app_form.h"
 #include "tests/refdesk/fakes.h"
@@ -177,6 +179,52 @@ class ProcessRunnerTest : public QObject {
     QVERIFY(fs::file_size(shell.opened.at(0)) > 0);
     // refmill runs in the program folder, so its log lands there.
     QVERIFY(fs::exists(folder + "error.log"));
+#endif
+  }
+
+  // One click in direct mode from a reference manager's export to the
+  // finished list, with the real refimport and refmill: the shipped sample
+  // as BibTeX must give the list the shipped sample table gives.
+  void ConvertsExportWithRealRefimport() {
+#if !defined(REFMILL_PATH) || !defined(REFIMPORT_PATH)
+    QSKIP("refmill or refimport is not built in this tree");
+#else
+    const fs::path bin = fs::path(REFMILL_PATH).parent_path();
+    const char* needed[] = {"jpa.ini", "text.trl", "abbrev.dat", "roman.dat", "sample.bib"};
+    for (const char* name : needed) {
+      if (!fs::exists(bin / name)) QSKIP("the shipped data is missing");
+    }
+    testing_support::TempFolder temp;
+    const std::string folder = temp.path() + "/";
+    for (const char* name : needed) fs::copy_file(bin / name, folder + name);
+    fs::copy_file(REFMILL_PATH, folder + "refmill");
+    fs::copy_file(REFIMPORT_PATH, folder + "refimport");
+    const std::string export_path = temp.File("My Library.bib");
+    fs::rename(folder + "sample.bib", export_path);
+    FakeDialogs dialogs;
+    FakeShell shell;
+    refdesk::QtProcessRunner runner;
+    {
+      refdesk::TSDIAppForm form({dialogs, shell, runner, folder + "refdesk"});
+      QVERIFY(form.CheckBox2->isChecked());  // direct mode from a fresh start
+      QVERIFY(form.CheckBox5->isChecked());
+      form.ComboBox1->setCurrentIndex(form.ComboBox1->findText("jpa"));
+      form.ComboBox2->setCurrentIndex(form.ComboBox2->findText("text"));
+      form.HisComboBox1->setEditText(QString::fromStdString(export_path));
+      form.Button6->click();
+      QCOMPARE(form.statusBar()->currentMessage(),
+               QString("refimportの実行結果：成功 / refmillの実行結果：成功"));
+      // The export is remembered like a workbook.
+      QCOMPARE(form.HisComboBox1->itemText(0), QString::fromStdString(export_path));
+    }
+    QVERIFY(dialogs.shown.empty());
+    const std::string list = temp.File("My Library.txt");
+    QCOMPARE(shell.opened, std::vector<std::string>{list});
+    std::string expected;
+    QVERIFY(platform::ReadWholeFile(std::string(SHIPPED_GOLDEN_DIR) + "/jpa.txt", expected));
+    std::string written;
+    QVERIFY(platform::ReadWholeFile(list, written));
+    QVERIFY(written == expected);
 #endif
   }
 };

@@ -200,6 +200,8 @@ class SdiAppFormTest : public QObject {
     QTest::newRow("first of three, disabled field")
         << true << "a.csv" << QList<Answer>{} << "a.csv" << 0;
     QTest::newRow("upper group") << false << "a.csv" << QList<Answer>{} << "a.csv" << 0;
+    QTest::newRow("export on the upper group")
+        << false << "My Library.bib" << QList<Answer>{} << "My Library.bib" << 0;
     QTest::newRow("folder, OK") << true << "sub" << QList<Answer>{Answer::kOk} << "sub" << 1;
     QTest::newRow("folder, Cancel keeps the field")
         << true << "sub" << QList<Answer>{Answer::kCancel} << "" << 1;
@@ -214,6 +216,7 @@ class SdiAppFormTest : public QObject {
     w.form->show();
     w.folder.Write("a.csv", "");
     w.folder.Write("b.csv", "");
+    w.folder.Write("My Library.bib", "");
     std::filesystem::create_directory(w.folder.File("sub"));
     const auto path = [&](const QString& name) {
       return QString::fromStdString(w.folder.path()) + "/" + name;
@@ -239,10 +242,13 @@ class SdiAppFormTest : public QObject {
     QTest::addColumn<QString>("button");
     QTest::addColumn<bool>("cancel");
     QTest::addColumn<QString>("filter");
-    QTest::newRow("workbook") << "Button1" << false
-                              << "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
-    QTest::newRow("cancelled keeps the field")
-        << "Button1" << true << "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|すべてのﾌｧｲﾙ (*.*)|*.*";
+    // Workbooks stay first; a reference manager's exports come before all
+    // files.
+    const QString upper =
+        "Microsoft Excelﾌｧｲﾙ (*.xlsx;*.xls)|*.XLSX;*.XLS|"
+        "文献管理ｿﾌﾄのﾌｧｲﾙ (*.bib;*.ris;*.json)|*.BIB;*.RIS;*.JSON|すべてのﾌｧｲﾙ (*.*)|*.*";
+    QTest::newRow("workbook") << "Button1" << false << upper;
+    QTest::newRow("cancelled keeps the field") << "Button1" << true << upper;
     QTest::newRow("output with ext")
         << "Button5" << false << "出力形式のファイル (*.bib)|*.bib|すべてのﾌｧｲﾙ (*.*)|*.*";
     QTest::newRow("output without ext")

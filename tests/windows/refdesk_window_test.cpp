@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <functional>
@@ -44,12 +45,16 @@ class FakeDialogs : public refdesk::Dialogs {
  public:
   Answer answer = Answer::kYes;
   std::vector<Message> shown;
+  std::vector<refdesk::BrowseRequest> browsed;
 
   Answer Show(const Message& message) override {
     shown.push_back(message);
     return message.buttons == refdesk::MessageButtons::kOk ? Answer::kOk : answer;
   }
-  std::optional<std::string> Browse(const refdesk::BrowseRequest&) override { return std::nullopt; }
+  std::optional<std::string> Browse(const refdesk::BrowseRequest& request) override {
+    browsed.push_back(request);
+    return std::nullopt;
+  }
   void ShowAbout() override {}
 };
 
@@ -85,6 +90,20 @@ struct Window {
                  reinterpret_cast<LPARAM>(field.Handle()));
   }
   void Click(HWND control) { SendMessageW(control, BM_CLICK, 0, 0); }
+  // A file dropped from Explorer on `group`: the HDROP the shell makes, which
+  // the window releases with DragFinish.
+  void Drop(HWND group, const std::string& path) {
+    const std::wstring name = refdesk::win32::PathToWide(path);
+    const size_t bytes = sizeof(DROPFILES) + (name.size() + 2) * sizeof(wchar_t);
+    HGLOBAL memory = GlobalAlloc(GHND, bytes);
+    auto* files = static_cast<DROPFILES*>(GlobalLock(memory));
+    files->pFiles = sizeof(DROPFILES);
+    files->fWide = TRUE;
+    std::copy(name.begin(), name.end(),
+              reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(files) + sizeof(DROPFILES)));
+    GlobalUnlock(memory);
+    SendMessageW(group, WM_DROPFILES, reinterpret_cast<WPARAM>(memory), 0);
+  }
   void SetChecked(HWND box, bool checked) {
     if ((SendMessageW(box, BM_GETCHECK, 0, 0) == BST_CHECKED) != checked) Click(box);
   }
@@ -216,6 +235,52 @@ void DirectMode(const std::string& folder) {
              "status after declining in direct mode");
   CheckEqual(ReadFile(list), "kept", "list left as it was");
   Check(w.shell.opened.empty(), "nothing opened after No");
+  w.Close();
+}
+
+// A reference manager's export in the upper group: listed by the browse
+// dialog, taken by a drop, and in direct mode turned into the list through
+// refimport.exe beside refdesk.exe. Without refimport.exe in the program
+// folder the window must say so.
+void ReferenceExport(const std::string& folder) {
+  const std::string list = folder + "sample.txt";
+  const bool have_refimport = platform::FileExists(folder + "refimport.exe");
+  platform::RemoveFile(list);
+  Window w(folder);
+  w.SetChecked(w.form->CheckBox2, true);
+  w.SetChecked(w.form->CheckBox5, true);
+  w.SetChecked(w.form->CheckBox6, false);
+  w.Select(w.form->ComboBox1, "jpa");
+  w.Select(w.form->ComboBox2, "text");
+  w.Click(w.form->Button1);
+  Check(w.dialogs.browsed.size() == 1 &&
+            w.dialogs.browsed[0].filter.find("(*.bib;*.ris;*.json)|*.BIB;*.RIS;*.JSON|") !=
+                std::string::npos,
+        "the browse filter lists the exports");
+  w.Drop(w.form->GroupBox1, folder + "sample.bib");
+  CheckEqual(w.form->HisComboBox1->Text(), folder + "sample.bib", "the dropped export");
+  w.Click(w.form->Button6);
+  if (have_refimport) {
+    CheckEqual(w.form->StatusText(), "refimportの実行結果：成功 / refmillの実行結果：成功",
+               "status after the export's direct run");
+    CheckEqual(ReadFile(list), ReadFile(folder + "expected.txt"), "the list of the export");
+  } else {
+    std::printf("refimport.exe is not in the program folder: only its absence is tested\n");
+    Check(w.dialogs.shown.size() == 1, "one message about the missing refimport.exe");
+    if (!w.dialogs.shown.empty()) {
+      CheckEqual(w.dialogs.shown[0].caption, "refimport", "caption of that message");
+      CheckEqual(w.dialogs.shown[0].text,
+                 "refimportを起動できません。プログラムフォルダにあるか確かめてください\r\n" +
+                     refdesk::PathText(folder + "refimport"),
+                 "text of that message");
+    }
+    CheckEqual(w.form->StatusText(),
+               "refimportの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません / "
+               "refmillの実行結果：未実行",
+               "status without refimport.exe");
+    Check(!platform::FileExists(list), "no list without refimport.exe");
+  }
+  CheckEqual(w.form->HisComboBox1->Entries().at(0), folder + "sample.bib", "export recorded");
   w.Close();
 }
 
@@ -441,6 +506,7 @@ int main() {
   PathsFromTheWindow();
   TableConvertedAndKeptAcrossRestart(folder);
   DirectMode(folder);
+  ReferenceExport(folder);
   // One window for what needs no restart: each window closed costs seconds
   // of saving under wine.
   for (const TipStyle& style : TipStyles()) {
