@@ -54,17 +54,27 @@ std::optional<std::string> RunInChild(ChildWork work, std::string_view input,
     close(pipe_ends[0]);
     return std::nullopt;
   }
-  char buffer[1 << 16];
-  ssize_t got = 0;
-  while ((got = read(pipe_ends[0], buffer, sizeof buffer)) != 0) {
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) break;
-    receive(std::string_view(buffer, static_cast<size_t>(got)));
+  // The child is waited for also when `receive` throws (memory running
+  // out), so that none is left behind.
+  const auto end_child = [&] {
+    close(pipe_ends[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+  };
+  try {
+    char buffer[1 << 16];
+    ssize_t got = 0;
+    while ((got = read(pipe_ends[0], buffer, sizeof buffer)) != 0) {
+      if (got < 0 && errno == EINTR) continue;
+      if (got < 0) break;
+      receive(std::string_view(buffer, static_cast<size_t>(got)));
+    }
+  } catch (...) {
+    end_child();
+    throw;
   }
-  close(pipe_ends[0]);
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-  }
+  end_child();
   return ReadBack(errors.get());
 }
 

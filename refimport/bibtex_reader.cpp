@@ -66,13 +66,6 @@ Kind NearestKind(const Fields& fields) {
   return Kind::kBook;
 }
 
-// btparse takes writable C strings; it copies what it keeps.
-std::vector<char> Writable(std::string_view text) {
-  std::vector<char> out(text.begin(), text.end());
-  out.push_back('\0');
-  return out;
-}
-
 Reference Convert(std::string_view type, const Fields& fields, int line, std::string_view key,
                   std::vector<std::string>& warnings) {
   Reference r;
@@ -165,8 +158,7 @@ AST* NextEntry(std::FILE* in, char* name, boolean* ok) {
 // (exit(1) from a "usage error" after its error recovery, an assertion, a
 // read through a bad pointer in its macro table, all found by fuzzing). The
 // parent keeps every entry that came before, and btparse's global state
-// never outlives one file. The child's input is the length of the file's
-// name, the name (for btparse's notes) and the text.
+// never outlives one file.
 enum class RecordTag : char { kEntry = 'E', kSkipped = 'S', kNote = 'N', kDone = 'D' };
 
 // What the child has read and not yet sent. Records are sent in batches,
@@ -196,6 +188,9 @@ class RecordWriter {
     for (const int signal_number : {SIGSEGV, SIGABRT, SIGFPE, SIGILL}) {
       std::signal(signal_number, SendPendingOnSignal);
     }
+#ifdef SIGBUS  // not on Windows
+    std::signal(SIGBUS, SendPendingOnSignal);
+#endif
   }
   ~RecordWriter() { g_child_pending = nullptr; }
   RecordWriter(const RecordWriter&) = delete;
@@ -224,15 +219,23 @@ class RecordWriter {
   std::string pending_;
 };
 
+// The child's input: the length of `name`, `name` and `text`. btparse
+// measures its tokens with strlen, and a zero byte inside a value makes it
+// fail an assertion; no BibTeX file needs one, so they become blanks.
 std::string ChildInput(std::string_view name, std::string_view text) {
   const auto size = static_cast<uint32_t>(name.size());
   std::string input(reinterpret_cast<const char*>(&size), sizeof size);
   input += name;
+  const size_t text_start = input.size();
   input += text;
+  for (size_t i = text_start; i < input.size(); ++i) {
+    if (input[i] == '\0') input[i] = ' ';
+  }
   return input;
 }
 
-// The file name at the start of the child's input; false when it is cut short.
+// The file name at the start of the child's input, as the writable C string
+// btparse takes (it copies what it keeps); false when it is cut short.
 bool ReadChildName(std::FILE* in, std::vector<char>& name) {
   uint32_t size = 0;
   if (std::fread(&size, sizeof size, 1, in) != 1 || size > kMaxNameBytes) return false;
@@ -313,12 +316,6 @@ int ReadBibtexInChild(std::FILE* input) {
 ReadResult ReadBibtex(std::string_view text, std::string_view name) {
   ReadResult result;
   if (text.empty()) return result;
-  std::string data(text);
-  // btparse measures its tokens with strlen, and a zero byte inside a value
-  // makes it fail an assertion. No BibTeX file needs one.
-  for (char& c : data) {
-    if (c == '\0') c = ' ';
-  }
   // The records are turned into references as they come, while the child
   // goes on reading.
   std::vector<std::string> entry_warnings;
@@ -341,7 +338,7 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name) {
   };
   std::string bytes;
   const std::optional<std::string> notes =
-      platform::RunInChild(&ReadBibtexInChild, ChildInput(name, data), [&](std::string_view piece) {
+      platform::RunInChild(&ReadBibtexInChild, ChildInput(name, text), [&](std::string_view piece) {
         bytes.append(piece);
         RecordReader records(bytes);
         RecordTag tag{};
