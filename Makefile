@@ -81,7 +81,7 @@ clean:
 # $(WIN_BUILD)/bin (and zipped beside it), and its tests under wine. The
 # Windows tools are installed here only, so `make test` never pulls in wine.
 WIN_BUILD ?= build-win
-WIN_FILES = refdesk.exe refmill.exe tabdump.exe refdesk-help.html *.dat *.ini *.trl *.csv
+WIN_FILES = refdesk.exe refmill.exe tabdump.exe refimport.exe refdesk-help.html *.dat *.ini *.trl *.csv
 
 windows:
 	@scripts/install-deps-windows.sh
@@ -91,7 +91,8 @@ windows:
 	@rm -f $(WIN_BUILD)/refmill-windows.zip
 	@cd $(WIN_BUILD)/bin && zip -q -X ../refmill-windows.zip $(WIN_FILES)
 
-# tabdump.exe is compared with the Linux tabdump on the Linux tests' workbooks.
+# tabdump.exe and refimport.exe are compared with the Linux tabdump and
+# refimport on the Linux tests' workbooks and exports.
 test-windows: windows configure
-	@cmake --build $(BUILD) -j$(JOBS) --target tabdump tabdump_test -- --no-print-directory
+	@cmake --build $(BUILD) -j$(JOBS) --target tabdump tabdump_test refimport -- --no-print-directory
 	@cd $(WIN_BUILD) && ctest --output-on-failure -j$(JOBS)

@@ -1,21 +1,18 @@
 #include "refimport/bibtex_reader.h"
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <cstdlib>
 #include <map>
-#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <btparse.h>
 
+#include "platform/child_process.h"
 #include "refimport/bibtex_names.h"
 #include "refimport/latex_text.h"
 #include "refimport/messages.h"
@@ -28,7 +25,8 @@ namespace {
 // Each empty return has read on, so the end comes after a few.
 constexpr int kMaxEmptyReturns = 1000;
 
-constexpr size_t kMaxLibraryNotes = 1 << 20;
+// Far beyond any path; a longer one means the child's input is not ours.
+constexpr uint32_t kMaxNameBytes = 1 << 16;
 
 using Fields = std::map<std::string, std::string>;
 
@@ -66,13 +64,6 @@ Kind NearestKind(const Fields& fields) {
   }
   if (!Field(fields, "booktitle").empty()) return Kind::kChapter;
   return Kind::kBook;
-}
-
-// btparse takes writable C strings; it copies what it keeps.
-std::vector<char> Writable(std::string_view text) {
-  std::vector<char> out(text.begin(), text.end());
-  out.push_back('\0');
-  return out;
 }
 
 Reference Convert(std::string_view type, const Fields& fields, int line, std::string_view key,
@@ -135,56 +126,18 @@ Reference Convert(std::string_view type, const Fields& fields, int line, std::st
   return r;
 }
 
-// btparse writes its notes to standard error; they are caught in a
-// temporary file for the length of the reading and given back as warnings.
-class NoteCatcher {
- public:
-  NoteCatcher() {
-    std::fflush(stderr);
-    file_ = std::tmpfile();
-    saved_ = dup(STDERR_FILENO);
-    if (file_ != nullptr && saved_ >= 0) dup2(fileno(file_), STDERR_FILENO);
+// btparse's notes, one a line, without empty lines.
+std::vector<std::string> NoteLines(std::string_view all) {
+  std::vector<std::string> notes;
+  size_t start = 0;
+  while (start < all.size()) {
+    size_t end = all.find('\n', start);
+    if (end == std::string_view::npos) end = all.size();
+    if (end > start) notes.emplace_back(all.substr(start, end - start));
+    start = end + 1;
   }
-  ~NoteCatcher() {
-    Restore();
-    if (file_ != nullptr) std::fclose(file_);
-  }
-  NoteCatcher(const NoteCatcher&) = delete;
-  NoteCatcher& operator=(const NoteCatcher&) = delete;
-
-  std::vector<std::string> Notes() {
-    Restore();
-    std::vector<std::string> notes;
-    if (file_ == nullptr) return notes;
-    std::rewind(file_);
-    std::string all;
-    char buffer[4096];
-    size_t got = 0;
-    while (all.size() < kMaxLibraryNotes && (got = std::fread(buffer, 1, sizeof buffer, file_)) > 0) {
-      all.append(buffer, got);
-    }
-    size_t start = 0;
-    while (start < all.size()) {
-      size_t end = all.find('\n', start);
-      if (end == std::string::npos) end = all.size();
-      if (end > start) notes.push_back(all.substr(start, end - start));
-      start = end + 1;
-    }
-    return notes;
-  }
-
- private:
-  void Restore() {
-    if (saved_ < 0) return;
-    std::fflush(stderr);
-    dup2(saved_, STDERR_FILENO);
-    close(saved_);
-    saved_ = -1;
-  }
-
-  std::FILE* file_ = nullptr;
-  int saved_ = -1;
-};
+  return notes;
+}
 
 // bt_parse_entry returns NULL also after an error short of the end of the
 // file. Only a call made at the end lets the file go; otherwise btparse
@@ -201,10 +154,10 @@ AST* NextEntry(std::FILE* in, char* name, boolean* ok) {
 }
 
 // The reading runs in a child process that sends each entry to the parent
-// through a pipe as it is read: btparse 0.89 ends the process on some damaged
-// input (exit(1) from a "usage error" after its error recovery, an assertion,
-// a read through a bad pointer in its macro table, all found by fuzzing).
-// The parent keeps every entry that came before, and btparse's global state
+// as it is read: btparse 0.89 ends the process on some damaged input
+// (exit(1) from a "usage error" after its error recovery, an assertion, a
+// read through a bad pointer in its macro table, all found by fuzzing). The
+// parent keeps every entry that came before, and btparse's global state
 // never outlives one file.
 enum class RecordTag : char { kEntry = 'E', kSkipped = 'S', kNote = 'N', kDone = 'D' };
 
@@ -213,36 +166,36 @@ enum class RecordTag : char { kEntry = 'E', kSkipped = 'S', kNote = 'N', kDone =
 // the child (exit, abort, a bad read) the handlers below still send what is
 // pending. Set only in the child.
 std::string* g_child_pending = nullptr;
-int g_child_fd = -1;
 
 void SendPending() {
   if (g_child_pending == nullptr) return;
-  const std::string& bytes = *g_child_pending;
-  for (size_t done = 0; done < bytes.size();) {
-    const ssize_t n = write(g_child_fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) break;
-    done += static_cast<size_t>(n);
-  }
+  platform::WriteToParent(*g_child_pending);
   g_child_pending->clear();
 }
 
 extern "C" void SendPendingOnSignal(int signal_number) {
-  SendPending();  // write() is safe in a signal handler; the buffer is whole
-  _exit(128 + signal_number);
+  SendPending();  // a plain write of a buffer that is always whole
+  _Exit(128 + signal_number);
 }
 
 extern "C" void SendPendingAtExit() { SendPending(); }
 
 class RecordWriter {
  public:
-  explicit RecordWriter(int fd) {
-    g_child_fd = fd;
+  RecordWriter() {
     g_child_pending = &pending_;
     std::atexit(SendPendingAtExit);
-    for (const int signal_number : {SIGSEGV, SIGBUS, SIGABRT, SIGFPE, SIGILL}) {
+    for (const int signal_number : {SIGSEGV, SIGABRT, SIGFPE, SIGILL}) {
       std::signal(signal_number, SendPendingOnSignal);
     }
+#ifdef SIGBUS  // not on Windows
+    std::signal(SIGBUS, SendPendingOnSignal);
+#endif
   }
+  ~RecordWriter() { g_child_pending = nullptr; }
+  RecordWriter(const RecordWriter&) = delete;
+  RecordWriter& operator=(const RecordWriter&) = delete;
+
   void Add(std::string_view text) {
     const auto size = static_cast<uint32_t>(text.size());
     buffer_.append(reinterpret_cast<const char*>(&size), sizeof size);
@@ -266,45 +219,28 @@ class RecordWriter {
   std::string pending_;
 };
 
-[[noreturn]] void ReadInChild(std::string& data, std::vector<char>& file_name, int fd) {
-  RecordWriter out(fd);
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fmemopen(data.data(), data.size(), "rb"),
-                                                     &std::fclose);
-  if (!in) _exit(1);
-  NoteCatcher catcher;
-  bt_initialize();
-  boolean ok = 0;
-  while (AST* entry = NextEntry(in.get(), file_name.data(), &ok)) {
-    const char* key = bt_entry_key(entry);
-    out.Add(std::to_string(entry->line));
-    out.Add(key != nullptr ? key : "");
-    if (!ok) {
-      out.Send(RecordTag::kSkipped);
-    } else if (bt_entry_metatype(entry) == BTE_REGULAR) {
-      const char* type = bt_entry_type(entry);
-      out.Add(type != nullptr ? type : "");
-      char* field_name = nullptr;
-      for (AST* field = bt_next_field(entry, nullptr, &field_name); field != nullptr;
-           field = bt_next_field(entry, field, &field_name)) {
-        // bt_get_text hands over a new string of its own making.
-        char* value = bt_get_text(field);
-        out.Add(field_name != nullptr ? field_name : "");
-        out.Add(value != nullptr ? value : "");
-        std::free(value);
-      }
-      out.Send(RecordTag::kEntry);
-    } else {
-      out.Send(RecordTag::kNote);  // @string, @comment, @preamble: nothing to keep
-    }
-    bt_free_ast(entry);
+// The child's input: the length of `name`, `name` and `text`. btparse
+// measures its tokens with strlen, and a zero byte inside a value makes it
+// fail an assertion; no BibTeX file needs one, so they become blanks.
+std::string ChildInput(std::string_view name, std::string_view text) {
+  const auto size = static_cast<uint32_t>(name.size());
+  std::string input(reinterpret_cast<const char*>(&size), sizeof size);
+  input += name;
+  const size_t text_start = input.size();
+  input += text;
+  for (size_t i = text_start; i < input.size(); ++i) {
+    if (input[i] == '\0') input[i] = ' ';
   }
-  for (const std::string& note : catcher.Notes()) {
-    out.Add(note);
-    out.Send(RecordTag::kNote);
-  }
-  out.Send(RecordTag::kDone);
-  out.Flush();
-  _exit(0);
+  return input;
+}
+
+// The file name at the start of the child's input, as the writable C string
+// btparse takes (it copies what it keeps); false when it is cut short.
+bool ReadChildName(std::FILE* in, std::vector<char>& name) {
+  uint32_t size = 0;
+  if (std::fread(&size, sizeof size, 1, in) != 1 || size > kMaxNameBytes) return false;
+  name.assign(size + 1, '\0');
+  return std::fread(name.data(), 1, size, in) == size;
 }
 
 // Cuts the child's records apart; a record cut short (the child died while
@@ -341,28 +277,45 @@ class RecordReader {
 
 }  // namespace
 
+int ReadBibtexInChild(std::FILE* input) {
+  std::vector<char> file_name;
+  if (!ReadChildName(input, file_name)) return 1;
+  RecordWriter out;
+  bt_initialize();
+  boolean ok = 0;
+  while (AST* entry = NextEntry(input, file_name.data(), &ok)) {
+    const char* key = bt_entry_key(entry);
+    out.Add(std::to_string(entry->line));
+    out.Add(key != nullptr ? key : "");
+    if (!ok) {
+      out.Send(RecordTag::kSkipped);
+    } else if (bt_entry_metatype(entry) == BTE_REGULAR) {
+      const char* type = bt_entry_type(entry);
+      out.Add(type != nullptr ? type : "");
+      char* field_name = nullptr;
+      for (AST* field = bt_next_field(entry, nullptr, &field_name); field != nullptr;
+           field = bt_next_field(entry, field, &field_name)) {
+        // bt_get_text hands over a new string of its own making.
+        char* value = bt_get_text(field);
+        out.Add(field_name != nullptr ? field_name : "");
+        out.Add(value != nullptr ? value : "");
+        std::free(value);
+      }
+      out.Send(RecordTag::kEntry);
+    } else {
+      out.Send(RecordTag::kNote);  // @string, @comment, @preamble: nothing to keep
+    }
+    bt_free_ast(entry);
+  }
+  out.Send(RecordTag::kDone);
+  out.Flush();
+  std::fflush(stderr);
+  return 0;
+}
+
 ReadResult ReadBibtex(std::string_view text, std::string_view name) {
   ReadResult result;
   if (text.empty()) return result;
-  std::string data(text);
-  // btparse measures its tokens with strlen, and a zero byte inside a value
-  // makes it fail an assertion. No BibTeX file needs one.
-  for (char& c : data) {
-    if (c == '\0') c = ' ';
-  }
-  std::vector<char> file_name = Writable(name);
-  int pipe_ends[2];
-  if (pipe(pipe_ends) != 0) {
-    result.warnings.push_back(LineWarning(1, "", msg::kBibtexGaveUp));
-    return result;
-  }
-  std::fflush(nullptr);  // nothing buffered is written twice
-  const pid_t child = fork();
-  if (child == 0) {
-    close(pipe_ends[0]);
-    ReadInChild(data, file_name, pipe_ends[1]);
-  }
-  close(pipe_ends[1]);
   // The records are turned into references as they come, while the child
   // goes on reading.
   std::vector<std::string> entry_warnings;
@@ -371,9 +324,6 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name) {
   int last_line = 1;
   const auto take = [&](RecordTag tag) {
     if (tag == RecordTag::kDone) done = true;
-    if (tag == RecordTag::kNote && texts.size() == 1) {
-      result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kBibtexSays) + texts[0]);
-    }
     if ((tag != RecordTag::kEntry && tag != RecordTag::kSkipped) || texts.size() < 2) return;
     const int line = std::atoi(texts[0].c_str());
     last_line = line;
@@ -386,24 +336,22 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name) {
     result.references.push_back(
         Convert(Lower(texts.size() > 2 ? texts[2] : ""), fields, line, texts[1], entry_warnings));
   };
-  if (child > 0) {
-    std::string bytes;
-    char buffer[1 << 16];
-    ssize_t got = 0;
-    while ((got = read(pipe_ends[0], buffer, sizeof buffer)) != 0) {
-      if (got < 0 && errno == EINTR) continue;
-      if (got < 0) break;
-      bytes.append(buffer, static_cast<size_t>(got));
-      RecordReader records(bytes);
-      RecordTag tag{};
-      while (records.Next(&tag, &texts)) take(tag);
-      bytes.erase(0, records.consumed());  // a record cut short waits for its rest
-    }
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  std::string bytes;
+  const std::optional<std::string> notes =
+      platform::RunInChild(&ReadBibtexInChild, ChildInput(name, text), [&](std::string_view piece) {
+        bytes.append(piece);
+        RecordReader records(bytes);
+        RecordTag tag{};
+        while (records.Next(&tag, &texts)) take(tag);
+        bytes.erase(0, records.consumed());  // a record cut short waits for its rest
+      });
+  // btparse's notes, when it finished: a child that died may have left
+  // half a line.
+  if (done && notes) {
+    for (const std::string& note : NoteLines(*notes)) {
+      result.warnings.push_back(std::string(msg::kWarning) + std::string(msg::kBibtexSays) + note);
     }
   }
-  close(pipe_ends[0]);
   if (!done) entry_warnings.push_back(LineWarning(last_line, "", msg::kBibtexGaveUp));
   result.warnings.insert(result.warnings.end(), entry_warnings.begin(), entry_warnings.end());
   return result;

@@ -1,6 +1,7 @@
 // BibTeX (.bib) through Debian's btparse.
 #pragma once
 
+#include <cstdio>
 #include <string_view>
 
 #include "refimport/reference.h"
@@ -12,5 +13,9 @@ namespace refimport {
 // is skipped with a warning naming its line and key; btparse's own notes
 // become warnings too. `name` names the file in those notes.
 ReadResult ReadBibtex(std::string_view text, std::string_view name);
+
+// btparse runs in a child process, which this is the body of; main hands it
+// to platform::RunIfChild, since on Windows the child is the program again.
+int ReadBibtexInChild(std::FILE* input);
 
 }  // namespace refimport

@@ -5,15 +5,21 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/child_process.h"
 #include "platform/console.h"
+#include "refimport/bibtex_reader.h"
 #include "refimport/exit_code.h"
 #include "refimport/messages.h"
 #include "refimport/run.h"
 
 int main(int argc, char** argv) {
+  if (const std::optional<int> child = platform::RunIfChild(argc, argv, &refimport::ReadBibtexInChild)) {
+    return *child;
+  }
   const tabdump::Console console{{std::cout, platform::IsUtf8Terminal(1)},
                                  {std::cerr, platform::IsUtf8Terminal(2)}};
   try {

@@ -8,6 +8,9 @@ packages=(
   build-essential cmake python3
   g++-mingw-w64-x86-64 mingw-w64-x86-64-dev libz-mingw-w64-dev
   dpkg-dev patch
+  # refimport.exe: nlohmann/json is headers only and serves the cross build
+  # as it is; btparse is built from its source package (below).
+  nlohmann-json3-dev
   wine64 locales zip
   # refdesk.exe's window under wine needs a display, and its Japanese
   # captions a Japanese font.
@@ -54,12 +57,13 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   $SUDO locale-gen ja_JP.UTF-8 > /dev/null
 fi
 
-# tabdump.exe links freexl, libzip and pugixml built from Debian's source
-# packages (third_party/source.sh); apt-get source needs deb-src lines for
-# the configured suites.
+# tabdump.exe links freexl, libzip and pugixml, and refimport.exe btparse,
+# built from Debian's source packages (third_party/source.sh); apt-get
+# source needs deb-src lines for the configured suites.
 sources=()
-for p in freexl_1.0.6-2 libzip_1.7.3-1 pugixml_1.13-0.2; do
-  [ -f "third_party/${p%%_*}/download/$p.dsc" ] || sources+=("${p%%_*}")
+for p in freexl/freexl_1.0.6-2.dsc libzip/libzip_1.7.3-1.dsc pugixml/pugixml_1.13-0.2.dsc \
+         btparse/libtext-bibtex-perl_0.91.orig.tar.gz; do
+  [ -f "third_party/${p%%/*}/download/${p#*/}" ] || sources+=("${p%%/*}")
 done
 if [ ${#sources[@]} -ne 0 ]; then
   SUDO=$SUDO scripts/add-deb-src.sh

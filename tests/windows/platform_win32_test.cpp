@@ -7,15 +7,18 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <regex>
 #include <string>
 #include <vector>
 
+#include "platform/child_process.h"
 #include "platform/clock.h"
 #include "platform/collation.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/folder.h"
+#include "tests/platform/child_work.h"
 
 namespace {
 
@@ -193,7 +196,35 @@ void DevicesAndIdentity() {
 
 }  // namespace
 
-int main() {
+// The program started again as the child, as refimport.exe does it.
+void ChildProcessesSendBack() {
+  struct Case {
+    const char* name;
+    std::string input, received, errors;
+  };
+  std::string big(3 << 20, 'x');  // more than a pipe holds at once
+  for (size_t i = 0; i < big.size(); i += 4099) big[i] = static_cast<char>('a' + i % 26);
+  const std::vector<Case> cases = {
+      {"echo", std::string("Eab\r\nc\0d", 8), std::string("ab\r\nc\0d", 7), "note"},
+      {"big", "E" + big, big, "note"},
+      {"aborts after sending", "A", "before", ""},
+      {"empty input", "", "", "note"},
+  };
+  for (const Case& c : cases) {
+    std::string received;
+    const std::optional<std::string> errors = platform::RunInChild(
+        &platform_test::ChildWork, c.input, [&](std::string_view piece) { received += piece; });
+    Check(errors.has_value(), std::string("child: started: ") + c.name);
+    Check(received == c.received, std::string("child: received: ") + c.name);
+    Check(errors.value_or("") == c.errors, std::string("child: errors: ") + c.name + ": " +
+                                                errors.value_or(""));
+  }
+}
+
+int main(int argc, char** argv) {
+  if (const std::optional<int> child = platform::RunIfChild(argc, argv, &platform_test::ChildWork)) {
+    return *child;
+  }
   Check(GetACP() == 932, "the ANSI code page is 932 (wine needs a Japanese locale)");
   Check(std::regex_match(platform::LongTimeNow(), std::regex("[0-9]{1,2}:[0-9]{2}:[0-9]{2}")),
         "time stamp in the long time format H:mm:ss: " + platform::LongTimeNow());
@@ -204,6 +235,7 @@ int main() {
   FolderListsShiftJisNames();
   FailedWritesLeaveFilesAlone();
   DevicesAndIdentity();
+  ChildProcessesSendBack();
   std::printf("%d failure(s)\n", failures);
   return failures == 0 ? 0 : 1;
 }
