@@ -49,9 +49,18 @@ class FoldingDecoder {
   void Decode(std::string_view text, std::u16string& out, const PrivateCodes* codes) const {
     out.clear();
     out.reserve(text.size());
+    DecodeSome(text, 0, text.size(), out, codes);
+  }
+
+  // Appends the characters from byte `from` on until at least `bytes` bytes
+  // are read or the text ends; returns where the next character begins.
+  size_t DecodeSome(std::string_view text, size_t from, size_t bytes, std::u16string& out,
+                    const PrivateCodes* codes) const {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
+    const size_t until = bytes < n - from ? from + bytes : n;
+    size_t i = from;
+    for (; i < until; ++i) {
       if (IsLeadByte(p[i]) && i + 1 < n) {
         // User-defined codes open with F0 to F9; only those the run handed
         // out stand for other characters.
@@ -80,6 +89,7 @@ class FoldingDecoder {
       const UChar c = single_[p[i]];
       out.push_back(c != kInvalid ? c : static_cast<UChar>(0xF700 + p[i]));
     }
+    return i;
   }
 
  private:
@@ -103,6 +113,120 @@ const FoldingDecoder& Decoder() {
   static const FoldingDecoder decoder;  // built on first use, shared read-only
   return decoder;
 }
+
+// A Shift-JIS text as ICU reads it, decoded only as far as ICU asks: a
+// chunk of a sort key stops reading once the chunk is full, which for most
+// lines is long before their end.
+class LazyText {
+ public:
+  LazyText(std::string_view text, const PrivateCodes* codes, std::u16string& buffer)
+      : text_(text), codes_(codes), out_(buffer) {
+    out_.clear();
+    iterator_ = UCharIterator{};
+    iterator_.context = this;
+    iterator_.getIndex = GetIndex;
+    iterator_.move = Move;
+    iterator_.hasNext = HasNext;
+    iterator_.hasPrevious = HasPrevious;
+    iterator_.current = Current;
+    iterator_.next = Next;
+    iterator_.previous = Previous;
+    iterator_.getState = GetState;
+    iterator_.setState = SetState;
+  }
+  LazyText(const LazyText&) = delete;
+  LazyText& operator=(const LazyText&) = delete;
+
+  UCharIterator* Iterator() { return &iterator_; }
+
+ private:
+  // Enough for a few characters of most lines without decoding them one by one.
+  static constexpr size_t kPiece = 32;
+
+  static LazyText& Of(const UCharIterator* it) {
+    return *static_cast<LazyText*>(const_cast<void*>(it->context));
+  }
+  // Decodes the next piece; false when the whole text is decoded.
+  bool More() {
+    if (read_ >= text_.size()) return false;
+    read_ = Decoder().DecodeSome(text_, read_, kPiece, out_, codes_);
+    return true;
+  }
+  int32_t Length() {
+    while (More()) {
+    }
+    return Size();
+  }
+  int32_t Size() const { return static_cast<int32_t>(out_.size()); }
+  // Whether there is a character at `index`, decoding as far as needed.
+  bool Has(int32_t index) {
+    while (index >= Size()) {
+      if (!More()) return false;
+    }
+    return true;
+  }
+
+  static int32_t GetIndex(UCharIterator* it, UCharIteratorOrigin origin) {
+    LazyText& t = Of(it);
+    switch (origin) {
+      case UITER_ZERO:
+      case UITER_START:
+        return 0;
+      case UITER_CURRENT:
+        return t.index_;
+      case UITER_LIMIT:
+      case UITER_LENGTH:
+        return t.Length();
+    }
+    return U_SENTINEL;
+  }
+  static int32_t Move(UCharIterator* it, int32_t delta, UCharIteratorOrigin origin) {
+    LazyText& t = Of(it);
+    int64_t to = delta;
+    if (origin == UITER_CURRENT) to += t.index_;
+    if (origin == UITER_LIMIT || origin == UITER_LENGTH) to += t.Length();
+    to = std::max<int64_t>(to, 0);
+    if (to > 0 && !t.Has(static_cast<int32_t>(std::min<int64_t>(to, INT32_MAX)) - 1)) {
+      to = t.Size();
+    }
+    t.index_ = static_cast<int32_t>(to);
+    return t.index_;
+  }
+  static UBool HasNext(UCharIterator* it) { return Of(it).Has(Of(it).index_); }
+  static UBool HasPrevious(UCharIterator* it) { return Of(it).index_ > 0; }
+  static UChar32 Current(UCharIterator* it) {
+    LazyText& t = Of(it);
+    return t.Has(t.index_) ? t.out_[static_cast<size_t>(t.index_)] : U_SENTINEL;
+  }
+  static UChar32 Next(UCharIterator* it) {
+    LazyText& t = Of(it);
+    return t.Has(t.index_) ? t.out_[static_cast<size_t>(t.index_++)] : U_SENTINEL;
+  }
+  static UChar32 Previous(UCharIterator* it) {
+    LazyText& t = Of(it);
+    return t.index_ > 0 ? t.out_[static_cast<size_t>(--t.index_)] : U_SENTINEL;
+  }
+  static uint32_t GetState(const UCharIterator* it) {
+    return static_cast<uint32_t>(Of(it).index_);
+  }
+  static void SetState(UCharIterator* it, uint32_t state, UErrorCode* status) {
+    if (status == nullptr || U_FAILURE(*status)) return;
+    LazyText& t = Of(it);
+    if (state > static_cast<uint32_t>(INT32_MAX) ||
+        (state > 0 && !t.Has(static_cast<int32_t>(state) - 1))) {
+      *status = U_INDEX_OUTOFBOUNDS_ERROR;
+      return;
+    }
+    t.index_ = static_cast<int32_t>(state);
+  }
+
+  std::string_view text_;
+  const PrivateCodes* codes_;
+  std::u16string& out_;
+  size_t read_ = 0;  // bytes of text_ decoded into out_
+  int32_t index_ = 0;
+  UCharIterator iterator_;
+};
 
 struct CollatorCloser {
   void operator()(UCollator* c) const { ucol_close(c); }
@@ -154,12 +278,10 @@ class KeyMaker {
 
   // Produces the next chunk of `item`'s key, replacing the previous chunk.
   void NextChunk(std::string_view text, Item& item) {
-    Decoder().Decode(text, utf16_, codes_);
-    UCharIterator it;
-    uiter_setString(&it, utf16_.data(), static_cast<int32_t>(utf16_.size()));
+    LazyText lazy(text, codes_, utf16_);
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t n =
-        ucol_nextSortKeyPart(collator_.get(), &it, item.state, item.key, kKeyChunk, &status);
+    const int32_t n = ucol_nextSortKeyPart(collator_.get(), lazy.Iterator(), item.state, item.key,
+                                           kKeyChunk, &status);
     if (U_FAILURE(status)) throw std::runtime_error("sort key failed");
     item.length = static_cast<uint8_t>(n);
     item.complete = n < kKeyChunk;
