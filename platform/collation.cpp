@@ -240,13 +240,12 @@ Collator OpenJapanese() {
   return c;
 }
 
-// One line on its way to its place: the key bytes produced so far for the
-// current round, and ICU's state for producing more.
+// One line on its way to its place: the bytes of its sort key for the
+// current round. A table may hold millions, so it is kept small.
 struct Item {
   uint32_t index;
   uint8_t length;  // bytes in key
-  bool complete;   // key holds the line's whole sort key
-  uint32_t state[2];
+  bool complete;   // key holds the rest of the line's sort key
   uint8_t key[kKeyChunk];
 };
 
@@ -276,15 +275,21 @@ class KeyMaker {
     }
   }
 
-  // Produces the next chunk of `item`'s key, replacing the previous chunk.
-  void NextChunk(std::string_view text, Item& item) {
+  // Chunk `round` (0 or 1) of the sort key of `text` into `item`. ICU
+  // builds every chunk from the start of the line anyway, so a later round
+  // asks for the chunks before it again instead of keeping ICU's state.
+  void Chunk(std::string_view text, int round, Item& item) {
     LazyText lazy(text, codes_, utf16_);
+    uint8_t key[2 * kKeyChunk];
+    uint32_t state[2] = {0, 0};
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t n = ucol_nextSortKeyPart(collator_.get(), lazy.Iterator(), item.state, item.key,
-                                           kKeyChunk, &status);
+    const int32_t n = ucol_nextSortKeyPart(collator_.get(), lazy.Iterator(), state, key,
+                                           kKeyChunk * (round + 1), &status);
     if (U_FAILURE(status)) throw std::runtime_error("sort key failed");
-    item.length = static_cast<uint8_t>(n);
-    item.complete = n < kKeyChunk;
+    const int32_t length = std::max(n - kKeyChunk * round, 0);
+    std::memcpy(item.key, key + kKeyChunk * round, static_cast<size_t>(length));
+    item.length = static_cast<uint8_t>(length);
+    item.complete = length < kKeyChunk;
   }
 
  private:
@@ -321,24 +326,24 @@ class Sorter {
       KeyMaker maker(collator_.get(), codes_);
       for (size_t i = begin; i < end; ++i) {
         items[i].index = static_cast<uint32_t>(i);
-        items[i].state[0] = items[i].state[1] = 0;
-        maker.NextChunk(texts_[i], items[i]);
+        maker.Chunk(texts_[i], 0, items[i]);
       }
     });
   }
 
-  // Each worker sorts its share; the shares are then merged.
+  // The items are split in place into shares that follow each other in
+  // order, and each worker sorts one. Merging sorted shares instead would
+  // take a buffer of half the items.
   void SortByFirstChunks(std::vector<Item>& items, size_t workers) {
     const size_t n = items.size();
     auto less = [this](const Item& a, const Item& b) { return Less(a, b); };
-    ForEachPart(n, workers, [&](size_t begin, size_t end, size_t) {
-      std::sort(items.begin() + static_cast<std::ptrdiff_t>(begin),
-                items.begin() + static_cast<std::ptrdiff_t>(end), less);
-    });
+    auto at = [&items](size_t i) { return items.begin() + static_cast<std::ptrdiff_t>(i); };
     for (size_t w = 1; w < workers; ++w) {
-      std::inplace_merge(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(n * w / workers),
-                         items.begin() + static_cast<std::ptrdiff_t>(n * (w + 1) / workers), less);
+      std::nth_element(at(n * (w - 1) / workers), at(n * w / workers), items.end(), less);
     }
+    ForEachPart(n, workers, [&](size_t begin, size_t end, size_t) {
+      std::sort(at(begin), at(end), less);
+    });
   }
 
   // Lines whose first chunks are equal form groups that are ordered by
@@ -392,7 +397,7 @@ class Sorter {
   // which would grow with the square of a long shared beginning, so what is
   // still tied after that gets its whole keys at once.
   void SortGroup(Iter first, Iter last, KeyMaker& maker) {
-    for (Iter it = first; it != last; ++it) maker.NextChunk(texts_[it->index], *it);
+    for (Iter it = first; it != last; ++it) maker.Chunk(texts_[it->index], 1, *it);
     std::sort(first, last, [this](const Item& a, const Item& b) { return Less(a, b); });
     for (const auto& [from, to] : UnfinishedGroups(first, last)) SortByWholeKeys(from, to, maker);
   }
