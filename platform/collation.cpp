@@ -300,14 +300,15 @@ class KeyMaker {
 
 class Sorter {
  public:
-  Sorter(const std::vector<std::string_view>& texts, unsigned threads, const PrivateCodes* codes)
-      : texts_(texts),
+  Sorter(uint32_t count, const TextAt& text, unsigned threads, const PrivateCodes* codes)
+      : count_(count),
+        texts_(text),
         threads_(threads),
         collator_(OpenJapanese()),
         codes_(codes != nullptr && !codes->empty() ? codes : nullptr) {}
 
   std::vector<uint32_t> Run() {
-    std::vector<Item> items(texts_.size());
+    std::vector<Item> items(count_);
     const size_t workers = WorkerCount(items.size(), threads_);
     FirstChunks(items, workers);
     SortByFirstChunks(items, workers);
@@ -326,7 +327,7 @@ class Sorter {
       KeyMaker maker(collator_.get(), codes_);
       for (size_t i = begin; i < end; ++i) {
         items[i].index = static_cast<uint32_t>(i);
-        maker.Chunk(texts_[i], 0, items[i]);
+        maker.Chunk(texts_(i), 0, items[i]);
       }
     });
   }
@@ -380,7 +381,7 @@ class Sorter {
     if (c != 0) return c < 0;
     if (a.complete && b.complete) {
       if (a.length != b.length) return a.length < b.length;
-      return texts_[a.index] < texts_[b.index];
+      return texts_(a.index) < texts_(b.index);
     }
     if (a.complete != b.complete) return a.complete;
     return false;
@@ -397,7 +398,7 @@ class Sorter {
   // which would grow with the square of a long shared beginning, so what is
   // still tied after that gets its whole keys at once.
   void SortGroup(Iter first, Iter last, KeyMaker& maker) {
-    for (Iter it = first; it != last; ++it) maker.Chunk(texts_[it->index], 1, *it);
+    for (Iter it = first; it != last; ++it) maker.Chunk(texts_(it->index), 1, *it);
     std::sort(first, last, [this](const Item& a, const Item& b) { return Less(a, b); });
     for (const auto& [from, to] : UnfinishedGroups(first, last)) SortByWholeKeys(from, to, maker);
   }
@@ -411,17 +412,18 @@ class Sorter {
     keyed.reserve(static_cast<size_t>(last - first));
     for (Iter it = first; it != last; ++it) {
       keyed.push_back({std::string(), *it});
-      maker.FullKey(texts_[it->index], keyed.back().key);
+      maker.FullKey(texts_(it->index), keyed.back().key);
     }
     std::sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
       if (a.key != b.key) return a.key < b.key;
-      return texts_[a.item.index] < texts_[b.item.index];
+      return texts_(a.item.index) < texts_(b.item.index);
     });
     Iter out = first;
     for (const Keyed& k : keyed) *out++ = k.item;
   }
 
-  const std::vector<std::string_view>& texts_;
+  uint32_t count_;
+  const TextAt& texts_;
   unsigned threads_;
   Collator collator_;
   const PrivateCodes* codes_;
@@ -429,9 +431,15 @@ class Sorter {
 
 }  // namespace
 
+std::vector<uint32_t> JapaneseSortOrder(uint32_t count, const TextAt& text, unsigned threads,
+                                        const PrivateCodes* codes) {
+  return Sorter(count, text, threads, codes).Run();
+}
+
 std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
                                         unsigned threads, const PrivateCodes* codes) {
-  return Sorter(texts, threads, codes).Run();
+  const TextAt text = [&texts](uint32_t i) { return texts[i]; };
+  return JapaneseSortOrder(static_cast<uint32_t>(texts.size()), text, threads, codes);
 }
 
 int JapaneseCompare(std::string_view a, std::string_view b) {

@@ -74,7 +74,10 @@ struct Conversion::Part {
 
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
                        MessageOutput& messages)
-    : source_lines_(source), settings_(settings), messages_(messages) {}
+    : source_lines_(source),
+      settings_(settings),
+      entry_behind_line_(settings.order.First().has_value()),
+      messages_(messages) {}
 
 // Column 0 begins the split text, and the split only inserts "|" between
 // commas, so a column lies in the line a few bytes before its offset in the
@@ -129,7 +132,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
     const std::string index = std::to_string(i);
     Entry& entry = *out++;
     entry = Entry{};
-    if (settings_.order.First()) {
+    if (entry_behind_line_) {
       // Sorted by the style's order text; the formatted entry, which differs
       // by file type, lies behind the line.
       entry.texts = arena.Store(sort_field, std::string_view(" |"), order_text,
@@ -137,21 +140,18 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
                         .data();
       entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + order_text.size() + 1 +
                                                 index.size());
-      entry.text_offset = entry.line_length;
     } else {
       entry.texts = arena.Store(sort_field, std::string_view(" |"), entry_text,
                                 std::string_view("|"), index, kept_author, year).data();
       entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + entry_text.size() + 1 +
                                                 index.size());
-      entry.text_offset = static_cast<uint32_t>(sort_field.size() + 2);
     }
     entry.source_index = static_cast<uint32_t>(i);
     entry.text_length = static_cast<uint32_t>(entry_text.size());
-    entry.author_offset = author_offset;
+    entry.author_offset = fields.At(roles.author) ? author_offset : Entry::kAuthorMissing;
     entry.author_length = static_cast<uint32_t>(author.size());
-    entry.year_length = static_cast<uint32_t>(year.size());
-    if (!fields.At(roles.year)) entry.missing = Entry::Missing::kYear;
-    if (!fields.At(roles.author)) entry.missing = Entry::Missing::kAuthor;
+    entry.year_length = fields.At(roles.year) ? static_cast<uint32_t>(year.size())
+                                              : Entry::kYearMissing;
   }
 }
 
@@ -186,11 +186,9 @@ std::optional<StyleFault> Conversion::FirstPass() {
 
 void Conversion::Sort() {
   if (settings_.sort != 1 && settings_.sort != 2) return;
-  std::vector<std::string_view> lines;
-  lines.reserve(entries_.size());
-  for (const Entry& e : entries_) lines.push_back(e.Line());
-  const std::vector<uint32_t> order =
-      platform::JapaneseSortOrder(lines, 2, settings_.private_codes);
+  const platform::TextAt line = [this](uint32_t i) { return entries_[i].Line(); };
+  const std::vector<uint32_t> order = platform::JapaneseSortOrder(
+      static_cast<uint32_t>(entries_.size()), line, 2, settings_.private_codes);
   std::vector<Entry> sorted;
   sorted.reserve(entries_.size());
   for (uint32_t i : order) sorted.push_back(entries_[i]);
@@ -215,8 +213,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   bool first_repeat = false;   // the group's first entry's repeat flag
   for (size_t k = 0; k < entries_.size(); ++k) {
     const Entry& entry = entries_[k];
-    if (entry.missing != Entry::Missing::kNone) {
-      const bool author = entry.missing == Entry::Missing::kAuthor;
+    if (entry.author_offset == Entry::kAuthorMissing || entry.year_length == Entry::kYearMissing) {
+      const bool author = entry.author_offset == Entry::kAuthorMissing;
       return StyleFault{StyleFault::Kind::kMissingColumn, author ? "$AT" : "$YR",
                         author ? settings_.roles.author : settings_.roles.year,
                         LineNumber(entry.source_index)};
@@ -225,7 +223,7 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
     bool same_year = false;
     if (k > 0) {
       same_author = text::EqualsIgnoringAsciiCase(Author(entry), Author(entries_[k - 1]));
-      same_year = text::EqualsIgnoringAsciiCase(entry.Year(), entries_[k - 1].Year());
+      same_year = text::EqualsIgnoringAsciiCase(Year(entry), Year(entries_[k - 1]));
     }
     const bool repeat = !s.samename.empty() && same_author;
     std::optional<size_t> letter;

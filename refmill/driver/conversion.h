@@ -65,30 +65,24 @@ class Conversion {
  private:
   // One entry, kept small: a table may hold millions. Its texts lie one
   // after the other in the conversion's arenas: the entry line (sort field
-  // + " |" + entry + "|" + source index), then the author column where the
+  // + " |" + entry + "|" + source index), the formatted entry where the
+  // line holds the order text instead, then the author column where the
   // source line does not hold it as it is, then the year column; the
   // neighbour pass compares those two.
   struct Entry {
     static constexpr uint32_t kAuthorInArena = UINT32_MAX;
+    // The style's column for "$AT" or "$YR" lies beyond the entry.
+    static constexpr uint32_t kAuthorMissing = UINT32_MAX - 1;
+    static constexpr uint32_t kYearMissing = UINT32_MAX;
     const char* texts;
     uint32_t line_length;
     uint32_t source_index;  // the source line the entry came from
-    uint32_t text_offset;   // where the formatted entry starts in the line
     uint32_t text_length;
-    uint32_t author_offset;  // in the source line, or kAuthorInArena
+    uint32_t author_offset;  // in the source line, kAuthorInArena or kAuthorMissing
     uint32_t author_length;
-    uint32_t year_length;
-    // The style's column for "$AT" or "$YR" lies beyond the entry.
-    enum class Missing : uint8_t { kNone, kAuthor, kYear } missing = Missing::kNone;
+    uint32_t year_length;  // or kYearMissing
 
     std::string_view Line() const { return {texts, line_length}; }
-    // The columns follow the line, or the formatted entry where that is
-    // kept behind the line.
-    const char* Columns() const { return texts + std::max(line_length, text_offset + text_length); }
-    std::string_view Year() const {
-      const uint32_t author = author_offset == kAuthorInArena ? author_length : 0;
-      return {Columns() + author, year_length};
-    }
   };
   struct Part;
 
@@ -116,11 +110,28 @@ class Conversion {
   std::string_view EntryText(size_t k) const {
     if (!redone_.empty() && redone_[k].data() != nullptr) return redone_[k];
     const Entry& e = entries_[k];
-    return {e.texts + e.text_offset, e.text_length};
+    return {e.texts + TextOffset(e), e.text_length};
+  }
+  // Where the formatted entry starts: behind the line, or before its "|"
+  // and source index.
+  size_t TextOffset(const Entry& e) const {
+    if (entry_behind_line_) return e.line_length;
+    return e.line_length - e.text_length - 1 - std::to_string(e.source_index).size();
+  }
+  // The columns follow the line, or the formatted entry where that is
+  // kept behind the line.
+  const char* Columns(const Entry& e) const {
+    return e.texts + e.line_length + (entry_behind_line_ ? e.text_length : 0);
   }
   std::string_view Author(const Entry& e) const {
-    if (e.author_offset == Entry::kAuthorInArena) return {e.Columns(), e.author_length};
+    if (e.author_offset == Entry::kAuthorMissing) return {};
+    if (e.author_offset == Entry::kAuthorInArena) return {Columns(e), e.author_length};
     return source_lines_[e.source_index].substr(e.author_offset, e.author_length);
+  }
+  std::string_view Year(const Entry& e) const {
+    if (e.year_length == Entry::kYearMissing) return {};
+    const uint32_t author = e.author_offset == Entry::kAuthorInArena ? e.author_length : 0;
+    return {Columns(e) + author, e.year_length};
   }
   void FormatLines(size_t begin, size_t end, Part& part, Entry* out, TextArena& arena) const;
   // Where `column`, a column of `fields`, lies in `line`, the source line
@@ -131,6 +142,8 @@ class Conversion {
 
   text::LineIndex source_lines_;
   const format::StyleSettings& settings_;
+  // The style has an order text, which the line holds instead of the entry.
+  const bool entry_behind_line_;
   MessageOutput& messages_;
   std::vector<Entry> entries_;
   // By place in the list: the entry formatted again, or nothing. Made
