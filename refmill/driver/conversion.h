@@ -108,6 +108,7 @@ class Conversion {
   void WarnNotInShiftJis(std::string_view text, const format::EntryContext& ctx) const;
 
   std::string_view EntryText(size_t k) const {
+    // A text from an arena never has a null start, even when empty.
     if (!redone_.empty() && redone_[k].data() != nullptr) return redone_[k];
     const Entry& e = entries_[k];
     return {e.texts + TextOffset(e), e.text_length};
