@@ -49,9 +49,18 @@ class FoldingDecoder {
   void Decode(std::string_view text, std::u16string& out, const PrivateCodes* codes) const {
     out.clear();
     out.reserve(text.size());
+    DecodeSome(text, 0, text.size(), out, codes);
+  }
+
+  // Appends the characters from byte `from` on until at least `bytes` bytes
+  // are read or the text ends; returns where the next character begins.
+  size_t DecodeSome(std::string_view text, size_t from, size_t bytes, std::u16string& out,
+                    const PrivateCodes* codes) const {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    for (size_t i = 0; i < n; ++i) {
+    const size_t until = bytes < n - from ? from + bytes : n;
+    size_t i = from;
+    for (; i < until; ++i) {
       if (IsLeadByte(p[i]) && i + 1 < n) {
         // User-defined codes open with F0 to F9; only those the run handed
         // out stand for other characters.
@@ -80,6 +89,7 @@ class FoldingDecoder {
       const UChar c = single_[p[i]];
       out.push_back(c != kInvalid ? c : static_cast<UChar>(0xF700 + p[i]));
     }
+    return i;
   }
 
  private:
@@ -104,6 +114,120 @@ const FoldingDecoder& Decoder() {
   return decoder;
 }
 
+// A Shift-JIS text as ICU reads it, decoded only as far as ICU asks: a
+// chunk of a sort key stops reading once the chunk is full, which for most
+// lines is long before their end.
+class LazyText {
+ public:
+  LazyText(std::string_view text, const PrivateCodes* codes, std::u16string& buffer)
+      : text_(text), codes_(codes), out_(buffer) {
+    out_.clear();
+    iterator_ = UCharIterator{};
+    iterator_.context = this;
+    iterator_.getIndex = GetIndex;
+    iterator_.move = Move;
+    iterator_.hasNext = HasNext;
+    iterator_.hasPrevious = HasPrevious;
+    iterator_.current = Current;
+    iterator_.next = Next;
+    iterator_.previous = Previous;
+    iterator_.getState = GetState;
+    iterator_.setState = SetState;
+  }
+  LazyText(const LazyText&) = delete;
+  LazyText& operator=(const LazyText&) = delete;
+
+  UCharIterator* Iterator() { return &iterator_; }
+
+ private:
+  // Enough for a few characters of most lines without decoding them one by one.
+  static constexpr size_t kPiece = 32;
+
+  static LazyText& Of(const UCharIterator* it) {
+    return *static_cast<LazyText*>(const_cast<void*>(it->context));
+  }
+  // Decodes the next piece; false when the whole text is decoded.
+  bool More() {
+    if (read_ >= text_.size()) return false;
+    read_ = Decoder().DecodeSome(text_, read_, kPiece, out_, codes_);
+    return true;
+  }
+  int32_t Length() {
+    while (More()) {
+    }
+    return Size();
+  }
+  int32_t Size() const { return static_cast<int32_t>(out_.size()); }
+  // Whether there is a character at `index`, decoding as far as needed.
+  bool Has(int32_t index) {
+    while (index >= Size()) {
+      if (!More()) return false;
+    }
+    return true;
+  }
+
+  static int32_t GetIndex(UCharIterator* it, UCharIteratorOrigin origin) {
+    LazyText& t = Of(it);
+    switch (origin) {
+      case UITER_ZERO:
+      case UITER_START:
+        return 0;
+      case UITER_CURRENT:
+        return t.index_;
+      case UITER_LIMIT:
+      case UITER_LENGTH:
+        return t.Length();
+    }
+    return U_SENTINEL;
+  }
+  static int32_t Move(UCharIterator* it, int32_t delta, UCharIteratorOrigin origin) {
+    LazyText& t = Of(it);
+    int64_t to = delta;
+    if (origin == UITER_CURRENT) to += t.index_;
+    if (origin == UITER_LIMIT || origin == UITER_LENGTH) to += t.Length();
+    to = std::max<int64_t>(to, 0);
+    if (to > 0 && !t.Has(static_cast<int32_t>(std::min<int64_t>(to, INT32_MAX)) - 1)) {
+      to = t.Size();
+    }
+    t.index_ = static_cast<int32_t>(to);
+    return t.index_;
+  }
+  static UBool HasNext(UCharIterator* it) { return Of(it).Has(Of(it).index_); }
+  static UBool HasPrevious(UCharIterator* it) { return Of(it).index_ > 0; }
+  static UChar32 Current(UCharIterator* it) {
+    LazyText& t = Of(it);
+    return t.Has(t.index_) ? t.out_[static_cast<size_t>(t.index_)] : U_SENTINEL;
+  }
+  static UChar32 Next(UCharIterator* it) {
+    LazyText& t = Of(it);
+    return t.Has(t.index_) ? t.out_[static_cast<size_t>(t.index_++)] : U_SENTINEL;
+  }
+  static UChar32 Previous(UCharIterator* it) {
+    LazyText& t = Of(it);
+    return t.index_ > 0 ? t.out_[static_cast<size_t>(--t.index_)] : U_SENTINEL;
+  }
+  static uint32_t GetState(const UCharIterator* it) {
+    return static_cast<uint32_t>(Of(it).index_);
+  }
+  static void SetState(UCharIterator* it, uint32_t state, UErrorCode* status) {
+    if (status == nullptr || U_FAILURE(*status)) return;
+    LazyText& t = Of(it);
+    if (state > static_cast<uint32_t>(INT32_MAX) ||
+        (state > 0 && !t.Has(static_cast<int32_t>(state) - 1))) {
+      *status = U_INDEX_OUTOFBOUNDS_ERROR;
+      return;
+    }
+    t.index_ = static_cast<int32_t>(state);
+  }
+
+  std::string_view text_;
+  const PrivateCodes* codes_;
+  std::u16string& out_;
+  size_t read_ = 0;  // bytes of text_ decoded into out_
+  int32_t index_ = 0;
+  UCharIterator iterator_;
+};
+
 struct CollatorCloser {
   void operator()(UCollator* c) const { ucol_close(c); }
 };
@@ -116,13 +240,12 @@ Collator OpenJapanese() {
   return c;
 }
 
-// One line on its way to its place: the key bytes produced so far for the
-// current round, and ICU's state for producing more.
+// One line on its way to its place: the bytes of its sort key for the
+// current round. A table may hold millions, so it is kept small.
 struct Item {
   uint32_t index;
   uint8_t length;  // bytes in key
-  bool complete;   // key holds the line's whole sort key
-  uint32_t state[2];
+  bool complete;   // key holds the rest of the line's sort key
   uint8_t key[kKeyChunk];
 };
 
@@ -152,17 +275,21 @@ class KeyMaker {
     }
   }
 
-  // Produces the next chunk of `item`'s key, replacing the previous chunk.
-  void NextChunk(std::string_view text, Item& item) {
-    Decoder().Decode(text, utf16_, codes_);
-    UCharIterator it;
-    uiter_setString(&it, utf16_.data(), static_cast<int32_t>(utf16_.size()));
+  // Chunk `round` (0 or 1) of the sort key of `text` into `item`. ICU
+  // builds every chunk from the start of the line anyway, so a later round
+  // asks for the chunks before it again instead of keeping ICU's state.
+  void Chunk(std::string_view text, int round, Item& item) {
+    LazyText lazy(text, codes_, utf16_);
+    uint8_t key[2 * kKeyChunk];
+    uint32_t state[2] = {0, 0};
     UErrorCode status = U_ZERO_ERROR;
-    const int32_t n =
-        ucol_nextSortKeyPart(collator_.get(), &it, item.state, item.key, kKeyChunk, &status);
+    const int32_t n = ucol_nextSortKeyPart(collator_.get(), lazy.Iterator(), state, key,
+                                           kKeyChunk * (round + 1), &status);
     if (U_FAILURE(status)) throw std::runtime_error("sort key failed");
-    item.length = static_cast<uint8_t>(n);
-    item.complete = n < kKeyChunk;
+    const int32_t length = std::max(n - kKeyChunk * round, 0);
+    std::memcpy(item.key, key + kKeyChunk * round, static_cast<size_t>(length));
+    item.length = static_cast<uint8_t>(length);
+    item.complete = length < kKeyChunk;
   }
 
  private:
@@ -173,14 +300,15 @@ class KeyMaker {
 
 class Sorter {
  public:
-  Sorter(const std::vector<std::string_view>& texts, unsigned threads, const PrivateCodes* codes)
-      : texts_(texts),
+  Sorter(uint32_t count, const TextAt& text, unsigned threads, const PrivateCodes* codes)
+      : count_(count),
+        texts_(text),
         threads_(threads),
         collator_(OpenJapanese()),
         codes_(codes != nullptr && !codes->empty() ? codes : nullptr) {}
 
   std::vector<uint32_t> Run() {
-    std::vector<Item> items(texts_.size());
+    std::vector<Item> items(count_);
     const size_t workers = WorkerCount(items.size(), threads_);
     FirstChunks(items, workers);
     SortByFirstChunks(items, workers);
@@ -199,24 +327,24 @@ class Sorter {
       KeyMaker maker(collator_.get(), codes_);
       for (size_t i = begin; i < end; ++i) {
         items[i].index = static_cast<uint32_t>(i);
-        items[i].state[0] = items[i].state[1] = 0;
-        maker.NextChunk(texts_[i], items[i]);
+        maker.Chunk(texts_(i), 0, items[i]);
       }
     });
   }
 
-  // Each worker sorts its share; the shares are then merged.
+  // The items are split in place into shares that follow each other in
+  // order, and each worker sorts one. Merging sorted shares instead would
+  // take a buffer of half the items.
   void SortByFirstChunks(std::vector<Item>& items, size_t workers) {
     const size_t n = items.size();
     auto less = [this](const Item& a, const Item& b) { return Less(a, b); };
-    ForEachPart(n, workers, [&](size_t begin, size_t end, size_t) {
-      std::sort(items.begin() + static_cast<std::ptrdiff_t>(begin),
-                items.begin() + static_cast<std::ptrdiff_t>(end), less);
-    });
+    auto at = [&items](size_t i) { return items.begin() + static_cast<std::ptrdiff_t>(i); };
     for (size_t w = 1; w < workers; ++w) {
-      std::inplace_merge(items.begin(), items.begin() + static_cast<std::ptrdiff_t>(n * w / workers),
-                         items.begin() + static_cast<std::ptrdiff_t>(n * (w + 1) / workers), less);
+      std::nth_element(at(n * (w - 1) / workers), at(n * w / workers), items.end(), less);
     }
+    ForEachPart(n, workers, [&](size_t begin, size_t end, size_t) {
+      std::sort(at(begin), at(end), less);
+    });
   }
 
   // Lines whose first chunks are equal form groups that are ordered by
@@ -253,7 +381,7 @@ class Sorter {
     if (c != 0) return c < 0;
     if (a.complete && b.complete) {
       if (a.length != b.length) return a.length < b.length;
-      return texts_[a.index] < texts_[b.index];
+      return texts_(a.index) < texts_(b.index);
     }
     if (a.complete != b.complete) return a.complete;
     return false;
@@ -270,7 +398,7 @@ class Sorter {
   // which would grow with the square of a long shared beginning, so what is
   // still tied after that gets its whole keys at once.
   void SortGroup(Iter first, Iter last, KeyMaker& maker) {
-    for (Iter it = first; it != last; ++it) maker.NextChunk(texts_[it->index], *it);
+    for (Iter it = first; it != last; ++it) maker.Chunk(texts_(it->index), 1, *it);
     std::sort(first, last, [this](const Item& a, const Item& b) { return Less(a, b); });
     for (const auto& [from, to] : UnfinishedGroups(first, last)) SortByWholeKeys(from, to, maker);
   }
@@ -284,17 +412,18 @@ class Sorter {
     keyed.reserve(static_cast<size_t>(last - first));
     for (Iter it = first; it != last; ++it) {
       keyed.push_back({std::string(), *it});
-      maker.FullKey(texts_[it->index], keyed.back().key);
+      maker.FullKey(texts_(it->index), keyed.back().key);
     }
     std::sort(keyed.begin(), keyed.end(), [this](const Keyed& a, const Keyed& b) {
       if (a.key != b.key) return a.key < b.key;
-      return texts_[a.item.index] < texts_[b.item.index];
+      return texts_(a.item.index) < texts_(b.item.index);
     });
     Iter out = first;
     for (const Keyed& k : keyed) *out++ = k.item;
   }
 
-  const std::vector<std::string_view>& texts_;
+  uint32_t count_;
+  const TextAt& texts_;
   unsigned threads_;
   Collator collator_;
   const PrivateCodes* codes_;
@@ -302,9 +431,15 @@ class Sorter {
 
 }  // namespace
 
+std::vector<uint32_t> JapaneseSortOrder(uint32_t count, const TextAt& text, unsigned threads,
+                                        const PrivateCodes* codes) {
+  return Sorter(count, text, threads, codes).Run();
+}
+
 std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
                                         unsigned threads, const PrivateCodes* codes) {
-  return Sorter(texts, threads, codes).Run();
+  const TextAt text = [&texts](uint32_t i) { return texts[i]; };
+  return JapaneseSortOrder(static_cast<uint32_t>(texts.size()), text, threads, codes);
 }
 
 int JapaneseCompare(std::string_view a, std::string_view b) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 #include <vector>
 
@@ -20,6 +21,13 @@ class PrivateCodes;
 // stand for.
 std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
                                         unsigned threads = 2,
+                                        const PrivateCodes* codes = nullptr);
+
+// The same for `count` texts that `text` hands out by index, each valid
+// until the call returns: a caller whose texts lie elsewhere needs no list
+// of views, which for millions of texts is memory of its own.
+using TextAt = std::function<std::string_view(uint32_t)>;
+std::vector<uint32_t> JapaneseSortOrder(uint32_t count, const TextAt& text, unsigned threads = 2,
                                         const PrivateCodes* codes = nullptr);
 
 // The same comparison for two texts: negative, zero or positive. Zero only

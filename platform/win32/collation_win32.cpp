@@ -67,6 +67,14 @@ std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& tex
   return order;
 }
 
+std::vector<uint32_t> JapaneseSortOrder(uint32_t count, const TextAt& text, unsigned threads,
+                                        const PrivateCodes* codes) {
+  std::vector<std::string_view> texts;
+  texts.reserve(count);
+  for (uint32_t i = 0; i < count; ++i) texts.push_back(text(i));
+  return JapaneseSortOrder(texts, threads, codes);
+}
+
 int JapaneseCompare(std::string_view a, std::string_view b) { return Compare(a, b); }
 
 }  // namespace platform

@@ -74,7 +74,30 @@ struct Conversion::Part {
 
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
                        MessageOutput& messages)
-    : source_lines_(source), settings_(settings), messages_(messages) {}
+    : source_lines_(source),
+      settings_(settings),
+      entry_behind_line_(settings.order.First().has_value()),
+      messages_(messages) {}
+
+// Column 0 begins the split text, and the split only inserts "|" between
+// commas, so a column lies in the line a few bytes before its offset in the
+// split text: as many as empty columns came before it. Equal bytes are all
+// the neighbour pass needs, so the first place that matches is taken.
+uint32_t Conversion::AuthorOffset(std::string_view line, const FieldList& fields,
+                                  std::string_view column) {
+  constexpr size_t kEmptyColumnsLookedPast = 64;
+  const std::string_view start = fields[0];
+  if (column.empty() || column.data() < start.data()) return 0;
+  const auto offset = static_cast<size_t>(column.data() - start.data());
+  for (size_t shift = 0; shift <= std::min(offset, kEmptyColumnsLookedPast); ++shift) {
+    const size_t at = offset - shift;
+    if (at <= line.size() && line.size() - at >= column.size() &&
+        line.compare(at, column.size(), column) == 0) {
+      return static_cast<uint32_t>(at);
+    }
+  }
+  return Entry::kAuthorInArena;
+}
 
 void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
                              TextArena& arena) const {
@@ -101,30 +124,34 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
     // beyond the entry is reported there, as the style's fault.
     const auto author = fields.At(roles.author).value_or(std::string_view());
     const auto year = fields.At(roles.year).value_or(std::string_view());
+    // The author column is mostly the source's bytes, which need no copy;
+    // only the "|" that the split puts between empty columns is not.
+    const uint32_t author_offset = AuthorOffset(source_lines_[i], fields, author);
+    const std::string_view kept_author =
+        author_offset == Entry::kAuthorInArena ? author : std::string_view();
     const std::string index = std::to_string(i);
     Entry& entry = *out++;
     entry = Entry{};
-    if (settings_.order.First()) {
+    if (entry_behind_line_) {
       // Sorted by the style's order text; the formatted entry, which differs
       // by file type, lies behind the line.
       entry.texts = arena.Store(sort_field, std::string_view(" |"), order_text,
-                                std::string_view("|"), index, entry_text, author, year).data();
+                                std::string_view("|"), index, entry_text, kept_author, year)
+                        .data();
       entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + order_text.size() + 1 +
                                                 index.size());
-      entry.text_offset = entry.line_length;
     } else {
       entry.texts = arena.Store(sort_field, std::string_view(" |"), entry_text,
-                                std::string_view("|"), index, author, year).data();
+                                std::string_view("|"), index, kept_author, year).data();
       entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + entry_text.size() + 1 +
                                                 index.size());
-      entry.text_offset = static_cast<uint32_t>(sort_field.size() + 2);
     }
     entry.source_index = static_cast<uint32_t>(i);
     entry.text_length = static_cast<uint32_t>(entry_text.size());
+    entry.author_offset = fields.At(roles.author) ? author_offset : Entry::kAuthorMissing;
     entry.author_length = static_cast<uint32_t>(author.size());
-    entry.year_length = static_cast<uint32_t>(year.size());
-    if (!fields.At(roles.year)) entry.missing = Entry::Missing::kYear;
-    if (!fields.At(roles.author)) entry.missing = Entry::Missing::kAuthor;
+    entry.year_length = fields.At(roles.year) ? static_cast<uint32_t>(year.size())
+                                              : Entry::kYearMissing;
   }
 }
 
@@ -159,11 +186,9 @@ std::optional<StyleFault> Conversion::FirstPass() {
 
 void Conversion::Sort() {
   if (settings_.sort != 1 && settings_.sort != 2) return;
-  std::vector<std::string_view> lines;
-  lines.reserve(entries_.size());
-  for (const Entry& e : entries_) lines.push_back(e.Line());
-  const std::vector<uint32_t> order =
-      platform::JapaneseSortOrder(lines, 2, settings_.private_codes);
+  const platform::TextAt line = [this](uint32_t i) { return entries_[i].Line(); };
+  const std::vector<uint32_t> order = platform::JapaneseSortOrder(
+      static_cast<uint32_t>(entries_.size()), line, 2, settings_.private_codes);
   std::vector<Entry> sorted;
   sorted.reserve(entries_.size());
   for (uint32_t i : order) sorted.push_back(entries_[i]);
@@ -188,8 +213,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   bool first_repeat = false;   // the group's first entry's repeat flag
   for (size_t k = 0; k < entries_.size(); ++k) {
     const Entry& entry = entries_[k];
-    if (entry.missing != Entry::Missing::kNone) {
-      const bool author = entry.missing == Entry::Missing::kAuthor;
+    if (entry.author_offset == Entry::kAuthorMissing || entry.year_length == Entry::kYearMissing) {
+      const bool author = entry.author_offset == Entry::kAuthorMissing;
       return StyleFault{StyleFault::Kind::kMissingColumn, author ? "$AT" : "$YR",
                         author ? settings_.roles.author : settings_.roles.year,
                         LineNumber(entry.source_index)};
@@ -197,8 +222,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
     bool same_author = false;
     bool same_year = false;
     if (k > 0) {
-      same_author = text::EqualsIgnoringAsciiCase(entry.Author(), entries_[k - 1].Author());
-      same_year = text::EqualsIgnoringAsciiCase(entry.Year(), entries_[k - 1].Year());
+      same_author = text::EqualsIgnoringAsciiCase(Author(entry), Author(entries_[k - 1]));
+      same_year = text::EqualsIgnoringAsciiCase(Year(entry), Year(entries_[k - 1]));
     }
     const bool repeat = !s.samename.empty() && same_author;
     std::optional<size_t> letter;
@@ -222,7 +247,7 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   std::vector<std::optional<std::pair<size_t, StyleFault>>> faults(workers);
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
-  redone_.assign(redo.size(), std::string_view());
+  redone_.assign(entries_.size(), std::string_view());
   platform::ForEachPart(redo.size(), workers, [&](size_t begin, size_t end, size_t w) {
     TextArena& arena = arenas_[first_arena + w];
     NoWarnings silent;
@@ -236,8 +261,7 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
         faults[w] = {r, *fault};
         return;
       }
-      redone_[r] = arena.Store(std::get<std::string>(text));
-      entry.redone = static_cast<uint32_t>(r);
+      redone_[redo[r].entry] = arena.Store(std::get<std::string>(text));
     }
   });
   for (const auto& fault : faults) {

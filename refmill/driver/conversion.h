@@ -13,6 +13,7 @@
 
 #include "refmill/driver/text_arena.h"
 #include "refmill/format/entry_context.h"
+#include "refmill/format/fields.h"
 #include "refmill/format/style_settings.h"
 #include "refmill/text/lines.h"
 
@@ -64,27 +65,24 @@ class Conversion {
  private:
   // One entry, kept small: a table may hold millions. Its texts lie one
   // after the other in the conversion's arenas: the entry line (sort field
-  // + " |" + entry + "|" + source index), then the author and year columns
-  // that the neighbour pass compares.
+  // + " |" + entry + "|" + source index), the formatted entry where the
+  // line holds the order text instead, then the author column where the
+  // source line does not hold it as it is, then the year column; the
+  // neighbour pass compares those two.
   struct Entry {
-    static constexpr uint32_t kNotRedone = UINT32_MAX;
+    static constexpr uint32_t kAuthorInArena = UINT32_MAX;
+    // The style's column for "$AT" or "$YR" lies beyond the entry.
+    static constexpr uint32_t kAuthorMissing = UINT32_MAX - 1;
+    static constexpr uint32_t kYearMissing = UINT32_MAX;
     const char* texts;
     uint32_t line_length;
     uint32_t source_index;  // the source line the entry came from
-    uint32_t text_offset;   // where the formatted entry starts in the line
     uint32_t text_length;
+    uint32_t author_offset;  // in the source line, kAuthorInArena or kAuthorMissing
     uint32_t author_length;
-    uint32_t year_length;
-    uint32_t redone = kNotRedone;  // the entry formatted again, in redone_
-    // The style's column for "$AT" or "$YR" lies beyond the entry.
-    enum class Missing : uint8_t { kNone, kAuthor, kYear } missing = Missing::kNone;
+    uint32_t year_length;  // or kYearMissing
 
     std::string_view Line() const { return {texts, line_length}; }
-    // The author and year columns follow the line, or the formatted entry
-    // where that is kept behind the line.
-    const char* Columns() const { return texts + std::max(line_length, text_offset + text_length); }
-    std::string_view Author() const { return {Columns(), author_length}; }
-    std::string_view Year() const { return {Columns() + author_length, year_length}; }
   };
   struct Part;
 
@@ -94,8 +92,8 @@ class Conversion {
   void RenderLines(Write&& write) const {
     write(settings_.header);
     write(kLineBreak);
-    for (const Entry& e : entries_) {
-      write(EntryText(e));
+    for (size_t k = 0; k < entries_.size(); ++k) {
+      write(EntryText(k));
       write(kLineBreak);
     }
     write(settings_.footer);
@@ -109,16 +107,49 @@ class Conversion {
   // cannot.
   void WarnNotInShiftJis(std::string_view text, const format::EntryContext& ctx) const;
 
-  std::string_view EntryText(const Entry& e) const {
-    if (e.redone != Entry::kNotRedone) return redone_[e.redone];
-    return {e.texts + e.text_offset, e.text_length};
+  std::string_view EntryText(size_t k) const {
+    // A text from an arena never has a null start, even when empty.
+    if (!redone_.empty() && redone_[k].data() != nullptr) return redone_[k];
+    const Entry& e = entries_[k];
+    return {e.texts + TextOffset(e), e.text_length};
+  }
+  // Where the formatted entry starts: behind the line, or before its "|"
+  // and source index.
+  size_t TextOffset(const Entry& e) const {
+    if (entry_behind_line_) return e.line_length;
+    return e.line_length - e.text_length - 1 - std::to_string(e.source_index).size();
+  }
+  // The columns follow the line, or the formatted entry where that is
+  // kept behind the line.
+  const char* Columns(const Entry& e) const {
+    return e.texts + e.line_length + (entry_behind_line_ ? e.text_length : 0);
+  }
+  std::string_view Author(const Entry& e) const {
+    if (e.author_offset == Entry::kAuthorMissing) return {};
+    if (e.author_offset == Entry::kAuthorInArena) return {Columns(e), e.author_length};
+    return source_lines_[e.source_index].substr(e.author_offset, e.author_length);
+  }
+  std::string_view Year(const Entry& e) const {
+    if (e.year_length == Entry::kYearMissing) return {};
+    const uint32_t author = e.author_offset == Entry::kAuthorInArena ? e.author_length : 0;
+    return {Columns(e) + author, e.year_length};
   }
   void FormatLines(size_t begin, size_t end, Part& part, Entry* out, TextArena& arena) const;
+  // Where `column`, a column of `fields`, lies in `line`, the source line
+  // they were split from, when the bytes there are the same; otherwise
+  // Entry::kAuthorInArena.
+  static uint32_t AuthorOffset(std::string_view line, const format::FieldList& fields,
+                               std::string_view column);
 
   text::LineIndex source_lines_;
   const format::StyleSettings& settings_;
+  // The style has an order text, which the line holds instead of the entry.
+  const bool entry_behind_line_;
   MessageOutput& messages_;
   std::vector<Entry> entries_;
+  // By place in the list: the entry formatted again, or nothing. Made
+  // only by the neighbour pass, after the sort, whose items would otherwise
+  // share the memory with it.
   std::vector<std::string_view> redone_;
   std::vector<TextArena> arenas_;
 };

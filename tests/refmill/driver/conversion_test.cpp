@@ -119,6 +119,30 @@ TEST(ConversionTest, NeighbourRules) {
   }
 }
 
+TEST(ConversionTest, AuthorsAreComparedWhereverTheSplitMovedThem) {
+  // Empty columns before the author get a "|" each from the split, and so
+  // may a quoted author itself; neither may hide a repeated author.
+  struct Case {
+    const char* name;
+    std::string source;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {"empty columns before", "*,ebook,,,A,1,a\n*,ebook,x,,A,2,a\n*,ebook,,,A,1,a\n",
+       "A 1a\r\n= 1b\r\n= 2\r\n"},
+      {"empty columns inside", "*,ebook,,,\"A,,B\",1,a\n*,ebook,,,\"A,,B\",2,a\n",
+       "A, & ,B 1\r\n= 2\r\n"},
+      {"the same bytes elsewhere in the line", "*,ebook,A,,A,1,a\n*,ebook,,,A,2,a\n",
+       "A 1\r\n= 2\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StyleSettings s = MakeStyle({"$AT=4", "$YR=5", "$RB=6"}, {"ebook=$AT $YR"});
+    s.samename = "=";
+    EXPECT_EQ(Convert(s, c.source).output, "\r\n" + c.expected + "\r\n");
+  }
+}
+
 TEST(ConversionTest, LettersGoOnPastZ) {
   // Letters and IDs alike: every entry of a group that runs past "zz" must
   // stay apart from the others, and only plain letters may appear.
