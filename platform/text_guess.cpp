@@ -3,6 +3,7 @@
 #include "platform/encoding.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
@@ -121,6 +122,15 @@ TextEncoding GuessTextEncoding(std::string_view bytes) {
   if (const auto utf16 = GuessUtf16(bytes)) return *utf16;
   bool non_ascii = false;
   for (size_t i = 0; i < bytes.size();) {
+    // ASCII, most of any table, is passed eight bytes at a time.
+    if (i + 8 <= bytes.size()) {
+      uint64_t word;
+      std::memcpy(&word, bytes.data() + i, sizeof word);
+      if ((word & 0x8080808080808080u) == 0) {
+        i += 8;
+        continue;
+      }
+    }
     const Utf8Char c = DecodeUtf8(bytes, i);
     if (c.length == 0) return TextEncoding::kShiftJis;
     non_ascii = non_ascii || c.length > 1;

@@ -310,11 +310,21 @@ class Reader {
 
   std::string All() {
     std::string out;
-    while (pos_ < text_.size()) out += Next();
+    out.reserve(text_.size());
+    while (pos_ < text_.size()) {
+      // Most of a field is plain text: it goes over in runs, not unit by unit.
+      size_t special = pos_;
+      while (special < text_.size() && !IsSpecial(text_[special])) ++special;
+      out.append(text_.substr(pos_, special - pos_));
+      pos_ = special;
+      if (pos_ < text_.size()) out += Next();
+    }
     return out;
   }
 
  private:
+  static bool IsSpecial(char c) { return c == '{' || c == '}' || c == '\\' || c == '~' || c == '-'; }
+
   // One unit: a character, a command with what it makes, or a group's text.
   std::string Next() {
     const char c = text_[pos_];

@@ -3,6 +3,7 @@
 // decides categories, name forms and the edition wording.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ struct Reference {
 // What a reader made of a file: the references in file order, and one
 // warning text (UTF-8, naming the line or entry) per entry skipped or
 // changed on the way.
+// Sees each reference as soon as a reader has it.
+using ReferenceSink = std::function<void(const Reference&)>;
+
 struct ReadResult {
   std::vector<Reference> references;
   std::vector<std::string> warnings;

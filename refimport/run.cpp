@@ -1,10 +1,12 @@
 #include "refimport/run.h"
 
+#include <algorithm>
 #include <new>
 #include <optional>
 
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/worker_pool.h"
 #include "refimport/messages.h"
 #include "refimport/source_reader.h"
 #include "refimport/table_row.h"
@@ -67,19 +69,49 @@ std::string AsUtf8(const std::string& bytes) {
 
 }  // namespace
 
+namespace {
+
+void AppendRow(const Reference& reference, int number, std::string& out) {
+  bool first = true;
+  for (const std::string& cell : TableRow(reference, number)) {
+    if (!first) out += ',';
+    out += tabdump::CsvField(cell);
+    first = false;
+  }
+  out += kLineEnd;
+}
+
+// The bytes to write for `table` (UTF-8). Shift-JIS carries no state from
+// one character to the next, so both cores encode a part of the rows each.
+tabdump::EncodedCsv EncodedTable(std::string_view table, size_t rows, bool utf8) {
+  if (utf8) return {std::string(kUtf8Mark) + std::string(table), 0};
+  const size_t workers = platform::WorkerCount(rows);
+  // Each part ends with a line; the last takes what is left.
+  std::vector<size_t> ends(workers + 1, 0);
+  for (size_t w = 1; w < workers; ++w) {
+    const size_t at = table.find(kLineEnd, std::max(ends[w - 1], table.size() * w / workers));
+    ends[w] = at == std::string_view::npos ? table.size() : at + kLineEnd.size();
+  }
+  ends[workers] = table.size();
+  std::vector<tabdump::EncodedCsv> parts(workers);
+  platform::RunWorkers(workers, [&](size_t w) {
+    parts[w] = tabdump::EncodeShiftJis(table.substr(ends[w], ends[w + 1] - ends[w]));
+  });
+  tabdump::EncodedCsv all;
+  for (const tabdump::EncodedCsv& part : parts) {
+    all.bytes += part.bytes;
+    all.unmappable += part.unmappable;
+  }
+  return all;
+}
+
+}  // namespace
+
 std::string TableText(const std::vector<Reference>& references) {
   std::string out(kTableHeading);
   out += kLineEnd;
   int number = 0;
-  for (const Reference& reference : references) {
-    bool first = true;
-    for (const std::string& cell : TableRow(reference, ++number)) {
-      if (!first) out += ',';
-      out += tabdump::CsvField(cell);
-      first = false;
-    }
-    out += kLineEnd;
-  }
+  for (const Reference& reference : references) AppendRow(reference, ++number, out);
   return out;
 }
 
@@ -110,16 +142,19 @@ ExitCode Run(const std::vector<std::string>& args, const tabdump::Console& conso
     const std::string text = AsUtf8(bytes);
     const std::optional<SourceFormat> format = DetectFormat(text);
     if (!format) return Fail(console, ExitCode::kUnreadable, msg::kUnknownFormat, paths->source);
-    read = ReadSource(text, *format, tabdump::PathForMessage(paths->source));
+    // The rows are made while btparse still reads the rest.
+    std::string table(kTableHeading);
+    table += kLineEnd;
+    int number = 0;
+    read = ReadSource(text, *format, tabdump::PathForMessage(paths->source),
+                      [&](const Reference& reference) { AppendRow(reference, ++number, table); });
     for (const std::string& warning : read.warnings) {
       tabdump::WriteMessage(console.err, std::string(msg::kPrefix) + warning + "\n");
     }
     if (read.references.empty()) {
       return Fail(console, ExitCode::kUnreadable, msg::kNoReferences, paths->source);
     }
-    const std::string table = TableText(read.references);
-    csv = paths->utf8 ? tabdump::EncodedCsv{std::string(kUtf8Mark) + table, 0}
-                      : tabdump::EncodeShiftJis(table);
+    csv = EncodedTable(table, read.references.size(), paths->utf8);
   } catch (const std::bad_alloc&) {
     return Fail(console, ExitCode::kUnreadable, msg::kOutOfMemory, paths->source);
   }

@@ -40,16 +40,14 @@ std::optional<SourceFormat> DetectFormat(std::string_view text) {
   return std::nullopt;
 }
 
-ReadResult ReadSource(std::string_view text, SourceFormat format, std::string_view name) {
-  switch (format) {
-    case SourceFormat::kRis:
-      return ReadRis(text);
-    case SourceFormat::kCslJson:
-      return ReadCslJson(text);
-    case SourceFormat::kBibtex:
-      break;
+ReadResult ReadSource(std::string_view text, SourceFormat format, std::string_view name,
+                      const ReferenceSink& taken) {
+  if (format == SourceFormat::kBibtex) return ReadBibtex(text, name, taken);
+  ReadResult result = format == SourceFormat::kRis ? ReadRis(text) : ReadCslJson(text);
+  if (taken) {
+    for (const Reference& reference : result.references) taken(reference);
   }
-  return ReadBibtex(text, name);
+  return result;
 }
 
 }  // namespace refimport

@@ -45,7 +45,7 @@ bool IsBlankAt(std::string_view s, size_t pos, size_t* len) {
     *len = 1;
     return true;
   }
-  if (s.substr(pos, kIdeographicSpace.size()) == kIdeographicSpace) {
+  if (c == kIdeographicSpace[0] && s.substr(pos, kIdeographicSpace.size()) == kIdeographicSpace) {
     *len = kIdeographicSpace.size();
     return true;
   }
@@ -99,6 +99,7 @@ bool HasJapanese(std::string_view text) {
 
 std::string Squeezed(std::string_view text) {
   std::string out;
+  out.reserve(text.size());
   bool blank = false;
   for (size_t pos = 0; pos < text.size();) {
     size_t len = 0;
@@ -107,9 +108,19 @@ std::string Squeezed(std::string_view text) {
       pos += len;
       continue;
     }
+    size_t end = pos + 1;
+    while (end < text.size()) {
+      const char c = text[end];
+      if ((c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == kIdeographicSpace[0]) &&
+          IsBlankAt(text, end, &len)) {
+        break;
+      }
+      ++end;
+    }
     if (blank && !out.empty()) out += ' ';
     blank = false;
-    out += text[pos++];
+    out.append(text.substr(pos, end - pos));
+    pos = end;
   }
   return out;
 }

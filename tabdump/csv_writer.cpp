@@ -29,6 +29,14 @@ std::string FoldJisVariants(std::string_view utf8) {
   std::string out;
   out.reserve(utf8.size());
   for (size_t pos = 0; pos < utf8.size();) {
+    // Every variant starts with C2, E2 or E3; the bytes between go over whole.
+    size_t run = pos;
+    while (run < utf8.size() && utf8[run] != '\xC2' && utf8[run] != '\xE2' && utf8[run] != '\xE3') ++run;
+    if (run > pos) {
+      out.append(utf8.substr(pos, run - pos));
+      pos = run;
+      continue;
+    }
     bool folded = false;
     for (const Variant& v : kJisVariants) {
       if (utf8.substr(pos, v.from.size()) == v.from) {
@@ -46,6 +54,15 @@ std::string FoldJisVariants(std::string_view utf8) {
 }  // namespace
 
 std::string CsvField(std::string_view cell) {
+  // Most cells need neither quotes nor changes.
+  bool plain = true;
+  for (const char c : cell) {
+    if (c == ',' || c == '"' || c == '\r' || c == '\n' || c == '\0') {
+      plain = false;
+      break;
+    }
+  }
+  if (plain) return std::string(cell);
   std::string text;
   text.reserve(cell.size());
   bool needs_quotes = false;
