@@ -82,7 +82,8 @@ check-format: deps
 	@scripts/check-format.sh
 
 # Includes go one way: driver -> format -> text -> platform, refdesk ->
-# controls -> platform, tabdump -> platform, refimport -> tabdump -> platform.
+# controls -> platform, tabdump -> platform, refimport -> tabdump -> platform;
+# and each outside library's headers stay in its one folder.
 check-includes:
 	@scripts/check-includes.py
 

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Fails on any #include "..." that goes against the direction of our folders.
+"""Fails on any #include "..." that goes against the direction of our folders,
+and on an outside library's header outside the one corner that library has.
 
 Each folder of ours names the folders it may include from; a folder not
 listed here fails the check too, so a new folder gets its rule when it is
@@ -32,8 +33,16 @@ ALLOWED = {
     "tests": ANYTHING,
     "bench": ANYTHING,
 }
+# Each outside library's headers, and the folders that may include them.
+CORNERS = [
+    (re.compile(r"unicode/"), ["platform"]),
+    (re.compile(r"Q[A-Za-z]"), ["refdesk"]),
+    (re.compile(r"(freexl\.h|zip\.h|pugixml\.hpp)$"), ["tabdump"]),
+    (re.compile(r"(btparse\.h|nlohmann/)"), ["refimport"]),
+]
 SOURCE = re.compile(r"\.(c|cc|cpp|h|hpp)$")
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
+SYSTEM_INCLUDE = re.compile(r"^\s*#\s*include\s+<([^>]+)>")
 
 
 def FolderOf(path):
@@ -60,6 +69,15 @@ def Allowed(target, folders):
     return any(target.startswith(f + "/") and FolderOf(target) == f for f in folders)
 
 
+def Corner(folder, header):
+    """The folders `header` belongs to when `folder` may not include it, or None."""
+    for pattern, owners in CORNERS:
+        if pattern.match(header):
+            inside = any(folder == o or folder.startswith(o + "/") for o in owners)
+            return None if inside else owners
+    return None
+
+
 def main():
     root = pathlib.Path(__file__).resolve().parent.parent
     files = subprocess.run(["git", "-C", str(root), "ls-files"], check=True,
@@ -75,6 +93,10 @@ def main():
             continue
         text = (root / source).read_text(encoding="utf-8", errors="replace")
         for number, line in enumerate(text.splitlines(), 1):
+            match = SYSTEM_INCLUDE.match(line)
+            owners = Corner(folder, match.group(1)) if match else None
+            if owners:
+                faults.append(f"{source}:{number}: <{match.group(1)}> belongs to {', '.join(owners)}")
             match = INCLUDE.match(line)
             if not match:
                 continue
