@@ -3,8 +3,13 @@
 BUILD ?= build
 JOBS ?= 2
 CMAKE_FLAGS ?=
+# CI builds with WERROR=ON: a warning of the compiler fails the build. Off by
+# default, so a newer compiler's new warning never stops `make demo`. Passed
+# on every configure, so a build folder never keeps an earlier choice.
+WERROR ?= OFF
 
-.PHONY: all deps configure build test test-clients demo docs sanitize tsan fuzz bench bench-tabdump clean windows test-windows
+.PHONY: all deps configure build test demo docs sanitize tsan fuzz bench bench-tabdump clean windows \
+  test-windows test-clients format check-format check-includes
 
 all: build
 
@@ -12,7 +17,8 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS) > /dev/null
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DWARNINGS_AS_ERRORS=$(WERROR) $(CMAKE_FLAGS) \
+	  > /dev/null
 
 build: configure
 	@cmake --build $(BUILD) -j$(JOBS) -- --no-print-directory
@@ -46,7 +52,8 @@ sanitize:
 # is deliberately not reported. refdesk's tests start processes while Qt's
 # threads run; ThreadSanitizer would end such a child (die_after_fork).
 tsan: deps
-	@cmake -S . -B build-tsan -DTSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	@cmake -S . -B build-tsan -DTSAN=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DWARNINGS_AS_ERRORS=$(WERROR) > /dev/null
 	@cmake --build build-tsan -j$(JOBS) -- --no-print-directory
 	@cd build-tsan && QT_QPA_PLATFORM=offscreen \
 	  TSAN_OPTIONS="suppressions=$(CURDIR)/tests/tsan.supp halt_on_error=1 second_deadlock_stack=1 die_after_fork=0" \
@@ -60,7 +67,7 @@ FUZZ_TARGETS = split_fields_fuzz profile_fuzz sjis_text_fuzz kana2romaji_fuzz fo
   bibtex_reader_fuzz ris_reader_fuzz csl_json_reader_fuzz
 fuzz: deps
 	@cmake -S . -B build-fuzz -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ -DFUZZ=ON \
-	  -DBUILD_REFDESK=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	  -DBUILD_REFDESK=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo -DWARNINGS_AS_ERRORS=$(WERROR) > /dev/null
 	@cmake --build build-fuzz -j$(JOBS) --target $(FUZZ_TARGETS) -- --no-print-directory
 	@tests/fuzz/run.sh build-fuzz $(FUZZ_SECONDS) $(FUZZ_TARGETS)
 
@@ -74,6 +81,20 @@ bench-tabdump: build
 	  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends libreoffice-calc-nogui)
 	@bench/tabdump_soffice.sh $(BUILD)/bin
 
+# The layout of our sources by .clang-format: `make format` rewrites them in
+# place, `make check-format` lists the files that differ and fails if any do.
+format: deps
+	@scripts/check-format.sh -i
+
+check-format: deps
+	@scripts/check-format.sh
+
+# Includes go one way: driver -> format -> text -> platform, refdesk ->
+# controls -> platform, tabdump -> platform, refimport -> tabdump -> platform;
+# and each outside library's headers stay in its one folder.
+check-includes:
+	@scripts/check-includes.py
+
 clean:
 	rm -rf $(BUILD) build-asan build-tsan build-fuzz
 
@@ -86,7 +107,8 @@ WIN_FILES = refdesk.exe refmill.exe tabdump.exe refimport.exe refdesk-help.html 
 windows:
 	@scripts/install-deps-windows.sh
 	@cmake -S . -B $(WIN_BUILD) -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake \
-	  -DCMAKE_BUILD_TYPE=Release -DBUILD_REFDESK=ON -DLINUX_PROGRAM_DIR=$(CURDIR)/$(BUILD)/bin > /dev/null
+	  -DCMAKE_BUILD_TYPE=Release -DBUILD_REFDESK=ON -DLINUX_PROGRAM_DIR=$(CURDIR)/$(BUILD)/bin \
+	  -DWARNINGS_AS_ERRORS=$(WERROR) > /dev/null
 	@cmake --build $(WIN_BUILD) -j$(JOBS) -- --no-print-directory
 	@rm -f $(WIN_BUILD)/refmill-windows.zip
 	@cd $(WIN_BUILD)/bin && zip -q -X ../refmill-windows.zip $(WIN_FILES)

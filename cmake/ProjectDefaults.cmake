@@ -1,7 +1,11 @@
 # Warnings and sanitizers for every target of the project, in one place.
 function(project_defaults target)
   # GCC 12 reports a false -Wrestrict inside std::string concatenation.
-  target_compile_options(${target} PRIVATE -Wall -Wextra $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>
+  # clang's -Wconversion also takes in -Wsign-conversion, which GCC's leaves
+  # out; the two compilers are held to the same rule, GCC's.
+  target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Wshadow -Wconversion
+                         $<$<CXX_COMPILER_ID:GNU>:-Wno-restrict>
+                         $<$<CXX_COMPILER_ID:Clang>:-Wno-sign-conversion>
                          $<$<BOOL:${WARNINGS_AS_ERRORS}>:-Werror>)
   if(SANITIZE OR FUZZ)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined

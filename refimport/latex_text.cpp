@@ -11,7 +11,8 @@ struct Accented {
   std::string_view text;
 };
 // Precomposed letters for the accent commands and the bases Latin scripts
-// use with them.
+// use with them. One letter a line, so that a letter is easy to find.
+// clang-format off
 constexpr Accented kAccented[] = {
     {'\'', 'a', "á"},
     {'\'', 'e', "é"},
@@ -257,6 +258,7 @@ constexpr Accented kAccented[] = {
     {'r', 'U', "Ů"},
     {'r', 'w', "ẘ"},
 };
+// clang-format on
 
 struct Combining {
   char accent;

@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-translations-l10n
   libzip-dev libpugixml-dev libxlsxwriter-dev dpkg-dev patch
   libbtparse-dev nlohmann-json3-dev
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format
 )
 
 # tabdump links freexl built from Debian's source package with our patch

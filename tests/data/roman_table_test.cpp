@@ -56,6 +56,8 @@ TEST(ShippedRomanTableTest, FitsTheConverter) {
   }
 }
 
+// The tables keep one case a line, with its remarks beside it.
+// clang-format off
 TEST(ShippedRomanTableTest, HiraganaNamesAndWords) {
   ExpectRomanised("roman.dat", {
       {"やまだ", "yamada"},
@@ -148,6 +150,7 @@ TEST(ShippedRomanTableTest, HalfWidthKatakana) {
       {"ﾔﾏﾀﾞ１９９８", "yamada1998"},
   });
 }
+// clang-format on
 
 TEST(ShippedRomanTableTest, LeavesOtherTextAlone) {
   // Latin names in any case, IDs, digits and kanji pass through unchanged;

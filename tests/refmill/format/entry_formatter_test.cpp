@@ -382,7 +382,9 @@ TEST(FormatEntryTest, OptionalPartsVanishWhenAValueIsEmpty) {
     const std::string out = Format(s, c.line, false, {}, &sink);
     EXPECT_EQ(out, c.expected);
     // A vanished part is no fault of the table: no warning.
-    if (out.find("■") == std::string::npos) EXPECT_TRUE(sink.warnings.empty());
+    if (out.find("■") == std::string::npos) {
+      EXPECT_TRUE(sink.warnings.empty());
+    }
   }
   // Off, the marks are text and an empty column is missing.
   const StyleSettings off = MakeStyle(kColumns, {"earticle=$YR{? $EN?}"});
