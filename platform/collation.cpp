@@ -327,7 +327,7 @@ class Sorter {
       KeyMaker maker(collator_.get(), codes_);
       for (size_t i = begin; i < end; ++i) {
         items[i].index = static_cast<uint32_t>(i);
-        maker.Chunk(texts_(i), 0, items[i]);
+        maker.Chunk(texts_(items[i].index), 0, items[i]);
       }
     });
   }
