@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
   std::printf("split lines             %.3f s\n", Seconds(t));
   t = Clock::now();
   if (conversion.FirstPass()) return 1;
-  std::printf("first pass              %.3f s (%zu entries)\n", Seconds(t), conversion.EntryCount());
+  std::printf("first pass              %.3f s (%zu entries)\n", Seconds(t),
+              conversion.EntryCount());
   t = Clock::now();
   conversion.Sort();
   std::printf("sort                    %.3f s\n", Seconds(t));

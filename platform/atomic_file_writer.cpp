@@ -1,8 +1,8 @@
 // The buffering part of AtomicFileWriter and WriteFileAtomically, the same
 // on every platform; opening, committing and removing the temporary file are
 // the backends' own.
-#include "platform/files.h"
 #include "platform/file_io.h"
+#include "platform/files.h"
 
 namespace platform {
 

@@ -27,12 +27,13 @@ std::string ReadBack(std::FILE* errors) {
   return out;
 }
 
-[[noreturn]] void BeChild(ChildWork work, std::string_view input, int to_parent, std::FILE* errors) {
+[[noreturn]] void BeChild(ChildWork work, std::string_view input, int to_parent,
+                          std::FILE* errors) {
   g_to_parent = to_parent;
   if (errors != nullptr) dup2(fileno(errors), STDERR_FILENO);
   // fmemopen refuses an empty buffer; an empty file reads the same.
-  std::FILE* in = input.empty() ? std::tmpfile()
-                                : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
+  std::FILE* in =
+      input.empty() ? std::tmpfile() : fmemopen(const_cast<char*>(input.data()), input.size(), "r");
   _exit(in == nullptr ? 1 : work(in));
 }
 

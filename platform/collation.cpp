@@ -1,8 +1,8 @@
 #include "platform/collation.h"
 
+#include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
-#include <unicode/uchar.h>
 #include <unicode/uiter.h>
 
 #include <algorithm>
@@ -206,9 +206,7 @@ class LazyText {
     LazyText& t = Of(it);
     return t.index_ > 0 ? t.out_[static_cast<size_t>(--t.index_)] : U_SENTINEL;
   }
-  static uint32_t GetState(const UCharIterator* it) {
-    return static_cast<uint32_t>(Of(it).index_);
-  }
+  static uint32_t GetState(const UCharIterator* it) { return static_cast<uint32_t>(Of(it).index_); }
   static void SetState(UCharIterator* it, uint32_t state, UErrorCode* status) {
     if (status == nullptr || U_FAILURE(*status)) return;
     LazyText& t = Of(it);
@@ -263,9 +261,9 @@ class KeyMaker {
     const auto length = static_cast<int32_t>(utf16_.size());
     key.resize(std::max<size_t>(key.capacity(), 64));
     for (;;) {
-      const int32_t n = ucol_getSortKey(collator_.get(), utf16_.data(), length,
-                                        reinterpret_cast<uint8_t*>(key.data()),
-                                        static_cast<int32_t>(key.size()));
+      const int32_t n =
+          ucol_getSortKey(collator_.get(), utf16_.data(), length,
+                          reinterpret_cast<uint8_t*>(key.data()), static_cast<int32_t>(key.size()));
       if (n <= 0) throw std::runtime_error("sort key failed");
       if (static_cast<size_t>(n) <= key.size()) {
         key.resize(static_cast<size_t>(n));
@@ -342,9 +340,8 @@ class Sorter {
     for (size_t w = 1; w < workers; ++w) {
       std::nth_element(at(n * (w - 1) / workers), at(n * w / workers), items.end(), less);
     }
-    ForEachPart(n, workers, [&](size_t begin, size_t end, size_t) {
-      std::sort(at(begin), at(end), less);
-    });
+    ForEachPart(n, workers,
+                [&](size_t begin, size_t end, size_t) { std::sort(at(begin), at(end), less); });
   }
 
   // Lines whose first chunks are equal form groups that are ordered by

@@ -20,8 +20,7 @@ class PrivateCodes;
 // User-defined codes that `codes` handed out compare as the characters they
 // stand for.
 std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& texts,
-                                        unsigned threads = 2,
-                                        const PrivateCodes* codes = nullptr);
+                                        unsigned threads = 2, const PrivateCodes* codes = nullptr);
 
 // The same for `count` texts that `text` hands out by index, each valid
 // until the call returns: a caller whose texts lie elsewhere needs no list

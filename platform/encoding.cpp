@@ -7,8 +7,8 @@
 
 #include <algorithm>
 #include <array>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/private_codes.h"
@@ -40,9 +40,8 @@ struct Unmappable {
   size_t count = 0;
 };
 
-void WriteUnmappable(const void* context, UConverterFromUnicodeArgs* args, const UChar*,
-                     int32_t, UChar32 code_point, UConverterCallbackReason reason,
-                     UErrorCode* status) {
+void WriteUnmappable(const void* context, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
+                     UChar32 code_point, UConverterCallbackReason reason, UErrorCode* status) {
   if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) return;
   auto* unmappable = static_cast<Unmappable*>(const_cast<void*>(context));
   *status = U_ZERO_ERROR;
@@ -116,7 +115,8 @@ class Cp932Table {
     if (!cp932) return;
     for (int b = 0x80; b < 0x100; ++b) {
       const char in[1] = {static_cast<char>(b)};
-      if (!IsLeadByte(static_cast<unsigned char>(b))) singles_[b - 0x80] = Decode(cp932.get(), in, 1);
+      if (!IsLeadByte(static_cast<unsigned char>(b)))
+        singles_[b - 0x80] = Decode(cp932.get(), in, 1);
     }
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
       if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
 #include <climits>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -53,7 +53,7 @@ std::string ProgramFolder() {
   const std::string program(buffer.data(), static_cast<size_t>(n));
   const size_t slash = program.rfind(kPathSeparator);
   return slash == std::string::npos || slash == 0 ? std::string(1, kPathSeparator)
-                                                   : program.substr(0, slash);
+                                                  : program.substr(0, slash);
 }
 
 std::string FullPath(std::string_view path) {

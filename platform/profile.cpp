@@ -34,9 +34,8 @@ ProfileFile ProfileFile::FromText(std::string_view text) {
     if (trimmed.empty() || trimmed.front() == ';') continue;
     if (trimmed.front() == '[') {
       const size_t close = trimmed.find(']');
-      const std::string_view name =
-          Trim(trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos
-                                                                 : close - 1));
+      const std::string_view name = Trim(
+          trimmed.substr(1, close == std::string_view::npos ? std::string_view::npos : close - 1));
       file.sections_.push_back(Section{std::string(name), {}});
       current = &file.sections_.back();
       continue;

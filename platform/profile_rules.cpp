@@ -80,12 +80,12 @@ WrittenNumber ReadNumber(std::string_view text) {
   const uint64_t limit = uint64_t{std::numeric_limits<int32_t>::max()} + 1;
   uint64_t magnitude = 0;
   for (; i < text.size(); ++i) {
-    const int digit = base == 16 ? HexDigit(text[i])
-                                 : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+    const int digit =
+        base == 16 ? HexDigit(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
     if (digit < 0) return {};
     // Past the limit the digits are still read, to tell a large number from no number.
-    magnitude = std::min(magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit),
-                         limit + 1);
+    magnitude =
+        std::min(magnitude * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit), limit + 1);
   }
   if (magnitude > limit || (!negative && magnitude == limit)) return {true, std::nullopt};
   return {true, negative ? static_cast<int32_t>(-static_cast<int64_t>(magnitude))

@@ -109,6 +109,8 @@ std::string ProfileFile::ToText() const {
   return text;
 }
 
-bool ProfileFile::Save(const std::string& path) const { return WriteFileAtomically(path, ToText()); }
+bool ProfileFile::Save(const std::string& path) const {
+  return WriteFileAtomically(path, ToText());
+}
 
 }  // namespace platform

@@ -29,9 +29,8 @@ void RunWorkers(size_t workers, const std::function<void(size_t worker)>& fn);
 // per worker can be joined in worker order afterwards.
 template <class Fn>
 void ForEachPart(size_t n, size_t workers, Fn&& fn) {
-  RunWorkers(workers, [&fn, n, workers](size_t w) {
-    fn(n * w / workers, n * (w + 1) / workers, w);
-  });
+  RunWorkers(workers,
+             [&fn, n, workers](size_t w) { fn(n * w / workers, n * (w + 1) / workers, w); });
 }
 
 }  // namespace platform

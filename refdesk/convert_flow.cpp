@@ -142,10 +142,9 @@ int ConvertRunner::refmillRun(const std::string& source, const std::string& dest
     dialogs_.Show(MakeMessage(msg::kFileTypeMissing, file_type));
     return kResultSettingsMissing;
   }
-  return StartAndWait(
-             RefmillRequest(form.program_folder, form.error_log, file_type, style, source,
-                            destination),
-             RunButton::kBibliography)
+  return StartAndWait(RefmillRequest(form.program_folder, form.error_log, file_type, style, source,
+                                     destination),
+                      RunButton::kBibliography)
       .value_or(kResultNotStarted);
 }
 
@@ -225,8 +224,8 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
   view_.SetFieldText(HistoryField::kWorkbook, source);
   const TableConverter& converter = TableConverterFor(source);
   TempTable temp_table;
-  const int table_result = temp_table.path().empty() ? kResultNotStarted
-                                                     : tabdumpRun(source, temp_table.path(), true);
+  const int table_result =
+      temp_table.path().empty() ? kResultNotStarted : tabdumpRun(source, temp_table.path(), true);
   // The user may have changed the window while the table was made; an
   // output field emptied meanwhile keeps the name taken at the click.
   const FormSnapshot after = view_.Read();
@@ -253,11 +252,10 @@ void ConvertRunner::DirectFlow(const std::string& extension) {
       if (view_.Read().after_open) shell_.OpenFile(destination);
     }
   }
-  view_.SetStatusText(std::string(converter.run_result) +
-                      ResultText(converter.tool, table_result) +
-                      std::string(msg::kDirectListResult) +
-                      (list_result ? ResultText(Tool::kRefmill, *list_result)
-                                   : std::string(msg::kNotRun)));
+  view_.SetStatusText(
+      std::string(converter.run_result) + ResultText(converter.tool, table_result) +
+      std::string(msg::kDirectListResult) +
+      (list_result ? ResultText(Tool::kRefmill, *list_result) : std::string(msg::kNotRun)));
   if (!temp_table.Remove()) dialogs_.Show(MakeMessage(msg::kTempNotDeleted, temp_table.path()));
   view_.SetFieldText(HistoryField::kBibliography, destination);
   view_.AddHistory(HistoryField::kWorkbook);

@@ -112,7 +112,8 @@ inline constexpr MessageForm kNoDestination{kAppTitle, "出力先ファイルを
 // An output that is one of the run's own inputs: "出力先ファイルが" + the
 // input's role + kSameFileTail, a line break and the path.
 inline constexpr std::string_view kSameFileHead = "出力先ファイルが";
-inline constexpr std::string_view kSameFileTail = "と同じファイルです。別の出力先を指定してください";
+inline constexpr std::string_view kSameFileTail =
+    "と同じファイルです。別の出力先を指定してください";
 inline constexpr std::string_view kRoleSource = "変換元ファイル";
 inline constexpr std::string_view kRoleStyle = "スタイルファイル";
 inline constexpr std::string_view kRoleFileType = "ファイルタイプファイル";
@@ -121,7 +122,8 @@ inline constexpr std::string_view kRoleFileType = "ファイルタイプファ�
 // + kTableStepFailedTail, a line break and the source, captioned with the
 // tool's name.
 inline constexpr std::string_view kTableStepFailedHead = "ブックを表に変換できませんでした（";
-inline constexpr std::string_view kImportStepFailedHead = "文献ファイルを表に変換できませんでした（";
+inline constexpr std::string_view kImportStepFailedHead =
+    "文献ファイルを表に変換できませんでした（";
 inline constexpr std::string_view kTableStepFailedTail = "）。文献リストへの変換は行いません";
 // Asked when the window is closed while a tool still runs: Yes closes it as
 // soon as the run has ended, No keeps it open.

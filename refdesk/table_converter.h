@@ -15,11 +15,11 @@ namespace refdesk {
 
 struct TableConverter {
   Tool tool;
-  std::string_view program;       // its name in the program folder
-  std::string_view switch_word;   // for a Shift-JIS table; empty for none
-  std::string_view utf8_switch;   // for a UTF-8 table
-  std::string_view run_result;    // status text before its result
-  std::string_view failed_head;   // direct mode: the table step failed
+  std::string_view program;      // its name in the program folder
+  std::string_view switch_word;  // for a Shift-JIS table; empty for none
+  std::string_view utf8_switch;  // for a UTF-8 table
+  std::string_view run_result;   // status text before its result
+  std::string_view failed_head;  // direct mode: the table step failed
   MessageForm source_missing;
   // Said when the tool cannot be started; empty text for a tool whose
   // absence the result code says well enough.

@@ -24,7 +24,9 @@ inline constexpr std::array kTabdumpMeanings{
 inline constexpr std::array kRefimportMeanings{
     Meaning{1, "予期しないエラーです"},
     Meaning{2, "引数が正しくありません"},
-    Meaning{3, "読み込める文献ファイルではありません（BibTeX・RIS・CSL-JSONのどれでもない、1件も読めない、256MBを超える）"},
+    Meaning{3,
+            "読み込める文献ファイルではありません（BibTeX・RIS・CSL-"
+            "JSONのどれでもない、1件も読めない、256MBを超える）"},
     Meaning{4, "変換元ファイルがありません"},
     Meaning{7, "出力先を作成できません（または変換元と同じファイルです）"},
 };

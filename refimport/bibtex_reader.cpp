@@ -6,8 +6,8 @@
 #if defined(__GLIBC__)
 #include <stdio_ext.h>
 #endif
-#include <cstring>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <optional>
 #include <string>
@@ -56,9 +56,9 @@ struct TypeRule {
 // The types that are exactly one of the table's kinds; any other is taken
 // as the nearest with a warning.
 constexpr TypeRule kKnownTypes[] = {
-    {"article", Kind::kArticle},    {"book", Kind::kBook},        {"incollection", Kind::kChapter},
-    {"inbook", Kind::kChapter},     {"mvbook", Kind::kBook},      {"collection", Kind::kBook},
-    {"suppbook", Kind::kChapter},   {"bookinbook", Kind::kChapter},
+    {"article", Kind::kArticle},  {"book", Kind::kBook},          {"incollection", Kind::kChapter},
+    {"inbook", Kind::kChapter},   {"mvbook", Kind::kBook},        {"collection", Kind::kBook},
+    {"suppbook", Kind::kChapter}, {"bookinbook", Kind::kChapter},
 };
 
 Kind NearestKind(const Fields& fields) {

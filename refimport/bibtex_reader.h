@@ -13,7 +13,8 @@ namespace refimport {
 // is skipped with a warning naming its line and key; btparse's own notes
 // become warnings too. `name` names the file in those notes. `taken`, when
 // given, sees each reference as soon as it is read, while btparse goes on.
-ReadResult ReadBibtex(std::string_view text, std::string_view name, const ReferenceSink& taken = {});
+ReadResult ReadBibtex(std::string_view text, std::string_view name,
+                      const ReferenceSink& taken = {});
 
 // btparse runs in a child process, which this is the body of; main hands it
 // to platform::RunIfChild, since on Windows the child is the program again.

@@ -23,9 +23,12 @@ struct TypeRule {
   Kind kind;
 };
 constexpr TypeRule kKnownTypes[] = {
-    {"article-journal", Kind::kArticle}, {"article-magazine", Kind::kArticle},
-    {"article-newspaper", Kind::kArticle}, {"article", Kind::kArticle},
-    {"book", Kind::kBook},                 {"chapter", Kind::kChapter},
+    {"article-journal", Kind::kArticle},
+    {"article-magazine", Kind::kArticle},
+    {"article-newspaper", Kind::kArticle},
+    {"article", Kind::kArticle},
+    {"book", Kind::kBook},
+    {"chapter", Kind::kChapter},
 };
 
 // The line of a byte position, for messages.
@@ -43,8 +46,10 @@ size_t TooDeepAt(std::string_view text) {
   for (size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     if (in_string) {
-      if (c == '\\') ++i;
-      else if (c == '"') in_string = false;
+      if (c == '\\')
+        ++i;
+      else if (c == '"')
+        in_string = false;
     } else if (c == '"') {
       in_string = true;
     } else if (c == '[' || c == '{') {

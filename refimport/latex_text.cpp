@@ -276,10 +276,11 @@ struct Word {
   std::string_view text;
 };
 constexpr Word kLetterCommands[] = {
-    {"ss", "ß"}, {"o", "ø"}, {"O", "Ø"}, {"ae", "æ"}, {"AE", "Æ"}, {"oe", "œ"}, {"OE", "Œ"},
-    {"aa", "å"}, {"AA", "Å"}, {"l", "ł"}, {"L", "Ł"}, {"i", "ı"}, {"j", "ȷ"}, {"dh", "ð"},
-    {"DH", "Ð"}, {"th", "þ"}, {"TH", "Þ"}, {"ng", "ŋ"}, {"NG", "Ŋ"}, {"textendash", "–"},
-    {"textemdash", "—"}, {"S", "§"}, {"P", "¶"}, {"dots", "…"}, {"ldots", "…"},
+    {"ss", "ß"},         {"o", "ø"},  {"O", "Ø"},  {"ae", "æ"},   {"AE", "Æ"},
+    {"oe", "œ"},         {"OE", "Œ"}, {"aa", "å"}, {"AA", "Å"},   {"l", "ł"},
+    {"L", "Ł"},          {"i", "ı"},  {"j", "ȷ"},  {"dh", "ð"},   {"DH", "Ð"},
+    {"th", "þ"},         {"TH", "Þ"}, {"ng", "ŋ"}, {"NG", "Ŋ"},   {"textendash", "–"},
+    {"textemdash", "—"}, {"S", "§"},  {"P", "¶"},  {"dots", "…"}, {"ldots", "…"},
 };
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
@@ -325,7 +326,9 @@ class Reader {
   }
 
  private:
-  static bool IsSpecial(char c) { return c == '{' || c == '}' || c == '\\' || c == '~' || c == '-'; }
+  static bool IsSpecial(char c) {
+    return c == '{' || c == '}' || c == '\\' || c == '~' || c == '-';
+  }
 
   // One unit: a character, a command with what it makes, or a group's text.
   std::string Next() {
@@ -375,7 +378,8 @@ class Reader {
       return depth_ < kMaxDepth ? Reader(inner, depth_ + 1).All() : "";
     }
     size_t len = 1;
-    while (pos_ + len < text_.size() && (static_cast<unsigned char>(text_[pos_ + len]) & 0xC0) == 0x80) {
+    while (pos_ + len < text_.size() &&
+           (static_cast<unsigned char>(text_[pos_ + len]) & 0xC0) == 0x80) {
       ++len;
     }
     const std::string one(text_.substr(pos_, len));

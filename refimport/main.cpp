@@ -17,20 +17,24 @@
 #include "refimport/run.h"
 
 int main(int argc, char** argv) {
-  if (const std::optional<int> child = platform::RunIfChild(argc, argv, &refimport::ReadBibtexInChild)) {
+  if (const std::optional<int> child =
+          platform::RunIfChild(argc, argv, &refimport::ReadBibtexInChild)) {
     return *child;
   }
   const tabdump::Console console{{std::cout, platform::IsUtf8Terminal(1)},
                                  {std::cerr, platform::IsUtf8Terminal(2)}};
   try {
-    return static_cast<int>(refimport::Run(std::vector<std::string>(argv + 1, argv + argc), console));
+    return static_cast<int>(
+        refimport::Run(std::vector<std::string>(argv + 1, argv + argc), console));
   } catch (const std::bad_alloc&) {
     tabdump::WriteMessage(console.err, std::string(refimport::msg::kPrefix) +
-                                           std::string(refimport::msg::kOutOfMemoryElsewhere) + "\n");
+                                           std::string(refimport::msg::kOutOfMemoryElsewhere) +
+                                           "\n");
     return static_cast<int>(refimport::ExitCode::kUnreadable);
   } catch (const std::exception& e) {
     tabdump::WriteMessage(console.err, std::string(refimport::msg::kPrefix) +
-                                           std::string(refimport::msg::kUnexpected) + e.what() + "\n");
+                                           std::string(refimport::msg::kUnexpected) + e.what() +
+                                           "\n");
     return static_cast<int>(refimport::ExitCode::kUnexpected);
   }
 }

@@ -43,7 +43,8 @@ inline constexpr std::string_view kBibtexSays = "BibTeXの読み取り: ";
 inline constexpr std::string_view kBibtexGaveUp =
     "この項目より後はBibTeXとして読めないので、ここまでの項目だけを変換します";
 inline constexpr std::string_view kRisNoStart = "TY行の前の行なので飛ばしました";
-inline constexpr std::string_view kRisNoEnd = "ERがないまま終わっています（ここまでを1件としました）";
+inline constexpr std::string_view kRisNoEnd =
+    "ERがないまま終わっています（ここまでを1件としました）";
 inline constexpr std::string_view kJsonError = "CSL-JSONとして読めません";
 inline constexpr std::string_view kJsonNotAnItem = "項目ではない値なので飛ばしました";
 inline constexpr std::string_view kJsonTooDeep = "入れ子が深すぎます";
@@ -53,7 +54,8 @@ inline constexpr std::string_view kHelp =
     "使い方: refimport [/u] \"変換元ファイル\" \"変換先CSV\"\n"
     "  変換元ファイル  .bib・.ris・.json（種類はファイルの中身で判断します）\n"
     "  変換先CSV       Shift-JIS、行末はCR LF。既にあれば置き換えます\n"
-    "  /u              CSVをUTF-8（BOM付き）で書きます。Shift-JISにない文字（é、ő、–など）も残ります\n"
+    "  /u              "
+    "CSVをUTF-8（BOM付き）で書きます。Shift-JISにない文字（é、ő、–など）も残ります\n"
     "1行目は見出し、あとは1件1行で、番号の列にファイル内の順番が入ります。\n"
     "読めない項目は警告を出して飛ばし、ほかの項目は変換します。\n"
     "Shift-JISにない文字は「〓」にし、その数を警告します（終了コードは0）。\n"

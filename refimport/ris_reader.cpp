@@ -18,9 +18,9 @@ struct TypeRule {
   Kind kind;
 };
 constexpr TypeRule kKnownTypes[] = {
-    {"JOUR", Kind::kArticle}, {"JFULL", Kind::kArticle}, {"EJOUR", Kind::kArticle},
-    {"MGZN", Kind::kArticle}, {"NEWS", Kind::kArticle},  {"BOOK", Kind::kBook},
-    {"EBOOK", Kind::kBook},   {"EDBOOK", Kind::kBook},   {"CHAP", Kind::kChapter},
+    {"JOUR", Kind::kArticle},  {"JFULL", Kind::kArticle}, {"EJOUR", Kind::kArticle},
+    {"MGZN", Kind::kArticle},  {"NEWS", Kind::kArticle},  {"BOOK", Kind::kBook},
+    {"EBOOK", Kind::kBook},    {"EDBOOK", Kind::kBook},   {"CHAP", Kind::kChapter},
     {"ECHAP", Kind::kChapter},
 };
 
@@ -94,7 +94,9 @@ class Builder {
       }
     }
     if (!known) {
-      r_.kind = !journal_.empty() ? Kind::kArticle : !secondary_.empty() ? Kind::kChapter : Kind::kBook;
+      r_.kind = !journal_.empty()     ? Kind::kArticle
+                : !secondary_.empty() ? Kind::kChapter
+                                      : Kind::kBook;
       warnings.push_back(LineWarning(line_, "", UnknownTypeText(type_, r_.kind)));
     }
     if (r_.kind == Kind::kArticle) {

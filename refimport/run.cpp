@@ -132,7 +132,8 @@ ExitCode Run(const std::vector<std::string>& args, const tabdump::Console& conso
   tabdump::EncodedCsv csv;
   try {
     std::string bytes;
-    const platform::ReadStatus status = platform::ReadFileUpTo(paths->source, bytes, kMaxSourceBytes);
+    const platform::ReadStatus status =
+        platform::ReadFileUpTo(paths->source, bytes, kMaxSourceBytes);
     if (status == platform::ReadStatus::kTooLarge) {
       return Fail(console, ExitCode::kUnreadable, msg::kTooLarge, paths->source);
     }
@@ -162,7 +163,8 @@ ExitCode Run(const std::vector<std::string>& args, const tabdump::Console& conso
     return Fail(console, ExitCode::kCannotWrite, msg::kCannotWrite, paths->destination);
   }
   if (csv.unmappable > 0) {
-    tabdump::WriteMessage(console.err, std::string(msg::kPrefix) + std::string(msg::kUnmappableBefore) +
+    tabdump::WriteMessage(console.err, std::string(msg::kPrefix) +
+                                           std::string(msg::kUnmappableBefore) +
                                            std::to_string(csv.unmappable) +
                                            std::string(msg::kUnmappableAfter) + "\n");
   }

@@ -106,8 +106,9 @@ std::vector<std::string> TableRow(const Reference& r, int number) {
   const bool translated = !r.translators.empty() || !r.translated_title.empty();
   // The table knows translated books and chapters only.
   const Kind kind = translated && r.kind == Kind::kArticle ? Kind::kBook : r.kind;
-  const std::string_view prefix =
-      translated ? kTranslationPrefix : japanese ? kJapanesePrefix : kWesternPrefix;
+  const std::string_view prefix = translated ? kTranslationPrefix
+                                  : japanese ? kJapanesePrefix
+                                             : kWesternPrefix;
   std::string authors = NameList(r.authors);
   std::string editors = NameList(r.editors);
   // An edited book: its editors stand where its authors would.
@@ -119,9 +120,8 @@ std::vector<std::string> TableRow(const Reference& r, int number) {
   std::string volume = Squeezed(r.volume);
   const std::string issue = Squeezed(r.issue);
   if (!issue.empty()) volume += std::string(kSubValueSeparator) + issue;
-  const std::string container = kind == Kind::kChapter
-                                    ? TitleCell(r.container, "")
-                                    : Squeezed(WithoutSeparator(r.container));
+  const std::string container =
+      kind == Kind::kChapter ? TitleCell(r.container, "") : Squeezed(WithoutSeparator(r.container));
   return {std::string(kEntryMark),
           std::string(prefix) + std::string(KindName(kind)),
           authors,

@@ -55,10 +55,10 @@ bool IsBlankAt(std::string_view s, size_t pos, size_t* len) {
 std::string Ordinal(int n) {
   const int tens = n % 100;
   const char* suffix = (tens >= 11 && tens <= 13) ? "th"
-                       : n % 10 == 1             ? "st"
-                       : n % 10 == 2             ? "nd"
-                       : n % 10 == 3             ? "rd"
-                                                 : "th";
+                       : n % 10 == 1              ? "st"
+                       : n % 10 == 2              ? "nd"
+                       : n % 10 == 3              ? "rd"
+                                                  : "th";
   return std::to_string(n) + suffix;
 }
 
@@ -149,8 +149,8 @@ std::string PageRange(std::string_view pages) {
   std::string out;
   for (size_t pos = 0; pos < text.size(); ++pos) {
     // Blanks around the hyphen go; other blanks stay ("S 12").
-    if (text[pos] == ' ' && ((pos + 1 < text.size() && text[pos + 1] == '-') ||
-                             (!out.empty() && out.back() == '-'))) {
+    if (text[pos] == ' ' &&
+        ((pos + 1 < text.size() && text[pos + 1] == '-') || (!out.empty() && out.back() == '-'))) {
       continue;
     }
     if (text[pos] == '-' && !out.empty() && out.back() == '-') continue;

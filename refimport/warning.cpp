@@ -5,8 +5,10 @@
 namespace refimport {
 
 std::string LineWarning(int line, std::string_view key, std::string_view what) {
-  std::string text = std::string(msg::kWarning) + std::to_string(line) + std::string(msg::kLineAfter);
-  if (!key.empty()) text += std::string(msg::kKeyBefore) + std::string(key) + std::string(msg::kKeyAfter);
+  std::string text =
+      std::string(msg::kWarning) + std::to_string(line) + std::string(msg::kLineAfter);
+  if (!key.empty())
+    text += std::string(msg::kKeyBefore) + std::string(key) + std::string(msg::kKeyAfter);
   return text + std::string(msg::kAfterPlace) + std::string(what);
 }
 

@@ -31,7 +31,8 @@ std::string FoldJisVariants(std::string_view utf8) {
   for (size_t pos = 0; pos < utf8.size();) {
     // Every variant starts with C2, E2 or E3; the bytes between go over whole.
     size_t run = pos;
-    while (run < utf8.size() && utf8[run] != '\xC2' && utf8[run] != '\xE2' && utf8[run] != '\xE3') ++run;
+    while (run < utf8.size() && utf8[run] != '\xC2' && utf8[run] != '\xE2' && utf8[run] != '\xE3')
+      ++run;
     if (run > pos) {
       out.append(utf8.substr(pos, run - pos));
       pos = run;

@@ -50,8 +50,8 @@ std::optional<Paths> ParseArguments(const std::vector<std::string>& args) {
 
 ExitCode Fail(const Console& console, ExitCode code, std::string_view message,
               std::string_view path) {
-  WriteMessage(console.err, std::string(msg::kPrefix) + std::string(message) +
-                                PathForMessage(path) + "\n");
+  WriteMessage(console.err,
+               std::string(msg::kPrefix) + std::string(message) + PathForMessage(path) + "\n");
   return code;
 }
 

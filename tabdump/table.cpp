@@ -30,9 +30,9 @@ ReadResult TableBuilder::Finish() && {
     // Cells come in file order; the last one written to a place wins.
     std::stable_sort(row.begin(), row.end(),
                      [](const Cell& a, const Cell& b) { return a.column < b.column; });
-    const auto last_of_each = std::unique(row.rbegin(), row.rend(), [](const Cell& a, const Cell& b) {
-      return a.column == b.column;
-    });
+    const auto last_of_each =
+        std::unique(row.rbegin(), row.rend(),
+                    [](const Cell& a, const Cell& b) { return a.column == b.column; });
     row.erase(row.begin(), last_of_each.base());
     csv_bytes += kLineEndBytes + (row.empty() ? 0 : row.back().column);
     for (const Cell& cell : row) csv_bytes += cell.text.size();

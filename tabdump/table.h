@@ -16,7 +16,7 @@ struct Cell {
   size_t column = 0;  // counting from 0
   std::string text;   // never empty
 
-  bool operator==(const Cell&) const = default;
+  bool operator==(const Cell &) const = default;
 };
 // The cells of one row in column order.
 using Row = std::vector<Cell>;
@@ -25,12 +25,12 @@ using Table = std::vector<Row>;
 // Why a workbook gave no table; each has its own message.
 enum class ReadFailure {
   kNone,
-  kUnreadable,          // not a workbook of a kind tabdump reads, or damaged
-  kTooLarge,            // its table or its XML would exceed what tabdump holds
-  kSharedStringMissing, // a cell names a shared string the workbook lacks
-  kNoSheetData,         // the first worksheet has no cell data part
-  kOutsideSheet,        // a row past 1,048,576 or a column past XFD
-  kPartMissing,         // a part the workbook's relationships name is not in it
+  kUnreadable,           // not a workbook of a kind tabdump reads, or damaged
+  kTooLarge,             // its table or its XML would exceed what tabdump holds
+  kSharedStringMissing,  // a cell names a shared string the workbook lacks
+  kNoSheetData,          // the first worksheet has no cell data part
+  kOutsideSheet,         // a row past 1,048,576 or a column past XFD
+  kPartMissing,          // a part the workbook's relationships name is not in it
 };
 
 struct ReadResult {

@@ -73,8 +73,7 @@ std::string ResolveTarget(std::string_view base, std::string_view target) {
 bool PassesUnpackLimits(const zip_stat_t& stat, zip_uint64_t unpacked_before) {
   if (stat.size > kMaxPartBytes || stat.size > kMaxUnpackedBytes - unpacked_before) return false;
   if (stat.size < kRatioCheckedFrom) return true;
-  return (stat.valid & ZIP_STAT_COMP_SIZE) != 0 &&
-         stat.size / kMaxPackingRatio <= stat.comp_size;
+  return (stat.valid & ZIP_STAT_COMP_SIZE) != 0 && stat.size / kMaxPackingRatio <= stat.comp_size;
 }
 
 // Part names are case-insensitive in the package format.
@@ -128,7 +127,7 @@ std::optional<XlsxPackage> XlsxPackage::Open(const std::string& path) {
 }
 
 std::optional<pugi::xml_document> XlsxPackage::ReadXml(std::string_view name,
-                                                      bool* too_large) const {
+                                                       bool* too_large) const {
   const std::optional<std::string> bytes = ReadEntry(archive_.get(), name, too_large, unpacked_);
   if (!bytes) return std::nullopt;
   pugi::xml_document doc;

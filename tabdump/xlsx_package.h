@@ -34,8 +34,7 @@ class XlsxPackage {
   // `too_large`, also nullopt when the part or its tree would pass what
   // tabdump holds, the parts read so far would unpack to too much together,
   // or a big part is packed like a zip bomb; `too_large` is then set.
-  std::optional<pugi::xml_document> ReadXml(std::string_view name,
-                                            bool* too_large = nullptr) const;
+  std::optional<pugi::xml_document> ReadXml(std::string_view name, bool* too_large = nullptr) const;
 
   // True when the archive holds a part named `name` (names compared as the
   // package format wants, without regard to case).

@@ -51,15 +51,15 @@ HANDLE InheritableTemporaryFile() {
   }
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   return CreateFileW(name, GENERIC_READ | GENERIC_WRITE,
-                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit, CREATE_ALWAYS,
-                     FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, &inherit,
+                     CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
 }
 
 bool WriteAll(HANDLE file, std::string_view bytes) {
   while (!bytes.empty()) {
     DWORD wrote = 0;
-    const DWORD chunk = bytes.size() > (DWORD{1} << 30) ? (DWORD{1} << 30)
-                                                         : static_cast<DWORD>(bytes.size());
+    const DWORD chunk =
+        bytes.size() > (DWORD{1} << 30) ? (DWORD{1} << 30) : static_cast<DWORD>(bytes.size());
     if (!WriteFile(file, bytes.data(), chunk, &wrote, nullptr) || wrote == 0) return false;
     bytes.remove_prefix(wrote);
   }

@@ -8,8 +8,8 @@
 
 #include "platform/encoding.h"
 #include "platform/private_codes.h"
-#include "platform/worker_pool.h"
 #include "platform/win32/windows_text.h"
+#include "platform/worker_pool.h"
 
 namespace platform {
 namespace {
@@ -34,8 +34,9 @@ std::wstring WideWithCharacters(std::string_view sjis, const PrivateCodes& codes
 
 int CompareWide(const std::wstring& a, const std::wstring& b, std::string_view raw_a,
                 std::string_view raw_b) {
-  const int result = CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(),
-                                    static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()));
+  const int result =
+      CompareStringW(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                     b.data(), static_cast<int>(b.size()));
   if (result == CSTR_LESS_THAN) return -1;
   if (result == CSTR_GREATER_THAN) return 1;
   return raw_a.compare(raw_b);

@@ -1,5 +1,5 @@
-#include "platform/files.h"
 #include "platform/file_io.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <io.h>

@@ -20,8 +20,8 @@ std::string FromWide(std::wstring_view wide, unsigned code_page) {
   const int length = static_cast<int>(wide.size());
   // UTF-8 takes no flags; it has every character anyway.
   const DWORD flags = code_page == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  const int n = WideCharToMultiByte(code_page, flags, wide.data(), length, nullptr, 0, nullptr,
-                                    nullptr);
+  const int n =
+      WideCharToMultiByte(code_page, flags, wide.data(), length, nullptr, 0, nullptr, nullptr);
   std::string text(static_cast<size_t>(n), '\0');
   WideCharToMultiByte(code_page, flags, wide.data(), length, text.data(), n, nullptr, nullptr);
   return text;

@@ -26,19 +26,17 @@ std::wstring WindowText(HWND window) {
 THisComboBox::THisComboBox(HWND parent, int id, const char* name, RECT design, HFONT font)
     : name_(name) {
   // The height covers the opening list; the field itself keeps the font's.
-  handle_ = CreateWindowExW(0, WC_COMBOBOXW, L"",
-                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN |
-                                CBS_AUTOHSCROLL,
-                            design.left, design.top, design.right - design.left,
-                            kDroppedListHeight, parent,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                            GetModuleHandleW(nullptr), nullptr);
+  handle_ = CreateWindowExW(
+      0, WC_COMBOBOXW, L"",
+      WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL, design.left,
+      design.top, design.right - design.left, kDroppedListHeight, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   SetWindowSubclass(handle_, SubclassProc, 0, reinterpret_cast<DWORD_PTR>(this));
 }
 
-LRESULT CALLBACK THisComboBox::SubclassProc(HWND window, UINT message, WPARAM wparam,
-                                            LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK THisComboBox::SubclassProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                            UINT_PTR, DWORD_PTR data) {
   // A field keeps its entries whenever its window goes away.
   if (message == WM_DESTROY) {
     auto* field = reinterpret_cast<THisComboBox*>(data);
@@ -77,7 +75,8 @@ void THisComboBox::LoadHistory() {
   // Filling the list must not change what the field shows.
   const std::wstring text = WindowText(handle_);
   SendMessageW(handle_, CB_RESETCONTENT, 0, 0);
-  for (const std::string& entry : controls::ReadHistoryEntries(HistoryFile(), name_, history_max_)) {
+  for (const std::string& entry :
+       controls::ReadHistoryEntries(HistoryFile(), name_, history_max_)) {
     SendMessageW(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(PathToWide(entry).c_str()));
   }
   SetWindowTextW(handle_, text.c_str());
@@ -94,9 +93,8 @@ bool THisComboBox::SaveHistory() {
 void THisComboBox::AddHistory() {
   const std::wstring text = WindowText(handle_);
   if (text.empty()) return;
-  const LRESULT found =
-      SendMessageW(handle_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
-                   reinterpret_cast<LPARAM>(text.c_str()));
+  const LRESULT found = SendMessageW(handle_, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(text.c_str()));
   SendMessageW(handle_, CB_INSERTSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
   if (found != CB_ERR) SendMessageW(handle_, CB_DELETESTRING, static_cast<WPARAM>(found + 1), 0);
   SendMessageW(handle_, CB_SETCURSEL, 0, 0);

@@ -26,10 +26,10 @@ inline constexpr DWORD kWindowStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
 // Tab goes through each group as a user reads it, row by row, and to the
 // convert button last.
 inline constexpr const char* kTabOrder[] = {
-    "HisComboBox1", "Button1",   "Button7",   "CheckBox1", "HisComboBox2", "Button2",
-    "CheckBox2",    "CheckBox3", "Button3",   "CheckBox4", "HisComboBox3", "Button4",
-    "CheckBox5",    "HisComboBox4", "Button5", "ComboBox1", "CheckBox9",   "CheckBox7",
-    "ComboBox2",    "CheckBox6", "Button6"};
+    "HisComboBox1", "Button1",      "Button7", "CheckBox1", "HisComboBox2", "Button2",
+    "CheckBox2",    "CheckBox3",    "Button3", "CheckBox4", "HisComboBox3", "Button4",
+    "CheckBox5",    "HisComboBox4", "Button5", "ComboBox1", "CheckBox9",    "CheckBox7",
+    "ComboBox2",    "CheckBox6",    "Button6"};
 
 RECT Rect(int left, int top, int width, int height) {
   return RECT{left, top, left + width, top + height};
@@ -62,8 +62,8 @@ TSDIAppForm::TSDIAppForm(const FormServices& services)
                       DEFAULT_PITCH | FF_DONTCARE, L"MS UI Gothic");
   // The window takes Tab, Enter and Escape as a dialog does
   // (DispatchWindowMessage).
-  CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, FromUtf8(msg::kAppTitle).c_str(),
-                  kWindowStyle, kFormPosition.x, kFormPosition.y, kFormWidth, kFormHeight, nullptr,
+  CreateWindowExW(WS_EX_CONTROLPARENT, kWindowClass, FromUtf8(msg::kAppTitle).c_str(), kWindowStyle,
+                  kFormPosition.x, kFormPosition.y, kFormWidth, kFormHeight, nullptr,
                   LoadMenuW(instance, MAKEINTRESOURCEW(IDR_MAINMENU)), instance, this);
   CreateControls();
   FormCreate();
@@ -77,8 +77,7 @@ TSDIAppForm::~TSDIAppForm() {
   DestroyWindow(window_);
 }
 
-LRESULT CALLBACK TSDIAppForm::WindowProc(HWND window, UINT message, WPARAM wparam,
-                                         LPARAM lparam) {
+LRESULT CALLBACK TSDIAppForm::WindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* form =
         static_cast<TSDIAppForm*>(reinterpret_cast<CREATESTRUCTW*>(lparam)->lpCreateParams);
@@ -104,8 +103,8 @@ LRESULT CALLBACK TSDIAppForm::GroupProc(HWND window, UINT message, WPARAM wparam
       return 0;
     case WM_MOUSEMOVE:
       // Here the pointer is over the group itself or over a disabled control.
-      form->ShowHint(form->HintOf(
-          form->ControlAt(window, POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})));
+      form->ShowHint(
+          form->HintOf(form->ControlAt(window, POINT{GET_X_LPARAM(lparam), GET_Y_LPARAM(lparam)})));
       break;
     case WM_ERASEBKGND: {
       // A group box paints only its frame; the window behind it is clipped.
@@ -184,11 +183,10 @@ LRESULT TSDIAppForm::Handle(UINT message, WPARAM wparam, LPARAM lparam) {
 HWND TSDIAppForm::Place(HWND parent, const wchar_t* window_class, std::string_view text,
                         DWORD style, const char* name, RECT design, Anchor anchor) {
   const int id = kFirstControlId + static_cast<int>(placed_.size());
-  HWND control = CreateWindowExW(0, window_class, FromUtf8(text).c_str(),
-                                 WS_CHILD | WS_VISIBLE | style, design.left, design.top,
-                                 design.right - design.left, design.bottom - design.top, parent,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                                 GetModuleHandleW(nullptr), nullptr);
+  HWND control = CreateWindowExW(
+      0, window_class, FromUtf8(text).c_str(), WS_CHILD | WS_VISIBLE | style, design.left,
+      design.top, design.right - design.left, design.bottom - design.top, parent,
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr), nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   placed_.push_back(Placed{control, name, design, anchor});
   return control;
@@ -199,8 +197,7 @@ HWND TSDIAppForm::PlaceButton(HWND parent, std::string_view text, const char* na
                Anchor::kMoveRight);
 }
 
-HWND TSDIAppForm::PlaceCheckBox(HWND parent, std::string_view text, const char* name,
-                                RECT design) {
+HWND TSDIAppForm::PlaceCheckBox(HWND parent, std::string_view text, const char* name, RECT design) {
   return Place(parent, WC_BUTTONW, text, WS_TABSTOP | BS_AUTOCHECKBOX, name, design,
                Anchor::kLeftTop);
 }
@@ -303,10 +300,10 @@ void TSDIAppForm::CreateControls() {
   AddTip(ComboBox1);
   // The bar sizes itself to its font and borders unless told not to; the
   // window places it (PlaceStatusBar), kStatusBarHeight high.
-  StatusBar = CreateWindowExW(0, STATUSCLASSNAMEW, L"",
-                              WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE |
-                                  CCS_NOPARENTALIGN,
-                              0, 0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  StatusBar =
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"",
+                      WS_CHILD | WS_VISIBLE | SBARS_SIZEGRIP | CCS_NORESIZE | CCS_NOPARENTALIGN, 0,
+                      0, 0, 0, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(StatusBar, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   PlaceStatusBar();
   WatchPointer(StatusBar);
@@ -376,8 +373,7 @@ void TSDIAppForm::ApplySettings(const FormSettings& s, const std::vector<std::st
   check(CheckBox9, s.error_log);
   SendMessageW(ComboBox1, CB_SETCURSEL, SelectionFor(s.format, s.format_name, styles), 0);
   ShowStyleTip(-1);
-  SendMessageW(ComboBox2, CB_SETCURSEL, SelectionFor(s.file_type, s.file_type_name, file_types),
-               0);
+  SendMessageW(ComboBox2, CB_SETCURSEL, SelectionFor(s.file_type, s.file_type_name, file_types), 0);
 }
 
 FormSettings TSDIAppForm::CurrentSettings() const {

@@ -56,7 +56,8 @@ void TSDIAppForm::OnCommand(HWND control, int id, int code) {
     // Typing changes what a greyed-out field derives from; a pick from the
     // list stands in the field only after this notification.
     if (code == CBN_EDITCHANGE) ShowDerivedNames();
-    if (code == CBN_SELCHANGE) PostMessageW(window_, kFieldPicked, 0, reinterpret_cast<LPARAM>(control));
+    if (code == CBN_SELCHANGE)
+      PostMessageW(window_, kFieldPicked, 0, reinterpret_cast<LPARAM>(control));
     return;
   }
   if (control == ComboBox1 && code == CBN_SELCHANGE) {
@@ -206,7 +207,8 @@ void TSDIAppForm::Button7Click() {
 
 void TSDIAppForm::HCDropDown(THisComboBox& field) {
   HDC dc = GetDC(field.Handle());
-  const HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(field.Handle(), WM_GETFONT, 0, 0)));
+  const HGDIOBJ old =
+      SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(field.Handle(), WM_GETFONT, 0, 0)));
   std::vector<int> widths;
   for (const std::string& entry : field.Entries()) {
     const std::wstring wide = PathToWide(entry);
@@ -216,8 +218,7 @@ void TSDIAppForm::HCDropDown(THisComboBox& field) {
   }
   SelectObject(dc, old);
   ReleaseDC(field.Handle(), dc);
-  const int width =
-      controls::DroppedWidth(widths, kVisibleEntries, GetSystemMetrics(SM_CXVSCROLL));
+  const int width = controls::DroppedWidth(widths, kVisibleEntries, GetSystemMetrics(SM_CXVSCROLL));
   SendMessageW(field.Handle(), CB_SETDROPPEDWIDTH, static_cast<WPARAM>(width), 0);
 }
 
@@ -282,7 +283,8 @@ std::string TSDIAppForm::SelectedName(HWND list) const {
   const LRESULT length = SendMessageW(list, CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
   if (length == CB_ERR) return std::string();
   std::wstring name(static_cast<size_t>(length) + 1, L'\0');
-  SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(name.data()));
+  SendMessageW(list, CB_GETLBTEXT, static_cast<WPARAM>(index),
+               reinterpret_cast<LPARAM>(name.data()));
   name.resize(static_cast<size_t>(length));
   return WideToPath(name);
 }

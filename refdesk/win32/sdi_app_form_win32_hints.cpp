@@ -35,8 +35,8 @@ LRESULT CALLBACK TSDIAppForm::ControlProc(HWND window, UINT message, WPARAM wpar
 
 // The style list's opening list shows the description of the style under
 // the pointer.
-LRESULT CALLBACK TSDIAppForm::StyleListProc(HWND window, UINT message, WPARAM wparam,
-                                            LPARAM lparam, UINT_PTR, DWORD_PTR data) {
+LRESULT CALLBACK TSDIAppForm::StyleListProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam,
+                                            UINT_PTR, DWORD_PTR data) {
   auto* form = reinterpret_cast<TSDIAppForm*>(data);
   if (message == WM_MOUSEMOVE) {
     const LRESULT hit = SendMessageW(window, LB_ITEMFROMPOINT, 0, lparam);

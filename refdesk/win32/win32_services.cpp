@@ -174,8 +174,8 @@ void Win32Dialogs::ShowAbout() {
 }
 
 bool Win32Shell::OpenFile(const std::string& path) {
-  const HINSTANCE result = ShellExecuteW(nullptr, L"open", PathToWide(path).c_str(), nullptr,
-                                         nullptr, SW_SHOW);
+  const HINSTANCE result =
+      ShellExecuteW(nullptr, L"open", PathToWide(path).c_str(), nullptr, nullptr, SW_SHOW);
   return reinterpret_cast<INT_PTR>(result) > 32;
 }
 

@@ -135,23 +135,26 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
     if (entry_behind_line_) {
       // Sorted by the style's order text; the formatted entry, which differs
       // by file type, lies behind the line.
-      entry.texts = arena.Store(sort_field, std::string_view(" |"), order_text,
-                                std::string_view("|"), index, entry_text, kept_author, year)
+      entry.texts = arena
+                        .Store(sort_field, std::string_view(" |"), order_text,
+                               std::string_view("|"), index, entry_text, kept_author, year)
                         .data();
-      entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + order_text.size() + 1 +
-                                                index.size());
+      entry.line_length =
+          static_cast<uint32_t>(sort_field.size() + 2 + order_text.size() + 1 + index.size());
     } else {
-      entry.texts = arena.Store(sort_field, std::string_view(" |"), entry_text,
-                                std::string_view("|"), index, kept_author, year).data();
-      entry.line_length = static_cast<uint32_t>(sort_field.size() + 2 + entry_text.size() + 1 +
-                                                index.size());
+      entry.texts = arena
+                        .Store(sort_field, std::string_view(" |"), entry_text,
+                               std::string_view("|"), index, kept_author, year)
+                        .data();
+      entry.line_length =
+          static_cast<uint32_t>(sort_field.size() + 2 + entry_text.size() + 1 + index.size());
     }
     entry.source_index = static_cast<uint32_t>(i);
     entry.text_length = static_cast<uint32_t>(entry_text.size());
     entry.author_offset = fields.At(roles.author) ? author_offset : Entry::kAuthorMissing;
     entry.author_length = static_cast<uint32_t>(author.size());
-    entry.year_length = fields.At(roles.year) ? static_cast<uint32_t>(year.size())
-                                              : Entry::kYearMissing;
+    entry.year_length =
+        fields.At(roles.year) ? static_cast<uint32_t>(year.size()) : Entry::kYearMissing;
   }
 }
 
@@ -209,8 +212,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   };
   std::vector<Redo> redo;
   size_t group_first = 0;
-  size_t group_size = 1;       // entries of the current group so far
-  bool first_repeat = false;   // the group's first entry's repeat flag
+  size_t group_size = 1;      // entries of the current group so far
+  bool first_repeat = false;  // the group's first entry's repeat flag
   for (size_t k = 0; k < entries_.size(); ++k) {
     const Entry& entry = entries_[k];
     if (entry.author_offset == Entry::kAuthorMissing || entry.year_length == Entry::kYearMissing) {
@@ -293,7 +296,8 @@ void Conversion::WarnNotInShiftJis(std::string_view text, const EntryContext& ct
     // Named once each, a blank between them.
     const std::string_view character = text.substr(i, 2);
     bool seen = false;
-    for (size_t k = 0; k < lacking.size() && !seen; k += 3) seen = lacking.compare(k, 2, character) == 0;
+    for (size_t k = 0; k < lacking.size() && !seen; k += 3)
+      seen = lacking.compare(k, 2, character) == 0;
     if (seen) continue;
     if (!lacking.empty()) lacking.push_back(' ');
     lacking.append(character);

@@ -18,12 +18,12 @@ namespace refmill::driver {
 
 // Far above any real file of each kind, far below what would exhaust a
 // machine. A table of a million references is about 120 MB.
-inline constexpr size_t kSettingsFileLimit = size_t{16} << 20;      // style, file type, roman.dat
+inline constexpr size_t kSettingsFileLimit = size_t{16} << 20;       // style, file type, roman.dat
 inline constexpr size_t kAbbreviationFileLimit = size_t{256} << 20;  // abbrev.dat
-inline constexpr size_t kTableLimit = size_t{1} << 30;              // the source table
+inline constexpr size_t kTableLimit = size_t{1} << 30;               // the source table
 
 struct InputText {
-  std::string bytes;  // Shift-JIS
+  std::string bytes;                                                    // Shift-JIS
   platform::TextEncoding encoding = platform::TextEncoding::kShiftJis;  // as saved
   size_t unmappable = 0;  // characters Shift-JIS cannot hold, now "〓"
   bool converted() const { return encoding != platform::TextEncoding::kShiftJis; }

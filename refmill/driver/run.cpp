@@ -204,9 +204,9 @@ class RunSteps {
     for (const auto* read : {&style, &file_type}) {
       if (read->status == platform::ReadStatus::kTooLarge) {
         const bool is_style = read == &style;
-        return Fail(console_, m_, out_,
-                    TooLarge(is_style ? options_.style_path : options_.file_type_path,
-                             kSettingsFileLimit));
+        return Fail(
+            console_, m_, out_,
+            TooLarge(is_style ? options_.style_path : options_.file_type_path, kSettingsFileLimit));
       }
     }
     // Nothing after a zero byte is used, so a device that gives only zero
@@ -220,8 +220,7 @@ class RunSteps {
     // Allowed, but a misspelt file type must not pass unnoticed.
     if (file_type.status == platform::ReadStatus::kUnreadable &&
         !platform::FileExists(options_.file_type_path)) {
-      out_.Notice(m_.file_type_missing_a + Shown(options_.file_type_path) +
-                  m_.file_type_missing_b);
+      out_.Notice(m_.file_type_missing_a + Shown(options_.file_type_path) + m_.file_type_missing_b);
     }
     format::StyleSettings settings = ParseStyleSettings(style_text.bytes, file_type_text.bytes);
     settings.private_codes = &codes_;

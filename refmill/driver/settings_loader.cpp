@@ -98,7 +98,8 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
   for (const std::string& line : templates) {
     const auto [category, original] = SplitAtEquals(line);
     const size_t frame = category.size() + 1 + prefix.size() + suffix.size();
-    const size_t room = format::kLargestTemplate - std::min(total + frame, format::kLargestTemplate);
+    const size_t room =
+        format::kLargestTemplate - std::min(total + frame, format::kLargestTemplate);
     std::string tmpl(original);
     bool too_large = tmpl.size() > room;
     for (const std::string& rule : normalised) {
@@ -109,8 +110,8 @@ std::vector<std::string> PrepareTemplates(const std::vector<std::string>& templa
       const std::string_view replacement =
           SplitAtEquals(normalised[first_by_name.find(name)->second]).second;
       if (name.empty() || !text::Contains(tmpl, name)) continue;
-      too_large = replacement.size() > name.size() &&
-                  text::ReplacedLength(tmpl, name, replacement) > room;
+      too_large =
+          replacement.size() > name.size() && text::ReplacedLength(tmpl, name, replacement) > room;
       if (!too_large) tmpl = text::ReplaceAll(tmpl, name, replacement);
     }
     if (too_large) {

@@ -147,7 +147,7 @@ std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryC
   std::vector<std::string> names;
   for (std::string_view name : SplitNames(text)) {
     names.push_back(s.initial ? WithInitials(name, s.initial_hyphen, !s.initial_nogap)
-                               : std::string(name));
+                              : std::string(name));
   }
   bool first_inverted = false;
   for (size_t i = 0; i < names.size(); ++i) {

@@ -98,7 +98,8 @@ size_t StopAfterClosingMarkup(std::string_view literal, char stop) {
   while (pos < literal.size()) {
     if (literal[pos] == '}') {
       ++pos;
-    } else if (literal.compare(pos, 2, "</") == 0 && literal.find('>', pos) != std::string_view::npos) {
+    } else if (literal.compare(pos, 2, "</") == 0 &&
+               literal.find('>', pos) != std::string_view::npos) {
       pos = literal.find('>', pos) + 1;
     } else {
       break;
@@ -114,8 +115,8 @@ size_t StopAfterClosingMarkup(std::string_view literal, char stop) {
 // so its warnings appear once, in the order the template first names it.
 class TokenValues {
  public:
-  TokenValues(const FieldList& fields, bool repeat, std::string_view year_letter,
-              EntryKind kind, const EntryContext& ctx)
+  TokenValues(const FieldList& fields, bool repeat, std::string_view year_letter, EntryKind kind,
+              const EntryContext& ctx)
       : fields_(fields, ctx.settings.roles.year, year_letter),
         repeat_(repeat),
         kind_(kind),
@@ -151,8 +152,7 @@ class TokenValues {
     if (s_.en_dash && !s_.page_dash.empty() && (code == r.pages || code == r.japanese_pages)) {
       value = text::ReplaceAll(value, "-", s_.page_dash);
     }
-    if (!s_.link.empty() && r.doi > 0 && code == r.doi && !value.empty() &&
-        value != kMissingMark) {
+    if (!s_.link.empty() && r.doi > 0 && code == r.doi && !value.empty() && value != kMissingMark) {
       value = text::ReplaceAll(s_.link, "$", value);
     }
   }
@@ -241,8 +241,8 @@ class TokenValues {
     const bool japanese = IsJapanese(kind_);
     const bool names = column == r.author || column == r.editor;
     // Names joined by ename_join hold no "&" to tell several editors from one.
-    const bool several_joined = column == r.editor && !japanese && !s_.ename_join.empty() &&
-                                SplitNames(value).size() > 1;
+    const bool several_joined =
+        column == r.editor && !japanese && !s_.ename_join.empty() && SplitNames(value).size() > 1;
     if ((japanese && names) || column == r.translator || column == r.japanese_editor) {
       value = FullAuthorListJapanese(value, etal, s_);
     } else if (!japanese && names) {
@@ -254,15 +254,12 @@ class TokenValues {
       }
     }
 
-    const std::pair<int32_t, bool> subtitles[] = {{r.title, false},
-                                                  {r.book_title, false},
-                                                  {r.japanese_title, true},
-                                                  {r.japanese_book, true}};
+    const std::pair<int32_t, bool> subtitles[] = {
+        {r.title, false}, {r.book_title, false}, {r.japanese_title, true}, {r.japanese_book, true}};
     for (const auto& [subtitle_column, always_japanese] : subtitles) {
       if (column != subtitle_column) continue;
       const bool has_subtitle = text::FindByte(value, '|') != text::kNotFound;
-      value = text::ReplaceAll(value, "|",
-                               japanese || always_japanese ? s_.j_sub : s_.e_sub + " ");
+      value = text::ReplaceAll(value, "|", japanese || always_japanese ? s_.j_sub : s_.e_sub + " ");
       if (has_subtitle && (japanese || always_japanese)) value += s_.j_sub_end;
     }
     if (column == r.doi && r.doi > 0 && !s_.doi.empty() && value != kMissingMark) {
@@ -273,8 +270,7 @@ class TokenValues {
       if (japanese) {
         value += s_.j_ed;
       } else {
-        const bool several =
-            !s_.e_ed2.empty() && (several_joined || text::Contains(value, "&"));
+        const bool several = !s_.e_ed2.empty() && (several_joined || text::Contains(value, "&"));
         value += " " + (several ? s_.e_ed2 : s_.e_ed1);
       }
     }
@@ -348,8 +344,8 @@ class ValueCache {
 // loop. Quadratic, so it only runs for templates whose tokens overlap or
 // cut characters apart, where the single pass below would differ.
 std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
-                                                    const TokenValues& values,
-                                                    ValueCache& cache, bool output) {
+                                                    const TokenValues& values, ValueCache& cache,
+                                                    bool output) {
   std::string text(tmpl);
   std::vector<char> live(text.size(), 1);
   // Each round walks the whole text. A template whose tokens overlap in
@@ -385,7 +381,8 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
       if (next.size() > budget) {
         return StyleFault{StyleFault::Kind::kTangledTemplate, std::string(), 0, values.Line()};
       }
-      if (text[pos] == kTokenMark && live[pos] != 0 && text.compare(pos, token.size(), token) == 0) {
+      if (text[pos] == kTokenMark && live[pos] != 0 &&
+          text.compare(pos, token.size(), token) == 0) {
         next += v;
         next_live.insert(next_live.end(), v.size(), 0);
         // The rest of the text is searched as a text of its own, so its
@@ -495,8 +492,9 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
           if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);
         }
         // The cache holds escaped values already; only new ones are escaped.
-        return FillLiterally(tmpl.optional_parts ? WithoutOptionalMarks(tmpl.text) : std::string(tmpl.text),
-                             values, cache, output);
+        return FillLiterally(
+            tmpl.optional_parts ? WithoutOptionalMarks(tmpl.text) : std::string(tmpl.text), values,
+            cache, output);
       }
     }
     if (!open.empty() && computed[t].empty()) {
@@ -504,9 +502,8 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
       continue;
     }
     out += computed[t];
-    after_stop = nodouble && !computed[t].empty() && IsStop(computed[t].back())
-                     ? computed[t].back()
-                     : char{0};
+    after_stop = nodouble && !computed[t].empty() && IsStop(computed[t].back()) ? computed[t].back()
+                                                                                : char{0};
   }
   return out;
 }

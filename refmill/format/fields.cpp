@@ -16,9 +16,9 @@ FieldList SplitFields(std::string_view line) {
   text.reserve(line.size() + 8);
   std::vector<std::pair<uint32_t, uint32_t>> spans;
   spans.reserve(kMinimumColumns);
-  size_t copied = 0;   // bytes of `line` already in `text`
-  size_t inserted = 0; // markers put in so far: text offset = line offset + inserted
-  size_t start = 0;    // text offset where the current piece begins
+  size_t copied = 0;    // bytes of `line` already in `text`
+  size_t inserted = 0;  // markers put in so far: text offset = line offset + inserted
+  size_t start = 0;     // text offset where the current piece begins
   bool quoted = false;
   bool after_comma = false;
   auto close_piece = [&](size_t end) {

@@ -119,14 +119,14 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
                                          bool optional_parts) {
   constexpr size_t kTokenLength = 3;
   TemplatePlan plan;
-  std::vector<size_t> open_parts;  // parts still waiting for their closing mark
+  std::vector<size_t> open_parts;                    // parts still waiting for their closing mark
   std::unordered_map<std::string, int32_t> numbers;  // token → index into plan.tokens
   std::unordered_set<int32_t> codes;
   size_t literal_start = 0;
   auto close_literal = [&](size_t end) {
     if (end > literal_start) {
-      plan.parts.push_back({static_cast<uint32_t>(literal_start),
-                            static_cast<uint32_t>(end - literal_start), -1});
+      plan.parts.push_back(
+          {static_cast<uint32_t>(literal_start), static_cast<uint32_t>(end - literal_start), -1});
     }
   };
   for (size_t pos = 0; pos < tmpl.size();) {

@@ -58,7 +58,7 @@ struct TemplatePlan {
   struct Part {
     uint32_t offset;  // into the template text; of an opening, the index of its closing part
     uint32_t length;
-    int32_t token;    // index into `tokens`, or one of the kinds above
+    int32_t token;  // index into `tokens`, or one of the kinds above
   };
   struct Token {
     std::string name;
@@ -94,7 +94,7 @@ class TemplateTable {
  public:
   struct Template {
     std::string_view text;
-    const TemplatePlan* plan;  // null when the template must be filled token by token
+    const TemplatePlan* plan;     // null when the template must be filled token by token
     bool optional_parts = false;  // the text may hold the marks of optional parts
   };
 
@@ -143,21 +143,21 @@ class EscapeRules {
 // Column numbers of the placeholders that have a role of their own, looked
 // up once: every token whose number equals one of these gets that role.
 struct PlaceholderColumns {
-  int32_t author = 0;             // $AT
-  int32_t editor = 0;             // $ED
-  int32_t japanese_editor = 0;    // $JE
-  int32_t translator = 0;         // $TR
-  int32_t title = 0;              // $TL
-  int32_t book_title = 0;         // $BT
-  int32_t japanese_title = 0;     // $JT
-  int32_t japanese_book = 0;      // $JB
-  int32_t volume = 0;             // $VL
-  int32_t japanese_volume = 0;    // $JV
-  int32_t pages = 0;              // $PG
-  int32_t japanese_pages = 0;     // $JP
-  int32_t year = 0;               // $YR
-  int32_t id_base = 0;            // $RB
-  int32_t doi = 0;                // $DO
+  int32_t author = 0;           // $AT
+  int32_t editor = 0;           // $ED
+  int32_t japanese_editor = 0;  // $JE
+  int32_t translator = 0;       // $TR
+  int32_t title = 0;            // $TL
+  int32_t book_title = 0;       // $BT
+  int32_t japanese_title = 0;   // $JT
+  int32_t japanese_book = 0;    // $JB
+  int32_t volume = 0;           // $VL
+  int32_t japanese_volume = 0;  // $JV
+  int32_t pages = 0;            // $PG
+  int32_t japanese_pages = 0;   // $JP
+  int32_t year = 0;             // $YR
+  int32_t id_base = 0;          // $RB
+  int32_t doi = 0;              // $DO
 
   // The columns `lookup` gives the placeholder names.
   static PlaceholderColumns From(const text::ColumnLookup& lookup);
@@ -173,18 +173,18 @@ struct StyleSettings {
   std::optional<std::string> oversized_template;
 
   // Section Special. Texts are Shift-JIS bytes.
-  std::string jname_sep = "\x81\x45";                // ・
-  std::string jname_sep2 = "\x81\x5E";               // ／
+  std::string jname_sep = "\x81\x45";   // ・
+  std::string jname_sep2 = "\x81\x5E";  // ／
   std::string ename_sep = "&";
   bool etal = false;
   bool etal_a = false;
-  std::string jname_etal = "\x82\xD9\x82\xA9";       // ほか
+  std::string jname_etal = "\x82\xD9\x82\xA9";  // ほか
   std::string ename_etal = "et al.";
-  std::string translator = "\x96\xF3";               // 訳
-  std::string j_ed = "\x95\xD2";                     // 編
+  std::string translator = "\x96\xF3";  // 訳
+  std::string j_ed = "\x95\xD2";        // 編
   std::string e_ed1 = "ed.";
   std::string e_ed2;
-  std::string j_sub = "\x81\x5C\x81\x5C";            // ――
+  std::string j_sub = "\x81\x5C\x81\x5C";  // ――
   std::string e_sub = ":";
   int32_t e_at = 1;
   std::string no = "($)";

@@ -23,7 +23,8 @@ void ForEachLine(std::string_view contents, Fn&& line) {
     // CR and LF are never second bytes of a Shift-JIS character, so a plain
     // byte search is safe here.
     const char* lf = static_cast<const char*>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
-    const char* cr = static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>((lf ? lf : end) - p)));
+    const char* cr =
+        static_cast<const char*>(std::memchr(p, '\r', static_cast<size_t>((lf ? lf : end) - p)));
     const char* brk = cr ? cr : lf;
     if (brk == nullptr) break;
     p = brk + 1;

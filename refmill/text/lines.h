@@ -25,12 +25,10 @@ class LineIndex {
   std::string_view operator[](size_t i) const;
   // The first byte of line `i`, or 0 for an empty line; cheaper than the
   // whole line when only its first character matters.
-  char FirstByte(size_t i) const {
-    return starts_[i] < starts_[i + 1] ? text_[starts_[i]] : '\0';
-  }
+  char FirstByte(size_t i) const { return starts_[i] < starts_[i + 1] ? text_[starts_[i]] : '\0'; }
 
  private:
-  std::string_view text_;  // up to the zero byte that ends it
+  std::string_view text_;         // up to the zero byte that ends it
   std::vector<uint32_t> starts_;  // where each line begins, then where the last one ends
 };
 

@@ -64,8 +64,7 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
   std::string out;
   out.reserve(text.size());
   size_t done = 0;
-  for (size_t pos = first; pos != kNotFound;
-       pos = FindFrom(text, pattern, done)) {
+  for (size_t pos = first; pos != kNotFound; pos = FindFrom(text, pattern, done)) {
     out.append(text.substr(done, pos - done));
     out.append(replacement);
     done = pos + pattern.size();

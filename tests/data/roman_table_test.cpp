@@ -27,9 +27,7 @@ std::string ReadTable(const std::string& name) {
   return contents;
 }
 
-TKana2Romaji LoadTable(const std::string& name) {
-  return TKana2Romaji::FromText(ReadTable(name));
-}
+TKana2Romaji LoadTable(const std::string& name) { return TKana2Romaji::FromText(ReadTable(name)); }
 
 struct Case {
   const char* text;  // UTF-8
@@ -159,10 +157,14 @@ TEST(ShippedRomanTableTest, LeavesOtherTextAlone) {
     const char* table;
     const char* text;
   } cases[] = {
-      {"roman.dat", "Smith"},          {"roman.dat", "O'Brien"},
-      {"roman.dat", "van_dijk2001b"},  {"roman.dat", "iya ua oy"},
-      {"roman.dat", "山田"},           {"roman-katakana.dat", "KUA ei ou"},
-      {"roman-katakana.dat", "佐藤"},  {"roman-hankaku.dat", "tsu-ya"},
+      {"roman.dat", "Smith"},
+      {"roman.dat", "O'Brien"},
+      {"roman.dat", "van_dijk2001b"},
+      {"roman.dat", "iya ua oy"},
+      {"roman.dat", "山田"},
+      {"roman-katakana.dat", "KUA ei ou"},
+      {"roman-katakana.dat", "佐藤"},
+      {"roman-hankaku.dat", "tsu-ya"},
       // 漢 is 8A BF, and BF alone is the half-width ｿ: a rule must not start
       // on a second byte.
       {"roman-hankaku.dat", "漢"},
@@ -189,15 +191,16 @@ TEST(ShippedRomanTableTest, EveryCharacterOfTheScriptBecomesAscii) {
     const char* followers;   // what may come after one of them
   } scripts[] = {
       {"roman.dat",
-       "ぁあぃいぅうぇえぉおかがきぎくぐけげこごさざしじすずせぜそぞただちぢっつづてでとどなにぬねのはばぱ"
+       "ぁあぃいぅうぇえぉおかがきぎくぐけげこごさざしじすずせぜそぞただちぢっつづてでとどなにぬね"
+       "のはばぱ"
        "ひびぴふぶぷへべぺほぼぽまみむめもゃやゅゆょよらりるれろゎわゐゑをん",
        "ぁぃぅぇぉゃゅょっんーあ"},
       {"roman-katakana.dat",
-       "ァアィイゥウェエォオカガキギクグケゲコゴサザシジスズセゼソゾタダチヂッツヅテデトドナニヌネノハバパ"
+       "ァアィイゥウェエォオカガキギクグケゲコゴサザシジスズセゼソゾタダチヂッツヅテデトドナニヌネ"
+       "ノハバパ"
        "ヒビピフブプヘベペホボポマミムメモャヤュユョヨラリルレロヮワヰヱヲンヴヵヶ",
        "ァィゥェォャュョッンーア"},
-      {"roman-hankaku.dat",
-       "ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ",
+      {"roman-hankaku.dat", "ｦｧｨｩｪｫｬｭｮｯｰｱｲｳｴｵｶｷｸｹｺｻｼｽｾｿﾀﾁﾂﾃﾄﾅﾆﾇﾈﾉﾊﾋﾌﾍﾎﾏﾐﾑﾒﾓﾔﾕﾖﾗﾘﾙﾚﾛﾜﾝﾞﾟ",
        "ｧｨｩｪｫｬｭｮｯﾝｰｱﾞﾟ"},
   };
   for (const auto& s : scripts) {
@@ -218,8 +221,8 @@ TEST(ShippedRomanTableTest, EveryCharacterOfTheScriptBecomesAscii) {
       }
       for (const std::string& text : texts) {
         const std::string out = table.Convert(text);
-        EXPECT_TRUE(IsPlainAscii(out)) << s.table << ": " << platform::SjisToUtf8(text)
-                                       << " gave " << platform::SjisToUtf8(out);
+        EXPECT_TRUE(IsPlainAscii(out)) << s.table << ": " << platform::SjisToUtf8(text) << " gave "
+                                       << platform::SjisToUtf8(out);
       }
     }
   }

@@ -60,10 +60,9 @@ format::StyleSettings MakeSettings(const std::vector<std::string_view>& parts) {
   s.e_at = static_cast<int32_t>(number(3, 3));
   // The Special texts, one a line, in the order the loader reads them; a
   // missing line keeps the default.
-  std::string* texts[] = {&s.jname_sep, &s.jname_sep2, &s.ename_sep,  &s.jname_etal,
-                          &s.ename_etal, &s.translator, &s.j_ed,     &s.e_ed1,
-                          &s.e_ed2,     &s.j_sub,      &s.e_sub,     &s.no,
-                          &s.samename};
+  std::string* texts[] = {&s.jname_sep,  &s.jname_sep2, &s.ename_sep, &s.jname_etal, &s.ename_etal,
+                          &s.translator, &s.j_ed,       &s.e_ed1,     &s.e_ed2,      &s.j_sub,
+                          &s.e_sub,      &s.no,         &s.samename};
   const std::vector<std::string> special = Lines(parts[4]);
   for (size_t i = 0; i < special.size() && i < std::size(texts); ++i) *texts[i] = special[i];
   const std::vector<std::string_view> abbreviations = refmill::text::SplitLines(parts[5]);
@@ -105,8 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Check(sink.count - before == 2 * warnings, "formatting one entry twice warns differently");
 
   const format::EntryFields with_letter(fields, settings.roles.year, letter.empty() ? "a" : letter);
-  const TextOrFault id =
-      format::MakeEntryId(with_letter, format::KindOf(fields[1]), ctx);
+  const TextOrFault id = format::MakeEntryId(with_letter, format::KindOf(fields[1]), ctx);
   if (const auto* text = std::get_if<std::string>(&id)) {
     for (const char c : *text) {
       fuzz::Check(static_cast<unsigned char>(c) < 0x80, "an ID that is not plain ASCII");

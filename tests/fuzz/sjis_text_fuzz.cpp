@@ -119,7 +119,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(head.size() == (s.empty() ? 0 : text::CharLength(s, 0)), "FirstChar");
   const std::string lowered = text::LowerAscii(s);
   Check(lowered.size() == s.size() && text::EqualsIgnoringAsciiCase(lowered, s), "LowerAscii");
-  const bool ends = s.size() >= needle.size() && s.ends_with(needle) && at[s.size() - needle.size()];
+  const bool ends =
+      s.size() >= needle.size() && s.ends_with(needle) && at[s.size() - needle.size()];
   Check(text::EndsWith(s, needle) == ends, "EndsWith");
   return 0;
 }

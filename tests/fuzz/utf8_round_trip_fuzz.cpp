@@ -21,8 +21,11 @@ using fuzz::Check;
 bool IsValidUtf8(std::string_view s) {
   for (size_t i = 0; i < s.size();) {
     const auto b = static_cast<uint8_t>(s[i]);
-    size_t n = b < 0x80 ? 1 : b >= 0xC2 && b <= 0xDF ? 2 : b >= 0xE0 && b <= 0xEF ? 3
-             : b >= 0xF0 && b <= 0xF4 ? 4 : 0;
+    size_t n = b < 0x80                 ? 1
+               : b >= 0xC2 && b <= 0xDF ? 2
+               : b >= 0xE0 && b <= 0xEF ? 3
+               : b >= 0xF0 && b <= 0xF4 ? 4
+                                        : 0;
     if (n == 0 || i + n > s.size()) return false;
     char32_t c = n == 1 ? b : b & (0x7F >> n);
     for (size_t k = 1; k < n; ++k) {

@@ -28,9 +28,11 @@ TEST(JapaneseSortOrderTest, OrdersAsAJapaneseReaderExpects) {
   const Case cases[] = {
       {"letter case ignored", {"b", "a", "A", "C"}, {"A", "a", "b", "C"}},
       {"full-width letters ignore case", {Sjis("ｂ"), Sjis("Ａ")}, {Sjis("Ａ"), Sjis("ｂ")}},
-      {"kana in gojuon order", {Sjis("さとう"), Sjis("あべ"), Sjis("かとう")},
+      {"kana in gojuon order",
+       {Sjis("さとう"), Sjis("あべ"), Sjis("かとう")},
        {Sjis("あべ"), Sjis("かとう"), Sjis("さとう")}},
-      {"Latin before kana before kanji", {Sjis("山田"), Sjis("やまだ"), "Yamada"},
+      {"Latin before kana before kanji",
+       {Sjis("山田"), Sjis("やまだ"), "Yamada"},
        {"Yamada", Sjis("やまだ"), Sjis("山田")}},
       {"prefix first", {"Smithson", "Smith"}, {"Smith", "Smithson"}},
       // Equal under collation, so their bytes decide: "A" (41) before "a" (61).

@@ -32,19 +32,31 @@ TEST(EncodingTest, ConvertsTheWindowsCodePage) {
 // ICU's own table rotates 1A, 1C and 7F; text keeps its bytes below 80
 // whichever way it is converted.
 TEST(EncodingTest, KeepsControlCharactersAsTheyAre) {
-  const std::string text("a\x1A" "b\x1C" "c\x7F" "d\0e\xE5\xB1\xB1", 13);
+  const std::string text(
+      "a\x1A"
+      "b\x1C"
+      "c\x7F"
+      "d\0e\xE5\xB1\xB1",
+      13);
   platform::PrivateCodes codes;
   for (platform::PrivateCodes* with : {static_cast<platform::PrivateCodes*>(nullptr), &codes}) {
     const std::string sjis = platform::Utf8ToSjis(text, "?", nullptr, with);
-    EXPECT_EQ(sjis, std::string("a\x1A" "b\x1C" "c\x7F" "d\0e\x8E\x52", 12));
+    EXPECT_EQ(sjis, std::string("a\x1A"
+                                "b\x1C"
+                                "c\x7F"
+                                "d\0e\x8E\x52",
+                                12));
     EXPECT_EQ(platform::SjisToUtf8(sjis), text);
   }
 }
 
 TEST(EncodingTest, CountsWhatShiftJisCannotHold) {
   size_t lost = 0;
-  EXPECT_EQ(platform::Utf8ToSjis("a\xF0\x9F\x98\x80" "b\xC3\xA9", "\x81\xAC", &lost),
-            "a\x81\xAC" "b\x81\xAC");
+  EXPECT_EQ(platform::Utf8ToSjis("a\xF0\x9F\x98\x80"
+                                 "b\xC3\xA9",
+                                 "\x81\xAC", &lost),
+            "a\x81\xAC"
+            "b\x81\xAC");
   EXPECT_EQ(lost, 2u);
 }
 
@@ -59,19 +71,27 @@ TEST(EncodingTest, GuessesHowAFileWasSaved) {
       {"ascii", "*,ebook,Smith", TextEncoding::kShiftJis},
       {"Shift-JIS kanji", "*,jbook,\x8E\x52\x93\x63", TextEncoding::kShiftJis},
       {"UTF-8 kanji", "*,jbook,\xE5\xB1\xB1\xE7\x94\xB0", TextEncoding::kUtf8},
-      {"UTF-8 mark", "\xEF\xBB\xBF" "abc", TextEncoding::kUtf8},
+      {"UTF-8 mark",
+       "\xEF\xBB\xBF"
+       "abc",
+       TextEncoding::kUtf8},
       {"accent inside a name", "L\xC3\xA9vi-Strauss, K\xC3\xB6hler", TextEncoding::kUtf8},
       {"accent opening a name", "\xC3\x89mile", TextEncoding::kUtf8},
       {"accent Shift-JIS cannot have", "Erd\xC5\x91s", TextEncoding::kUtf8},
-      {"en dash", "45\xE2\x80\x93" "47", TextEncoding::kUtf8},
+      {"en dash",
+       "45\xE2\x80\x93"
+       "47",
+       TextEncoding::kUtf8},
       // The same bytes are half-width katakana in Shift-JIS: between blanks
       // and punctuation they are katakana, not a Cyrillic and a Hebrew letter.
       {"half-width katakana valid as UTF-8", "Title \xD0\xB7\xD7\xB2,Pub", TextEncoding::kShiftJis},
       {"katakana pair that reads as a lone accent", "Title \xC3\xA8,", TextEncoding::kShiftJis},
       {"half-width katakana invalid as UTF-8", "\xB6\xDD\xCF", TextEncoding::kShiftJis},
-      {"UTF-16 little-endian mark", std::string("\xFF\xFE*\0,\0", 6), TextEncoding::kUtf16LittleEndian},
+      {"UTF-16 little-endian mark", std::string("\xFF\xFE*\0,\0", 6),
+       TextEncoding::kUtf16LittleEndian},
       {"UTF-16 big-endian mark", std::string("\xFE\xFF\0*\0,", 6), TextEncoding::kUtf16BigEndian},
-      {"UTF-16 without a mark", std::string("*\0,\0e\0b\0\x71\x5C", 10), TextEncoding::kUtf16LittleEndian},
+      {"UTF-16 without a mark", std::string("*\0,\0e\0b\0\x71\x5C", 10),
+       TextEncoding::kUtf16LittleEndian},
       {"zero bytes alone", std::string(64, '\0'), TextEncoding::kShiftJis},
       {"a stray zero byte", std::string("*,a\0b,c", 7), TextEncoding::kShiftJis},
   };
@@ -92,7 +112,13 @@ TEST(EncodingTest, DecodesUtf16) {
       {"ascii and kanji", std::string("a\0\x71\x5C", 4), false, "a\xE5\xB1\xB1"},
       {"big-endian", std::string("\0a\x5C\x71", 4), true, "a\xE5\xB1\xB1"},
       {"surrogate pair", "\x3D\xD8\x1A\xDE", false, "\xF0\x9F\x98\x9A"},
-      {"unpaired surrogate", std::string("\x3D\xD8" "a\0", 4), false, "\xEF\xBF\xBD" "a"},
+      {"unpaired surrogate",
+       std::string("\x3D\xD8"
+                   "a\0",
+                   4),
+       false,
+       "\xEF\xBF\xBD"
+       "a"},
       {"odd last byte", "a", false, "\xEF\xBF\xBD"},
   };
   for (const Case& c : cases) {

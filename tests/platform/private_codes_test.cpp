@@ -17,7 +17,9 @@ TEST(PrivateCodesTest, HandsOutEachCharacterOneCodeAndSkipsCodesInUse) {
   PrivateCodes codes;
   // A Shift-JIS file of the run uses F040 itself; F041 only as the second
   // half of nothing (after a lead byte it is not a character of its own).
-  codes.ReserveUsedIn("a\xF0\x40" "b\x81\xF0\x41");
+  codes.ReserveUsedIn(
+      "a\xF0\x40"
+      "b\x81\xF0\x41");
   const auto e_acute = codes.CodeFor(U'é');
   ASSERT_TRUE(e_acute);
   EXPECT_EQ(*e_acute, 0xF041) << "F040 is the file's own";
@@ -34,7 +36,8 @@ TEST(PrivateCodesTest, HandsOutEachCharacterOneCodeAndSkipsCodesInUse) {
 // lead-byte range included.
 TEST(PrivateCodesTest, FindsExactlyTheCodesAFileUses) {
   std::mt19937 random(1);
-  const unsigned char bytes[] = {',', 'a', 0x81, 0x9F, 0xE0, 0xF0, 0xF1, 0xF9, 0x40, 0x41, 0x7F, 0xFC};
+  const unsigned char bytes[] = {',',  'a',  0x81, 0x9F, 0xE0, 0xF0,
+                                 0xF1, 0xF9, 0x40, 0x41, 0x7F, 0xFC};
   for (int round = 0; round < 300; ++round) {
     std::string text;
     for (int i = 0; i < 40; ++i) text.push_back(static_cast<char>(bytes[random() % sizeof bytes]));
@@ -81,7 +84,8 @@ TEST(PrivateCodesTest, WritesBackWhatItHandedOut) {
   size_t lost = 0;
   // é, the en dash, a Korean syllable, a character outside the BMP, and a
   // private-use character of the UTF-8 file itself.
-  const std::string utf8 = "L\xC3\xA9vi \xE2\x80\x93 \xEA\xB9\x80 \xF0\x9F\x93\x9A \xEE\x80\x80 \xE5\xB1\xB1";
+  const std::string utf8 =
+      "L\xC3\xA9vi \xE2\x80\x93 \xEA\xB9\x80 \xF0\x9F\x93\x9A \xEE\x80\x80 \xE5\xB1\xB1";
   const std::string sjis = platform::Utf8ToSjis(utf8, "?", &lost, &codes);
   EXPECT_EQ(lost, 0u);
   EXPECT_EQ(platform::SjisToUtf8(sjis, codes), utf8);
@@ -91,8 +95,8 @@ TEST(PrivateCodesTest, WritesBackWhatItHandedOut) {
 
 TEST(PrivateCodesTest, FoldsAccentedLettersToLatin) {
   const std::pair<char32_t, std::string_view> cases[] = {
-      {U'é', "e"}, {U'É', "e"}, {U'ő', "o"}, {U'ß', "ss"}, {U'Ø', "o"},
-      {U'Å', "a"}, {U'ł', "l"}, {U'Æ', "ae"}, {U'ș', "s"}, {U'×', ""}, {U'–', ""}, {U'김', ""},
+      {U'é', "e"}, {U'É', "e"},  {U'ő', "o"}, {U'ß', "ss"}, {U'Ø', "o"}, {U'Å', "a"},
+      {U'ł', "l"}, {U'Æ', "ae"}, {U'ș', "s"}, {U'×', ""},   {U'–', ""},  {U'김', ""},
   };
   for (const auto& [c, folded] : cases) {
     SCOPED_TRACE(static_cast<unsigned>(c));

@@ -51,9 +51,9 @@ TEST(ParseProfileNumberTest, TellsLargeNumbersFromNoNumbers) {
     bool out_of_range;
   };
   const Case cases[] = {
-      {"2147483648", true},  {"-2147483649", true}, {"99999999999999999999999", true},
-      {"$80000000", true},   {"2147483647", false}, {"-2147483648", false},
-      {"99999999999x", false}, {"two", false},      {"", false},
+      {"2147483648", true},    {"-2147483649", true}, {"99999999999999999999999", true},
+      {"$80000000", true},     {"2147483647", false}, {"-2147483648", false},
+      {"99999999999x", false}, {"two", false},        {"", false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);

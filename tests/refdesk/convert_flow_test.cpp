@@ -84,7 +84,8 @@ class ConvertFlowTest : public QObject {
         << "エラー3：読み込めるブックではありません（別の種類のファイル、破損、パスワード保護）";
     QTest::newRow("refimport status")
         << kRefimport << 3
-        << "エラー3：読み込める文献ファイルではありません（BibTeX・RIS・CSL-JSONのどれでもない、1件も読めない、256MBを超える）";
+        << "エラー3：読み込める文献ファイルではありません（BibTeX・RIS・CSL-"
+           "JSONのどれでもない、1件も読めない、256MBを超える）";
     QTest::newRow("own code") << kTabdump << 55
                               << "エラー55：変換元ファイルがないか、ツールを起動できません";
     QTest::newRow("declined") << kRefmill << 77 << "エラー77：上書きしませんでした";
@@ -110,16 +111,18 @@ class ConvertFlowTest : public QObject {
                          << QStringList{"refimport", "/w/refs.bib", "/w/out.csv"};
     QTest::newRow("bib, UTF-8") << "/w/refs.bib" << true
                                 << QStringList{"refimport", "/u", "/w/refs.bib", "/w/out.csv"};
-    QTest::newRow("RIS in capitals") << "/w/My Library.RIS" << true
-                                     << QStringList{"refimport", "/u", "/w/My Library.RIS", "/w/out.csv"};
+    QTest::newRow("RIS in capitals")
+        << "/w/My Library.RIS" << true
+        << QStringList{"refimport", "/u", "/w/My Library.RIS", "/w/out.csv"};
     QTest::newRow("workbook") << "/w/book.xlsx" << false
                               << QStringList{"tabdump", "/s", "/w/book.xlsx", "/w/out.csv"};
-    QTest::newRow("workbook, UTF-8") << "/w/book.xls" << true
-                                     << QStringList{"tabdump", "/su", "/w/book.xls", "/w/out.csv"};
-    QTest::newRow("dot in the folder only") << "/w/refs.bib/book" << false
-                                            << QStringList{"tabdump", "/s", "/w/refs.bib/book", "/w/out.csv"};
-    QTest::newRow("longer extension") << "/w/refs.bibx" << false
-                                      << QStringList{"tabdump", "/s", "/w/refs.bibx", "/w/out.csv"};
+    QTest::newRow("workbook, UTF-8")
+        << "/w/book.xls" << true << QStringList{"tabdump", "/su", "/w/book.xls", "/w/out.csv"};
+    QTest::newRow("dot in the folder only")
+        << "/w/refs.bib/book" << false
+        << QStringList{"tabdump", "/s", "/w/refs.bib/book", "/w/out.csv"};
+    QTest::newRow("longer extension")
+        << "/w/refs.bibx" << false << QStringList{"tabdump", "/s", "/w/refs.bibx", "/w/out.csv"};
   }
   void TableConverterByExtension() {
     QFETCH(QString, source);
@@ -139,13 +142,25 @@ class ConvertFlowTest : public QObject {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("table");
     QTest::addColumn<QString>("list");
-    QTest::newRow("fields") << "" << "@W@named.csv" << "@W@out.txt";
-    QTest::newRow("beside the workbook") << "same1;same3;direct" << "@W@b.csv" << "@W@b.html";
-    QTest::newRow("beside the converted table") << "same1;same2;same3" << "@W@b.csv" << "@W@named.html";
-    QTest::newRow("beside the source table") << "same3" << "@W@named.csv" << "@W@src.html";
+    QTest::newRow("fields") << ""
+                            << "@W@named.csv"
+                            << "@W@out.txt";
+    QTest::newRow("beside the workbook") << "same1;same3;direct"
+                                         << "@W@b.csv"
+                                         << "@W@b.html";
+    QTest::newRow("beside the converted table") << "same1;same2;same3"
+                                                << "@W@b.csv"
+                                                << "@W@named.html";
+    QTest::newRow("beside the source table") << "same3"
+                                             << "@W@named.csv"
+                                             << "@W@src.html";
     // Nothing to derive a name from: nothing to show, and a run refuses.
-    QTest::newRow("empty workbook") << "same1;same3;direct;no workbook" << "" << "";
-    QTest::newRow("empty output") << "no output" << "@W@named.csv" << "";
+    QTest::newRow("empty workbook") << "same1;same3;direct;no workbook"
+                                    << ""
+                                    << "";
+    QTest::newRow("empty output") << "no output"
+                                  << "@W@named.csv"
+                                  << "";
   }
   void Destinations() {
     QFETCH(QString, setup);
@@ -169,29 +184,38 @@ class ConvertFlowTest : public QObject {
   void RefusesBeforeStarting_data() {
     QTest::addColumn<QString>("setup");
     QTest::addColumn<QString>("message");
-    QTest::newRow("empty table output")
-        << "upper" << "REFDESK:出力先ファイルを指定してください";
-    QTest::newRow("empty workbook") << "upper;no workbook" << "REFDESK:変換元ファイルを指定してください";
-    QTest::newRow("empty list output") << "lower" << "REFDESK:出力先ファイルを指定してください";
+    QTest::newRow("empty table output") << "upper"
+                                        << "REFDESK:出力先ファイルを指定してください";
+    QTest::newRow("empty workbook") << "upper;no workbook"
+                                    << "REFDESK:変換元ファイルを指定してください";
+    QTest::newRow("empty list output") << "lower"
+                                       << "REFDESK:出力先ファイルを指定してください";
     // A file type with ext=csv and "same folder" aims the list at its source.
-    QTest::newRow("list over its source")
-        << "lower;csv;same3"
-        << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@refs.csv";
-    QTest::newRow("list over the style")
-        << "lower;style out"
-        << "REFDESK:出力先ファイルがスタイルファイルと同じファイルです。別の出力先を指定してください\r\n@F@std.ini";
+    QTest::newRow("list over its source") << "lower;csv;same3"
+                                          << "REFDESK:"
+                                             "出力先ファイルが変換元ファイルと同じファイルです。別"
+                                             "の出力先を指定してください\r\n@W@refs.csv";
+    QTest::newRow("list over the style") << "lower;style out"
+                                         << "REFDESK:"
+                                            "出力先ファイルがスタイルファイルと同じファイルです。別"
+                                            "の出力先を指定してください\r\n@F@std.ini";
     // A link to the file is the same file.
     QTest::newRow("list over the workbook, direct")
         << "lower;direct;workbook out"
-        << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@link.xls";
+        << "REFDESK:"
+           "出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@"
+           "link.xls";
     // An export beside which the list would get its own name: refused, as
     // refimport must never read what refmill is about to write.
     QTest::newRow("list over the export, direct")
         << "lower;direct;same3;bib workbook"
-        << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@refs.bib";
-    QTest::newRow("table over the workbook")
-        << "upper;same1;csv workbook"
-        << "REFDESK:出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@refs.csv";
+        << "REFDESK:"
+           "出力先ファイルが変換元ファイルと同じファイルです。別の出力先を指定してください\r\n@W@"
+           "refs.bib";
+    QTest::newRow("table over the workbook") << "upper;same1;csv workbook"
+                                             << "REFDESK:"
+                                                "出力先ファイルが変換元ファイルと同じファイルです。"
+                                                "別の出力先を指定してください\r\n@W@refs.csv";
   }
   void RefusesBeforeStarting() {
     QFETCH(QString, setup);
@@ -235,8 +259,9 @@ class ConvertFlowTest : public QObject {
     QTest::addColumn<bool>("opened");
     QTest::newRow("success") << "" << 0 << "refmillの実行結果：成功" << QStringList() << true
                              << true;
-    QTest::newRow("tool error") << "" << 2 << "refmillの実行結果：エラー2：引数の数が正しくありません" << QStringList()
-                                << true << true;
+    QTest::newRow("tool error") << "" << 2
+                                << "refmillの実行結果：エラー2：引数の数が正しくありません"
+                                << QStringList() << true << true;
     // The answer No leaves the status bar alone, yet the fields are recorded.
     QTest::newRow("overwrite declined")
         << "dest exists;answer no" << 0 << ""
@@ -248,13 +273,17 @@ class ConvertFlowTest : public QObject {
         << "dest exists;overwrite2" << 0 << "refmillの実行結果：成功" << QStringList() << true
         << true;
     QTest::newRow("source missing")
-        << "no source" << 0 << "refmillの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません"
+        << "no source" << 0
+        << "refmillの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません"
         << QStringList{"refmill:変換元ファイルが見つかりません\r\n@S@"} << false << true;
     QTest::newRow("style missing")
-        << "style gone" << 0 << "refmillの実行結果：エラー44：スタイルまたはファイルタイプがありません"
+        << "style gone" << 0
+        << "refmillの実行結果：エラー44：スタイルまたはファイルタイプがありません"
         << QStringList{"REFDESK:スタイルファイルが見つかりません\r\n@F@gone.ini"} << false << true;
     QTest::newRow("tool cannot start")
-        << "refuse" << 0 << "refmillの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList() << true << true;
+        << "refuse" << 0
+        << "refmillの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません"
+        << QStringList() << true << true;
     QTest::newRow("not opened") << "no open" << 0 << "refmillの実行結果：成功" << QStringList()
                                 << true << false;
   }
@@ -378,23 +407,29 @@ class ConvertFlowTest : public QObject {
     // Direct mode keeps Button3 disabled after the run.
     QTest::newRow("direct mode") << "direct"
                                  << "named.csv"
-                                 << "tabdumpの実行結果：エラー3：読み込めるブックではありません（別の種類のファイル、破損、パスワード保護）"
+                                 << "tabdumpの実行結果：エラー3：読み込めるブックではありません（別"
+                                    "の種類のファイル、破損、パスワード保護）"
                                  << QStringList{"disable Button3"};
-    QTest::newRow("source missing") << "no source"
-                                    << "named.csv"
-                                    << "tabdumpの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList();
+    QTest::newRow("source missing")
+        << "no source"
+        << "named.csv"
+        << "tabdumpの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません"
+        << QStringList();
     QTest::newRow("export beside itself")
         << "bib;same name"
         << "book.csv"
         << "refimportの実行結果：成功" << QStringList{"disable Button3", "enable Button3"};
-    QTest::newRow("export missing") << "bib;no source"
-                                    << "named.csv"
-                                    << "refimportの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList();
+    QTest::newRow("export missing")
+        << "bib;no source"
+        << "named.csv"
+        << "refimportの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません"
+        << QStringList();
     // A program folder without refimport says so instead of a bare number.
     QTest::newRow("refimport missing")
         << "bib;refuse"
         << "named.csv"
-        << "refimportの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません" << QStringList();
+        << "refimportの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません"
+        << QStringList();
   }
   void Button3Flow() {
     QFETCH(QString, setup);
@@ -433,7 +468,8 @@ class ConvertFlowTest : public QObject {
     if (setup.contains("refuse")) {
       QCOMPARE(f.Texts(),
                std::vector<std::string>{
-                   "refimport:refimportを起動できません。プログラムフォルダにあるか確かめてください\r\n" +
+                   "refimport:"
+                   "refimportを起動できません。プログラムフォルダにあるか確かめてください\r\n" +
                    f.folder + "refimport"});
     }
     std::vector<std::string> expected;
@@ -466,7 +502,8 @@ class ConvertFlowTest : public QObject {
         << false;
     QTest::newRow("workbook missing")
         << "no workbook"
-        << "tabdumpの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません / refmillの実行結果：未実行"
+        << "tabdumpの実行結果：エラー55：変換元ファイルがないか、ツールを起動できません / "
+           "refmillの実行結果：未実行"
         << QStringList{"tabdump:変換元ファイルが見つかりません\r\n@B@"} << false;
     // Deleting by the full path still works after the working folder changed.
     QTest::newRow("working folder changes")

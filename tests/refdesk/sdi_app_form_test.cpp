@@ -303,17 +303,26 @@ class SdiAppFormTest : public QObject {
       std::function<void()> act;
       QString status;
     } steps[] = {
-        {"to a field from a button", [&] { f.Button4->setFocus(Qt::TabFocusReason);
-                                           f.HisComboBox3->setFocus(Qt::TabFocusReason); },
+        {"to a field from a button",
+         [&] {
+           f.Button4->setFocus(Qt::TabFocusReason);
+           f.HisComboBox3->setFocus(Qt::TabFocusReason);
+         },
          "/論文/文献.csv"},
         {"from a field to another", [&] { f.HisComboBox4->setFocus(Qt::TabFocusReason); },
          "/論文/文献.txt"},
         {"from a field to a check box", [&] { f.CheckBox5->setFocus(Qt::TabFocusReason); }, ""},
-        {"a result stays among buttons", [&] { f.SetStatusText("結果");
-                                                 f.Button6->setFocus(Qt::TabFocusReason); },
+        {"a result stays among buttons",
+         [&] {
+           f.SetStatusText("結果");
+           f.Button6->setFocus(Qt::TabFocusReason);
+         },
          "結果"},
-        {"focus from nowhere leaves it", [&] { f.Button6->clearFocus();
-                                                 f.HisComboBox3->setFocus(Qt::OtherFocusReason); },
+        {"focus from nowhere leaves it",
+         [&] {
+           f.Button6->clearFocus();
+           f.HisComboBox3->setFocus(Qt::OtherFocusReason);
+         },
          "結果"},
     };
     for (const auto& step : steps) {
@@ -349,7 +358,8 @@ class SdiAppFormTest : public QObject {
         QString(
             "[General]\r\nFormat=-1\r\nSameName1=0\r\nDirect=1\r\nOverWrite1=0\r\nSameName2=0\r\n"
             "SameName3=1\r\nOverWrite2=1\r\nAfterOpen=1\r\nErrorLog=1\r\nTabdumpVisible=1\r\n"
-            "FileType=0\r\nFormatName=\r\nFileTypeName=html\r\n[HisComboBox3]\r\nHisComboBox30=/new.csv\r\nHisComboBox31=/"
+            "FileType=0\r\nFormatName=\r\nFileTypeName=html\r\n[HisComboBox3]\r\nHisComboBox30=/"
+            "new.csv\r\nHisComboBox31=/"
             "old.csv\r\n"));
   }
 
@@ -360,9 +370,14 @@ class SdiAppFormTest : public QObject {
     QTest::addColumn<QString>("style");
     QTest::addColumn<QString>("file_type");
     QTest::newRow("by name") << "Format=0\r\nFormatName=c-style\r\nFileType=0\r\nFileTypeName=plain"
-                             << "c-style" << "plain";
-    QTest::newRow("old settings") << "Format=1\r\nFileType=1" << "b-style" << "plain";
-    QTest::newRow("name gone") << "Format=1\r\nFormatName=removed" << "b-style" << "html";
+                             << "c-style"
+                             << "plain";
+    QTest::newRow("old settings") << "Format=1\r\nFileType=1"
+                                  << "b-style"
+                                  << "plain";
+    QTest::newRow("name gone") << "Format=1\r\nFormatName=removed"
+                               << "b-style"
+                               << "html";
   }
   void RemembersStyleByName() {
     QFETCH(QString, ini);
@@ -392,7 +407,9 @@ class SdiAppFormTest : public QObject {
   // Each style's first comment line is its tooltip in the list.
   void StyleTooltips() {
     Window w;
-    w.folder.Write("d-style.ini", testing_support::Sjis("; 日本心理学会に倣う著者・年方式\r\n; second\r\n[General]\r\n"));
+    w.folder.Write(
+        "d-style.ini",
+        testing_support::Sjis("; 日本心理学会に倣う著者・年方式\r\n; second\r\n[General]\r\n"));
     w.form.reset();
     w.form = std::make_unique<TSDIAppForm>(
         refdesk::FormServices{w.dialogs, w.shell, w.runner, w.folder.File("refdesk")});

@@ -70,11 +70,13 @@ TEST(BibtexReaderTest, ReadsEntriesAndSkipsTheUnreadable) {
   EXPECT_EQ(Rows(read), expected);
   std::string warnings;
   for (const std::string& w : read.warnings) warnings += w + "\n";
-  EXPECT_NE(warnings.find("警告: 7行目（broken）: 読めないので飛ばしました"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find("警告: 7行目（broken）: 読めないので飛ばしました"), std::string::npos)
+      << warnings;
   EXPECT_NE(warnings.find("警告: 14行目（web）: 種類「misc」は扱えないので、論文にしました"),
             std::string::npos)
       << warnings;
-  EXPECT_NE(warnings.find("警告: BibTeXの読み取り: test.bib, line 7"), std::string::npos) << warnings;
+  EXPECT_NE(warnings.find("警告: BibTeXの読み取り: test.bib, line 7"), std::string::npos)
+      << warnings;
 }
 
 // biblatex writes a translation as the translated book with the original in
@@ -85,7 +87,8 @@ TEST(BibtexReaderTest, ReadsTranslationsTheBiblatexWay) {
       "education}, translator = {鈴木 祥蔵 and 佐藤 三郎}, year = 1963, origyear = 1960,\n"
       "  publisher = {岩波書店}, origpublisher = {Harvard University Press}, origlocation = "
       "{Cambridge, MA}}\n"
-      "@incollection{c, author = {Piaget, Jean}, title = {ピアジェに学ぶ認知発達の科学}, origtitle = "
+      "@incollection{c, author = {Piaget, Jean}, title = {ピアジェに学ぶ認知発達の科学}, origtitle "
+      "= "
       "{Piaget's theory}, booktitle = {Manual}, editor = {Mussen, Paul H.}, pages = {703--732},\n"
       "  translator = {中垣 啓}, date = {2007}, origdate = {1970-01}, publisher = {北大路書房}}\n",
       "t.bib");
@@ -99,9 +102,10 @@ TEST(BibtexReaderTest, ReadsTranslationsTheBiblatexWay) {
 }
 
 TEST(BibtexReaderTest, DamagedFilesGiveWhatCanBeRead) {
-  for (const std::string& text : std::vector<std::string>{"@", "@book{", "@book{k,", "@book{k, title = {x", "@book{k, t = \"",
-                                 "@book{k, title = a # # b}", std::string("@book{k,\0}", 10),
-                                 "@book{k, author = { and and , , }}", "@book{k, author={{{{{}"}) {
+  for (const std::string& text :
+       std::vector<std::string>{"@", "@book{", "@book{k,", "@book{k, title = {x", "@book{k, t = \"",
+                                "@book{k, title = a # # b}", std::string("@book{k,\0}", 10),
+                                "@book{k, author = { and and , , }}", "@book{k, author={{{{{}"}) {
     SCOPED_TRACE(text);
     const ReadResult read = ReadBibtex(text, "x.bib");
     for (const Reference& r : read.references) EXPECT_NO_FATAL_FAILURE(TableRow(r, 1));
@@ -113,14 +117,14 @@ TEST(BibtexReaderTest, DamagedFilesGiveWhatCanBeRead) {
 // btparse ends its process on this one (exit(1) after its error recovery,
 // found by fuzzing); the reading runs apart, so the entry before is kept.
 TEST(BibtexReaderTest, SurvivesBtparseEndingTheProcess) {
-  const std::string fatal =
-      "@article@string{pr={Pscyh.R.e v}}\n@Bo\"\\l{}o" + std::string(21, '\xFF') +
-      "{B} \\emph{c}\", j\\amly, 57-05-01}\n}\n";
+  const std::string fatal = "@article@string{pr={Pscyh.R.e v}}\n@Bo\"\\l{}o" +
+                            std::string(21, '\xFF') + "{B} \\emph{c}\", j\\amly, 57-05-01}\n}\n";
   const ReadResult read = ReadBibtex("@book{first, title = {Kept}}\n" + fatal, "fatal.bib");
   ASSERT_EQ(read.references.size(), 1u);
   EXPECT_EQ(read.references[0].title, "Kept");
-  EXPECT_EQ(read.warnings.back(),
-            "警告: 2行目: この項目より後はBibTeXとして読めないので、ここまでの項目だけを変換します");
+  EXPECT_EQ(
+      read.warnings.back(),
+      "警告: 2行目: この項目より後はBibTeXとして読めないので、ここまでの項目だけを変換します");
   EXPECT_EQ(ReadBibtex("@book{k, title = {x}}\n", "next.bib").references.size(), 1u);
 }
 
@@ -143,7 +147,8 @@ TEST(RisReaderTest, ReadsReferencesFromTyToEr) {
   const std::vector<std::string> expected = {
       "*,earticle,Marinus H. van_IJzendoorn|Pieter M. Kroonenberg,1988,Cross-cultural patterns of "
       "attachment|A meta-analysis,Child Development,59|1,147-156,,,,,,,,,1,,10.2307/1130396",
-      "*,jchapter,遠藤#利彦,2005,枠組み,アタッチメント|絆,,1-31,ミネルヴァ書房,京都,数井#みゆき,,,,,,2,"
+      "*,jchapter,遠藤#利彦,2005,枠組み,アタッチメント|絆,,1-31,ミネルヴァ書房,京都,数井#みゆき,,,,"
+      ",,2,"
       "第2版,",
       "*,ebook,,,Unfinished,,,,,,,,,,,,3,,",
   };
@@ -175,7 +180,8 @@ TEST(CslJsonReaderTest, ReadsItemsWithTheirReadings) {
      "non-dropping-particle": "van", "given": "M. H."}, 7], "issued": "bad"}
   ])");
   const std::vector<std::string> expected = {
-      "*,jarticle,鹿毛#雅治,1994,内発的動機づけ研究の展望,教育心理学研究,42|3,345-359,,,,,,,,カゲ,1,,"
+      "*,jarticle,鹿毛#雅治,1994,内発的動機づけ研究の展望,教育心理学研究,42|3,345-359,,,,,,,,カゲ,"
+      "1,,"
       "10.5926/x",
       "*,echapter,Jean Piaget,1970,Piaget's theory,Manual,,,Wiley,New York,Paul H. Mussen,,,,,,2,"
       "3rd ed.,",

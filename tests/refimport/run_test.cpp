@@ -17,11 +17,14 @@ namespace {
 using testing_support::Sjis;
 
 constexpr std::string_view kHeading =
-    "区分,種別,著者,年,表題,誌名・書名,巻|号,ページ,出版社,出版地,編者,訳者,訳書名,訳書年,訳書出版社,"
+    "区分,種別,著者,年,表題,誌名・書名,巻|号,ページ,出版社,出版地,編者,訳者,訳書名,訳書年,"
+    "訳書出版社,"
     "読み,番号,版,DOI\r\n";
 const std::string kBib =
-    "@article{k, author = {Kir{\\'a}ly, Ildik{\\'o} and 山田, 太郎}, title = {A, \"b\"}, year = 2001}\n";
-const std::string kRow = "*,jarticle,Ildikó Király|山田#太郎,2001,\"A, \"\"b\"\"\",,,,,,,,,,,,1,,\r\n";
+    "@article{k, author = {Kir{\\'a}ly, Ildik{\\'o} and 山田, 太郎}, title = {A, \"b\"}, year = "
+    "2001}\n";
+const std::string kRow =
+    "*,jarticle,Ildikó Király|山田#太郎,2001,\"A, \"\"b\"\"\",,,,,,,,,,,,1,,\r\n";
 
 struct Outcome {
   ExitCode code;
@@ -42,7 +45,8 @@ TEST(RunTest, WritesShiftJisAndCountsWhatItCannotHold) {
   const Outcome outcome = RunWith({source, dir.File("out.csv")});
   EXPECT_EQ(outcome.code, ExitCode::kWritten);
   std::string row = kRow;
-  for (const std::string accented : {"ó", "á"}) row.replace(row.find(accented), accented.size(), "〓");
+  for (const std::string accented : {"ó", "á"})
+    row.replace(row.find(accented), accented.size(), "〓");
   EXPECT_EQ(dir.Read("out.csv"), Sjis(std::string(kHeading) + row));
   EXPECT_EQ(outcome.err, "refimport: 警告: Shift-JISにない文字2個を「〓」にしました\n");
 }
@@ -51,8 +55,9 @@ TEST(RunTest, KeepsEveryCharacterInUtf8) {
   const testing_support::TempFolder dir;
   for (const std::string& word : std::vector<std::string>{"/u", "/U"}) {
     // A Shift-JIS source and a UTF-16 one read alike.
-    for (const std::string& source : std::vector<std::string>{dir.Write("refs.bib", kBib),
-                                     dir.Write("sjis.bib", Sjis("@book{k, author = {山田 太郎}, title={本}}"))}) {
+    for (const std::string& source : std::vector<std::string>{
+             dir.Write("refs.bib", kBib),
+             dir.Write("sjis.bib", Sjis("@book{k, author = {山田 太郎}, title={本}}"))}) {
       const Outcome outcome = RunWith({word, source, dir.File("out.csv")});
       EXPECT_EQ(outcome.code, ExitCode::kWritten);
       EXPECT_EQ(outcome.err, "");
@@ -61,7 +66,8 @@ TEST(RunTest, KeepsEveryCharacterInUtf8) {
       EXPECT_EQ(table.substr(3, kHeading.size()), kHeading);
     }
   }
-  EXPECT_EQ(dir.Read("out.csv").substr(3 + kHeading.size()), "*,jbook,山田#太郎,,本,,,,,,,,,,,,1,,\r\n");
+  EXPECT_EQ(dir.Read("out.csv").substr(3 + kHeading.size()),
+            "*,jbook,山田#太郎,,本,,,,,,,,,,,,1,,\r\n");
 }
 
 // Past some thousands of rows the table is made while btparse reads and
@@ -75,7 +81,8 @@ TEST(RunTest, ALargeSourceGivesTheTableOnePassGives) {
   const Outcome outcome = RunWith({source, dir.File("out.csv")});
   ASSERT_EQ(outcome.code, ExitCode::kWritten);
   std::string row = kRow;
-  for (const std::string accented : {"ó", "á"}) row.replace(row.find(accented), accented.size(), "〓");
+  for (const std::string accented : {"ó", "á"})
+    row.replace(row.find(accented), accented.size(), "〓");
   std::string expected(kHeading);
   const std::string before_number = row.substr(0, row.rfind(",1,") + 1);
   for (int i = 1; i <= 12001; ++i) expected += before_number + std::to_string(i) + ",,\r\n";
@@ -103,7 +110,9 @@ TEST(RunTest, FailuresGiveTheirCodeAndLeaveTheDestination) {
       {{empty_json, out}, ExitCode::kUnreadable, "文献を1件も読めませんでした: "},
       {{dir.path(), out}, ExitCode::kSourceMissing, "変換元ファイルが見つかりません: "},
       {{good, good}, ExitCode::kCannotWrite, "変換先が変換元と同じファイルです: "},
-      {{good, dir.File("no/such/folder.csv")}, ExitCode::kCannotWrite, "変換先ファイルに書き込めません: "},
+      {{good, dir.File("no/such/folder.csv")},
+       ExitCode::kCannotWrite,
+       "変換先ファイルに書き込めません: "},
   };
   for (const auto& c : cases) {
     const Outcome outcome = RunWith(c.args);

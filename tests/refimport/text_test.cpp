@@ -74,7 +74,7 @@ TEST(TextRulesTest, SplitsSubtitles) {
 }
 
 TEST(TextRulesTest, WritesPageRangesWithOneHyphen) {
-  const Case cases[] = {{"207--217", "207-217"}, {"207–217", "207-217"}, {"207 - 217", "207-217"},
+  const Case cases[] = {{"207--217", "207-217"}, {"207–217", "207-217"},  {"207 - 217", "207-217"},
                         {"e1001", "e1001"},      {"S12--S19", "S12-S19"}, {"", ""}};
   for (const Case& c : cases) EXPECT_EQ(PageRange(c.in), c.out) << c.in;
 }
@@ -85,18 +85,29 @@ TEST(TextRulesTest, WritesTheEditionAsPrinted) {
     bool japanese;
     std::string out;
   } cases[] = {
-      {"2", false, "2nd ed."},       {"2nd", false, "2nd ed."},    {"Second", false, "2nd ed."},
-      {"third edition", false, "3rd ed."}, {"11", false, "11th ed."}, {"21", false, "21st ed."},
-      {"2nd edition", false, "2nd ed."},   {"1", false, ""},         {"first", true, ""},
-      {"3", true, "第3版"},               {"第3版", true, "第3版"},   {"Rev. ed.", false, "Rev. ed."},
+      {"2", false, "2nd ed."},
+      {"2nd", false, "2nd ed."},
+      {"Second", false, "2nd ed."},
+      {"third edition", false, "3rd ed."},
+      {"11", false, "11th ed."},
+      {"21", false, "21st ed."},
+      {"2nd edition", false, "2nd ed."},
+      {"1", false, ""},
+      {"first", true, ""},
+      {"3", true, "第3版"},
+      {"第3版", true, "第3版"},
+      {"Rev. ed.", false, "Rev. ed."},
       {"99999999", false, "99999999"},
   };
   for (const auto& c : cases) EXPECT_EQ(EditionText(c.in, c.japanese), c.out) << c.in;
 }
 
 TEST(TextRulesTest, FindsTheYear) {
-  const Case cases[] = {{"2001-05-03", "2001"}, {"May 2001", "2001"}, {"12345 1999", "1999"},
-                        {"n.d.", "n.d."},       {"印刷中", "印刷中"}};
+  const Case cases[] = {{"2001-05-03", "2001"},
+                        {"May 2001", "2001"},
+                        {"12345 1999", "1999"},
+                        {"n.d.", "n.d."},
+                        {"印刷中", "印刷中"}};
   for (const Case& c : cases) EXPECT_EQ(YearOf(c.in), c.out) << c.in;
 }
 
@@ -105,7 +116,7 @@ TEST(TextRulesTest, TellsJapaneseFromWestern) {
   EXPECT_TRUE(HasJapanese("Xやまだ"));
   EXPECT_TRUE(HasJapanese("ｶﾀｶﾅ"));
   EXPECT_FALSE(HasJapanese("Király Erdős"));
-  EXPECT_FALSE(HasJapanese("김철수"));  // Korean is not Japanese
+  EXPECT_FALSE(HasJapanese("김철수"));    // Korean is not Japanese
   EXPECT_FALSE(HasJapanese("\xE3\x81"));  // cut short
 }
 
@@ -163,10 +174,25 @@ TEST(TableRowTest, ChoosesTheCategoryAndPlacesEveryValue) {
   r.doi = "10.1/x";
   r.reading = "えんどう としひこ";
   const std::vector<std::string> row = TableRow(r, 7);
-  const std::vector<std::string> expected = {
-      "*", "jchapter", "遠藤#利彦", "2005", "Title ｜ with bar", "アタッチメント|生涯にわたる絆",
-      "4|2", "1-31", "", "", "数井#みゆき|遠藤#利彦", "", "", "", "", "えんどう", "7", "第2版",
-      "10.1/x"};
+  const std::vector<std::string> expected = {"*",
+                                             "jchapter",
+                                             "遠藤#利彦",
+                                             "2005",
+                                             "Title ｜ with bar",
+                                             "アタッチメント|生涯にわたる絆",
+                                             "4|2",
+                                             "1-31",
+                                             "",
+                                             "",
+                                             "数井#みゆき|遠藤#利彦",
+                                             "",
+                                             "",
+                                             "",
+                                             "",
+                                             "えんどう",
+                                             "7",
+                                             "第2版",
+                                             "10.1/x"};
   EXPECT_EQ(row, expected);
 
   Reference edited;  // a Western edited book and a Japanese one

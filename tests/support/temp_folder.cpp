@@ -20,7 +20,9 @@ TempFolder::~TempFolder() {
   std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempFolder::File(std::string_view name) const { return path_ + "/" + std::string(name); }
+std::string TempFolder::File(std::string_view name) const {
+  return path_ + "/" + std::string(name);
+}
 
 std::string TempFolder::Write(std::string_view name, std::string_view bytes) const {
   const std::string full = File(name);

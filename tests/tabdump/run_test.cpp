@@ -1,10 +1,10 @@
 #include "tabdump/run.h"
 
+#include <sys/resource.h>
 #include <csignal>
 #include <filesystem>
 #include <sstream>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 #include <gtest/gtest.h>

@@ -90,10 +90,12 @@ TEST(ReadWorkbookTest, TakesTheKindFromTheContentsNotTheName) {
   std::filesystem::copy_file(kSample, xls_as_xlsx);
   const std::string xlsx_as_xls = dir.File("cells.xls");
   ASSERT_TRUE(tabdump_testing::WriteZip(
-      xlsx_as_xls, tabdump_testing::MinimalXlsx("<worksheet><sheetData><row><c t=\"inlineStr\">"
-                                                "<is><t>x</t></is></c></row></sheetData></worksheet>")));
+      xlsx_as_xls,
+      tabdump_testing::MinimalXlsx("<worksheet><sheetData><row><c t=\"inlineStr\">"
+                                   "<is><t>x</t></is></c></row></sheetData></worksheet>")));
   EXPECT_EQ(ReadWorkbook(xls_as_xlsx).table, ReadXls(kSample).table);
-  EXPECT_EQ(tabdump_testing::TextsOf(ReadWorkbook(xlsx_as_xls).table), (tabdump_testing::Texts{{"x"}}));
+  EXPECT_EQ(tabdump_testing::TextsOf(ReadWorkbook(xlsx_as_xls).table),
+            (tabdump_testing::Texts{{"x"}}));
 }
 
 }  // namespace

@@ -139,7 +139,8 @@ TEST(ReadXlsxTest, RejectsWhatIsNotAWorkbook) {
   } archives[] = {
       {"empty archive", {{"readme.txt", "hello"}}},
       {"sheet is not xml", MinimalXlsx("<worksheet><sheetData>")},
-      {"styles are not xml", MinimalXlsx("<worksheet><sheetData/></worksheet>", "", "<styleSheet>")},
+      {"styles are not xml",
+       MinimalXlsx("<worksheet><sheetData/></worksheet>", "", "<styleSheet>")},
       {"cell reference without a column",
        MinimalXlsx("<worksheet><sheetData><row><c r=\"12\"><v>1</v></c></row>"
                    "</sheetData></worksheet>")},

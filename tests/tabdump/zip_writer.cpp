@@ -52,8 +52,8 @@ void KeepWorkbook(const std::string& path) {
   // A case may write several workbooks under one name: number them all.
   static int kept = 0;
   const std::filesystem::path from(path);
-  const std::filesystem::path to = std::filesystem::path(keep) /
-      (std::to_string(++kept) + "-" + from.filename().string());
+  const std::filesystem::path to =
+      std::filesystem::path(keep) / (std::to_string(++kept) + "-" + from.filename().string());
   std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing);
 }
 

@@ -216,13 +216,14 @@ void ChildProcessesSendBack() {
         &platform_test::ChildWork, c.input, [&](std::string_view piece) { received += piece; });
     Check(errors.has_value(), std::string("child: started: ") + c.name);
     Check(received == c.received, std::string("child: received: ") + c.name);
-    Check(errors.value_or("") == c.errors, std::string("child: errors: ") + c.name + ": " +
-                                                errors.value_or(""));
+    Check(errors.value_or("") == c.errors,
+          std::string("child: errors: ") + c.name + ": " + errors.value_or(""));
   }
 }
 
 int main(int argc, char** argv) {
-  if (const std::optional<int> child = platform::RunIfChild(argc, argv, &platform_test::ChildWork)) {
+  if (const std::optional<int> child =
+          platform::RunIfChild(argc, argv, &platform_test::ChildWork)) {
     return *child;
   }
   Check(GetACP() == 932, "the ANSI code page is 932 (wine needs a Japanese locale)");

@@ -139,7 +139,9 @@ struct Window {
       "CheckBox6",    "CheckBox7",    "CheckBox9"};
 };
 
-HWND EditOf(const refdesk::win32::THisComboBox& field) { return GetWindow(field.Handle(), GW_CHILD); }
+HWND EditOf(const refdesk::win32::THisComboBox& field) {
+  return GetWindow(field.Handle(), GW_CHILD);
+}
 
 // `utf8` as code page 932 bytes, as style files are written.
 std::string Sjis(std::string_view utf8) {
@@ -197,8 +199,7 @@ void TableConvertedAndKeptAcrossRestart(const std::string& folder) {
   if (!w.dialogs.shown.empty()) {
     const Message& question = w.dialogs.shown.front();
     CheckEqual(question.caption, "REFDESK", "overwrite question caption");
-    CheckEqual(question.text,
-               refdesk::PathText(table) + "は存在します。上書きしますか？",
+    CheckEqual(question.text, refdesk::PathText(table) + "は存在します。上書きしますか？",
                "overwrite question text");
   }
   CheckEqual(w.form->StatusText(), "", "status unchanged after No");
@@ -399,17 +400,29 @@ void Keyboard(Window& w) {
     bool direct, same_name1, same_name3, hide_upper;
     std::vector<std::string> order;
   } states[] = {
-      {"direct mode", true, false, true, false,
+      {"direct mode",
+       true,
+       false,
+       true,
+       false,
        {"HisComboBox1", "Button1", "Button7", "CheckBox2", "CheckBox5", "ComboBox1", "CheckBox9",
         "CheckBox7", "ComboBox2", "CheckBox6", "Button6", "HisComboBox1"}},
-      {"two steps, every field open", false, false, false, false,
-       {"HisComboBox1", "Button1", "Button7", "CheckBox1", "HisComboBox2", "Button2", "CheckBox2",
-        "CheckBox3", "Button3", "CheckBox4", "HisComboBox3", "Button4", "CheckBox5",
-        "HisComboBox4", "Button5", "ComboBox1", "CheckBox9", "CheckBox7", "ComboBox2",
-        "CheckBox6", "Button6", "HisComboBox1"}},
-      {"upper group hidden, names derived", false, true, true, true,
-       {"HisComboBox3", "Button4", "CheckBox5", "ComboBox1", "CheckBox9", "CheckBox7",
-        "ComboBox2", "CheckBox6", "Button6", "HisComboBox3"}},
+      {"two steps, every field open",
+       false,
+       false,
+       false,
+       false,
+       {"HisComboBox1", "Button1",      "Button7", "CheckBox1",   "HisComboBox2", "Button2",
+        "CheckBox2",    "CheckBox3",    "Button3", "CheckBox4",   "HisComboBox3", "Button4",
+        "CheckBox5",    "HisComboBox4", "Button5", "ComboBox1",   "CheckBox9",    "CheckBox7",
+        "ComboBox2",    "CheckBox6",    "Button6", "HisComboBox1"}},
+      {"upper group hidden, names derived",
+       false,
+       true,
+       true,
+       true,
+       {"HisComboBox3", "Button4", "CheckBox5", "ComboBox1", "CheckBox9", "CheckBox7", "ComboBox2",
+        "CheckBox6", "Button6", "HisComboBox3"}},
   };
   for (const auto& state : states) {
     w.SetChecked(f.CheckBox2, false);

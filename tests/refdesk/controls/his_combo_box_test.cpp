@@ -152,9 +152,8 @@ class HisComboBoxTest : public QObject {
         << QStringList{"/a", "/b"}
         << "[General]|Direct=1|[HisComboBox1]|HisComboBox10=/a|HisComboBox11=/b|";
     // A name with a line break cannot be stored; it must not become a line.
-    QTest::newRow("line break left out")
-        << "" << QStringList{"/a", "/x\n[General]\nDirect=0", "/b"}
-        << "[HisComboBox1]|HisComboBox10=/a|HisComboBox11=/b|";
+    QTest::newRow("line break left out") << "" << QStringList{"/a", "/x\n[General]\nDirect=0", "/b"}
+                                         << "[HisComboBox1]|HisComboBox10=/a|HisComboBox11=/b|";
     // An empty history leaves no section behind.
     QTest::newRow("empty erases")
         << "[HisComboBox1]\r\nHisComboBox10=/a\r\n[General]\r\nDirect=0\r\n"

@@ -69,8 +69,7 @@ TEST(ConversionTest, AnOrderTemplateKeepsOrderAndLettersApartFromMarkup) {
       "*,earticle,Bandura,1977,Self-efficacy,bandura\r\n"
       "*,earticle,Bandura,1977,Zest,bandura\r\n";
   StyleSettings html = MakeStyle(columns, {"earticle=$AT $YR $TL", "ebook=$AT $YR <i>$TL</i>"});
-  StyleSettings latex =
-      MakeStyle(columns, {"earticle=$AT $YR $TL", "ebook=$AT $YR \\textit{$TL}"});
+  StyleSettings latex = MakeStyle(columns, {"earticle=$AT $YR $TL", "ebook=$AT $YR \\textit{$TL}"});
   // Without an order template the markup decides: "<" sorts before letters.
   EXPECT_EQ(Convert(html, source).output,
             "\r\nBandura 1977a <i>Social learning theory</i>\r\nBandura 1977b Self-efficacy\r\n"
@@ -160,11 +159,10 @@ TEST(ConversionTest, LettersGoOnPastZ) {
     size_t entry;  // from 0, in output order
     const char* line;
   };
-  const Case cases[] = {{0, "who1999a 1999a"},      {25, "who1999z 1999z"},
-                        {26, "who1999aa 1999aa"},   {27, "who1999ab 1999ab"},
-                        {51, "who1999az 1999az"},   {52, "who1999ba 1999ba"},
-                        {701, "who1999zz 1999zz"},  {702, "who1999aaa 1999aaa"},
-                        {704, "who1999aac 1999aac"}};
+  const Case cases[] = {
+      {0, "who1999a 1999a"},     {25, "who1999z 1999z"},      {26, "who1999aa 1999aa"},
+      {27, "who1999ab 1999ab"},  {51, "who1999az 1999az"},    {52, "who1999ba 1999ba"},
+      {701, "who1999zz 1999zz"}, {702, "who1999aaa 1999aaa"}, {704, "who1999aac 1999aac"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.entry);
     EXPECT_EQ(lines[c.entry + 1], c.line);

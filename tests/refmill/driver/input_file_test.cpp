@@ -21,11 +21,13 @@ TEST(DecodeInputTest, ConvertsUtf8AndLeavesShiftJisAlone) {
       {"Shift-JIS stays", Sjis("*,jbook,山田,2001"), Sjis("*,jbook,山田,2001"), false, 0},
       {"plain ASCII stays", "*,ebook,Smith", "*,ebook,Smith", false, 0},
       {"UTF-8 without mark", "*,jbook,山田#太郎", Sjis("*,jbook,山田#太郎"), true, 0},
-      {"UTF-8 with mark", "\xEF\xBB\xBF[General]\r\nheader=参考文献", Sjis("[General]\r\nheader=参考文献"),
-       true, 0},
+      {"UTF-8 with mark", "\xEF\xBB\xBF[General]\r\nheader=参考文献",
+       Sjis("[General]\r\nheader=参考文献"), true, 0},
       {"mark alone", "\xEF\xBB\xBF", "", true, 0},
-      {"characters Shift-JIS lacks", "a\xF0\x9F\x93\x9A" "b\xC3\xA9", "a" + Sjis("〓") + "b" + Sjis("〓"),
-       true, 2},
+      {"characters Shift-JIS lacks",
+       "a\xF0\x9F\x93\x9A"
+       "b\xC3\xA9",
+       "a" + Sjis("〓") + "b" + Sjis("〓"), true, 2},
       // Half-width katakana are single bytes that never form valid UTF-8.
       {"half-width katakana stay", Sjis("ｶﾝﾏ"), Sjis("ｶﾝﾏ"), false, 0},
   };

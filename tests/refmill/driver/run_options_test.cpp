@@ -30,16 +30,28 @@ TEST(ParseCommandLineTest, ReadsSwitchWordsAndCounts) {
       // テ is 83 65 and ピ 83 73 in Shift-JIS: their second bytes are no letters.
       {"Shift-JIS テ", {"/" + Sjis("テ"), "t", "s", "a.csv", "o"}, true, false, false},
       {"Shift-JIS ピ", {"/" + Sjis("ピ"), "t", "s", "a.csv", "o"}, true, false, false},
-      {"Shift-JIS letters after kana", {"/" + Sjis("テピ") + "se", "t", "s", "a.csv", "o"}, true,
-       true, true},
+      {"Shift-JIS letters after kana",
+       {"/" + Sjis("テピ") + "se", "t", "s", "a.csv", "o"},
+       true,
+       true,
+       true},
       // In UTF-8 テ is E3 83 86 and ピ E3 83 94: walked as Shift-JIS their
       // last bytes would swallow the letter after them.
       {"UTF-8 テs", {"/\xE3\x83\x86s", "t", "s", "a.csv", "o"}, true, true, false},
-      {"UTF-8 ピe", {"/\xE3\x83\x94" "e", "t", "s", "a.csv", "o"}, true, false, true},
+      {"UTF-8 ピe",
+       {"/\xE3\x83\x94"
+        "e",
+        "t", "s", "a.csv", "o"},
+       true,
+       false,
+       true},
       {"UTF-8 テ alone", {"/\xE3\x83\x86", "t", "s", "a.csv", "o"}, true, false, false},
       // An absolute path is not a switch word on this platform.
-      {"absolute paths", {"/home/u/a.trl", "/home/u/b.ini", "/home/u/c.csv", "/home/u/out.txt"},
-       true, false, false},
+      {"absolute paths",
+       {"/home/u/a.trl", "/home/u/b.ini", "/home/u/c.csv", "/home/u/out.txt"},
+       true,
+       false,
+       false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -26,8 +26,9 @@ class RefmillRunTest : public ::testing::Test {
     old_ = ::getcwd(nullptr, 0);
     ASSERT_EQ(::chdir(dir_.path().c_str()), 0);
     dir_.Write("abbrev.dat", "Journal=J.\r\n");
-    dir_.Write("s.ini", "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
-                        "[OutputFormat]\r\nebook=$AT ($YR)\r\n");
+    dir_.Write("s.ini",
+               "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
+               "[OutputFormat]\r\nebook=$AT ($YR)\r\n");
     dir_.Write("t.trl", "[General]\r\nheader=<ul>\r\nfooter=</ul>\r\nstart=<li>\r\n");
     dir_.Write("a.csv", "*,ebook,John Smith,1999,smith\r\n*,ebook,,2000,x\r\n");
   }
@@ -71,18 +72,29 @@ TEST_F(RefmillRunTest, ChecksArgumentsAndFilesInOrder) {
   const Case cases[] = {
       {"no arguments", {}, ExitCode::kArgumentCount, usage},
       {"silenced usage", {"/s", "t", "s", "a.csv"}, ExitCode::kArgumentCount, ""},
-      {"source missing", {"t", "s", "b.csv", "o"}, ExitCode::kSourceMissing,
+      {"source missing",
+       {"t", "s", "b.csv", "o"},
+       ExitCode::kSourceMissing,
        Sjis("\r\nREFMILL v1.0\r\n変換元ﾌｧｲﾙ(" + cwd + "/b.csv)が見つかりません\r\n")},
-      {"style missing", {"t", "x", "a.csv", "o"}, ExitCode::kStyleMissing,
+      {"style missing",
+       {"t", "x", "a.csv", "o"},
+       ExitCode::kStyleMissing,
        Sjis("\r\nREFMILL v1.0\r\nBIB設定ﾌｧｲﾙ(" + cwd + "/x.ini)が見つかりません\r\n")},
-      {"both missing: source first", {"t", "x", "b.csv", "o"}, ExitCode::kSourceMissing,
+      {"both missing: source first",
+       {"t", "x", "b.csv", "o"},
+       ExitCode::kSourceMissing,
        Sjis("\r\nREFMILL v1.0\r\n変換元ﾌｧｲﾙ(" + cwd + "/b.csv)が見つかりません\r\n")},
       {"silenced file error", {"/s", "t", "x", "a.csv", "o"}, ExitCode::kStyleMissing, ""},
-      {"style extension forced", {"t", "s.txt", "a.csv", "o"}, ExitCode::kWritten,
+      {"style extension forced",
+       {"t", "s.txt", "a.csv", "o"},
+       ExitCode::kWritten,
        kBegin + Sjis("警告(2行)：$AT = 3フィールドが欠落しています\r\n") + kEnd},
-      {"silent run still stamps the time", {"/s", "t", "s", "a.csv", "o2"}, ExitCode::kWritten,
+      {"silent run still stamps the time",
+       {"/s", "t", "s", "a.csv", "o2"},
+       ExitCode::kWritten,
        kBegin + kEnd},
-      {"UTF-8 path shown in Shift-JIS", {"t", "s", "日本語/無い.csv", "o"},
+      {"UTF-8 path shown in Shift-JIS",
+       {"t", "s", "日本語/無い.csv", "o"},
        ExitCode::kSourceMissing,
        Sjis("\r\nREFMILL v1.0\r\n変換元ﾌｧｲﾙ(" + cwd + "/日本語/無い.csv)が見つかりません\r\n")},
   };
@@ -92,7 +104,8 @@ TEST_F(RefmillRunTest, ChecksArgumentsAndFilesInOrder) {
     EXPECT_EQ(r.code, c.code);
     EXPECT_EQ(r.out, c.out);
   }
-  EXPECT_EQ(dir_.Read("o"), "<ul>\r\n<li>Smith, John (1999)\r\n<li>" + Sjis("■") + " (2000)\r\n</ul>\r\n");
+  EXPECT_EQ(dir_.Read("o"),
+            "<ul>\r\n<li>Smith, John (1999)\r\n<li>" + Sjis("■") + " (2000)\r\n</ul>\r\n");
 }
 
 TEST_F(RefmillRunTest, AsksBeforeOverwriting) {
@@ -120,8 +133,8 @@ TEST_F(RefmillRunTest, AsksBeforeOverwriting) {
   }
   const Result eof = Call({"t", "s", "a.csv", "o"}, "maybe\n");
   EXPECT_EQ(eof.code, ExitCode::kOverwriteDeclined);
-  EXPECT_EQ(eof.out, question + question + "\r\n" +
-                         Sjis("入力がありません。上書きせずに終了します\r\n"));
+  EXPECT_EQ(eof.out,
+            question + question + "\r\n" + Sjis("入力がありません。上書きせずに終了します\r\n"));
   EXPECT_EQ(dir_.Read("o"), "keep");
 
   const Result yes = Call({"/e", "t", "s", "a.csv", "o"}, "Y\n");
@@ -142,12 +155,9 @@ TEST_F(RefmillRunTest, RefusesAnOutputThatIsAnInput) {
     std::string role;
   };
   const Case cases[] = {
-      {"a.csv", "a.csv", Sjis("変換元ﾌｧｲﾙ")},
-      {"soft.csv", "a.csv", Sjis("変換元ﾌｧｲﾙ")},
-      {"hard.ini", "s.ini", Sjis("BIB設定ﾌｧｲﾙ")},
-      {"t.trl", "t.trl", Sjis("ﾌｧｲﾙﾀｲﾌﾟ")},
-      {"abbrev.dat", "abbrev.dat", "abbrev.dat"},
-      {"roman.dat", "roman.dat", "roman.dat"},
+      {"a.csv", "a.csv", Sjis("変換元ﾌｧｲﾙ")},     {"soft.csv", "a.csv", Sjis("変換元ﾌｧｲﾙ")},
+      {"hard.ini", "s.ini", Sjis("BIB設定ﾌｧｲﾙ")}, {"t.trl", "t.trl", Sjis("ﾌｧｲﾙﾀｲﾌﾟ")},
+      {"abbrev.dat", "abbrev.dat", "abbrev.dat"}, {"roman.dat", "roman.dat", "roman.dat"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.output);
@@ -171,7 +181,8 @@ TEST_F(RefmillRunTest, LostTimeStampsDoNotCostTheList) {
   std::ostream closed(nullptr);
   EXPECT_EQ(refmill::driver::Run({"/s", "t", "s", "a.csv", "o"}, Console{in, closed, false}),
             ExitCode::kWritten);
-  EXPECT_EQ(dir_.Read("o"), "<ul>\r\n<li>Smith, John (1999)\r\n<li>" + Sjis("■") + " (2000)\r\n</ul>\r\n");
+  EXPECT_EQ(dir_.Read("o"),
+            "<ul>\r\n<li>Smith, John (1999)\r\n<li>" + Sjis("■") + " (2000)\r\n</ul>\r\n");
   // A lost warning still ends the run with code 1 and no list.
   EXPECT_EQ(refmill::driver::Run({"t", "s", "a.csv", "o2"}, Console{in, closed, false}),
             ExitCode::kUnexpected);
@@ -182,26 +193,30 @@ TEST_F(RefmillRunTest, LogFlagSendsEverythingToErrorLog) {
   const Result r = Call({"/se", "t", "s", "a.csv", "o"});
   EXPECT_EQ(r.code, ExitCode::kWritten);
   EXPECT_EQ(r.out, "");
-  const std::string log = std::regex_replace(dir_.Read("error.log"),
-                                             std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
+  const std::string log =
+      std::regex_replace(dir_.Read("error.log"), std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
   EXPECT_EQ(log, kBegin + Sjis("警告(2行)：$AT = 3フィールドが欠落しています\r\n") + kEnd);
 
   // A run without notices or messages in the log leaves no log behind.
   ::unlink("error.log");
   EXPECT_EQ(Call({"/se", "t"}).code, ExitCode::kArgumentCount);
-  EXPECT_EQ(dir_.Read("error.log"), Sjis("\r\nREFMILL v1.0\r\n\r\nｶﾝﾏ区切りﾌｧｲﾙ(csv)をBIB形式(iniで指定)に変換します\r\n\r\n"
-                                          "使い方: refmill [/se] ﾌｧｲﾙﾀｲﾌﾟ(.trl) ｽﾀｲﾙ(.ini) 変換元(.csv) 出力先\r\n"
-                                          "/s: 確認せずに上書き  /e: エラーをerror.logに出力\r\n"));
+  EXPECT_EQ(
+      dir_.Read("error.log"),
+      Sjis("\r\nREFMILL v1.0\r\n\r\nｶﾝﾏ区切りﾌｧｲﾙ(csv)をBIB形式(iniで指定)に変換します\r\n\r\n"
+           "使い方: refmill [/se] ﾌｧｲﾙﾀｲﾌﾟ(.trl) ｽﾀｲﾙ(.ini) 変換元(.csv) 出力先\r\n"
+           "/s: 確認せずに上書き  /e: エラーをerror.logに出力\r\n"));
 }
 
 TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   // The output's folder does not exist: code 7, and the run still ends normally.
   Result r = Call({"/se", "t", "s", "a.csv", "no/such/o"});
   EXPECT_EQ(r.code, ExitCode::kOutputNotCreated);
-  const std::string log = std::regex_replace(dir_.Read("error.log"),
-                                             std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
-  EXPECT_NE(log.find(Sjis("\r\nREFMILL v1.0\r\n\r\n" + dir_.path() + "/no/such/oを作成できません\r\n") + kEnd),
-            std::string::npos);
+  const std::string log =
+      std::regex_replace(dir_.Read("error.log"), std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
+  EXPECT_NE(
+      log.find(Sjis("\r\nREFMILL v1.0\r\n\r\n" + dir_.path() + "/no/such/oを作成できません\r\n") +
+               kEnd),
+      std::string::npos);
 
   // A style that reads beyond the entry: code 1, a report on the console, no output.
   dir_.Write("bad.ini", "[InputFormat]\r\n$AT=60\r\n[OutputFormat]\r\nebook=$AT\r\n");
@@ -214,12 +229,15 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   dir_.Write("wide.ini", "[InputFormat]\r\n$AT=99999999999\r\n[OutputFormat]\r\nebook=$AT\r\n");
   r = Call({"/s", "t", "wide", "a.csv", "o10"});
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
-  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：スタイルの列番号が不正です：$AT=2147483647（1行）\r\n"));
+  EXPECT_EQ(
+      r.out,
+      kBegin + Sjis("REFMILL v1.0 エラー：スタイルの列番号が不正です：$AT=2147483647（1行）\r\n"));
 
   // Overlapping placeholders in a template of ordinary length are filled
   // one token at a time, well within the work allowed.
   std::string tangled = "[OutputFormat]\r\nebook=";
-  for (int i = 0; tangled.size() < 1500; ++i) tangled += "$" + std::string(1, static_cast<char>('A' + i % 26));
+  for (int i = 0; tangled.size() < 1500; ++i)
+    tangled += "$" + std::string(1, static_cast<char>('A' + i % 26));
   dir_.Write("tangled.ini", tangled + "\r\n");
   r = Call({"/s", "t", "tangled", "a.csv", "o7"});
   EXPECT_EQ(r.code, ExitCode::kWritten);
@@ -228,21 +246,24 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   // 80 million) would take memory without end: code 1 and a report instead.
   dir_.Write("big.ini", "[InputFormat]\r\n$AT=2\r\n[OutputFormat]\r\nebook=" +
                             std::string(2000, 'X') + "\r\n");
-  dir_.Write("big.trl", "[Replace]\r\nX=" + std::string(2000, 'Q') + "\r\nQ=" +
-                            std::string(20, 'K') + "\r\n");
+  dir_.Write("big.trl",
+             "[Replace]\r\nX=" + std::string(2000, 'Q') + "\r\nQ=" + std::string(20, 'K') + "\r\n");
   r = Call({"/s", "big", "big", "a.csv", "o5"});
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
-  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：置換後のテンプレートが大きすぎます：ebook\r\n"));
+  EXPECT_EQ(r.out,
+            kBegin + Sjis("REFMILL v1.0 エラー：置換後のテンプレートが大きすぎます：ebook\r\n"));
   EXPECT_TRUE(dir_.Read("o5").empty());
 
   // Twenty categories of 4 MB each pass the cap one by one but not together.
   std::string many = "[InputFormat]\r\n$AT=2\r\n[OutputFormat]\r\n";
-  for (int i = 1; i <= 20; ++i) many += "ebook" + std::to_string(i) + "=" + std::string(2000, 'X') + "\r\n";
+  for (int i = 1; i <= 20; ++i)
+    many += "ebook" + std::to_string(i) + "=" + std::string(2000, 'X') + "\r\n";
   dir_.Write("many.ini", many);
   dir_.Write("many.trl", "[Replace]\r\nX=" + std::string(2000, 'Q') + "\r\n");
   r = Call({"/s", "many", "many", "a.csv", "o8"});
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
-  EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：置換後のテンプレートが大きすぎます：ebook17\r\n"));
+  EXPECT_EQ(r.out,
+            kBegin + Sjis("REFMILL v1.0 エラー：置換後のテンプレートが大きすぎます：ebook17\r\n"));
 
   // 68,200 "$TL" filled with a cell of 1,100 bytes would make 75 MB of one entry.
   dir_.Write("rep.ini", "[InputFormat]\r\n$AT=2\r\n$TL=3\r\n[OutputFormat]\r\nebook=" +
@@ -254,7 +275,7 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   r = Call({"/s", "rep", "rep", "rep.csv", "o9"});
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
   EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：テンプレートが同じ値を繰り返し入れるため、"
-                                  "出力が大きすぎます：$TL（2行）\r\n"));
+                                 "出力が大きすぎます：$TL（2行）\r\n"));
   EXPECT_EQ(dir_.Read("o9"), "");
 
   // error.log cannot be written (here a folder holds its name): code 1, and
@@ -264,7 +285,8 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   dir_.Write("o6", "old list\r\n");
   r = Call({"/se", "t", "s", "a.csv", "o6"});
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
-  EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：メッセージを書き込めません：" + dir_.path() + "/error.log\r\n"));
+  EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：メッセージを書き込めません：" + dir_.path() +
+                        "/error.log\r\n"));
   EXPECT_EQ(dir_.Read("o6"), "old list\r\n");
   ::rmdir("error.log");
 
@@ -273,7 +295,8 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   ASSERT_EQ(::symlink("victim", "error.log"), 0);
   r = Call({"/se", "t", "s", "a.csv", "o6"});
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
-  EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：メッセージを書き込めません：" + dir_.path() + "/error.log\r\n"));
+  EXPECT_EQ(r.out, Sjis("REFMILL v1.0 エラー：メッセージを書き込めません：" + dir_.path() +
+                        "/error.log\r\n"));
   EXPECT_EQ(dir_.Read("victim"), "precious");
   EXPECT_EQ(dir_.Read("o6"), "old list\r\n");
   ::unlink("error.log");
@@ -283,7 +306,7 @@ TEST_F(RefmillRunTest, FailuresAfterTheStart) {
   r = Call({"/s", "t", "s", "a.csv", "o4"});
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
   EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：abbrev.dat が見つかりません（探した場所：" +
-                                  dir_.path() + "）\r\n"));
+                                 dir_.path() + "）\r\n"));
 }
 
 // Run from another folder, refmill finds its data files beside itself, and
@@ -300,15 +323,16 @@ TEST_F(RefmillRunTest, FindsDataFilesInTheProgramFolder) {
   r = Call({"t", "s", "a.csv", "o2"}, "", program.path());
   EXPECT_EQ(r.code, ExitCode::kUnexpected);
   EXPECT_EQ(r.out, kBegin + Sjis("REFMILL v1.0 エラー：abbrev.dat が見つかりません（探した場所：" +
-                                  dir_.path() + "、" + program.path() + "）\r\n"));
+                                 dir_.path() + "、" + program.path() + "）\r\n"));
 }
 
 // A missing file type is allowed, but said when notices are on.
 TEST_F(RefmillRunTest, SaysWhenTheFileTypeIsMissing) {
   Result r = Call({"txt", "s", "a.csv", "o1"});
   EXPECT_EQ(r.code, ExitCode::kWritten);
-  const std::string notice = kBegin + Sjis("ファイルタイプ(" + dir_.path() +
-                                          "/txt.trl)が見つかりません。見出しと置換なしで出力します\r\n");
+  const std::string notice =
+      kBegin + Sjis("ファイルタイプ(" + dir_.path() +
+                    "/txt.trl)が見つかりません。見出しと置換なしで出力します\r\n");
   EXPECT_EQ(r.out.substr(0, notice.size()), notice);
   r = Call({"/s", "txt", "s", "a.csv", "o2"});
   EXPECT_EQ(r.code, ExitCode::kWritten);
@@ -317,16 +341,18 @@ TEST_F(RefmillRunTest, SaysWhenTheFileTypeIsMissing) {
 
 TEST_F(RefmillRunTest, ReadsFilesSavedAsUtf8) {
   dir_.Write("u.csv", "\xEF\xBB\xBF*,ebook,山田 太郎\xF0\x9F\x93\x9A,1999,x\r\n");
-  dir_.Write("u.ini", "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
-                      "[OutputFormat]\r\nebook=$AT（$YR）\r\n");
+  dir_.Write("u.ini",
+             "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
+             "[OutputFormat]\r\nebook=$AT（$YR）\r\n");
   const Result r = Call({"/se", "t", "u", "u.csv", "o"});
   EXPECT_EQ(r.code, ExitCode::kWritten);
-  const std::string log = std::regex_replace(dir_.Read("error.log"),
-                                             std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
+  const std::string log =
+      std::regex_replace(dir_.Read("error.log"), std::regex("[0-9]+:[0-9]{2}:[0-9]{2}"), "T");
   EXPECT_EQ(log, kBegin +
                      Sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() +
                           "/u.ini\r\n"
-                          "UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() +
+                          "UTF-8 のファイルを Shift-JIS に変換して読みました：" +
+                          dir_.path() +
                           "/u.csv\r\n"
                           "警告(1行)：Shift-JIS にない文字 U+1F4DA を〓にしました\r\n") +
                      kEnd);
@@ -336,8 +362,9 @@ TEST_F(RefmillRunTest, ReadsFilesSavedAsUtf8) {
 TEST_F(RefmillRunTest, ANulByteEndsTheTableWithAWarning) {
   // Nothing after the zero byte is read, so the entries that follow it are
   // lost; the user is told where the table stopped.
-  const char table[] = "*,ebook,John Smith,1999,s\r\n\r\n*,ebook,Ann Lee,2000\0,x\r\n"
-                      "*,ebook,Lost Entry,2001,y\r\n";
+  const char table[] =
+      "*,ebook,John Smith,1999,s\r\n\r\n*,ebook,Ann Lee,2000\0,x\r\n"
+      "*,ebook,Lost Entry,2001,y\r\n";
   dir_.Write("z.csv", std::string(table, sizeof table - 1));
   Result r = Call({"t", "s", "z.csv", "o"});
   EXPECT_EQ(r.code, ExitCode::kWritten);
@@ -383,8 +410,10 @@ TEST_F(RefmillRunTest, InputsWithoutEndAreRefused) {
 
 TEST_F(RefmillRunTest, ReadsUtf16Tables) {
   // What Excel saves as "Unicode text": UTF-16 with a byte-order mark.
-  dir_.Write("u.csv", std::string("\xFF\xFE*\0,\0e\0b\0o\0o\0k\0,\0\x71\x5C\x30\x75,\0" "1\0009\0009\0009\0"
-                                  ",\0x\0\r\0\n\0", 38));
+  dir_.Write("u.csv", std::string("\xFF\xFE*\0,\0e\0b\0o\0o\0k\0,\0\x71\x5C\x30\x75,\0"
+                                  "1\0009\0009\0009\0"
+                                  ",\0x\0\r\0\n\0",
+                                  38));
   const Result r = Call({"t", "s", "u.csv", "o"});
   EXPECT_EQ(r.code, ExitCode::kWritten);
   EXPECT_EQ(r.out, kBegin +
@@ -398,8 +427,9 @@ TEST_F(RefmillRunTest, ReadsUtf16Tables) {
 // Shift-JIS one, what it cannot hold becomes "〓" with a warning naming the
 // line and the characters.
 TEST_F(RefmillRunTest, KeepsEveryCharacterOfAUtf8Table) {
-  dir_.Write("w.ini", "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=5\r\n$TL=4\r\n$ID=-4\r\n"
-                      "[OutputFormat]\r\nebook=$AT ($YR) $TL [$ID]\r\n[Special]\r\ninitial=1\r\n");
+  dir_.Write("w.ini",
+             "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=5\r\n$TL=4\r\n$ID=-4\r\n"
+             "[OutputFormat]\r\nebook=$AT ($YR) $TL [$ID]\r\n[Special]\r\ninitial=1\r\n");
   dir_.Write("u8.trl", "[General]\r\nencoding=UTF-8\r\nheader=文献 – list\r\n");
   dir_.Write("w.csv",
              "*,ebook,Claude Lévi-Strauss,1966,La pensée sauvage,,x\r\n"
@@ -422,12 +452,14 @@ TEST_F(RefmillRunTest, KeepsEveryCharacterOfAUtf8Table) {
   EXPECT_EQ(r.code, ExitCode::kWritten);
   const std::string converted =
       Sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() + "/w.csv\r\n");
-  EXPECT_NE(r.out.find(converted +
-                       Sjis("警告(1行)：Shift-JIS にない文字 U+00E9 を〓にしました\r\n"
-                            "警告(2行)：Shift-JIS にない文字 U+0151 U+00E1 U+2013 を〓にしました\r\n")),
-            std::string::npos)
+  EXPECT_NE(
+      r.out.find(converted +
+                 Sjis("警告(1行)：Shift-JIS にない文字 U+00E9 を〓にしました\r\n"
+                      "警告(2行)：Shift-JIS にない文字 U+0151 U+00E1 U+2013 を〓にしました\r\n")),
+      std::string::npos)
       << r.out;
-  EXPECT_NE(dir_.Read("o2").find(Sjis("<li>L〓vi-Strauss, C. (1966) La pens〓e sauvage [levi-strauss1966]\r\n")),
+  EXPECT_NE(dir_.Read("o2").find(
+                Sjis("<li>L〓vi-Strauss, C. (1966) La pens〓e sauvage [levi-strauss1966]\r\n")),
             std::string::npos);
 }
 

@@ -59,8 +59,10 @@ TEST(LoadStyleSettingsTest, ReadsOptionalPartsAndTheFileTypesDashAndLink) {
       "[Special]\r\noptional=1\r\netal_names=0\r\nnames_max=1\r\nen_dash=1\r\n"
       "doi=https://doi.org/\r\n[General]\r\norder=$YR{?$EN?}\r\n");
   // A rule that would break the closing mark apart must not reach it.
-  const std::string file_type = dir.Write(
-      "t.trl", "[General]\r\nen_dash=--\r\nlink=<a href=\"$\">$</a>\r\n[Replace]\r\n?=!\r\n<i>=\\textit{\r\n");
+  const std::string file_type =
+      dir.Write("t.trl",
+                "[General]\r\nen_dash=--\r\nlink=<a "
+                "href=\"$\">$</a>\r\n[Replace]\r\n?=!\r\n<i>=\\textit{\r\n");
   const StyleSettings s = LoadStyleSettings(style, file_type);
   EXPECT_TRUE(s.optional);
   EXPECT_TRUE(s.en_dash);
@@ -129,7 +131,8 @@ TEST(PrepareTemplatesTest, AppliesRulesInOrderThenWraps) {
 TEST(PrepareTemplatesTest, CapsAllTemplatesTogether) {
   // Each template grows to 24,000,000 bytes (plus its name); the cap of
   // 67,108,864 holds for their sum.
-  const std::vector<std::string> rules = {"X=" + std::string(2000, 'Y'), "Y=" + std::string(12, 'Z')};
+  const std::vector<std::string> rules = {"X=" + std::string(2000, 'Y'),
+                                          "Y=" + std::string(12, 'Z')};
   const std::string grown(1000, 'X');
   struct Case {
     const char* name;

@@ -52,9 +52,11 @@ TEST(FullAuthorListTest, WesternRules) {
   s.initial = false;
 
   s.e_at = 0;
-  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx, s.e_at), "John Smith & Paul Jones");
+  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx, s.e_at),
+            "John Smith & Paul Jones");
   s.e_at = 2;
-  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx, s.e_at), "Smith, John & Jones, Paul");
+  EXPECT_EQ(FullAuthorListWestern("John Smith|Paul Jones", false, ctx, s.e_at),
+            "Smith, John & Jones, Paul");
 }
 
 TEST(FullAuthorListTest, SerialCommaAndHyphenatedInitials) {
@@ -72,7 +74,8 @@ TEST(FullAuthorListTest, SerialCommaAndHyphenatedInitials) {
       {"three names", 2, "A B|C D|E F", "B, A., D, C., & F, E."},
       {"two names, first inverted", 1, "John Ronald Miller|Anne Marie Clark",
        "Miller, J. R., & A. M. Clark"},
-      {"two names, initials first", 0, "Endel Tulving|Wayne Donaldson", "E. Tulving & W. Donaldson"},
+      {"two names, initials first", 0, "Endel Tulving|Wayne Donaldson",
+       "E. Tulving & W. Donaldson"},
       {"two one-word names", 2, "Plato|Aristotle", "Plato & Aristotle"},
       {"three names initials first", 0, "A B|C D|E F", "A. B, C. D, & E. F"},
       {"hyphenated given name", 2, "Jean-Paul Sartre", "Sartre, J.-P."},

@@ -15,10 +15,10 @@ using testing_support::RecordedWarning;
 using testing_support::RecordingSink;
 using testing_support::Sjis;
 
-const std::vector<std::string> kColumns = {
-    "$AT=2", "$YR=3", "$TL=4",  "$BT=5", "$VL=6",  "$PG=7",  "$NO=-2", "$ED=8",  "$RB=9",
-    "$SA=-1", "$ID=-4", "$FA=-5", "$JT=10", "$JB=11", "$TR=12", "$JE=13", "$JV=14", "$JN=-3",
-    "$EN=15", "$DO=16"};
+const std::vector<std::string> kColumns = {"$AT=2",  "$YR=3",  "$TL=4",  "$BT=5",  "$VL=6",
+                                           "$PG=7",  "$NO=-2", "$ED=8",  "$RB=9",  "$SA=-1",
+                                           "$ID=-4", "$FA=-5", "$JT=10", "$JB=11", "$TR=12",
+                                           "$JE=13", "$JV=14", "$JN=-3", "$EN=15", "$DO=16"};
 
 // The formatted entry as UTF-8, or "FAULT" when the style is broken.
 std::string Format(const StyleSettings& s, std::string_view line, bool repeat = false,
@@ -64,8 +64,8 @@ TEST(FormatEntryTest, FillsTemplatesByTheColumnRules) {
        "*,ebook,A,2001,Cost in $YR", "Cost in $YR 2001"},
       // "$x" + the first byte of the author list forms a token of its own,
       // which reads column 0.
-      {"overlapping tokens filled one token at a time", "ebook=$AT $x$AT",
-       "*,ebook,John Smith", "Smith, John *mith, John"},
+      {"overlapping tokens filled one token at a time", "ebook=$AT $x$AT", "*,ebook,John Smith",
+       "Smith, John *mith, John"},
       {"token of two dollars", "ebook=$$AT", "*,ebook,X", "*T"},
       {"token cut by the template's end", "ebook=ab$A", "*,ebook,X", "ab*"},
       {"prefix and suffix placeholders", "ebook=<$YR>", "*,ebook,A,1999", "<1999>"},
@@ -86,7 +86,9 @@ TEST(FormatEntryTest, WarnsOnceAndMarksWhatIsMissing) {
     std::vector<RecordedWarning> warnings;
   };
   const Case cases[] = {
-      {"missing fields", "*,ebook,,,", "■ (■) ■, ■.",
+      {"missing fields",
+       "*,ebook,,,",
+       "■ (■) ■, ■.",
        {{5, Warning::kFieldMissing, "$AT = 3"},
         {5, Warning::kFieldMissing, "$YR = 4"},
         {5, Warning::kFieldMissing, "$TL = 5"}}},
@@ -120,9 +122,9 @@ TEST(YearLetterTest, CountsOnPastZWithoutWrapping) {
     size_t position;
     const char* letter;
   };
-  const Case cases[] = {{0, "a"},    {1, "b"},     {25, "z"},     {26, "aa"},    {27, "ab"},
-                        {51, "az"},  {52, "ba"},   {701, "zz"},   {702, "aaa"},  {18277, "zzz"},
-                        {18278, "aaaa"}};
+  const Case cases[] = {{0, "a"},     {1, "b"},       {25, "z"},      {26, "aa"},
+                        {27, "ab"},   {51, "az"},     {52, "ba"},     {701, "zz"},
+                        {702, "aaa"}, {18277, "zzz"}, {18278, "aaaa"}};
   for (const Case& c : cases) {
     SCOPED_TRACE(c.position);
     EXPECT_EQ(YearLetter(c.position), c.letter);
@@ -318,10 +320,10 @@ TEST(FormatEntryTest, EditorsHaveTheirOwnNameOrder) {
   s.ename_join = "; ";
   s.e_at_ed = 2;
   EXPECT_EQ(Format(s, line), "Lee, A.; Kim, B.. In Tulving, E.; Donaldson, W. (Eds.)");
-  EXPECT_EQ(Format(s, "*,echapter,Ann Lee,1,T,B,V,P,Endel Tulving"),
-            "Lee, A.. In Tulving, E. ed.");
+  EXPECT_EQ(Format(s, "*,echapter,Ann Lee,1,T,B,V,P,Endel Tulving"), "Lee, A.. In Tulving, E. ed.");
   s.etal = true;
-  EXPECT_EQ(Format(s, "*,echapter,Ann Lee,1,T,B,V,P,A B|C D|E F"), "Lee, A.. In B, A. et al. (Eds.)");
+  EXPECT_EQ(Format(s, "*,echapter,Ann Lee,1,T,B,V,P,A B|C D|E F"),
+            "Lee, A.. In B, A. et al. (Eds.)");
 }
 
 TEST(FormatEntryTest, WesternAuthorListsEndInAFullStop) {
@@ -340,7 +342,8 @@ TEST(FormatEntryTest, WesternAuthorListsEndInAFullStop) {
        "American Psychological Association. (2020)/Lee, A. ed."},
       {"initials give it already", "*,ebook,Ann Lee|Bo Kim,2020,T,B,V,P,Ed_Group",
        "Lee, A. & Kim, B. (2020)/Ed Group ed."},
-      {"et al. gives it already", "*,ebook,A B|C D|E F,2020,T,B,V,P,Plato", "B, A. et al. (2020)/Plato ed."},
+      {"et al. gives it already", "*,ebook,A B|C D|E F,2020,T,B,V,P,Plato",
+       "B, A. et al. (2020)/Plato ed."},
       {"Japanese lists keep theirs", "*,jbook,山田#太郎,2020", "山田太郎 (2020)"},
   };
   for (const Case& c : cases) {
@@ -367,8 +370,8 @@ TEST(FormatEntryTest, OptionalPartsVanishWhenAValueIsEmpty) {
       {"empty marker column", "earticle=$YR{? [$TR]?}.", "*,earticle,A,1,T,J,,,,,,,,", "1."},
       {"one empty value takes the whole part", "earticle={?$EN $DO?}!",
        "*,earticle,A,1,T,J,V,P,E,R,JT,JB,TR,JE,JV,3rd", "!"},
-      {"nested parts", "earticle={?<$EN{? $DO?}>?}", "*,earticle,A,1,T,J,V,P,E,R,JT,JB,TR,JE,JV,3rd",
-       "<3rd>"},
+      {"nested parts", "earticle={?<$EN{? $DO?}>?}",
+       "*,earticle,A,1,T,J,V,P,E,R,JT,JB,TR,JE,JV,3rd", "<3rd>"},
       {"left open: to the end", "earticle=$YR{? $EN", "*,earticle,A,1", "1"},
       {"stray close dropped", "earticle=$YR?} x", "*,earticle,A,1", "1 x"},
       {"overlapping tokens: parts always kept", "earticle=$$YR{? $EN?}", "*,earticle,A,1", "*R ■"},
@@ -399,9 +402,13 @@ TEST(FormatEntryTest, DoiEditionPagesAndLinksByFileType) {
   };
   const std::string tmpl = "earticle=$PG. $DO";
   const Case cases[] = {
-      {"bare DOI", "10.1037/rev0000126", "1&ndash;9. <a href=\"https://doi.org/10.1037/rev0000126\">https://doi.org/10.1037/rev0000126</a>"},
-      {"doi: prefix", "doi:10.1/a<b", "1&ndash;9. <a href=\"https://doi.org/10.1/a&lt;b\">https://doi.org/10.1/a&lt;b</a>"},
-      {"address kept", "HTTPS://dx.doi.org/10.1/x", "1&ndash;9. <a href=\"HTTPS://dx.doi.org/10.1/x\">HTTPS://dx.doi.org/10.1/x</a>"},
+      {"bare DOI", "10.1037/rev0000126",
+       "1&ndash;9. <a "
+       "href=\"https://doi.org/10.1037/rev0000126\">https://doi.org/10.1037/rev0000126</a>"},
+      {"doi: prefix", "doi:10.1/a<b",
+       "1&ndash;9. <a href=\"https://doi.org/10.1/a&lt;b\">https://doi.org/10.1/a&lt;b</a>"},
+      {"address kept", "HTTPS://dx.doi.org/10.1/x",
+       "1&ndash;9. <a href=\"HTTPS://dx.doi.org/10.1/x\">HTTPS://dx.doi.org/10.1/x</a>"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -47,8 +47,7 @@ TEST(SortKeyTest, BuildsSortFieldsAndIds) {
     RecordingSink sink;
     const EntryContext ctx{s, 7, sink};
     const FieldList fields = Fields(c.line);
-    EXPECT_EQ(platform::SjisToUtf8(std::get<std::string>(MakeSortKey(fields, ctx))),
-              c.sort_field);
+    EXPECT_EQ(platform::SjisToUtf8(std::get<std::string>(MakeSortKey(fields, ctx))), c.sort_field);
     const EntryKind kind = KindOf(fields[1]);
     EXPECT_EQ(std::get<std::string>(MakeEntryId(EntryFields(fields), kind, ctx)), c.id);
     EXPECT_EQ(sink.warnings.size(), c.warnings);
@@ -61,7 +60,8 @@ TEST(SortKeyTest, RomanisesTheSortFieldInSortModeTwo) {
   s.sort = 2;
   RecordingSink sink;
   const EntryContext ctx{s, 1, sink};
-  EXPECT_EQ(std::get<std::string>(MakeSortKey(Fields("*,jbook,やまだ#太郎,2001,,x"), ctx)), "yamada");
+  EXPECT_EQ(std::get<std::string>(MakeSortKey(Fields("*,jbook,やまだ#太郎,2001,,x"), ctx)),
+            "yamada");
 }
 
 TEST(SortKeyTest, IdCarriesTheYearLetter) {
@@ -69,8 +69,9 @@ TEST(SortKeyTest, IdCarriesTheYearLetter) {
   RecordingSink sink;
   const EntryContext ctx{s, 1, sink};
   const FieldList fields = Fields("*,ebook,John Smith|Paul Jones,1999,,x");
-  EXPECT_EQ(std::get<std::string>(MakeEntryId(EntryFields(fields, 3, "b"), EntryKind::kWestern, ctx)),
-            "smith1999b");
+  EXPECT_EQ(
+      std::get<std::string>(MakeEntryId(EntryFields(fields, 3, "b"), EntryKind::kWestern, ctx)),
+      "smith1999b");
 }
 
 TEST(SortKeyTest, MissingIdBaseColumnReadsAsEmpty) {

@@ -38,8 +38,8 @@ TEST(TemplateTableTest, FindsCategoriesWithoutRegardToCase) {
 }
 
 TEST(EscapeRulesTest, EscapesEachPlaceOnceByTheFirstRule) {
-  const EscapeRules latex({"\\=\\textbackslash{}", "{=\\{", "}=\\}", "%=\\%", "_=\\_",
-                           "ab=first", "a=second", "=no name"});
+  const EscapeRules latex({"\\=\\textbackslash{}", "{=\\{", "}=\\}", "%=\\%", "_=\\_", "ab=first",
+                           "a=second", "=no name"});
   const EscapeRules html({"&=&amp;", "<=&lt;", ">=&gt;"});
   const EscapeRules none;
   struct Case {

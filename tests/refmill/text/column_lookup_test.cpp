@@ -7,9 +7,9 @@
 namespace {
 
 TEST(ColumnLookupTest, AnswersFromTheFirstMatchingLine) {
-  const refmill::text::ColumnLookup lookup(
-      {"$AT=2", "$YR=abc", "$PG=-1", "$at=9", "$VL=$A", "$TL= 4", "$NO=0x10", "$BT=",
-       "$JT=99999999999", "$JB=-99999999999", "$JP=2147483647"});
+  const refmill::text::ColumnLookup lookup({"$AT=2", "$YR=abc", "$PG=-1", "$at=9", "$VL=$A",
+                                            "$TL= 4", "$NO=0x10", "$BT=", "$JT=99999999999",
+                                            "$JB=-99999999999", "$JP=2147483647"});
   struct Case {
     const char* name;
     const char* token;

@@ -134,11 +134,9 @@ TEST(LoneLeadByteTest, EveryHelperReadsTheNextByteOnItsOwn) {
   };
   // A lead byte pairs only with 40-7E and 80-FC.
   const Case lengths[] = {
-      {"40 closes", "\x83\x40", 2},  {"7E closes", "\x83\x7E", 2},
-      {"80 closes", "\x83\x80", 2},  {"FC closes", "\xE0\xFC", 2},
-      {"comma", "\x83,", 1},          {"3F", "\x83\x3F", 1},
-      {"7F", "\x83\x7F", 1},         {"FD", "\x9F\xFD", 1},
-      {"line end", "\x83", 1},
+      {"40 closes", "\x83\x40", 2}, {"7E closes", "\x83\x7E", 2}, {"80 closes", "\x83\x80", 2},
+      {"FC closes", "\xE0\xFC", 2}, {"comma", "\x83,", 1},        {"3F", "\x83\x3F", 1},
+      {"7F", "\x83\x7F", 1},        {"FD", "\x9F\xFD", 1},        {"line end", "\x83", 1},
   };
   for (const Case& c : lengths) {
     SCOPED_TRACE(c.name);
