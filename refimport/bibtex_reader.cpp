@@ -8,6 +8,7 @@
 #endif
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -31,7 +32,7 @@ constexpr int kMaxEmptyReturns = 1000;
 // Far beyond any path; a longer one means the child's input is not ours.
 constexpr uint32_t kMaxNameBytes = 1 << 16;
 
-using Fields = std::map<std::string, std::string>;
+using Fields = std::map<std::string, std::string, std::less<>>;
 
 std::string Lower(std::string_view text) {
   std::string out(text);
@@ -39,9 +40,9 @@ std::string Lower(std::string_view text) {
   return out;
 }
 
-std::string Field(const Fields& fields, std::string_view name) {
-  const auto it = fields.find(std::string(name));
-  return it == fields.end() ? "" : it->second;
+std::string_view Field(const Fields& fields, std::string_view name) {
+  const auto it = fields.find(name);
+  return it == fields.end() ? std::string_view() : std::string_view(it->second);
 }
 
 // Field text with LaTeX turned into characters.
