@@ -207,14 +207,19 @@ void TableConvertedAndKeptAcrossRestart(const std::string& folder) {
   w.Close();
 }
 
-void DirectMode(const std::string& folder) {
-  const std::string list = folder + "sample.txt";
-  Window w(folder);
+// Direct mode, the list opened afterwards, jpa as text.
+void ChooseDirectJpaText(Window& w) {
   w.SetChecked(w.form->CheckBox2, true);
   w.SetChecked(w.form->CheckBox5, true);
   w.SetChecked(w.form->CheckBox6, false);
   w.Select(w.form->ComboBox1, "jpa");
   w.Select(w.form->ComboBox2, "text");
+}
+
+void DirectMode(const std::string& folder) {
+  const std::string list = folder + "sample.txt";
+  Window w(folder);
+  ChooseDirectJpaText(w);
   PostMessageW(w.form->Handle(), refdesk::win32::kFieldPicked, 0, 0);
   w.Type(*w.form->HisComboBox1, "sample.xlsx");
   Check(!IsWindowEnabled(w.form->Button3), "direct mode disables Button3");
@@ -248,11 +253,7 @@ void ReferenceExport(const std::string& folder) {
   const bool have_refimport = platform::FileExists(folder + "refimport.exe");
   platform::RemoveFile(list);
   Window w(folder);
-  w.SetChecked(w.form->CheckBox2, true);
-  w.SetChecked(w.form->CheckBox5, true);
-  w.SetChecked(w.form->CheckBox6, false);
-  w.Select(w.form->ComboBox1, "jpa");
-  w.Select(w.form->ComboBox2, "text");
+  ChooseDirectJpaText(w);
   w.Click(w.form->Button1);
   Check(w.dialogs.browsed.size() == 1 &&
             w.dialogs.browsed[0].filter.find("(*.bib;*.ris;*.json)|*.BIB;*.RIS;*.JSON|") !=
