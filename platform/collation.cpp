@@ -3,14 +3,17 @@
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
+#include <unicode/ucoleitr.h>
 #include <unicode/uiter.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
@@ -87,14 +90,22 @@ class FoldingDecoder {
       // Bytes that form no character keep a weight of their own, so that
       // lines differing only in them still differ.
       const UChar c = single_[p[i]];
-      out.push_back(c != kInvalid ? c : static_cast<UChar>(0xF700 + p[i]));
+      out.push_back(c != kInvalid ? c : Unpaired(p[i]));
     }
     return i;
   }
 
- private:
+  // The folded character of one byte or one pair of bytes, as DecodeSome
+  // reads them; kInvalid where they form no character.
+  UChar Single(unsigned char b) const { return single_[b]; }
+  UChar Pair(unsigned char lead, unsigned char trail) const {
+    return pair_[static_cast<size_t>(lead << 8 | trail)];
+  }
   static constexpr UChar kInvalid = 0xFFFF;
+  // What a byte that forms no character stands for.
+  static UChar Unpaired(unsigned char b) { return static_cast<UChar>(0xF700 + b); }
 
+ private:
   static UChar Decode(UConverter* cp932, const char* in, int32_t length) {
     UChar out[4];
     UErrorCode status = U_ZERO_ERROR;
@@ -238,6 +249,167 @@ Collator OpenJapanese() {
   return c;
 }
 
+// Primary weights of the whole sort key, one character at a time. A sort
+// key orders texts first by the sequence of their characters' primary
+// weights, so that sequence, each weight written as its bytes without the
+// trailing zero bytes (the way the key writes them, never one weight the
+// start of another), orders texts the same way wherever their weights
+// differ. Asking ICU for a key chunk walks every character through its
+// iterator; a table of each Shift-JIS character's weights, read from ICU
+// once, makes the common case a look-up per character. Texts whose weights
+// depend on their neighbours are read through ICU's element iterator.
+class PrimaryCodes {
+ public:
+  // The table, or nothing when the collation cannot be read this way; then
+  // the chunks of ICU's own keys are used.
+  static const PrimaryCodes* Get() {
+    static const std::unique_ptr<PrimaryCodes> codes = Build();
+    return codes.get();
+  }
+
+  static size_t PairUnit(int lead, int trail) {
+    return 256 + static_cast<size_t>(lead << 8 | trail);
+  }
+  // The codes of one decoded unit: a byte (below 256) or a byte pair
+  // (PairUnit). Empty for ignorable characters.
+  std::string_view Of(size_t unit) const {
+    const uint32_t e = units_[unit];
+    return std::string_view(pool_).substr(e >> 8, e & 0xFF);
+  }
+  // A character whose weights change with the one before it: the
+  // prolonged sound mark and the iteration marks take the kana they follow.
+  bool Contextual(size_t unit) const { return contextual_[unit] != 0; }
+
+  // Appends the codes of primary weight `p` (its lead byte as the
+  // collation's script order places it); false when that order is unknown.
+  bool Append(uint32_t p, std::string& out) const {
+    const uint8_t lead = lead_[p >> 24];
+    if (lead == 0) return false;
+    out.push_back(static_cast<char>(lead));
+    for (int shift = 16; shift >= 0 && (p & ((1u << (shift + 8)) - 1)) != 0; shift -= 8) {
+      out.push_back(static_cast<char>(p >> shift));
+    }
+    return true;
+  }
+
+  // The primary weights of `text` as ICU's element iterator gives them.
+  static void Primaries(UCollationElements* elements, const std::u16string& text,
+                        std::vector<uint32_t>& out) {
+    out.clear();
+    UErrorCode status = U_ZERO_ERROR;
+    ucol_setText(elements, text.data(), static_cast<int32_t>(text.size()), &status);
+    if (U_FAILURE(status)) throw std::runtime_error("collation elements failed");
+    uint32_t pending = 0;
+    for (;;) {
+      const int32_t ce = ucol_next(elements, &status);
+      if (ce == UCOL_NULLORDER || U_FAILURE(status)) break;
+      const auto half = static_cast<uint32_t>(ce);
+      // A weight longer than two bytes comes in two halves, the second
+      // marked as a continuation.
+      if ((half & 0xC0) == 0xC0) {
+        pending |= half >> 16;
+        continue;
+      }
+      if (pending != 0) out.push_back(pending);
+      pending = half & 0xFFFF0000;
+    }
+    if (pending != 0) out.push_back(pending);
+  }
+
+ private:
+  static constexpr size_t kUnits = 256 + 65536;
+
+  static std::unique_ptr<PrimaryCodes> Build() {
+    UErrorCode status = U_ZERO_ERROR;
+    const Collator collator = OpenJapanese();
+    // Blanks and punctuation must weigh at the primary level.
+    if (ucol_getAttribute(collator.get(), UCOL_ALTERNATE_HANDLING, &status) != UCOL_NON_IGNORABLE ||
+        U_FAILURE(status)) {
+      return nullptr;
+    }
+    std::unique_ptr<UCollationElements, void (*)(UCollationElements*)> elements(
+        ucol_openElements(collator.get(), nullptr, 0, &status), ucol_closeElements);
+    if (U_FAILURE(status)) return nullptr;
+    auto codes = std::make_unique<PrimaryCodes>();
+    const FoldingDecoder& decoder = Decoder();
+    // Each character's weights are read once, however many units decode to it.
+    std::vector<std::vector<uint32_t>> weights;
+    std::vector<bool> contextual;
+    std::unordered_map<UChar, uint32_t> by_character;
+    std::vector<uint32_t> character_of(kUnits, 0);
+    std::u16string text;
+    auto read = [&](size_t unit, UChar c) -> bool {
+      auto [it, added] = by_character.emplace(c, static_cast<uint32_t>(weights.size()));
+      character_of[unit] = it->second;
+      if (!added) return true;
+      text.assign(1, c);
+      weights.emplace_back();
+      Primaries(elements.get(), text, weights.back());
+      contextual.push_back(IsContextual(c));
+      // The key shows where the script order puts a weight's lead byte.
+      if (weights.back().size() == 1) {
+        uint8_t key[32];
+        const int32_t n = ucol_getSortKey(collator.get(), text.data(), 1, key, sizeof key);
+        if (n <= 0 || n > static_cast<int32_t>(sizeof key)) return false;
+        uint8_t& lead = codes->lead_[weights.back()[0] >> 24];
+        if (lead != 0 && lead != key[0]) return false;  // a lead byte split between scripts
+        lead = key[0];
+      }
+      return true;
+    };
+    for (int b = 0; b < 256; ++b) {
+      const auto byte = static_cast<unsigned char>(b);
+      const UChar c = decoder.Single(byte);
+      if (!read(byte, c != FoldingDecoder::kInvalid ? c : FoldingDecoder::Unpaired(byte))) {
+        return nullptr;
+      }
+    }
+    for (int lead = 0x81; lead <= 0xFC; ++lead) {
+      if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
+      for (int trail = 0; trail < 256; ++trail) {
+        const UChar c =
+            decoder.Pair(static_cast<unsigned char>(lead), static_cast<unsigned char>(trail));
+        if (c != FoldingDecoder::kInvalid && !read(PairUnit(lead, trail), c)) return nullptr;
+      }
+    }
+    // Every lead byte a character weighs with alone is known now.
+    std::vector<uint32_t> entries;
+    std::string bytes;
+    for (const std::vector<uint32_t>& w : weights) {
+      bytes.clear();
+      for (const uint32_t p : w) {
+        if (!codes->Append(p, bytes)) return nullptr;
+      }
+      if (bytes.size() > 0xFF) return nullptr;
+      entries.push_back(static_cast<uint32_t>(codes->pool_.size()) << 8 |
+                        static_cast<uint32_t>(bytes.size()));
+      codes->pool_ += bytes;
+    }
+    codes->units_.resize(kUnits);
+    codes->contextual_.resize(kUnits);
+    for (size_t unit = 0; unit < kUnits; ++unit) {
+      codes->units_[unit] = entries[character_of[unit]];
+      codes->contextual_[unit] = contextual[character_of[unit]] ? 1 : 0;
+    }
+    return codes;
+  }
+
+  // Characters the Japanese collation maps differently after certain
+  // others (the prolonged sound mark and the iteration marks), with their
+  // half-width and combining forms and the voiced sound marks. Listed
+  // rather than asked for, which takes ICU tens of milliseconds; a test
+  // checks that every such character Shift-JIS has is here.
+  static bool IsContextual(UChar c) {
+    return (c >= 0x3099 && c <= 0x309E) || (c >= 0x30FC && c <= 0x30FE) || c == 0xFF70 ||
+           c == 0xFF9E || c == 0xFF9F;
+  }
+
+  std::vector<uint32_t> units_;      // pool offset << 8 | length
+  std::vector<uint8_t> contextual_;  // by unit
+  std::string pool_;
+  std::array<uint8_t, 256> lead_{};  // lead byte in the key, by lead byte of the weight
+};
+
 // One line on its way to its place: the bytes of its sort key for the
 // current round. A table may hold millions, so it is kept small.
 struct Item {
@@ -249,10 +421,17 @@ struct Item {
 
 class KeyMaker {
  public:
-  KeyMaker(const UCollator* base, const PrivateCodes* codes) : codes_(codes) {
+  // With `table`, chunks are of primary codes; without, of ICU's own keys.
+  KeyMaker(const UCollator* base, const PrivateCodes* codes, const PrimaryCodes* table)
+      : codes_(codes), table_(table) {
     UErrorCode status = U_ZERO_ERROR;
     collator_.reset(ucol_clone(base, &status));
     if (U_FAILURE(status)) throw std::runtime_error("cannot clone collator");
+  }
+  KeyMaker(const KeyMaker&) = delete;
+  KeyMaker& operator=(const KeyMaker&) = delete;
+  ~KeyMaker() {
+    if (elements_ != nullptr) ucol_closeElements(elements_);
   }
 
   // The whole sort key of `text`.
@@ -273,10 +452,19 @@ class KeyMaker {
     }
   }
 
-  // Chunk `round` (0 or 1) of the sort key of `text` into `item`. ICU
-  // builds every chunk from the start of the line anyway, so a later round
-  // asks for the chunks before it again instead of keeping ICU's state.
-  void Chunk(std::string_view text, int round, Item& item) {
+  // Chunk `round` (0 or 1) of `text` into `item`. False only with primary
+  // codes, in round 0, for a text holding a weight whose script order the
+  // table does not know; the sort then takes ICU's keys for every text.
+  bool Chunk(std::string_view text, int round, Item& item) {
+    if (table_ != nullptr) return CodeChunk(text, round, item);
+    IcuChunk(text, round, item);
+    return true;
+  }
+
+ private:
+  // ICU builds every chunk from the start of the line anyway, so a later
+  // round asks for the chunks before it again instead of keeping ICU's state.
+  void IcuChunk(std::string_view text, int round, Item& item) {
     LazyText lazy(text, codes_, utf16_);
     uint8_t key[2 * kKeyChunk];
     uint32_t state[2] = {0, 0};
@@ -290,10 +478,98 @@ class KeyMaker {
     item.complete = length < kKeyChunk;
   }
 
- private:
+  // Collects the bytes of one round's window of the codes.
+  class Window {
+   public:
+    Window(int round, Item& item)
+        : skip_(static_cast<size_t>(kKeyChunk) * static_cast<size_t>(round)),
+          want_(skip_ + kKeyChunk),
+          item_(item) {}
+    // False once the window is full: the rest of the text need not be read.
+    bool Put(std::string_view bytes) {
+      for (const char b : bytes) {
+        if (produced_ >= skip_) item_.key[produced_ - skip_] = static_cast<uint8_t>(b);
+        if (++produced_ == want_) return false;
+      }
+      return true;
+    }
+    void Finish() const {
+      const size_t length = produced_ > skip_ ? produced_ - skip_ : 0;
+      item_.length = static_cast<uint8_t>(length);
+      item_.complete = length < kKeyChunk;
+    }
+
+   private:
+    size_t skip_;
+    size_t want_;
+    size_t produced_ = 0;
+    Item& item_;
+  };
+
+  bool CodeChunk(std::string_view text, int round, Item& item) {
+    const FoldingDecoder& decoder = Decoder();
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    // A user-defined character anywhere must have known weights before the
+    // sort commits to codes, even past the first round's window.
+    if (round == 0 && codes_ != nullptr) {
+      for (size_t i = 0; i < n; ++i) {
+        if (!IsLeadByte(p[i]) || i + 1 >= n) continue;
+        if (p[i] >= 0xF0 && codes_->CharacterAt(text, i)) return ElementChunk(text, round, item);
+        ++i;
+      }
+    }
+    Window window(round, item);
+    for (size_t i = 0; i < n;) {
+      size_t unit = p[i];
+      size_t length = 1;
+      if (IsLeadByte(p[i]) && i + 1 < n) {
+        if (codes_ != nullptr && p[i] >= 0xF0 && codes_->CharacterAt(text, i)) {
+          return ElementChunk(text, round, item);
+        }
+        if (decoder.Pair(p[i], p[i + 1]) != FoldingDecoder::kInvalid) {
+          unit = PrimaryCodes::PairUnit(p[i], p[i + 1]);
+          length = 2;
+        }
+      }
+      if (i > 0 && table_->Contextual(unit)) return ElementChunk(text, round, item);
+      i += length;
+      if (!window.Put(table_->Of(unit))) break;
+    }
+    window.Finish();
+    return true;
+  }
+
+  // The codes through ICU's element iterator, which knows the characters
+  // that weigh by their neighbours.
+  bool ElementChunk(std::string_view text, int round, Item& item) {
+    if (elements_ == nullptr) {
+      UErrorCode status = U_ZERO_ERROR;
+      elements_ = ucol_openElements(collator_.get(), nullptr, 0, &status);
+      if (U_FAILURE(status)) throw std::runtime_error("collation elements failed");
+    }
+    Decoder().Decode(text, utf16_, codes_);
+    PrimaryCodes::Primaries(elements_, utf16_, primaries_);
+    Window window(round, item);
+    std::string bytes;
+    bool open = true;
+    for (const uint32_t weight : primaries_) {
+      bytes.clear();
+      if (!table_->Append(weight, bytes)) return false;
+      // Round 0 checks every weight; later rounds know they are all known.
+      if (open) open = window.Put(bytes);
+      if (!open && round > 0) break;
+    }
+    window.Finish();
+    return true;
+  }
+
   Collator collator_;
   const PrivateCodes* codes_;
+  const PrimaryCodes* table_;
+  UCollationElements* elements_ = nullptr;
   std::u16string utf16_;
+  std::vector<uint32_t> primaries_;
 };
 
 class Sorter {
@@ -321,13 +597,19 @@ class Sorter {
   using Iter = std::vector<Item>::iterator;
 
   void FirstChunks(std::vector<Item>& items, size_t workers) {
-    ForEachPart(items.size(), workers, [&](size_t begin, size_t end, size_t) {
-      KeyMaker maker(collator_.get(), codes_);
-      for (size_t i = begin; i < end; ++i) {
-        items[i].index = static_cast<uint32_t>(i);
-        maker.Chunk(texts_(items[i].index), 0, items[i]);
-      }
-    });
+    table_ = PrimaryCodes::Get();
+    for (;;) {
+      std::atomic<bool> unknown{false};
+      ForEachPart(items.size(), workers, [&](size_t begin, size_t end, size_t) {
+        KeyMaker maker(collator_.get(), codes_, table_);
+        for (size_t i = begin; i < end && !unknown.load(std::memory_order_relaxed); ++i) {
+          items[i].index = static_cast<uint32_t>(i);
+          if (!maker.Chunk(texts_(items[i].index), 0, items[i])) unknown = true;
+        }
+      });
+      if (!unknown) return;
+      table_ = nullptr;
+    }
   }
 
   // The items are split in place into shares that follow each other in
@@ -335,7 +617,7 @@ class Sorter {
   // take a buffer of half the items.
   void SortByFirstChunks(std::vector<Item>& items, size_t workers) {
     const size_t n = items.size();
-    auto less = [this](const Item& a, const Item& b) { return Less(a, b); };
+    auto less = [](const Item& a, const Item& b) { return Less(a, b); };
     auto at = [&items](size_t i) { return items.begin() + static_cast<std::ptrdiff_t>(i); };
     for (size_t w = 1; w < workers; ++w) {
       std::nth_element(at(n * (w - 1) / workers), at(n * w / workers), items.end(), less);
@@ -352,7 +634,7 @@ class Sorter {
     for (const auto& [from, to] : groups) tied += static_cast<size_t>(to - from);
     workers = WorkerCount(tied, workers);
     RunWorkers(workers, [&](size_t w) {
-      KeyMaker maker(collator_.get(), codes_);
+      KeyMaker maker(collator_.get(), codes_, table_);
       for (size_t g = w; g < groups.size(); g += workers) {
         SortGroup(groups[g].first, groups[g].second, maker);
       }
@@ -363,30 +645,27 @@ class Sorter {
     std::vector<std::pair<Iter, Iter>> groups;
     for (Iter run = from; run != to;) {
       Iter end = run + 1;
-      while (end != to && SameUnfinishedChunk(*run, *end)) ++end;
+      while (end != to && SameChunk(*run, *end)) ++end;
       if (end - run > 1) groups.emplace_back(run, end);
       run = end;
     }
     return groups;
   }
 
-  // Orders by the current chunk; lines whose chunks are equal and both
-  // incomplete are left as equals, to be told apart by their next chunks.
-  bool Less(const Item& a, const Item& b) const {
+  // Orders by the current chunk; lines whose chunks are equal are left as
+  // equals, to be told apart by their next chunks or their whole keys.
+  static bool Less(const Item& a, const Item& b) {
     const int common = std::min(a.length, b.length);
     const int c = std::memcmp(a.key, b.key, static_cast<size_t>(common));
     if (c != 0) return c < 0;
-    if (a.complete && b.complete) {
-      if (a.length != b.length) return a.length < b.length;
-      return texts_(a.index) < texts_(b.index);
-    }
+    if (a.complete && b.complete) return a.length < b.length;
     if (a.complete != b.complete) return a.complete;
     return false;
   }
 
-  static bool SameUnfinishedChunk(const Item& a, const Item& b) {
-    return !a.complete && !b.complete && a.length == b.length &&
-           std::memcmp(a.key, b.key, a.length) == 0;
+  // Equal chunks are equally long, and so either both complete or not.
+  static bool SameChunk(const Item& a, const Item& b) {
+    return a.length == b.length && std::memcmp(a.key, b.key, a.length) == 0;
   }
 
   // Lines whose first chunks are equal share a long beginning (the same
@@ -395,8 +674,14 @@ class Sorter {
   // which would grow with the square of a long shared beginning, so what is
   // still tied after that gets its whole keys at once.
   void SortGroup(Iter first, Iter last, KeyMaker& maker) {
+    // Complete chunks that are equal are equal keys, or with primary codes
+    // equal in their primary weights: only whole keys tell them apart.
+    if (first->complete) {
+      SortByWholeKeys(first, last, maker);
+      return;
+    }
     for (Iter it = first; it != last; ++it) maker.Chunk(texts_(it->index), 1, *it);
-    std::sort(first, last, [this](const Item& a, const Item& b) { return Less(a, b); });
+    std::sort(first, last, Less);
     for (const auto& [from, to] : UnfinishedGroups(first, last)) SortByWholeKeys(from, to, maker);
   }
 
@@ -424,6 +709,7 @@ class Sorter {
   unsigned threads_;
   Collator collator_;
   const PrivateCodes* codes_;
+  const PrimaryCodes* table_ = nullptr;  // primary codes, or ICU's keys
 };
 
 }  // namespace

@@ -1,10 +1,18 @@
 #include "platform/collation.h"
 
 #include <gtest/gtest.h>
+#include <unicode/uchar.h>
+#include <unicode/ucnv.h>
+#include <unicode/ucol.h>
+#include <unicode/uset.h>
+#include <unicode/ustring.h>
 
+#include <algorithm>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "platform/private_codes.h"
 #include "tests/support/sjis_literal.h"
 
 namespace {
@@ -75,6 +83,167 @@ TEST(JapaneseSortOrderTest, BrokenBytesDoNotCrashAndStayDistinct) {
   const std::vector<std::string> sorted = Sorted(texts);
   EXPECT_EQ(sorted.size(), texts.size());
   EXPECT_EQ(sorted.front(), "a");
+}
+
+// A character of the generated texts: its Shift-JIS bytes and the
+// case-folded UTF-16 the collation reads.
+struct Piece {
+  std::string sjis;
+  std::u16string folded;
+};
+
+std::u16string Folded(std::string_view utf8) {
+  UChar buffer[16];
+  int32_t length = 0;
+  UErrorCode status = U_ZERO_ERROR;
+  u_strFromUTF8(buffer, 16, &length, utf8.data(), static_cast<int32_t>(utf8.size()), &status);
+  std::u16string out;
+  for (int32_t i = 0; i < length; ++i) out.push_back(static_cast<char16_t>(u_tolower(buffer[i])));
+  return out;
+}
+
+// The order the sort promises, from ICU's whole keys: texts collate as
+// their folded Unicode forms, ties go by bytes.
+std::vector<std::string> ByWholeKeys(std::vector<std::pair<std::string, std::u16string>> texts) {
+  UErrorCode status = U_ZERO_ERROR;
+  UCollator* collator = ucol_open("ja", &status);
+  std::vector<std::pair<std::string, std::string>> keyed;
+  for (const auto& [sjis, folded] : texts) {
+    const auto* units = reinterpret_cast<const UChar*>(folded.data());
+    const auto length = static_cast<int32_t>(folded.size());
+    std::string key(static_cast<size_t>(ucol_getSortKey(collator, units, length, nullptr, 0)),
+                    '\0');
+    ucol_getSortKey(collator, units, length, reinterpret_cast<uint8_t*>(key.data()),
+                    static_cast<int32_t>(key.size()));
+    keyed.emplace_back(key, sjis);
+  }
+  ucol_close(collator);
+  std::sort(keyed.begin(), keyed.end());
+  std::vector<std::string> out;
+  for (const auto& k : keyed) out.push_back(k.second);
+  return out;
+}
+
+// The first place two orders differ, for a readable failure.
+std::string FirstDifference(const std::vector<std::string>& got,
+                            const std::vector<std::string>& expected) {
+  for (size_t i = 0; i < std::min(got.size(), expected.size()); ++i) {
+    if (got[i] != expected[i]) {
+      return "at " + std::to_string(i) + ": " + testing::PrintToString(got[i]) + " instead of " +
+             testing::PrintToString(expected[i]);
+    }
+  }
+  return got.size() == expected.size() ? "" : "lengths differ";
+}
+
+std::vector<std::string> SortedBy(const std::vector<std::pair<std::string, std::u16string>>& texts,
+                                  unsigned threads, const platform::PrivateCodes* codes) {
+  std::vector<std::string_view> views;
+  for (const auto& t : texts) views.push_back(t.first);
+  std::vector<std::string> sorted;
+  for (uint32_t i : platform::JapaneseSortOrder(views, threads, codes)) {
+    sorted.push_back(texts[i].first);
+  }
+  return sorted;
+}
+
+// Every character whose weight depends on the one before it or after it,
+// where both are Shift-JIS characters, as ICU lists them: each such pair
+// must sort as ICU's whole keys sort it, beside the characters alone.
+TEST(JapaneseSortOrderTest, CharactersThatWeighByTheirNeighboursAgree) {
+  UErrorCode status = U_ZERO_ERROR;
+  UCollator* collator = ucol_open("ja", &status);
+  USet* contractions = uset_openEmpty();
+  ucol_getContractionsAndExpansions(collator, contractions, nullptr, true, &status);
+  UConverter* cp932 = ucnv_open("windows-31j", &status);
+  ucnv_setFromUCallBack(cp932, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  std::vector<std::pair<std::string, std::u16string>> texts;
+  for (int32_t i = 0; i < uset_getItemCount(contractions); ++i) {
+    UChar32 start = 0;
+    UChar32 end = 0;
+    UChar units[32];
+    UErrorCode item_status = U_ZERO_ERROR;
+    const int32_t length = uset_getItem(contractions, i, &start, &end, units, 32, &item_status);
+    if (length < 2) continue;
+    char sjis[64];
+    UErrorCode convert_status = U_ZERO_ERROR;
+    ucnv_reset(cp932);
+    const int32_t bytes = ucnv_fromUChars(cp932, sjis, 64, units, length, &convert_status);
+    char first[8];
+    const int32_t first_bytes = ucnv_fromUChars(cp932, first, 8, units, 1, &convert_status);
+    if (U_FAILURE(convert_status)) continue;  // not all Shift-JIS
+    const std::u16string folded(reinterpret_cast<const char16_t*>(units), size_t(length));
+    for (const char* before : {"", "a", "x"}) {
+      texts.push_back({before + std::string(sjis, size_t(bytes)), Folded(before) + folded});
+      texts.push_back(
+          {before + std::string(first, size_t(first_bytes)), Folded(before) + folded.substr(0, 1)});
+    }
+  }
+  ucnv_close(cp932);
+  uset_close(contractions);
+  ucol_close(collator);
+  ASSERT_GT(texts.size(), 100u);  // the prolonged sound mark after each kana at least
+  EXPECT_EQ(FirstDifference(SortedBy(texts, 2, nullptr), ByWholeKeys(texts)), "");
+}
+
+// Texts of Latin, kana (with the marks that weigh by the kana before them),
+// kanji, Greek, Cyrillic, symbols that expand to several weights, and
+// user-defined characters, many sharing long beginnings.
+TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
+  const char* const kCharacters[] = {"a",  "B",  "z",  "e",  " ",  "|",  ",",  ".",  "-",  "'",
+                                     "(",  "0",  "9",  "Ａ", "ｂ", "あ", "か", "が", "ぱ", "ア",
+                                     "カ", "ヴ", "ー", "ゝ", "ゞ", "ヽ", "ヾ", "ｶ",  "ｰ",  "ﾞ",
+                                     "ﾟ",  "山", "田", "阿", "亜", "α",  "Ω",  "Б",  "я",  "㈱",
+                                     "Ⅱ",  "№",  "①",  "・", "　", "〓", "々"};
+  struct Case {
+    const char* name;
+    std::vector<char32_t> user_defined;  // characters Shift-JIS lacks
+  };
+  const Case cases[] = {
+      {"Shift-JIS characters only", {}},
+      {"accented and other Latin letters", {U'é', U'ł', U'ő', U'ø'}},
+      // Letters of a script the table never met make the sort use ICU's keys.
+      {"a script Shift-JIS lacks", {U'é', U'ب', U'ह'}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    platform::PrivateCodes codes;
+    std::vector<Piece> pieces;
+    for (const char* utf8 : kCharacters) pieces.push_back({Sjis(utf8), Folded(utf8)});
+    for (const char32_t cp : c.user_defined) {
+      const uint16_t code = *codes.CodeFor(cp);
+      const std::string sjis{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+      std::u16string folded;
+      const auto lower = static_cast<char16_t>(u_tolower(static_cast<UChar32>(cp)));
+      folded.push_back(lower);
+      pieces.push_back({sjis, folded});
+    }
+    std::mt19937 random(20261207);
+    auto text = [&](size_t length) {
+      std::pair<std::string, std::u16string> t;
+      for (size_t i = 0; i < length; ++i) {
+        const Piece& p = pieces[random() % pieces.size()];
+        t.first += p.sjis;
+        t.second += p.folded;
+      }
+      return t;
+    };
+    std::vector<std::pair<std::string, std::u16string>> starts;
+    for (size_t length : {0, 3, 30, 70}) starts.push_back(text(length));
+    std::vector<std::pair<std::string, std::u16string>> texts;
+    for (int i = 0; i < 3000; ++i) {
+      auto t = text(random() % 12);
+      const auto& start = starts[random() % starts.size()];
+      texts.push_back({start.first + t.first, start.second + t.second});
+      if (i % 50 == 0) texts.push_back(texts.back());
+    }
+    const std::vector<std::string> expected = ByWholeKeys(texts);
+    for (unsigned threads : {1u, 2u}) {
+      EXPECT_EQ(FirstDifference(SortedBy(texts, threads, &codes), expected), "")
+          << threads << " threads";
+    }
+  }
 }
 
 TEST(JapaneseCompareTest, AgreesWithTheSortOrder) {
