@@ -487,11 +487,15 @@ class KeyMaker {
           item_(item) {}
     // False once the window is full: the rest of the text need not be read.
     bool Put(std::string_view bytes) {
-      for (const char b : bytes) {
-        if (produced_ >= skip_) item_.key[produced_ - skip_] = static_cast<uint8_t>(b);
-        if (++produced_ == want_) return false;
+      if (produced_ < skip_) {
+        const size_t passed = std::min(bytes.size(), skip_ - produced_);
+        produced_ += passed;
+        bytes.remove_prefix(passed);
       }
-      return true;
+      const size_t taken = std::min(bytes.size(), want_ - produced_);
+      if (taken > 0) std::memcpy(item_.key + (produced_ - skip_), bytes.data(), taken);
+      produced_ += taken;
+      return produced_ < want_;
     }
     void Finish() const {
       const size_t length = produced_ > skip_ ? produced_ - skip_ : 0;
@@ -723,6 +727,16 @@ std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& tex
                                         unsigned threads, const PrivateCodes* codes) {
   const TextAt text = [&texts](uint32_t i) { return texts[i]; };
   return JapaneseSortOrder(static_cast<uint32_t>(texts.size()), text, threads, codes);
+}
+
+std::future<void> PrepareJapaneseSortOrder() {
+  return std::async(std::launch::async, [] {
+    // A failure here is met again, and reported, by the sort itself.
+    try {
+      PrimaryCodes::Get();
+    } catch (...) {
+    }
+  });
 }
 
 int JapaneseCompare(std::string_view a, std::string_view b) {

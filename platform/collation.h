@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <future>
 #include <string_view>
 #include <vector>
 
@@ -28,6 +29,12 @@ std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& tex
 using TextAt = std::function<std::string_view(uint32_t)>;
 std::vector<uint32_t> JapaneseSortOrder(uint32_t count, const TextAt& text, unsigned threads = 2,
                                         const PrivateCodes* codes = nullptr);
+
+// Reads from ICU, on a thread of its own, what sorting needs first (a table
+// of every Shift-JIS character's weights: some tens of milliseconds), so a
+// caller busy with other work finds it ready when it sorts. Destroying the
+// result waits for that thread.
+std::future<void> PrepareJapaneseSortOrder();
 
 // The same comparison for two texts: negative, zero or positive. Zero only
 // for equal bytes.

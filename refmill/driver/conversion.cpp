@@ -194,7 +194,12 @@ void Conversion::Sort() {
       static_cast<uint32_t>(entries_.size()), line, 2, settings_.private_codes);
   std::vector<Entry> sorted;
   sorted.reserve(entries_.size());
-  for (uint32_t i : order) sorted.push_back(entries_[i]);
+  for (size_t k = 0; k < order.size(); ++k) {
+    if (k + kPrefetchDistance < order.size()) {
+      __builtin_prefetch(&entries_[order[k + kPrefetchDistance]]);
+    }
+    sorted.push_back(entries_[order[k]]);
+  }
   entries_ = std::move(sorted);
 }
 
@@ -215,6 +220,11 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
   size_t group_size = 1;      // entries of the current group so far
   bool first_repeat = false;  // the group's first entry's repeat flag
   for (size_t k = 0; k < entries_.size(); ++k) {
+    // The sorted entries' columns lie all over memory.
+    if (k + 2 * kPrefetchDistance < entries_.size()) {
+      source_lines_.PrefetchStart(entries_[k + 2 * kPrefetchDistance].source_index);
+    }
+    if (k + kPrefetchDistance < entries_.size()) PrefetchColumns(entries_[k + kPrefetchDistance]);
     const Entry& entry = entries_[k];
     if (entry.author_offset == Entry::kAuthorMissing || entry.year_length == Entry::kYearMissing) {
       const bool author = entry.author_offset == Entry::kAuthorMissing;

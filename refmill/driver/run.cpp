@@ -6,6 +6,7 @@
 #include <ostream>
 
 #include "platform/clock.h"
+#include "platform/collation.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "refmill/driver/conversion.h"
@@ -224,6 +225,10 @@ class RunSteps {
     }
     format::StyleSettings settings = ParseStyleSettings(style_text.bytes, file_type_text.bytes);
     settings.private_codes = &codes_;
+    // Made ready while the data files and the table are read and the entries
+    // formatted, so the sort does not wait for it.
+    std::future<void> sort_ready;
+    if (settings.sort == 1 || settings.sort == 2) sort_ready = platform::PrepareJapaneseSortOrder();
     if (settings.oversized_template) {
       return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
     }

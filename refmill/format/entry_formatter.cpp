@@ -31,16 +31,18 @@ enum Code : int32_t {
   kFullAuthorsEtalA = -5,
 };
 
+// True when the last byte opens a character that has no second byte. The
+// bytes before a run of lead-range bytes end a character, and each lead
+// byte takes the next as its second, so the last byte opens one exactly
+// when an even number of lead-range bytes stands directly before it.
 bool EndsInsideACharacter(std::string_view text) {
-  size_t pos = 0;
-  while (pos < text.size()) {
-    const size_t len = text::CharLength(text, pos);
-    if (len == 1 && text::IsLeadByte(static_cast<unsigned char>(text[pos]))) {
-      if (pos + 1 == text.size()) return true;
-    }
-    pos += len;
-  }
-  return false;
+  auto lead = [&text](size_t pos) {
+    return text::IsLeadByte(static_cast<unsigned char>(text[pos]));
+  };
+  if (text.empty() || !lead(text.size() - 1)) return false;
+  size_t before = 0;
+  while (before + 1 < text.size() && lead(text.size() - 2 - before)) ++before;
+  return before % 2 == 0;
 }
 
 // "123-129" gives "123-9": the leading bytes the second number shares with

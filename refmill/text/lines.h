@@ -26,6 +26,10 @@ class LineIndex {
   // The first byte of line `i`, or 0 for an empty line; cheaper than the
   // whole line when only its first character matters.
   char FirstByte(size_t i) const { return starts_[i] < starts_[i + 1] ? text_[starts_[i]] : '\0'; }
+  // Asks the processor for where line `i` starts, ahead of a walk in an
+  // order of its own (a sorted list) that would otherwise wait for memory
+  // at every line.
+  void PrefetchStart(size_t i) const { __builtin_prefetch(starts_.data() + i); }
 
  private:
   std::string_view text_;         // up to the zero byte that ends it
