@@ -6,6 +6,16 @@
 #include "refmill/text/sjis.h"
 
 namespace refmill::text {
+namespace {
+
+bool IsAscii(std::string_view text) {
+  for (const char c : text) {
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
   TKana2Romaji table;
@@ -19,6 +29,10 @@ TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
     table.patterns_[i] = std::string(line.substr(0, eq));
     table.replacements_[i] = std::string(line.substr(eq + 1));
     if (eq > 0) table.first_bytes_.set(static_cast<unsigned char>(line.front()));
+    if (eq > 0 && IsAscii(table.patterns_[i])) {
+      table.ascii_rules_.push_back(static_cast<int16_t>(i));
+      if (!IsAscii(table.replacements_[i])) table.ascii_stays_ascii_ = false;
+    }
   }
   return table;
 }
@@ -30,40 +44,62 @@ namespace {
 constexpr size_t kGrowthLimit = 16;
 constexpr size_t kGrowthAllowance = 4096;
 
-// The bytes that begin a character of the text. A rule can only match
-// where its first byte begins a character, and most rules cannot match most
-// texts (an ID in Latin letters or kanji holds no kana), which this tells at
-// once.
-std::bitset<256> BytesOf(std::string_view text) {
-  std::bitset<256> present;
-  for (size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
-    present.set(static_cast<unsigned char>(text[pos]));
+// The bytes that begin a character of the text, and (hashed) each such byte
+// with the byte after it. A rule can only match where its first bytes begin
+// a character, and most rules cannot match most texts (an ID in Latin
+// letters or kanji holds no kana; a name in kana holds few of them), which
+// this tells without searching.
+class Openings {
+ public:
+  explicit Openings(std::string_view text) {
+    for (size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
+      const auto first = static_cast<unsigned char>(text[pos]);
+      first_.set(first);
+      if (pos + 1 < text.size()) pairs_.set(Pair(first, static_cast<unsigned char>(text[pos + 1])));
+    }
   }
-  return present;
-}
+  bool Any(const std::bitset<256>& bytes) const { return (first_ & bytes).any(); }
+  // False only when `pattern` occurs nowhere at the start of a character.
+  bool MayHold(std::string_view pattern) const {
+    const auto first = static_cast<unsigned char>(pattern[0]);
+    if (!first_.test(first)) return false;
+    return pattern.size() == 1 || pairs_.test(Pair(first, static_cast<unsigned char>(pattern[1])));
+  }
+
+ private:
+  static size_t Pair(unsigned char first, unsigned char second) {
+    return (size_t{first} << 2 ^ second) & 1023;
+  }
+  std::bitset<256> first_;
+  std::bitset<1024> pairs_;
+};
 
 }  // namespace
 
 std::string TKana2Romaji::Convert(std::string_view text) const {
   std::string work(text);
-  std::bitset<256> present = BytesOf(work);
-  if ((present & first_bytes_).none()) return ResolveDoublingMarkers(work);
+  Openings present(work);
+  if (!present.Any(first_bytes_)) return ResolveDoublingMarkers(work);
   // Romanising a character gives a few letters, but a table whose rules
   // lengthen what earlier rules produced multiplies a text rule after rule
   // (forty rules "a=aa" make a terabyte of one "a"). Rules that would take a
   // text past this length are left out, so the conversion always ends.
   const size_t longest = text.size() * kGrowthLimit + kGrowthAllowance;
-  for (int32_t i = 0; i <= last_index_; ++i) {
-    const std::string& pattern = patterns_[static_cast<size_t>(i)];
-    if (pattern.empty() || !present.test(static_cast<unsigned char>(pattern.front()))) continue;
+  // Rules with other bytes in their patterns cannot match an ASCII text.
+  const bool ascii = ascii_stays_ascii_ && IsAscii(work);
+  const size_t rules = ascii ? ascii_rules_.size() : static_cast<size_t>(last_index_ + 1);
+  for (size_t r = 0; r < rules; ++r) {
+    const auto i = ascii ? static_cast<size_t>(ascii_rules_[r]) : r;
+    const std::string& pattern = patterns_[i];
+    if (pattern.empty() || !present.MayHold(pattern)) continue;
     if (FindFrom(work, pattern) == kNotFound) continue;
-    const std::string& replacement = replacements_[static_cast<size_t>(i)];
+    const std::string& replacement = replacements_[i];
     if (replacement.size() > pattern.size() &&
         ReplacedLength(work, pattern, replacement) > longest) {
       continue;
     }
     work = ReplaceAll(work, pattern, replacement);
-    present = BytesOf(work);
+    present = Openings(work);
   }
   return ResolveDoublingMarkers(work);
 }

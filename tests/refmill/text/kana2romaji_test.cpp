@@ -37,6 +37,11 @@ TEST(TKana2RomajiTest, AppliesRulesInOrderThenDoublingMarkers) {
        "\x83" + Sjis("ア") + "x"},
       {"small tsu through a marker", Sjis("っ=#\r\nか=ka\r\n"), Sjis("がっか"), Sjis("が") + "kka"},
       {"marker after a marker does not hang", "", "##ka", "kka"},
+      // Rules are passed over by what the text holds; none may be missed.
+      {"ASCII rule after kana rules", Sjis("か=ka\r\nou=o\r\n"), "tokyou", "tokyo"},
+      {"ASCII rule bringing in kana", Sjis("ou=お\r\nお=o\r\n"), "tokyou", "tokyo"},
+      {"rule whose second byte follows a kana", Sjis("かa=X\r\n"), Sjis("かかa"), Sjis("か") + "X"},
+      {"pattern from a character's second byte", "AA=X\r\n", Sjis("ア") + "A", Sjis("ア") + "A"},
       {"many markers", "", "###ka", "kka"},
       {"blanks belong to the rule", Sjis("ん = n\r\n"), Sjis("ん a"), " na"},
       {"no equals sign is an empty rule", "junk\r\n=x\r\nb=c", "junk=xb", "junk=xc"},
