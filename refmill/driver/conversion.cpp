@@ -265,6 +265,15 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
     TextArena& arena = arenas_[first_arena + w];
     NoWarnings silent;
     for (size_t r = begin; r < end; ++r) {
+      // The entries' source lines lie all over the table.
+      if (r + 2 * kPrefetchDistance < end) {
+        source_lines_.PrefetchStart(entries_[redo[r + 2 * kPrefetchDistance].entry].source_index);
+      }
+      if (r + kPrefetchDistance < end) {
+        const std::string_view ahead =
+            source_lines_[entries_[redo[r + kPrefetchDistance].entry].source_index];
+        for (size_t at = 0; at < ahead.size(); at += 64) __builtin_prefetch(ahead.data() + at);
+      }
       Entry& entry = entries_[redo[r].entry];
       const EntryContext ctx{s, LineNumber(entry.source_index), silent};
       const FieldList fields = format::SplitFields(source_lines_[entry.source_index]);

@@ -1,21 +1,51 @@
 #include "refmill/format/fields.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
 
-FieldList::FieldList(std::string text, std::vector<std::pair<uint32_t, uint32_t>> spans)
-    : text_(std::move(text)), spans_(std::move(spans)) {}
+FieldList::FieldList(std::string text, std::vector<Span> spans) : text_(std::move(text)) {
+  for (const Span& span : spans) Add(span);
+}
+
+namespace {
+
+// Where the next byte at or after `pos` is a comma, a double quote or a byte
+// of 0x80 and up (which may open a two-byte character); `size` if none is.
+// Most of a line is none of these, so it is passed sixteen bytes at a time.
+size_t NextSpecial(const char* line, size_t pos, size_t size) {
+#if defined(__SSE2__)
+  const __m128i comma = _mm_set1_epi8(',');
+  const __m128i quote = _mm_set1_epi8('"');
+  for (; pos + 16 <= size; pos += 16) {
+    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + pos));
+    const __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, quote));
+    // The high bit of a byte of 0x80 and up is its sign.
+    const auto found = static_cast<unsigned>(_mm_movemask_epi8(marks) | _mm_movemask_epi8(bytes));
+    if (found != 0) return pos + static_cast<size_t>(__builtin_ctz(found));
+  }
+#endif
+  for (; pos < size; ++pos) {
+    const auto byte = static_cast<unsigned char>(line[pos]);
+    if (byte == ',' || byte == '"' || byte >= 0x80) return pos;
+  }
+  return size;
+}
+
+}  // namespace
 
 FieldList SplitFields(std::string_view line) {
   // Two rounds of ",," → ",|," put the marker between every two commas that
   // follow each other (the first round leaves every second pair, ",,," gives
   // ",|,,"; the second marks the rest), quoted stretches included. One pass
   // that inserts the marker wherever a comma follows a comma does the same.
-  std::string text;
+  FieldList fields;
+  std::string& text = fields.text_;
   text.reserve(line.size() + 8);
-  std::vector<std::pair<uint32_t, uint32_t>> spans;
-  spans.reserve(kMinimumColumns);
   size_t copied = 0;    // bytes of `line` already in `text`
   size_t inserted = 0;  // markers put in so far: text offset = line offset + inserted
   size_t start = 0;     // text offset where the current piece begins
@@ -23,17 +53,17 @@ FieldList SplitFields(std::string_view line) {
   bool after_comma = false;
   auto close_piece = [&](size_t end) {
     if (end > start) {
-      spans.emplace_back(static_cast<uint32_t>(start), static_cast<uint32_t>(end - start));
+      fields.Add({static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)});
     }
   };
   const size_t size = line.size();
   for (size_t pos = 0; pos < size;) {
-    const auto byte = static_cast<unsigned char>(line[pos]);
-    // Most bytes are neither separators nor lead bytes: pass them quickly.
-    if (byte != ',' && byte != '"' && byte < 0x81) {
+    const size_t next = NextSpecial(line.data(), pos, size);
+    if (next != pos) {
+      // Plain bytes in between: no comma follows a comma across them.
       after_comma = false;
-      ++pos;
-      continue;
+      pos = next;
+      if (pos == size) break;
     }
     const size_t len = text::CharLength(line, pos);
     if (len == 1) {
@@ -60,10 +90,8 @@ FieldList SplitFields(std::string_view line) {
   }
   text.append(line, copied, line.size() - copied);
   close_piece(text.size());
-  if (spans.size() < kMinimumColumns) {
-    spans.resize(kMinimumColumns, {static_cast<uint32_t>(text.size()), 0u});
-  }
-  return FieldList(std::move(text), std::move(spans));
+  fields.PadTo(kMinimumColumns);
+  return fields;
 }
 
 }  // namespace refmill::format

@@ -4,6 +4,7 @@
 // formatter, the author lists and the sort keys read it.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -19,25 +20,44 @@ inline constexpr size_t kMinimumColumns = 51;
 
 class FieldList {
  public:
+  using Span = std::pair<uint32_t, uint32_t>;  // offset and length in the text
+
   FieldList() = default;
   // Takes `text` and the (offset, length) spans of its columns within it.
-  FieldList(std::string text, std::vector<std::pair<uint32_t, uint32_t>> spans);
+  FieldList(std::string text, std::vector<Span> spans);
 
-  size_t size() const { return spans_.size(); }
+  size_t size() const { return size_; }
   std::string_view operator[](size_t column) const {
-    const auto [offset, length] = spans_[column];
+    const auto [offset, length] =
+        column < kMinimumColumns ? first_[column] : more_[column - kMinimumColumns];
     return std::string_view(text_).substr(offset, length);
   }
   // The column's text, or nothing when `column` lies outside the list
   // (negative or beyond its end): a style that reads such a column is broken.
   std::optional<std::string_view> At(int64_t column) const {
-    if (column < 0 || static_cast<size_t>(column) >= spans_.size()) return std::nullopt;
+    if (column < 0 || static_cast<size_t>(column) >= size_) return std::nullopt;
     return (*this)[static_cast<size_t>(column)];
   }
 
  private:
+  friend FieldList SplitFields(std::string_view line);
+  void Add(Span span) {
+    if (size_ < kMinimumColumns) {
+      first_[size_] = span;
+    } else {
+      more_.push_back(span);
+    }
+    ++size_;
+  }
+  void PadTo(size_t columns) {
+    while (size_ < columns) Add({static_cast<uint32_t>(text_.size()), 0u});
+  }
+
   std::string text_;
-  std::vector<std::pair<uint32_t, uint32_t>> spans_;
+  // Every line has the first columns; only wide ones need memory of their own.
+  std::array<Span, kMinimumColumns> first_{};
+  std::vector<Span> more_;
+  size_t size_ = 0;
 };
 
 // Splits one source line into its field list: every ",," becomes ",|,"

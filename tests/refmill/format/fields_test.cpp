@@ -40,6 +40,18 @@ TEST(SplitFieldsTest, MarksEmptyFieldsAndHonoursQuotes) {
       {"lone lead byte before a comma", "*,a\x83,b", {"*", "a\x83", "b"}},
       {"lone lead byte before two commas", "*,\x83,,b", {"*", "\x83", "|", "b"}},
       {"lone lead byte before a quote", "*,\x83\"x,y\",b", {"*", "\x83\"x,y\"", "b"}},
+      // Long plain stretches are passed many bytes at a time; what ends
+      // them must be seen wherever it lies.
+      {"separators deep in a long line",
+       "*,earticle,,David Johnson|Mary Adams,2006,,,\"Motivation, memory and perception\",x",
+       {"*", "earticle", "|", "David Johnson|Mary Adams", "2006", "|", "|",
+        "\"Motivation, memory and perception\"", "x"}},
+      {"a character across sixteen bytes",
+       "*,abcdefghijklm" + Sjis("ポ") + ",,abcdefghijklmnopq",
+       {"*", "abcdefghijklm" + Sjis("ポ"), "|", "abcdefghijklmnopq"}},
+      {"a byte of 80 amid plain text",
+       "*,abcdefghijklmnop\x80,,q",
+       {"*", "abcdefghijklmnop\x80", "|", "q"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
