@@ -452,7 +452,13 @@ class KeyMaker {
     }
   }
 
-  // Chunk `round` (0 or 1) of `text` into `item`. False only with primary
+  // How many chunks a line may be told apart by before its whole key is
+  // made. ICU builds every chunk from the start of the line, which grows
+  // with the square of a long shared beginning, so its chunks stop after
+  // two; primary codes come from a table and may go on.
+  int Rounds() const { return table_ != nullptr ? 16 : 2; }
+
+  // Chunk `round` (below Rounds()) of `text` into `item`. False only with primary
   // codes, in round 0, for a text holding a weight whose script order the
   // table does not know; the sort then takes ICU's keys for every text.
   bool Chunk(std::string_view text, int round, Item& item) {
@@ -465,8 +471,9 @@ class KeyMaker {
   // ICU builds every chunk from the start of the line anyway, so a later
   // round asks for the chunks before it again instead of keeping ICU's state.
   void IcuChunk(std::string_view text, int round, Item& item) {
-    LazyText lazy(text, codes_, utf16_);
     uint8_t key[2 * kKeyChunk];
+    if (round < 0 || round > 1) throw std::logic_error("ICU's chunks go two rounds deep");
+    LazyText lazy(text, codes_, utf16_);
     uint32_t state[2] = {0, 0};
     UErrorCode status = U_ZERO_ERROR;
     const int32_t n = ucol_nextSortKeyPart(collator_.get(), lazy.Iterator(), state, key,
@@ -673,20 +680,21 @@ class Sorter {
   }
 
   // Lines whose first chunks are equal share a long beginning (the same
-  // author, the same words of the file type). One more chunk tells most of
-  // them apart. ICU builds every further chunk from the start of the line,
-  // which would grow with the square of a long shared beginning, so what is
-  // still tied after that gets its whole keys at once.
-  void SortGroup(Iter first, Iter last, KeyMaker& maker) {
+  // author, the same words of the file type). A few more chunks tell most
+  // of them apart; what is still tied after KeyMaker::Rounds() gets its
+  // whole keys at once.
+  void SortGroup(Iter first, Iter last, KeyMaker& maker, int round = 1) {
     // Complete chunks that are equal are equal keys, or with primary codes
     // equal in their primary weights: only whole keys tell them apart.
-    if (first->complete) {
+    if (first->complete || round >= maker.Rounds()) {
       SortByWholeKeys(first, last, maker);
       return;
     }
-    for (Iter it = first; it != last; ++it) maker.Chunk(texts_(it->index), 1, *it);
+    for (Iter it = first; it != last; ++it) maker.Chunk(texts_(it->index), round, *it);
     std::sort(first, last, Less);
-    for (const auto& [from, to] : UnfinishedGroups(first, last)) SortByWholeKeys(from, to, maker);
+    for (const auto& [from, to] : UnfinishedGroups(first, last)) {
+      SortGroup(from, to, maker, round + 1);
+    }
   }
 
   void SortByWholeKeys(Iter first, Iter last, KeyMaker& maker) {

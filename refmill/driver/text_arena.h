@@ -35,7 +35,8 @@ class TextArena {
   char* Reserve(size_t size) {
     if (blocks_.empty() || left_ < size) {
       const size_t block = size > kBlockSize ? size : kBlockSize;
-      blocks_.push_back(std::make_unique<char[]>(block));
+      // Not zeroed first: every byte handed out is written at once.
+      blocks_.push_back(std::make_unique_for_overwrite<char[]>(block));
       next_ = blocks_.back().get();
       left_ = block;
     }
