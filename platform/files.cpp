@@ -188,6 +188,8 @@ bool IsSpecialFile(const std::string& path) {
 
 }  // namespace
 
+bool AtomicFileWriter::WritesDirectly(const std::string& path) { return IsSpecialFile(path); }
+
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
   // The device is opened by the name given, links and all: a link such as
   // /proc/self/fd/1 names no file that could be reached by its text.

@@ -68,6 +68,9 @@ class AtomicFileWriter {
 
   // False once anything has failed (including creating the temporary file).
   bool ok() const { return ok_; }
+  // True when a writer for `path` would write a device or pipe itself, where
+  // what is written cannot be taken back.
+  static bool WritesDirectly(const std::string& path);
   void Write(std::string_view data);
   // Puts the file in place; false (and the target untouched) on any failure.
   bool Commit();

@@ -198,6 +198,8 @@ std::string FinalTarget(const std::string& path) {
 
 }  // namespace
 
+bool AtomicFileWriter::WritesDirectly(const std::string& path) { return IsDevice(path); }
+
 AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
   if (IsDevice(path)) {
     fd_ = ::_open(path.c_str(), _O_WRONLY | _O_BINARY);

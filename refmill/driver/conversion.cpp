@@ -1,5 +1,6 @@
 #include "refmill/driver/conversion.h"
 
+#include <atomic>
 #include <cstring>
 
 #include "platform/collation.h"
@@ -204,27 +205,41 @@ void Conversion::Sort() {
 }
 
 std::optional<StyleFault> Conversion::NeighbourPass() {
+  if (auto fault = MarkNeighbours()) return fault;
+  return FormatMarked();
+}
+
+std::optional<StyleFault> Conversion::MarkNeighbours() {
   const format::StyleSettings& s = settings_;
+  redo_.clear();
   if (s.samename.empty() && !s.sameyear) return std::nullopt;
 
-  // First decide, walking the sorted list, which entries repeat the author
-  // before them and which letter each gets; the decisions depend only on
+  // Walking the sorted list, decide which entries repeat the author before
+  // them and which letter each gets; the decisions depend only on
   // neighbours, so the entries can then be formatted again in any order.
-  struct Redo {
-    size_t entry;
-    bool repeat;
-    std::optional<size_t> letter;  // the entry's place in its year group
-  };
-  std::vector<Redo> redo;
+  // Each entry's columns against the one before it; the comparisons wait
+  // for memory, the sorted entries' columns lying all over it, so both
+  // cores make them.
+  enum : uint8_t { kSameAuthor = 1, kSameYear = 2 };
+  const size_t n = entries_.size();
+  std::vector<uint8_t> same(n, 0);
+  platform::ForEachPart(n, platform::WorkerCount(n), [&](size_t begin, size_t end, size_t) {
+    for (size_t k = std::max<size_t>(begin, 1); k < end; ++k) {
+      if (k + 2 * kPrefetchDistance < end) {
+        source_lines_.PrefetchStart(entries_[k + 2 * kPrefetchDistance].source_index);
+      }
+      if (k + kPrefetchDistance < end) PrefetchColumns(entries_[k + kPrefetchDistance]);
+      const Entry& entry = entries_[k];
+      const Entry& before = entries_[k - 1];
+      if (text::EqualsIgnoringAsciiCase(Author(entry), Author(before))) same[k] |= kSameAuthor;
+      if (text::EqualsIgnoringAsciiCase(Year(entry), Year(before))) same[k] |= kSameYear;
+    }
+  });
+  std::vector<Redo>& redo = redo_;
   size_t group_first = 0;
   size_t group_size = 1;      // entries of the current group so far
   bool first_repeat = false;  // the group's first entry's repeat flag
-  for (size_t k = 0; k < entries_.size(); ++k) {
-    // The sorted entries' columns lie all over memory.
-    if (k + 2 * kPrefetchDistance < entries_.size()) {
-      source_lines_.PrefetchStart(entries_[k + 2 * kPrefetchDistance].source_index);
-    }
-    if (k + kPrefetchDistance < entries_.size()) PrefetchColumns(entries_[k + kPrefetchDistance]);
+  for (size_t k = 0; k < n; ++k) {
     const Entry& entry = entries_[k];
     if (entry.author_offset == Entry::kAuthorMissing || entry.year_length == Entry::kYearMissing) {
       const bool author = entry.author_offset == Entry::kAuthorMissing;
@@ -232,12 +247,8 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
                         author ? settings_.roles.author : settings_.roles.year,
                         LineNumber(entry.source_index)};
     }
-    bool same_author = false;
-    bool same_year = false;
-    if (k > 0) {
-      same_author = text::EqualsIgnoringAsciiCase(Author(entry), Author(entries_[k - 1]));
-      same_year = text::EqualsIgnoringAsciiCase(Year(entry), Year(entries_[k - 1]));
-    }
+    const bool same_author = (same[k] & kSameAuthor) != 0;
+    const bool same_year = (same[k] & kSameYear) != 0;
     const bool repeat = !s.samename.empty() && same_author;
     std::optional<size_t> letter;
     if (s.sameyear && same_author && same_year) {
@@ -254,42 +265,109 @@ std::optional<StyleFault> Conversion::NeighbourPass() {
     }
     if (repeat || letter) redo.push_back({k, repeat, letter});
   }
+  return std::nullopt;
+}
 
+std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t begin, size_t end,
+                                                                      TextArena& arena) {
   // Every warning was written in the first pass already.
-  const size_t workers = platform::WorkerCount(redo.size());
+  NoWarnings silent;
+  for (size_t r = begin; r < end; ++r) {
+    // The entries' source lines lie all over the table.
+    if (r + 2 * kPrefetchDistance < end) {
+      source_lines_.PrefetchStart(entries_[redo_[r + 2 * kPrefetchDistance].entry].source_index);
+    }
+    if (r + kPrefetchDistance < end) {
+      const std::string_view ahead =
+          source_lines_[entries_[redo_[r + kPrefetchDistance].entry].source_index];
+      for (size_t at = 0; at < ahead.size(); at += 64) __builtin_prefetch(ahead.data() + at);
+    }
+    const Redo& marked = redo_[r];
+    const Entry& entry = entries_[marked.entry];
+    const EntryContext ctx{settings_, LineNumber(entry.source_index), silent};
+    const FieldList fields = format::SplitFields(source_lines_[entry.source_index]);
+    const std::string letter = marked.letter ? format::YearLetter(*marked.letter) : "";
+    TextOrFault text = format::FormatEntry(fields, marked.repeat, letter, ctx);
+    if (auto* fault = std::get_if<StyleFault>(&text)) return std::pair(r, *fault);
+    redone_[marked.entry] = arena.Store(std::get<std::string>(text));
+  }
+  return std::nullopt;
+}
+
+std::optional<StyleFault> Conversion::FormatMarked() {
+  if (redo_.empty()) return std::nullopt;
+  const size_t workers = platform::WorkerCount(redo_.size());
   std::vector<std::optional<std::pair<size_t, StyleFault>>> faults(workers);
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
   redone_.assign(entries_.size(), std::string_view());
-  platform::ForEachPart(redo.size(), workers, [&](size_t begin, size_t end, size_t w) {
-    TextArena& arena = arenas_[first_arena + w];
-    NoWarnings silent;
-    for (size_t r = begin; r < end; ++r) {
-      // The entries' source lines lie all over the table.
-      if (r + 2 * kPrefetchDistance < end) {
-        source_lines_.PrefetchStart(entries_[redo[r + 2 * kPrefetchDistance].entry].source_index);
-      }
-      if (r + kPrefetchDistance < end) {
-        const std::string_view ahead =
-            source_lines_[entries_[redo[r + kPrefetchDistance].entry].source_index];
-        for (size_t at = 0; at < ahead.size(); at += 64) __builtin_prefetch(ahead.data() + at);
-      }
-      Entry& entry = entries_[redo[r].entry];
-      const EntryContext ctx{s, LineNumber(entry.source_index), silent};
-      const FieldList fields = format::SplitFields(source_lines_[entry.source_index]);
-      const std::string letter = redo[r].letter ? format::YearLetter(*redo[r].letter) : "";
-      TextOrFault text = format::FormatEntry(fields, redo[r].repeat, letter, ctx);
-      if (auto* fault = std::get_if<StyleFault>(&text)) {
-        faults[w] = {r, *fault};
-        return;
-      }
-      redone_[redo[r].entry] = arena.Store(std::get<std::string>(text));
-    }
+  platform::ForEachPart(redo_.size(), workers, [&](size_t begin, size_t end, size_t w) {
+    faults[w] = FormatMarked(begin, end, arenas_[first_arena + w]);
   });
   for (const auto& fault : faults) {
     if (fault) return fault->second;
   }
   return std::nullopt;
+}
+
+std::optional<StyleFault> Conversion::RenderFormattingMarked(
+    const std::function<void(std::string_view)>& write) {
+  // The marked entries are formatted in blocks, in list order, by workers
+  // of their own, and each entry is written as soon as its block is done:
+  // the writing, which one core does, goes on beside the formatting.
+  if (redo_.empty()) {
+    Render(write);
+    return std::nullopt;
+  }
+  constexpr size_t kBlock = 2048;
+  enum State : uint8_t { kPending, kDone, kFailed };
+  const size_t blocks = (redo_.size() + kBlock - 1) / kBlock;
+  std::vector<std::atomic<uint8_t>> states(blocks);
+  std::vector<std::optional<StyleFault>> faults(blocks);
+  std::atomic<size_t> next_block{0};
+  std::atomic<bool> stop{false};
+  const size_t formatters = platform::WorkerCount(redo_.size());
+  const size_t first_arena = arenas_.size();
+  arenas_.resize(first_arena + formatters);
+  redone_.assign(entries_.size(), std::string_view());
+  std::optional<StyleFault> result;
+  platform::RunWorkers(formatters + 1, [&](size_t w) {
+    if (w > 0) {
+      TextArena& arena = arenas_[first_arena + w - 1];
+      for (size_t b = next_block++; b < blocks && !stop; b = next_block++) {
+        // A block left pending would keep the writer waiting for ever.
+        try {
+          const auto fault =
+              FormatMarked(b * kBlock, std::min(redo_.size(), (b + 1) * kBlock), arena);
+          if (fault) {
+            faults[b] = fault->second;
+            stop = true;
+          }
+          states[b] = fault ? kFailed : kDone;
+        } catch (...) {
+          stop = true;
+          states[b] = kFailed;
+          states[b].notify_all();
+          throw;
+        }
+        states[b].notify_all();
+      }
+      return;
+    }
+    size_t r = 0;  // the next marked entry
+    Render(write, [&](size_t k) {
+      if (r >= redo_.size() || redo_[r].entry != k) return true;
+      const size_t b = r++ / kBlock;
+      states[b].wait(kPending);
+      if (states[b] == kDone) return true;
+      result = faults[b];
+      stop = true;
+      return false;
+    });
+  });
+  // A block that failed without a fault of the style threw, and RunWorkers
+  // has passed that on by now.
+  return result;
 }
 
 bool Conversion::NeedsEncoding() const {

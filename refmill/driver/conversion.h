@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,24 +39,37 @@ class Conversion {
   // Marks repeated authors and year letters, formatting those entries again
   // with notices off.
   std::optional<format::StyleFault> NeighbourPass();
+  // The neighbour pass in two steps: which entries repeat the author before
+  // them or get a year letter, then those entries formatted again.
+  std::optional<format::StyleFault> MarkNeighbours();
+  std::optional<format::StyleFault> FormatMarked();
+  // Render, formatting the marked entries again while the list is written.
+  // On the style's fault the writing stops part way and the fault is
+  // returned: the caller must then discard what was written.
+  std::optional<format::StyleFault> RenderFormattingMarked(
+      const std::function<void(std::string_view)>& write);
   // Header, the entries in their final order and footer, each line ended by
   // CR LF, handed to `write` piece by piece, in the file type's encoding.
-  template <class Write>
-  void Render(Write&& write) const {
+  // `before_entry(k)` is asked before entry k is written; false stops there.
+  template <class Write, class BeforeEntry = bool (*)(size_t)>
+  void Render(
+      Write&& write, BeforeEntry&& before_entry = [](size_t) { return true; }) const {
     if (!NeedsEncoding()) {
-      RenderLines(write);
+      RenderLines(write, before_entry);
       return;
     }
     // Converted in large batches of whole lines rather than line by line.
     std::string batch;
-    RenderLines([&](std::string_view piece) {
-      batch.append(piece);
-      if (batch.size() >= kEncodeBatch) {
-        write(std::string_view(Encode(batch)));
-        batch.clear();
-      }
-    });
-    if (!batch.empty()) write(std::string_view(Encode(batch)));
+    const bool whole = RenderLines(
+        [&](std::string_view piece) {
+          batch.append(piece);
+          if (batch.size() >= kEncodeBatch) {
+            write(std::string_view(Encode(batch)));
+            batch.clear();
+          }
+        },
+        before_entry);
+    if (whole && !batch.empty()) write(std::string_view(Encode(batch)));
   }
   // The same as one text.
   std::string Render() const;
@@ -85,16 +99,27 @@ class Conversion {
     std::string_view Line() const { return {texts, line_length}; }
   };
   struct Part;
+  // An entry the neighbour pass formats again.
+  struct Redo {
+    size_t entry;
+    bool repeat;
+    std::optional<size_t> letter;  // the entry's place in its year group
+  };
+  // Formats marked entries [begin, end) into `arena`; the first fault, with
+  // the index of its mark.
+  std::optional<std::pair<size_t, format::StyleFault>> FormatMarked(size_t begin, size_t end,
+                                                                    TextArena& arena);
 
   static constexpr size_t kEncodeBatch = size_t{1} << 20;
   // How many entries ahead a walk in sorted order asks for their memory.
   static constexpr size_t kPrefetchDistance = 8;
 
-  template <class Write>
-  void RenderLines(Write&& write) const {
+  template <class Write, class BeforeEntry>
+  bool RenderLines(Write&& write, BeforeEntry&& before_entry) const {
     write(settings_.header);
     write(kLineBreak);
     for (size_t k = 0; k < entries_.size(); ++k) {
+      if (!before_entry(k)) return false;
       if (k + kPrefetchDistance < entries_.size()) {
         const std::string_view ahead = EntryText(k + kPrefetchDistance);
         for (size_t at = 0; at < ahead.size(); at += 64) __builtin_prefetch(ahead.data() + at);
@@ -104,6 +129,7 @@ class Conversion {
     }
     write(settings_.footer);
     write(kLineBreak);
+    return true;
   }
   // True when the list is not written as the bytes it was built from: it is
   // UTF-8, or characters Shift-JIS lacks must become "〓".
@@ -164,6 +190,8 @@ class Conversion {
   // only by the neighbour pass, after the sort, whose items would otherwise
   // share the memory with it.
   std::vector<std::string_view> redone_;
+  // The entries the neighbour pass marked, in list order.
+  std::vector<Redo> redo_;
   std::vector<TextArena> arenas_;
 };
 

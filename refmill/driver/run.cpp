@@ -261,15 +261,28 @@ class RunSteps {
     }
     if (!fault) {
       conversion.Sort();
-      fault = conversion.NeighbourPass();
+      fault = conversion.MarkNeighbours();
     }
     if (fault) return Fail(console_, m_, out_, FaultText(*fault));
     // A run whose messages were lost ends with code 1, so it must not leave
     // a new output behind either (nor replace an old one).
     out_.Flush();
     if (!out_.Ok()) return MessagesLost();
+    // A device or pipe is written directly and cannot take back what it was
+    // given, so there the entries are all formatted before it is opened.
+    // Elsewhere they are formatted while the list is written, and a fault
+    // leaves only the writer's temporary file, which goes with it.
+    const bool direct = platform::AtomicFileWriter::WritesDirectly(options_.output_path);
+    if (direct) fault = conversion.FormatMarked();
+    if (fault) return Fail(console_, m_, out_, FaultText(*fault));
     platform::AtomicFileWriter output(options_.output_path);
-    conversion.Render([&output](std::string_view piece) { output.Write(piece); });
+    const auto write = [&output](std::string_view piece) { output.Write(piece); };
+    if (direct) {
+      conversion.Render(write);
+    } else {
+      fault = conversion.RenderFormattingMarked(write);
+    }
+    if (fault) return Fail(console_, m_, out_, FaultText(*fault));
     if (!output.Commit()) {
       out_.Notice(m_.banner + "\r\n" + Shown(options_.output_path) + m_.cannot_create);
       return ExitCode::kOutputNotCreated;
