@@ -34,7 +34,20 @@ Converted Convert(const StyleSettings& s, const std::string& source) {
   conversion.Sort();
   EXPECT_FALSE(conversion.NeighbourPass().has_value());
   out.Flush();
-  return {conversion.Render(), console.str()};
+  Converted converted{conversion.Render(), console.str()};
+  // refmill writes a file while formatting the marked entries again: the
+  // list must be the same.
+  std::ostringstream quiet;
+  MessageOutput none(quiet, false, "", false, m);
+  Conversion streamed(source, s, none);
+  EXPECT_FALSE(streamed.FirstPass().has_value());
+  streamed.Sort();
+  EXPECT_FALSE(streamed.MarkNeighbours().has_value());
+  std::string written;
+  EXPECT_FALSE(
+      streamed.RenderFormattingMarked([&](std::string_view piece) { written.append(piece); }));
+  EXPECT_EQ(written, converted.output);
+  return converted;
 }
 
 StyleSettings AuthorYearStyle() {
@@ -195,6 +208,28 @@ TEST(ConversionTest, StopsOnABrokenStyle) {
   ASSERT_TRUE(fault.has_value());
   EXPECT_EQ(*fault, (refmill::format::StyleFault{refmill::format::StyleFault::Kind::kMissingColumn,
                                                  "$YR", 60, 2}));
+}
+
+// A fault that only formatting an entry again meets (the repeated-author
+// mark used five times makes the entry too large) stops the writing part
+// way; the caller discards what was written.
+TEST(ConversionTest, AFaultWhileWritingStopsTheList) {
+  StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$RB=4"}, {"ebook=$AT $AT $AT $AT $AT $YR"});
+  s.samename = std::string(size_t{17} << 20, '-');
+  const Messages m = Messages::Load();
+  std::ostringstream console;
+  MessageOutput out(console, false, "", false, m);
+  Conversion conversion("*,ebook,A,1,a\n*,ebook,A,2,a\n*,ebook,B,3,b\n", s, out);
+  ASSERT_FALSE(conversion.FirstPass().has_value());
+  conversion.Sort();
+  ASSERT_FALSE(conversion.MarkNeighbours().has_value());
+  std::string written;
+  const auto fault =
+      conversion.RenderFormattingMarked([&](std::string_view piece) { written.append(piece); });
+  ASSERT_TRUE(fault.has_value());
+  EXPECT_EQ(fault->kind, refmill::format::StyleFault::Kind::kOversizedEntry);
+  EXPECT_EQ(fault->line, 2);
+  EXPECT_EQ(written.find("B 3"), std::string::npos);
 }
 
 // Large enough for both cores: each part's entries and warnings must land in
