@@ -500,7 +500,9 @@ class KeyMaker {
         bytes.remove_prefix(passed);
       }
       const size_t taken = std::min(bytes.size(), want_ - produced_);
-      if (taken > 0) std::memcpy(item_.key + (produced_ - skip_), bytes.data(), taken);
+      // A character's codes are a few bytes: copied here, not by a call.
+      uint8_t* out = item_.key + (produced_ - skip_);
+      for (size_t i = 0; i < taken; ++i) out[i] = static_cast<uint8_t>(bytes[i]);
       produced_ += taken;
       return produced_ < want_;
     }

@@ -120,8 +120,10 @@ class Conversion {
     write(kLineBreak);
     for (size_t k = 0; k < entries_.size(); ++k) {
       if (!before_entry(k)) return false;
+      // Only the first pass's text: an entry formatted again may still be
+      // in the making when the writer is this far behind it.
       if (k + kPrefetchDistance < entries_.size()) {
-        const std::string_view ahead = EntryText(k + kPrefetchDistance);
+        const std::string_view ahead = FirstPassText(k + kPrefetchDistance);
         for (size_t at = 0; at < ahead.size(); at += 64) __builtin_prefetch(ahead.data() + at);
       }
       write(EntryText(k));
@@ -142,6 +144,9 @@ class Conversion {
   std::string_view EntryText(size_t k) const {
     // A text from an arena never has a null start, even when empty.
     if (!redone_.empty() && redone_[k].data() != nullptr) return redone_[k];
+    return FirstPassText(k);
+  }
+  std::string_view FirstPassText(size_t k) const {
     const Entry& e = entries_[k];
     return {e.texts + TextOffset(e), e.text_length};
   }

@@ -137,8 +137,9 @@ std::string FullAuthorListJapanese(std::string_view text, bool etal, const Style
   }
   // A katakana name such as "ジョン・スミス" already holds the usual separator.
   const std::string& sep = text::Contains(list, s.jname_sep) ? s.jname_sep2 : s.jname_sep;
-  list = text::ReplaceAll(list, "|", sep);
-  return text::DeleteAll(list, kFamilyMark);
+  text::ReplaceAllInPlace(list, "|", sep);
+  text::DeleteAllInPlace(list, kFamilyMark);
+  return list;
 }
 
 std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryContext& ctx,
@@ -173,9 +174,10 @@ std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryC
     // "A, B, … S, . . . Z": the first limit - 1, the gap and the last.
     list = JoinRange(names, 0, limit - 1, between) + std::string(between) + s.names_gap + " " +
            names.back();
-    list = text::DeleteAll(list, kFamilyMark);
+    text::DeleteAllInPlace(list, kFamilyMark);
   } else if (!s.ename_join.empty() && !shorten) {
-    list = text::DeleteAll(JoinRange(names, 0, names.size(), between), kFamilyMark);
+    list = JoinRange(names, 0, names.size(), between);
+    text::DeleteAllInPlace(list, kFamilyMark);
   } else if (names.size() == 2) {
     // "Miller, J. R., & Clark, A. M.": the comma keeps the first name's
     // parts apart from the second name.
@@ -188,9 +190,11 @@ std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryC
       list += names[i];
       if (i + 2 < names.size() || s.serial_comma) list += i + 2 < names.size() ? ", " : ",";
     }
-    list = text::DeleteAll(JoinTwo(list, s.ename_sep, names.back()), kFamilyMark);
+    list = JoinTwo(list, s.ename_sep, names.back());
+    text::DeleteAllInPlace(list, kFamilyMark);
   }
-  return text::ReplaceAll(list, "_", " ");
+  text::ReplaceAllInPlace(list, "_", " ");
+  return list;
 }
 
 std::string ShortAuthorList(std::string_view raw, EntryKind kind, const StyleSettings& s) {
@@ -231,7 +235,9 @@ std::string ShortAuthorList(std::string_view raw, EntryKind kind, const StyleSet
       list = std::string(Surname(names[0])) + " " + s.ename_etal;
     }
   }
-  return text::ReplaceAll(text::DeleteAll(list, kFamilyMark), "_", " ");
+  text::DeleteAllInPlace(list, kFamilyMark);
+  text::ReplaceAllInPlace(list, "_", " ");
+  return list;
 }
 
 }  // namespace refmill::format

@@ -152,7 +152,7 @@ class TokenValues {
     if (!s_.escapes.empty() && code != kEntryId) s_.escapes.ApplyInPlace(value);
     const PlaceholderColumns& r = s_.roles;
     if (s_.en_dash && !s_.page_dash.empty() && (code == r.pages || code == r.japanese_pages)) {
-      value = text::ReplaceAll(value, "-", s_.page_dash);
+      text::ReplaceAllInPlace(value, "-", s_.page_dash);
     }
     if (!s_.link.empty() && r.doi > 0 && code == r.doi && !value.empty() && value != kMissingMark) {
       value = text::ReplaceAll(s_.link, "$", value);
@@ -260,9 +260,9 @@ class TokenValues {
         {r.title, false}, {r.book_title, false}, {r.japanese_title, true}, {r.japanese_book, true}};
     for (const auto& [subtitle_column, always_japanese] : subtitles) {
       if (column != subtitle_column) continue;
-      const bool has_subtitle = text::FindByte(value, '|') != text::kNotFound;
+      if (text::FindByte(value, '|') == text::kNotFound) continue;
       value = text::ReplaceAll(value, "|", japanese || always_japanese ? s_.j_sub : s_.e_sub + " ");
-      if (has_subtitle && (japanese || always_japanese)) value += s_.j_sub_end;
+      if (japanese || always_japanese) value += s_.j_sub_end;
     }
     if (column == r.doi && r.doi > 0 && !s_.doi.empty() && value != kMissingMark) {
       value = DoiAddress(value, s_.doi);

@@ -57,7 +57,8 @@ TextOrFault MakeSortKey(const FieldList& fields, const EntryContext& ctx) {
     ctx.Warn(Warning::kNoSortField);
     return std::string(kMissingMark);
   }
-  return text::DeleteAll(key, '|');
+  text::DeleteAllInPlace(key, '|');
+  return key;
 }
 
 TextOrFault MakeEntryId(const EntryFields& fields, EntryKind kind, const EntryContext& ctx) {

@@ -48,6 +48,17 @@ size_t FindFrom(std::string_view text, std::string_view needle, size_t from) {
 }
 
 size_t FindByte(std::string_view text, char byte, size_t from) {
+  if (from >= text.size()) return kNotFound;
+  const void* hit = std::memchr(text.data() + from, byte, text.size() - from);
+  if (hit == nullptr) return kNotFound;
+  const auto pos = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
+  // Mostly the byte cannot close a character, or the byte before it cannot
+  // open one: either way it begins a character. Otherwise the run of
+  // lead-range bytes before it decides.
+  if (!platform::IsTrailByte(static_cast<unsigned char>(byte)) || pos == from ||
+      !IsLeadByte(static_cast<unsigned char>(text[pos - 1]))) {
+    return pos;
+  }
   return FindFrom(text, std::string_view(&byte, 1), from);
 }
 
@@ -82,6 +93,12 @@ size_t ReplacedLength(std::string_view text, std::string_view pattern,
     ++count;
   }
   return text.size() - count * pattern.size() + count * replacement.size();
+}
+
+void ReplaceAllInPlace(std::string& text, std::string_view pattern, std::string_view replacement) {
+  if (!pattern.empty() && FindFrom(text, pattern) != kNotFound) {
+    text = ReplaceAll(text, pattern, replacement);
+  }
 }
 
 std::string DeleteAll(std::string_view text, char byte) {

@@ -41,6 +41,9 @@ std::string ReplaceAll(std::string_view text, std::string_view pattern,
 // The length ReplaceAll would give, without building the text.
 size_t ReplacedLength(std::string_view text, std::string_view pattern,
                       std::string_view replacement);
+// The same as `text = ReplaceAll(text, pattern, replacement)`, without
+// copying a text that holds no `pattern`.
+void ReplaceAllInPlace(std::string& text, std::string_view pattern, std::string_view replacement);
 // Every occurrence of the single byte `byte` removed.
 std::string DeleteAll(std::string_view text, char byte);
 // The same, in place.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/support/sjis_literal.h"
 
 namespace {
@@ -36,6 +38,34 @@ TEST(FindTest, MatchesOnlyOnCharacterBoundaries) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(Find(c.needle, c.text), c.expected);
   }
+}
+
+// FindByte takes a short cut where the byte cannot be a second byte or
+// the byte before it cannot open a character; on every short text of bytes
+// that mix these cases it must agree with the general search.
+TEST(FindByteTest, AgreesWithTheGeneralSearch) {
+  const char kBytes[] = {'a', '|', '#', '\x83', '\x82', '\x7C', '\xE0'};
+  std::string text;
+  size_t checked = 0;
+  std::function<void()> each = [&] {
+    for (size_t from = 0; from <= text.size();
+         from += from < text.size() ? refmill::text::CharLength(text, from) : 1) {
+      for (const char byte : {'|', '#', '\x83', 'a'}) {
+        ASSERT_EQ(refmill::text::FindByte(text, byte, from),
+                  refmill::text::FindFrom(text, std::string_view(&byte, 1), from))
+            << testing::PrintToString(text) << " from " << from;
+        ++checked;
+      }
+    }
+    if (text.size() == 5) return;
+    for (const char b : kBytes) {
+      text.push_back(b);
+      each();
+      text.pop_back();
+    }
+  };
+  each();
+  EXPECT_GT(checked, 10000u);
 }
 
 TEST(ReplaceAllTest, ReplacesLeftToRightWithoutRescanning) {
