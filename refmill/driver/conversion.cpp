@@ -136,17 +136,14 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
     if (entry_behind_line_) {
       // Sorted by the style's order text; the formatted entry, which differs
       // by file type, lies behind the line.
-      entry.texts = arena
-                        .Store(sort_field, std::string_view(" |"), order_text,
-                               std::string_view("|"), index, entry_text, kept_author, year)
-                        .data();
+      entry.texts =
+          arena.StoreWritable(sort_field, std::string_view(" |"), order_text, std::string_view("|"),
+                              index, entry_text, kept_author, year);
       entry.line_length =
           static_cast<uint32_t>(sort_field.size() + 2 + order_text.size() + 1 + index.size());
     } else {
-      entry.texts = arena
-                        .Store(sort_field, std::string_view(" |"), entry_text,
-                               std::string_view("|"), index, kept_author, year)
-                        .data();
+      entry.texts = arena.StoreWritable(sort_field, std::string_view(" |"), entry_text,
+                                        std::string_view("|"), index, kept_author, year);
       entry.line_length =
           static_cast<uint32_t>(sort_field.size() + 2 + entry_text.size() + 1 + index.size());
     }
@@ -289,7 +286,18 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
     const std::string letter = marked.letter ? format::YearLetter(*marked.letter) : "";
     TextOrFault text = format::FormatEntry(fields, marked.repeat, letter, ctx);
     if (auto* fault = std::get_if<StyleFault>(&text)) return std::pair(r, *fault);
-    redone_[marked.entry] = arena.Store(std::get<std::string>(text));
+    const std::string& again = std::get<std::string>(text);
+    // The entry's own texts are read no more once the neighbours are
+    // marked: the new text takes their place where it fits, which for a
+    // list whose entries nearly all repeat their authors saves a second
+    // copy of it.
+    Entry& stored = entries_[marked.entry];
+    if (again.size() <= StoredLength(stored)) {
+      if (!again.empty()) std::memcpy(stored.texts, again.data(), again.size());
+      redone_[marked.entry] = std::string_view(stored.texts, again.size());
+    } else {
+      redone_[marked.entry] = arena.Store(again);
+    }
   }
   return std::nullopt;
 }

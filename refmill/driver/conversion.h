@@ -88,7 +88,7 @@ class Conversion {
     // The style's column for "$AT" or "$YR" lies beyond the entry.
     static constexpr uint32_t kAuthorMissing = UINT32_MAX - 1;
     static constexpr uint32_t kYearMissing = UINT32_MAX;
-    const char* texts;
+    char* texts;
     uint32_t line_length;
     uint32_t source_index;  // the source line the entry came from
     uint32_t text_length;
@@ -155,6 +155,12 @@ class Conversion {
   size_t TextOffset(const Entry& e) const {
     if (entry_behind_line_) return e.line_length;
     return e.line_length - e.text_length - 1 - std::to_string(e.source_index).size();
+  }
+  // All the entry's texts together.
+  size_t StoredLength(const Entry& e) const {
+    return e.line_length + (entry_behind_line_ ? e.text_length : 0) +
+           (e.author_offset == Entry::kAuthorInArena ? e.author_length : 0) +
+           (e.year_length == Entry::kYearMissing ? 0 : e.year_length);
   }
   // The columns follow the line, or the formatted entry where that is
   // kept behind the line.

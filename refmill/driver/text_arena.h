@@ -19,10 +19,17 @@ class TextArena {
   template <class... Pieces>
   std::string_view Store(const Pieces&... pieces) {
     const size_t size = (std::string_view(pieces).size() + ... + 0);
+    return std::string_view(StoreWritable(pieces...), size);
+  }
+  // The same, for a caller that may later write over the copy (never past
+  // its end).
+  template <class... Pieces>
+  char* StoreWritable(const Pieces&... pieces) {
+    const size_t size = (std::string_view(pieces).size() + ... + 0);
     char* out = Reserve(size);
     char* at = out;
     ((at = Copy(at, std::string_view(pieces))), ...);
-    return std::string_view(out, size);
+    return out;
   }
 
  private:
