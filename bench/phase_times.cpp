@@ -2,6 +2,7 @@
 // its time. Usage: phase_times FILETYPE STYLE SOURCE (in a program folder).
 #include <chrono>
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -21,6 +22,17 @@ double Seconds(Clock::time_point since) {
   return std::chrono::duration<double>(Clock::now() - since).count();
 }
 
+// The process's peak resident memory so far in MB (Linux), for seeing
+// which phase sets the peak; 0 where it cannot be read.
+long PeakMegabytes() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.rfind("VmHWM:", 0) == 0) return std::stol(line.substr(6)) / 1024;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -32,28 +44,28 @@ int main(int argc, char** argv) {
   auto t = Clock::now();
   refmill::format::StyleSettings settings = LoadStyleSettings(argv[2], argv[1]);
   if (LoadDataFiles({platform::CurrentFolder()}, settings)) return 1;
-  std::printf("settings and data files %.3f s\n", Seconds(t));
+  std::printf("settings and data files %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   t = Clock::now();
   std::string source;
   if (!platform::ReadWholeFile(argv[3], source)) return 3;
-  std::printf("read source             %.3f s\n", Seconds(t));
+  std::printf("read source             %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   const Messages m = Messages::Load();
   std::ostringstream sink;
   MessageOutput out(sink, false, "", false, m);
   t = Clock::now();
   auto conversion_owner = std::make_unique<Conversion>(source, settings, out);
   Conversion& conversion = *conversion_owner;
-  std::printf("split lines             %.3f s\n", Seconds(t));
+  std::printf("split lines             %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   t = Clock::now();
   if (conversion.FirstPass()) return 1;
-  std::printf("first pass              %.3f s (%zu entries)\n", Seconds(t),
-              conversion.EntryCount());
+  std::printf("first pass              %.3f s (%zu entries), peak %ld MB\n", Seconds(t),
+              conversion.EntryCount(), PeakMegabytes());
   t = Clock::now();
   conversion.Sort();
-  std::printf("sort                    %.3f s\n", Seconds(t));
+  std::printf("sort                    %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   t = Clock::now();
   if (conversion.MarkNeighbours()) return 1;
-  std::printf("neighbour marks         %.3f s\n", Seconds(t));
+  std::printf("neighbour marks         %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   t = Clock::now();
   // As refmill writes a file: the marked entries formatted while writing.
   platform::AtomicFileWriter output("phase_times.out");
@@ -62,9 +74,9 @@ int main(int argc, char** argv) {
     return 1;
   }
   output.Commit();
-  std::printf("format marked and write %.3f s\n", Seconds(t));
+  std::printf("format marked and write %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   t = Clock::now();
   conversion_owner.reset();
-  std::printf("release                 %.3f s\n", Seconds(t));
+  std::printf("release                 %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   return 0;
 }

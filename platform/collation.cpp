@@ -452,13 +452,7 @@ class KeyMaker {
     }
   }
 
-  // How many chunks a line may be told apart by before its whole key is
-  // made. ICU builds every chunk from the start of the line, which grows
-  // with the square of a long shared beginning, so its chunks stop after
-  // two; primary codes come from a table and may go on.
-  int Rounds() const { return table_ != nullptr ? 16 : 2; }
-
-  // Chunk `round` (below Rounds()) of `text` into `item`. False only with primary
+  // Chunk `round` (0 or 1) of `text` into `item`. False only with primary
   // codes, in round 0, for a text holding a weight whose script order the
   // table does not know; the sort then takes ICU's keys for every text.
   bool Chunk(std::string_view text, int round, Item& item) {
@@ -506,6 +500,7 @@ class KeyMaker {
       produced_ += taken;
       return produced_ < want_;
     }
+    void Reset() { produced_ = 0; }
     void Finish() const {
       const size_t length = produced_ > skip_ ? produced_ - skip_ : 0;
       item_.length = static_cast<uint8_t>(length);
@@ -520,42 +515,70 @@ class KeyMaker {
   };
 
   bool CodeChunk(std::string_view text, int round, Item& item) {
+    Window window(round, item);
+    // A user-defined character anywhere must have known weights before the
+    // sort commits to codes, even past the first round's window.
+    if (!Codes(text, window, round == 0)) return false;
+    window.Finish();
+    return true;
+  }
+
+ public:
+  // All the primary codes of `text`, for telling apart lines whose chunks
+  // are equal. Only for texts whose first chunk was made with codes.
+  void AllCodes(std::string_view text, std::string& out) {
+    struct Whole {
+      std::string& out;
+      bool Put(std::string_view bytes) {
+        out.append(bytes);
+        return true;
+      }
+      void Reset() { out.clear(); }
+    } whole{out};
+    out.clear();
+    Codes(text, whole, false);
+  }
+
+ private:
+  // Hands `sink` the primary codes of `text` character by character until
+  // its Put says enough. False when a weight's script order is unknown;
+  // with `check_all`, every weight is checked even past where the sink has
+  // enough, so that no later chunk of the text can fail.
+  template <class Sink>
+  bool Codes(std::string_view text, Sink& sink, bool check_all) {
     const FoldingDecoder& decoder = Decoder();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    // A user-defined character anywhere must have known weights before the
-    // sort commits to codes, even past the first round's window.
-    if (round == 0 && codes_ != nullptr) {
+    if (check_all && codes_ != nullptr) {
       for (size_t i = 0; i < n; ++i) {
         if (!IsLeadByte(p[i]) || i + 1 >= n) continue;
-        if (p[i] >= 0xF0 && codes_->CharacterAt(text, i)) return ElementChunk(text, round, item);
+        if (p[i] >= 0xF0 && codes_->CharacterAt(text, i)) return ElementCodes(text, sink, true);
         ++i;
       }
     }
-    Window window(round, item);
     for (size_t i = 0; i < n;) {
       size_t unit = p[i];
       size_t length = 1;
       if (IsLeadByte(p[i]) && i + 1 < n) {
         if (codes_ != nullptr && p[i] >= 0xF0 && codes_->CharacterAt(text, i)) {
-          return ElementChunk(text, round, item);
+          return ElementCodes(text, sink, check_all);
         }
         if (decoder.Pair(p[i], p[i + 1]) != FoldingDecoder::kInvalid) {
           unit = PrimaryCodes::PairUnit(p[i], p[i + 1]);
           length = 2;
         }
       }
-      if (i > 0 && table_->Contextual(unit)) return ElementChunk(text, round, item);
+      if (i > 0 && table_->Contextual(unit)) return ElementCodes(text, sink, check_all);
       i += length;
-      if (!window.Put(table_->Of(unit))) break;
+      if (!sink.Put(table_->Of(unit))) break;
     }
-    window.Finish();
     return true;
   }
 
   // The codes through ICU's element iterator, which knows the characters
   // that weigh by their neighbours.
-  bool ElementChunk(std::string_view text, int round, Item& item) {
+  template <class Sink>
+  bool ElementCodes(std::string_view text, Sink& sink, bool check_all) {
     if (elements_ == nullptr) {
       UErrorCode status = U_ZERO_ERROR;
       elements_ = ucol_openElements(collator_.get(), nullptr, 0, &status);
@@ -563,17 +586,16 @@ class KeyMaker {
     }
     Decoder().Decode(text, utf16_, codes_);
     PrimaryCodes::Primaries(elements_, utf16_, primaries_);
-    Window window(round, item);
+    // What the table gave before it met such a character starts again.
+    sink.Reset();
     std::string bytes;
     bool open = true;
     for (const uint32_t weight : primaries_) {
       bytes.clear();
       if (!table_->Append(weight, bytes)) return false;
-      // Round 0 checks every weight; later rounds know they are all known.
-      if (open) open = window.Put(bytes);
-      if (!open && round > 0) break;
+      if (open) open = sink.Put(bytes);
+      if (!open && !check_all) break;
     }
-    window.Finish();
     return true;
   }
 
@@ -682,21 +704,87 @@ class Sorter {
   }
 
   // Lines whose first chunks are equal share a long beginning (the same
-  // author, the same words of the file type). A few more chunks tell most
-  // of them apart; what is still tied after KeyMaker::Rounds() gets its
-  // whole keys at once.
-  void SortGroup(Iter first, Iter last, KeyMaker& maker, int round = 1) {
+  // author, the same words of the file type). ICU builds every further chunk
+  // from the start of the line, which would grow with the square of a long
+  // shared beginning, so one more chunk is asked for and what is still tied
+  // after that gets its whole keys at once.
+  void SortGroup(Iter first, Iter last, KeyMaker& maker) {
     // Complete chunks that are equal are equal keys, or with primary codes
     // equal in their primary weights: only whole keys tell them apart.
-    if (first->complete || round >= maker.Rounds()) {
+    if (first->complete) {
       SortByWholeKeys(first, last, maker);
       return;
     }
-    for (Iter it = first; it != last; ++it) maker.Chunk(texts_(it->index), round, *it);
-    std::sort(first, last, Less);
-    for (const auto& [from, to] : UnfinishedGroups(first, last)) {
-      SortGroup(from, to, maker, round + 1);
+    if (table_ != nullptr) {
+      SortByAllCodes(first, last, maker);
+      return;
     }
+    for (Iter it = first; it != last; ++it) maker.Chunk(texts_(it->index), 1, *it);
+    std::sort(first, last, Less);
+    for (const auto& [from, to] : UnfinishedGroups(first, last)) SortByWholeKeys(from, to, maker);
+  }
+
+  // Codes come from a table, so a line's codes are had whole in one walk:
+  // lines that share a long beginning (the same entry many times over) are
+  // told apart without going back to the start for every further chunk.
+  void SortByAllCodes(Iter first, Iter last, KeyMaker& maker) {
+    struct Coded {
+      std::string codes;
+      Item item;
+    };
+    std::vector<Coded> coded(static_cast<size_t>(last - first));
+    const size_t start = SharedStart(first, last);
+    for (size_t i = 0; i < coded.size(); ++i) {
+      coded[i].item = first[static_cast<std::ptrdiff_t>(i)];
+      maker.AllCodes(texts_(coded[i].item.index).substr(start), coded[i].codes);
+    }
+    std::sort(coded.begin(), coded.end(),
+              [](const Coded& a, const Coded& b) { return a.codes < b.codes; });
+    Iter out = first;
+    for (const Coded& c : coded) *out++ = c.item;
+    // Equal in all their primary weights: the rest of the keys decide.
+    for (size_t run = 0; run < coded.size();) {
+      size_t end = run + 1;
+      while (end < coded.size() && coded[end].codes == coded[run].codes) ++end;
+      if (end - run > 1) {
+        const auto from = first + static_cast<std::ptrdiff_t>(run);
+        SortByWholeKeys(from, from + static_cast<std::ptrdiff_t>(end - run), maker);
+      }
+      run = end;
+    }
+  }
+
+  // Where the codes of the lines [first, last) must be read from to order
+  // them: lines that begin with the same bytes have the same codes for them,
+  // so only the rest needs reading. The last shared character is read too,
+  // as the one a character weighing by its neighbour looks back at; its own
+  // codes, read without what came before it, are the same in every line.
+  size_t SharedStart(Iter first, Iter last) const {
+    const std::string_view head = texts_(first->index);
+    size_t shared = head.size();
+    for (Iter it = first + 1; it != last && shared > 0; ++it) {
+      const std::string_view text = texts_(it->index);
+      const size_t limit = std::min(shared, text.size());
+      shared = static_cast<size_t>(std::mismatch(head.begin(),
+                                                 head.begin() + static_cast<std::ptrdiff_t>(limit),
+                                                 text.begin())
+                                       .first -
+                                   head.begin());
+    }
+    // Characters as the codes are read: a lead byte takes the next byte
+    // only where the two form a character.
+    const auto* p = reinterpret_cast<const unsigned char*>(head.data());
+    size_t before = 0;  // the character before the one at `at`
+    size_t at = 0;
+    while (at < shared) {
+      const bool pair = IsLeadByte(p[at]) && at + 1 < head.size() &&
+                        Decoder().Pair(p[at], p[at + 1]) != FoldingDecoder::kInvalid;
+      const size_t next = at + (pair ? 2 : 1);
+      if (next > shared) break;  // a character only partly shared
+      before = at;
+      at = next;
+    }
+    return at == 0 ? 0 : before;
   }
 
   void SortByWholeKeys(Iter first, Iter last, KeyMaker& maker) {

@@ -93,10 +93,10 @@ struct Piece {
 };
 
 std::u16string Folded(std::string_view utf8) {
-  UChar buffer[16];
+  UChar buffer[256];
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8(buffer, 16, &length, utf8.data(), static_cast<int32_t>(utf8.size()), &status);
+  u_strFromUTF8(buffer, 256, &length, utf8.data(), static_cast<int32_t>(utf8.size()), &status);
   std::u16string out;
   for (int32_t i = 0; i < length; ++i) out.push_back(static_cast<char16_t>(u_tolower(buffer[i])));
   return out;
@@ -187,6 +187,23 @@ TEST(JapaneseSortOrderTest, CharactersThatWeighByTheirNeighboursAgree) {
   EXPECT_EQ(FirstDifference(SortedBy(texts, 2, nullptr), ByWholeKeys(texts)), "");
 }
 
+// Lines that agree up to a mark weighing as the vowel before it must be
+// told apart with that vowel in view, however much they share before it.
+TEST(JapaneseSortOrderTest, MarksAfterASharedBeginningWeighByWhatIsBeforeThem) {
+  // A Latin letter weighs one byte: 100 of them fill the first chunk.
+  for (const std::string& shared : {std::string(), std::string("x"), std::string(100, 'x')}) {
+    for (const char* kana : {"キ", "カ", "ケ", "き"}) {
+      SCOPED_TRACE(shared.size());
+      std::vector<std::pair<std::string, std::u16string>> texts;
+      for (const char* rest : {"ーa", "アb", "イc", "エd", "ゝe", "キf", "ヽg", "カh"}) {
+        const std::string utf8 = shared + kana + rest;
+        texts.push_back({Sjis(utf8), Folded(utf8)});
+      }
+      EXPECT_EQ(FirstDifference(SortedBy(texts, 1, nullptr), ByWholeKeys(texts)), "");
+    }
+  }
+}
+
 // Texts of Latin, kana (with the marks that weigh by the kana before them),
 // kanji, Greek, Cyrillic, symbols that expand to several weights, and
 // user-defined characters, many sharing long beginnings.
@@ -211,6 +228,9 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
     platform::PrivateCodes codes;
     std::vector<Piece> pieces;
     for (const char* utf8 : kCharacters) pieces.push_back({Sjis(utf8), Folded(utf8)});
+    // A lead byte whose pair is no character weighs as a character of its
+    // own, and the byte after it as itself.
+    pieces.push_back({"\x85\x40", u"\uF785@"});
     for (const char32_t cp : c.user_defined) {
       const uint16_t code = *codes.CodeFor(cp);
       const std::string sjis{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
