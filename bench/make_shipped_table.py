@@ -16,8 +16,11 @@ def main():
     n, sample, out = int(sys.argv[1]), sys.argv[2], sys.argv[3]
     # Shift-JIS trail bytes are never "," or '"', so latin-1 keeps the bytes
     # and the csv module still sees every field.
-    with open(sample, encoding="latin-1", newline="") as f:
-        lines = f.read().splitlines()
+    # Split as bytes: text splitlines() would also break at 0x85, which in
+    # latin-1 is a line break of its own but in Shift-JIS a second byte
+    # ("速水" is 91 AC 90 85), and would cut such rows in two.
+    with open(sample, "rb") as f:
+        lines = [line.decode("latin-1") for line in f.read().splitlines()]
     header, rows = lines[0], [r for r in csv.reader(lines[1:]) if r and r[0] == "*"]
     buf = io.StringIO()
     writer = csv.writer(buf, lineterminator="\r\n")
