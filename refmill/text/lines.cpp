@@ -3,6 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/worker_pool.h"
+
 namespace refmill::text {
 namespace {
 
@@ -51,11 +53,35 @@ std::vector<std::string_view> SplitLines(std::string_view contents) {
 
 LineIndex::LineIndex(std::string_view contents) : text_(UpToZeroByte(contents)) {
   if (text_.size() > UINT32_MAX) throw std::length_error("text too long to index by line");
-  ForEachLine(text_, [this](size_t start, size_t, size_t) {
-    starts_.push_back(static_cast<uint32_t>(start));
+  // A large text is cut into parts at line breaks (a CR LF kept whole) and
+  // each part indexed by a core of its own.
+  constexpr size_t kBytesPerLine = 64;  // a guess, to find how many workers pay
+  const size_t workers = platform::WorkerCount(text_.size() / kBytesPerLine);
+  std::vector<size_t> cuts{0};
+  for (size_t w = 1; w < workers; ++w) {
+    size_t cut = std::max(cuts.back(), text_.size() * w / workers);
+    while (cut < text_.size() && text_[cut] != '\n' && text_[cut] != '\r') ++cut;
+    while (cut < text_.size() && (text_[cut] == '\n' || text_[cut] == '\r')) {
+      // "\r\n" is one break; "\n\r" or "\r\r" are two, and end an empty line.
+      const bool pair = text_[cut] == '\r' && cut + 1 < text_.size() && text_[cut + 1] == '\n';
+      cut += pair ? 2 : 1;
+      break;
+    }
+    cuts.push_back(cut);
+  }
+  cuts.push_back(text_.size());
+  std::vector<std::vector<uint32_t>> parts(workers);
+  platform::RunWorkers(workers, [&](size_t w) {
+    const size_t base = cuts[w];
+    ForEachLine(text_.substr(base, cuts[w + 1] - base), [&](size_t start, size_t, size_t) {
+      parts[w].push_back(static_cast<uint32_t>(base + start));
+    });
   });
+  size_t total = 1;
+  for (const auto& part : parts) total += part.size();
+  starts_.reserve(total);
+  for (const auto& part : parts) starts_.insert(starts_.end(), part.begin(), part.end());
   if (!starts_.empty()) starts_.push_back(static_cast<uint32_t>(text_.size()));
-  starts_.shrink_to_fit();
 }
 
 std::string_view LineIndex::operator[](size_t i) const {
