@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
@@ -280,6 +281,15 @@ class PrimaryCodes {
   // prolonged sound mark and the iteration marks take the kana they follow.
   bool Contextual(size_t unit) const { return contextual_[unit] != 0; }
 
+  // The same facts of one unit packed into one word, for the walk that
+  // makes every line's first chunk: the length of its codes in the low
+  // byte (kSlow when they are longer than seven bytes or the unit is
+  // contextual), the codes in the bytes above, first code lowest; a pair
+  // that forms no character is kNoPair.
+  static constexpr uint64_t kSlow = 0xFF;
+  static constexpr uint64_t kNoPair = 0xFE;
+  uint64_t Packed(size_t unit) const { return packed_[unit]; }
+
   // Appends the codes of primary weight `p` (its lead byte as the
   // collation's script order places it); false when that order is unknown.
   bool Append(uint32_t p, std::string& out) const {
@@ -387,9 +397,24 @@ class PrimaryCodes {
     }
     codes->units_.resize(kUnits);
     codes->contextual_.resize(kUnits);
+    codes->packed_.assign(kUnits, kNoPair);
     for (size_t unit = 0; unit < kUnits; ++unit) {
       codes->units_[unit] = entries[character_of[unit]];
       codes->contextual_[unit] = contextual[character_of[unit]] ? 1 : 0;
+      const bool pair_of_no_character =
+          unit >= 256 &&
+          decoder.Pair(static_cast<unsigned char>((unit - 256) >> 8),
+                       static_cast<unsigned char>(unit - 256)) == FoldingDecoder::kInvalid;
+      if (pair_of_no_character) continue;
+      const std::string_view unit_codes = codes->Of(unit);
+      uint64_t packed = kSlow;
+      if (unit_codes.size() < 8 && codes->contextual_[unit] == 0) {
+        packed = unit_codes.size();
+        for (size_t i = 0; i < unit_codes.size(); ++i) {
+          packed |= uint64_t{static_cast<unsigned char>(unit_codes[i])} << (8 * (i + 1));
+        }
+      }
+      codes->packed_[unit] = packed;
     }
     return codes;
   }
@@ -406,6 +431,7 @@ class PrimaryCodes {
 
   std::vector<uint32_t> units_;      // pool offset << 8 | length
   std::vector<uint8_t> contextual_;  // by unit
+  std::vector<uint64_t> packed_;     // by unit
   std::string pool_;
   std::array<uint8_t, 256> lead_{};  // lead byte in the key, by lead byte of the weight
 };
@@ -515,6 +541,7 @@ class KeyMaker {
   };
 
   bool CodeChunk(std::string_view text, int round, Item& item) {
+    if (round == 0 && codes_ == nullptr && FirstCodes(text, item)) return true;
     Window window(round, item);
     // A user-defined character anywhere must have known weights before the
     // sort commits to codes, even past the first round's window.
@@ -524,6 +551,41 @@ class KeyMaker {
   }
 
  public:
+  // The first chunk the quick way, eight code bytes at a time from the
+  // packed table; false, with nothing decided, for a text that needs the
+  // full walk (a character with long or contextual codes).
+  bool FirstCodes(std::string_view text, Item& item) {
+    constexpr size_t kWant = kKeyChunk;
+    uint8_t buffer[kWant + 8];
+    size_t produced = 0;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    const size_t n = text.size();
+    for (size_t i = 0; i < n && produced < kWant;) {
+      uint64_t packed = PrimaryCodes::kNoPair;
+      if (IsLeadByte(p[i]) && i + 1 < n)
+        packed = table_->Packed(PrimaryCodes::PairUnit(p[i], p[i + 1]));
+      if (packed == PrimaryCodes::kNoPair) {
+        packed = table_->Packed(p[i]);
+        ++i;
+      } else {
+        i += 2;
+      }
+      const size_t length = packed & 0xFF;
+      if (length == PrimaryCodes::kSlow) return false;
+      // All eight bytes are written; those past `length` are overwritten
+      // by the next character's or never read.
+      uint64_t codes = packed >> 8;
+      if constexpr (std::endian::native == std::endian::big) codes = __builtin_bswap64(codes);
+      std::memcpy(buffer + produced, &codes, 8);
+      produced += length;
+    }
+    const size_t length = std::min(produced, kWant);
+    std::memcpy(item.key, buffer, length);
+    item.length = static_cast<uint8_t>(length);
+    item.complete = length < kWant;
+    return true;
+  }
+
   // All the primary codes of `text`, for telling apart lines whose chunks
   // are equal. Only for texts whose first chunk was made with codes.
   void AllCodes(std::string_view text, std::string& out) {
