@@ -70,7 +70,14 @@ LineIndex::LineIndex(std::string_view contents) : text_(UpToZeroByte(contents)) 
     cuts.push_back(cut);
   }
   cuts.push_back(text_.size());
+  // Room is made here, beforehand, for more lines than the parts are likely
+  // to hold: memory a worker thread takes and gives back stays with that
+  // thread's heap, and would count to the run's peak until the end.
+  constexpr size_t kShortestLikelyLine = 16;
   std::vector<std::vector<uint32_t>> parts(workers);
+  for (size_t w = 0; w < workers; ++w) {
+    parts[w].reserve((cuts[w + 1] - cuts[w]) / kShortestLikelyLine + 1024);
+  }
   platform::RunWorkers(workers, [&](size_t w) {
     const size_t base = cuts[w];
     ForEachLine(text_.substr(base, cuts[w + 1] - base), [&](size_t start, size_t, size_t) {
