@@ -439,6 +439,9 @@ class PrimaryCodes {
 // One line on its way to its place: the bytes of its sort key for the
 // current round. A table may hold millions, so it is kept small.
 struct Item {
+  // Left unset: the first chunks fill every item, on the core that makes
+  // them, instead of one core clearing them all first.
+  Item() {}  // NOLINT(modernize-use-equals-default): = default would zero them
   uint32_t index;
   uint8_t length;  // bytes in key
   bool complete;   // key holds the rest of the line's sort key

@@ -132,7 +132,6 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
         author_offset == Entry::kAuthorInArena ? author : std::string_view();
     const std::string index = std::to_string(i);
     Entry& entry = *out++;
-    entry = Entry{};
     if (entry_behind_line_) {
       // Sorted by the style's order text; the formatted entry, which differs
       // by file type, lies behind the line.
@@ -190,14 +189,16 @@ void Conversion::Sort() {
   const platform::TextAt line = [this](uint32_t i) { return entries_[i].Line(); };
   const std::vector<uint32_t> order = platform::JapaneseSortOrder(
       static_cast<uint32_t>(entries_.size()), line, 2, settings_.private_codes);
-  std::vector<Entry> sorted;
-  sorted.reserve(entries_.size());
-  for (size_t k = 0; k < order.size(); ++k) {
-    if (k + kPrefetchDistance < order.size()) {
-      __builtin_prefetch(&entries_[order[k + kPrefetchDistance]]);
-    }
-    sorted.push_back(entries_[order[k]]);
-  }
+  std::vector<Entry> sorted(entries_.size());
+  platform::ForEachPart(order.size(), platform::WorkerCount(order.size()),
+                        [&](size_t begin, size_t end, size_t) {
+                          for (size_t k = begin; k < end; ++k) {
+                            if (k + kPrefetchDistance < end) {
+                              __builtin_prefetch(&entries_[order[k + kPrefetchDistance]]);
+                            }
+                            sorted[k] = entries_[order[k]];
+                          }
+                        });
   entries_ = std::move(sorted);
 }
 
