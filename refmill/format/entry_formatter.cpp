@@ -1,5 +1,6 @@
 #include "refmill/format/entry_formatter.h"
 
+#include <array>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -422,8 +423,22 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
     return FillLiterally(text, values, cache, output);
   }
   const TemplatePlan& plan = *tmpl.plan;
-  std::vector<std::string> computed(plan.tokens.size());
-  std::vector<char> done(plan.tokens.size(), 0);
+  // The values and their marks live on the stack for templates of the
+  // usual handful of tokens: this runs for every entry, some twice.
+  constexpr size_t kTokensOnStack = 16;
+  const size_t tokens = plan.tokens.size();
+  std::array<std::string, kTokensOnStack> computed_here;
+  std::array<char, kTokensOnStack> done_here{};
+  std::vector<std::string> computed_elsewhere;
+  std::vector<char> done_elsewhere;
+  std::string* computed = computed_here.data();
+  char* done = done_here.data();
+  if (tokens > kTokensOnStack) {
+    computed_elsewhere.resize(tokens);
+    done_elsewhere.assign(tokens, 0);
+    computed = computed_elsewhere.data();
+    done = done_elsewhere.data();
+  }
   std::string out;
   out.reserve(tmpl.text.size() * 2);
   size_t repeated = 0;  // bytes the repeats of values have added so far
@@ -490,7 +505,7 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
         return StyleFault{StyleFault::Kind::kOversizedEntry, token.name, 0, values.Line()};
       }
       if (EndsInsideACharacter(computed[t])) {
-        for (size_t k = 0; k < computed.size(); ++k) {
+        for (size_t k = 0; k < tokens; ++k) {
           if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);
         }
         // The cache holds escaped values already; only new ones are escaped.
