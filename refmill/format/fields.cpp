@@ -12,6 +12,11 @@ FieldList::FieldList(std::string text, std::vector<Span> spans) : text_(std::mov
   for (const Span& span : spans) Add(span);
 }
 
+void FieldList::AddBeyondTheFirst(Span span) {
+  more_.push_back(span);
+  ++size_;
+}
+
 namespace {
 
 // Where the next byte at or after `pos` is a comma, a double quote or a byte
@@ -90,7 +95,7 @@ FieldList SplitFields(std::string_view line) {
   }
   text.append(line, copied, line.size() - copied);
   close_piece(text.size());
-  fields.PadTo(kMinimumColumns);
+  fields.PadToMinimum();
   return fields;
 }
 

@@ -42,15 +42,17 @@ class FieldList {
  private:
   friend FieldList SplitFields(std::string_view line);
   void Add(Span span) {
-    if (size_ < kMinimumColumns) {
-      first_[size_] = span;
+    if (size_ < kMinimumColumns) [[likely]] {
+      first_[size_++] = span;
     } else {
-      more_.push_back(span);
+      AddBeyondTheFirst(span);
     }
-    ++size_;
   }
-  void PadTo(size_t columns) {
-    while (size_ < columns) Add({static_cast<uint32_t>(text_.size()), 0u});
+  void AddBeyondTheFirst(Span span);
+  // Pads with empty columns at the end of the text.
+  void PadToMinimum() {
+    const Span empty{static_cast<uint32_t>(text_.size()), 0u};
+    for (; size_ < kMinimumColumns; ++size_) first_[size_] = empty;
   }
 
   std::string text_;
