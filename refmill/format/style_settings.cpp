@@ -23,18 +23,25 @@ std::string_view ValueOf(std::string_view line) {
 }  // namespace
 
 AbbreviationTable::AbbreviationTable(const std::vector<std::string_view>& lines) {
-  values_.reserve(lines.size());
+  size_t bytes = 0;
+  for (std::string_view line : lines) bytes += line.size();
+  auto text = std::make_shared<std::string>();
+  text->reserve(bytes);
+  for (std::string_view line : lines) text->append(line);
   index_.reserve(lines.size());
+  size_t at = 0;
   for (std::string_view line : lines) {
-    const auto [it, inserted] =
-        index_.try_emplace(std::string(NameOf(line)), static_cast<uint32_t>(values_.size()));
-    if (inserted) values_.emplace_back(ValueOf(line));
+    const std::string_view kept = std::string_view(*text).substr(at, line.size());
+    at += line.size();
+    // Of two equal titles the first line counts: try_emplace keeps it.
+    index_.try_emplace(NameOf(kept), ValueOf(kept));
   }
+  text_ = std::move(text);
 }
 
 std::string_view AbbreviationTable::Lookup(std::string_view title) const {
   const auto it = index_.find(title);
-  return it == index_.end() ? std::string_view() : std::string_view(values_[it->second]);
+  return it == index_.end() ? std::string_view() : it->second;
 }
 
 EscapeRules::EscapeRules(const std::vector<std::string>& lines) {

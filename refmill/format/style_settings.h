@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -42,8 +43,13 @@ class AbbreviationTable {
   size_t size() const { return index_.size(); }
 
  private:
-  std::vector<std::string> values_;
-  text::NameMap<uint32_t> index_;  // title → value
+  // The lines' bytes, kept once and shared by copies of the table; the
+  // index holds views of them rather than a string of its own per title
+  // and abbreviation, which for tens of thousands of lines took longer to
+  // build than many a conversion.
+  std::shared_ptr<const std::string> text_;
+  std::unordered_map<std::string_view, std::string_view, text::CaseFoldHash, text::CaseFoldEqual>
+      index_;  // title → abbreviation
 };
 
 // A template taken apart once for the whole run: literal pieces and tokens

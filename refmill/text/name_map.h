@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -18,6 +19,20 @@ namespace refmill::text {
 struct CaseFoldHash {
   using is_transparent = void;
   size_t operator()(std::string_view s) const {
+    // Most names are short: folded into a buffer and hashed many bytes at a
+    // time by the library's string hash.
+    constexpr size_t kShort = 256;
+    if (s.size() <= kShort) {
+      char folded[kShort];
+      for (size_t pos = 0; pos < s.size();) {
+        const size_t len = platform::CharLength(s, pos);
+        const char c = s[pos];
+        folded[pos] = len == 1 && c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c;
+        if (len == 2) folded[pos + 1] = s[pos + 1];
+        pos += len;
+      }
+      return std::hash<std::string_view>()(std::string_view(folded, s.size()));
+    }
     uint64_t h = 1469598103934665603ull;  // FNV-1a
     for (size_t pos = 0; pos < s.size();) {
       const size_t len = platform::CharLength(s, pos);
