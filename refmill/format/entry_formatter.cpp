@@ -315,11 +315,14 @@ std::string_view TokenAt(std::string_view text, size_t pos) {
 class ValueCache {
  public:
   const std::string* Find(std::string_view token) const {
+    return const_cast<ValueCache*>(this)->Find(token);
+  }
+  std::string* Find(std::string_view token) {
     if (!index_.empty()) {
       const auto it = index_.find(std::string(token));
       return it == index_.end() ? nullptr : &entries_[it->second].second;
     }
-    for (const auto& [t, v] : entries_) {
+    for (auto& [t, v] : entries_) {
       if (t == token) return &v;
     }
     return nullptr;
@@ -487,9 +490,14 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
       continue;
     }
     if (done[t] == 0) {
-      const std::string* known = shared != nullptr ? shared->Find(plan.tokens[t].name) : nullptr;
+      std::string* known = shared != nullptr ? shared->Find(plan.tokens[t].name) : nullptr;
       if (known != nullptr) {
-        computed[t] = *known;
+        // The list's template is the last to read the shared values.
+        if (output) {
+          computed[t] = std::move(*known);
+        } else {
+          computed[t] = *known;
+        }
       } else {
         auto value = values.Compute(plan.tokens[t].name, plan.tokens[t].code);
         if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
