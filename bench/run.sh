@@ -71,4 +71,5 @@ cp "$bin/default.ini" "$bin/default.trl" .
   "$bin/refmill" /s default.trl default.ini stars.csv out.txt > /dev/null
 /usr/bin/time -f "2000000 lines of \"*\", warnings to error.log: %e s wall, %M KB peak" \
   "$bin/refmill" /se default.trl default.ini stars.csv out.txt > /dev/null
+"$here/shipped_apa.sh" "$bin" 100000 1000000
 "$here/refimport.sh" "$bin"

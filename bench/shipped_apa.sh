@@ -36,4 +36,17 @@ for n in "${sizes[@]}"; do
     median=$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)
     echo "$n references, apa.ini, $type: $median s, $((peak / 1024)) MB"
   done
+  # The floor (bench/floor.cpp) on the same table, and the ratios.
+  runs=()
+  floor_peak=0
+  for run in 1 2 3; do
+    /usr/bin/time -f "%e %M" -o time "$bin/floor" table.csv floor.out > /dev/null
+    read -r wall mem < time
+    runs+=("$wall")
+    [ "$mem" -gt "$floor_peak" ] && floor_peak=$mem
+  done
+  floor=$(printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p)
+  awk -v n="$n" -v rw="$median" -v rm="$peak" -v fw="$floor" -v fm="$floor_peak" 'BEGIN {
+    printf "%d references, floor %.2f s, %d MB; apa.ini html against it %.2fx time, %.2fx memory\n",
+      n, fw, fm / 1024, (fw > 0 ? rw / fw : 0), (fm > 0 ? rm / fm : 0) }'
 done
