@@ -544,7 +544,7 @@ class KeyMaker {
   };
 
   bool CodeChunk(std::string_view text, int round, Item& item) {
-    if (round == 0 && codes_ == nullptr && FirstCodes(text, item)) return true;
+    if (round == 0 && !MayHoldUserDefined(text) && FirstCodes(text, item)) return true;
     Window window(round, item);
     // A user-defined character anywhere must have known weights before the
     // sort commits to codes, even past the first round's window.
@@ -554,6 +554,17 @@ class KeyMaker {
   }
 
  public:
+  // Whether `text` may hold a code handed out for a character Shift-JIS
+  // lacks: those open with a byte of F0 and up, which Japanese text seldom
+  // has, so a line without one goes the quick way.
+  bool MayHoldUserDefined(std::string_view text) const {
+    if (codes_ == nullptr) return false;
+    for (const char c : text) {
+      if (static_cast<unsigned char>(c) >= 0xF0) return true;
+    }
+    return false;
+  }
+
   // The first chunk the quick way, eight code bytes at a time from the
   // packed table; false, with nothing decided, for a text that needs the
   // full walk (a character with long or contextual codes).

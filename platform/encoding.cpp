@@ -1,11 +1,9 @@
 #include "platform/encoding.h"
 
 #include <unicode/ucnv.h>
-#include <unicode/ucnv_cb.h>
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
-#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
@@ -30,75 +28,6 @@ Converter OpenCp932() {
   UErrorCode status = U_ZERO_ERROR;
   Converter c(ucnv_open(kCodePage932, &status));
   return U_SUCCESS(status) ? std::move(c) : nullptr;
-}
-
-// What the conversion callback needs to put a character Shift-JIS lacks in
-// its place.
-struct Unmappable {
-  std::string_view substitute;
-  PrivateCodes* codes;
-  size_t count = 0;
-};
-
-void WriteUnmappable(const void* context, UConverterFromUnicodeArgs* args, const UChar*, int32_t,
-                     UChar32 code_point, UConverterCallbackReason reason, UErrorCode* status) {
-  if (reason != UCNV_UNASSIGNED && reason != UCNV_ILLEGAL && reason != UCNV_IRREGULAR) return;
-  auto* unmappable = static_cast<Unmappable*>(const_cast<void*>(context));
-  *status = U_ZERO_ERROR;
-  const std::optional<uint16_t> code =
-      unmappable->codes != nullptr && code_point >= 0
-          ? unmappable->codes->CodeFor(static_cast<char32_t>(code_point))
-          : std::nullopt;
-  if (code) {
-    const char bytes[2] = {static_cast<char>(*code >> 8), static_cast<char>(*code & 0xFF)};
-    ucnv_cbFromUWriteBytes(args, bytes, 2, 0, status);
-    return;
-  }
-  ++unmappable->count;
-  ucnv_cbFromUWriteBytes(args, unmappable->substitute.data(),
-                         static_cast<int32_t>(unmappable->substitute.size()), 0, status);
-}
-
-// The whole text in one conversion: valid UTF-8 without characters that
-// code page 932 would put on the user-defined area itself. Nothing when the
-// text is not such, for the character-by-character way to take it.
-std::optional<std::string> Utf8ToSjisAtOnce(UConverter* cp932, std::string_view utf8,
-                                            std::string_view substitute, size_t* unmappable,
-                                            PrivateCodes* codes) {
-  UErrorCode status = U_ZERO_ERROR;
-  // UTF-16 never needs more code units than UTF-8 has bytes.
-  std::vector<UChar> utf16(utf8.size() + 1);
-  int32_t n16 = 0;
-  u_strFromUTF8(utf16.data(), static_cast<int32_t>(utf16.size()), &n16, utf8.data(),
-                static_cast<int32_t>(utf8.size()), &status);
-  if (U_FAILURE(status)) return std::nullopt;
-  // ICU's table of code page 932 rotates three control characters (1A, 1C
-  // and 7F), which Windows, and every other part of this program, keep as
-  // they are; those go the character-by-character way, which passes ASCII
-  // through untouched.
-  const auto needs_care = [codes](UChar c) {
-    return c == 0x1A || c == 0x1C || c == 0x7F ||
-           (codes != nullptr && PrivateCodes::MapsOntoTheArea(c));
-  };
-  if (std::any_of(utf16.begin(), utf16.begin() + n16, needs_care)) return std::nullopt;
-  Unmappable context{substitute, codes};
-  ucnv_setFromUCallBack(cp932, WriteUnmappable, &context, nullptr, nullptr, &status);
-  std::string out(static_cast<size_t>(n16) * 2 + substitute.size() * 2 + 16, '\0');
-  int32_t n = ucnv_fromUChars(cp932, out.data(), static_cast<int32_t>(out.size()), utf16.data(),
-                              n16, &status);
-  if (status == U_BUFFER_OVERFLOW_ERROR) {
-    // Substitutes longer than two bytes can need more room.
-    out.resize(static_cast<size_t>(n));
-    status = U_ZERO_ERROR;
-    context.count = 0;
-    ucnv_reset(cp932);
-    n = ucnv_fromUChars(cp932, out.data(), static_cast<int32_t>(out.size()), utf16.data(), n16,
-                        &status);
-  }
-  if (U_FAILURE(status)) return std::nullopt;
-  out.resize(static_cast<size_t>(n));
-  if (unmappable != nullptr) *unmappable = context.count;
-  return out;
 }
 
 }  // namespace
@@ -201,52 +130,91 @@ std::string SjisToUtf8(std::string_view sjis) {
   return out;
 }
 
+namespace {
+
+// Each character of the Basic Multilingual Plane as code page 932 writes
+// it, asked of ICU's converter once per character on first use: a UTF-8
+// table of millions of characters is converted by look-up. 0 for a
+// character code page 932 lacks; one byte is written as 00XX.
+class Cp932FromUnicode {
+ public:
+  static constexpr uint16_t kLacking = 0;
+
+  Cp932FromUnicode() : codes_(0x10000, kLacking) {
+    Converter cp932 = OpenCp932();
+    if (!cp932) return;
+    for (UChar32 c = 0x80; c < 0x10000; ++c) {
+      if (U_IS_SURROGATE(c)) continue;
+      const UChar unit = static_cast<UChar>(c);
+      char buf[8];
+      UErrorCode status = U_ZERO_ERROR;
+      ucnv_reset(cp932.get());
+      // Stop at an unmappable character instead of ICU's own fallback.
+      ucnv_setFromUCallBack(cp932.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                            &status);
+      const int32_t n = ucnv_fromUChars(cp932.get(), buf, sizeof buf, &unit, 1, &status);
+      if (U_FAILURE(status) || n < 1 || n > 2) continue;
+      const auto first = static_cast<unsigned char>(buf[0]);
+      codes_[static_cast<size_t>(c)] =
+          n == 1 ? first : static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(buf[1]));
+    }
+    ready_ = true;
+  }
+  bool ready() const { return ready_; }
+  uint16_t Of(UChar32 c) const { return c < 0x10000 ? codes_[static_cast<size_t>(c)] : kLacking; }
+
+ private:
+  std::vector<uint16_t> codes_;
+  bool ready_ = false;
+};
+
+const Cp932FromUnicode& FromUnicode() {
+  static const Cp932FromUnicode table;  // built on first use, shared read-only
+  return table;
+}
+
+}  // namespace
+
 std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable,
                        PrivateCodes* codes) {
-  Converter cp932 = OpenCp932();
   if (unmappable != nullptr) *unmappable = 0;
-  if (!cp932) return std::string();
-  if (auto whole = Utf8ToSjisAtOnce(cp932.get(), utf8, substitute, unmappable, codes)) {
-    return std::move(*whole);
-  }
-  ucnv_reset(cp932.get());
+  const Cp932FromUnicode& table = FromUnicode();
+  if (!table.ready()) return std::string();
   std::string out;
   out.reserve(utf8.size());
   const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
   const auto length = static_cast<int32_t>(utf8.size());
   for (int32_t i = 0; i < length;) {
-    UChar32 c;
-    U8_NEXT(bytes, i, length, c);
-    if (c < 0x80 && c >= 0) {
-      out.push_back(static_cast<char>(c));
+    // Runs of ASCII, most of a table, go through as they are.
+    int32_t ascii = i;
+    while (ascii < length && bytes[ascii] < 0x80) ++ascii;
+    if (ascii > i) {
+      out.append(utf8.data() + i, static_cast<size_t>(ascii - i));
+      i = ascii;
       continue;
     }
-    UChar units[2];
-    int32_t n16 = 0;
-    if (c >= 0) U16_APPEND_UNSAFE(units, n16, c);
-    char buf[8];
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t n = 0;
-    if (n16 > 0 && !(codes != nullptr && PrivateCodes::MapsOntoTheArea(static_cast<char32_t>(c)))) {
-      ucnv_reset(cp932.get());
-      // Stop at the first unmappable character instead of ICU's own fallback.
-      ucnv_setFromUCallBack(cp932.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                            &status);
-      n = ucnv_fromUChars(cp932.get(), buf, sizeof buf, units, n16, &status);
+    UChar32 c;
+    U8_NEXT(bytes, i, length, c);
+    // Characters that code page 932 would put on the user-defined area go
+    // through the run's table of codes, so that none takes a code handed
+    // out for another.
+    const bool own_code =
+        codes != nullptr && c >= 0 && PrivateCodes::MapsOntoTheArea(static_cast<char32_t>(c));
+    const uint16_t sjis = c >= 0 && !own_code ? table.Of(c) : Cp932FromUnicode::kLacking;
+    if (sjis != Cp932FromUnicode::kLacking) {
+      if (sjis > 0xFF) out.push_back(static_cast<char>(sjis >> 8));
+      out.push_back(static_cast<char>(sjis & 0xFF));
+      continue;
     }
-    if (n16 == 0 || U_FAILURE(status) || n == 0) {
-      const std::optional<uint16_t> code =
-          codes != nullptr && c >= 0 ? codes->CodeFor(static_cast<char32_t>(c)) : std::nullopt;
-      if (code) {
-        out.push_back(static_cast<char>(*code >> 8));
-        out.push_back(static_cast<char>(*code & 0xFF));
-        continue;
-      }
-      out.append(substitute);
-      if (unmappable != nullptr) ++*unmappable;
-    } else {
-      out.append(buf, static_cast<size_t>(n));
+    const std::optional<uint16_t> code =
+        codes != nullptr && c >= 0 ? codes->CodeFor(static_cast<char32_t>(c)) : std::nullopt;
+    if (code) {
+      out.push_back(static_cast<char>(*code >> 8));
+      out.push_back(static_cast<char>(*code & 0xFF));
+      continue;
     }
+    out.append(substitute);
+    if (unmappable != nullptr) ++*unmappable;
   }
   return out;
 }

@@ -1,6 +1,10 @@
 #include "platform/encoding.h"
 
 #include <gtest/gtest.h>
+#include <unicode/ucnv.h>
+#include <unicode/utf8.h>
+
+#include <string>
 
 #include "platform/private_codes.h"
 
@@ -48,6 +52,35 @@ TEST(EncodingTest, KeepsControlCharactersAsTheyAre) {
                                 12));
     EXPECT_EQ(platform::SjisToUtf8(sjis), text);
   }
+}
+
+// Every character of the Basic Multilingual Plane, one by one and all in
+// one text, converts as ICU's converter for code page 932 writes it (asked
+// to stop rather than fall back), or to the substitute where it has none.
+TEST(EncodingTest, EveryCharacterAsTheCodePageWritesIt) {
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* cp932 = ucnv_open("windows-31j", &status);
+  ucnv_setFromUCallBack(cp932, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  std::string all_utf8;
+  std::string all_sjis;
+  for (UChar32 c = 0x80; c < 0x10000; ++c) {
+    if (U_IS_SURROGATE(c)) continue;
+    char utf8[4];
+    int32_t n8 = 0;
+    U8_APPEND_UNSAFE(utf8, n8, c);
+    const UChar unit = static_cast<UChar>(c);
+    char buf[8];
+    status = U_ZERO_ERROR;
+    ucnv_reset(cp932);
+    const int32_t n = ucnv_fromUChars(cp932, buf, sizeof buf, &unit, 1, &status);
+    const std::string expected = U_SUCCESS(status) && n > 0 ? std::string(buf, size_t(n)) : "?";
+    ASSERT_EQ(platform::Utf8ToSjis(std::string(utf8, size_t(n8))), expected) << std::hex << c;
+    all_utf8.append(utf8, size_t(n8)).push_back('a');
+    all_sjis.append(expected).push_back('a');
+  }
+  ucnv_close(cp932);
+  EXPECT_EQ(platform::Utf8ToSjis(all_utf8), all_sjis);
 }
 
 TEST(EncodingTest, CountsWhatShiftJisCannotHold) {
