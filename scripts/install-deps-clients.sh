@@ -11,6 +11,10 @@ packages=(
   # uplatex, dvipdfmx and the Japanese fonts they embed; the base LaTeX
   # classes come with them (texlive-lang-cjk pulls in texlive-latex-base).
   texlive-lang-japanese texlive-binaries
+  # Type 1 outlines of the EC and text-companion fonts: without them
+  # dvipdfmx makes bitmap fonts with METAFONT on a machine's first run,
+  # and the PDF gets bitmaps where a reader searches and copies text.
+  cm-super-minimal
   poppler-utils
 )
 
