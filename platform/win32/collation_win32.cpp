@@ -76,6 +76,13 @@ std::vector<uint32_t> JapaneseSortOrder(uint32_t count, const TextAt& text, unsi
   return JapaneseSortOrder(texts, threads, codes);
 }
 
+std::future<void> PrepareJapaneseSortOrder() {
+  // The system's collation has nothing to be read beforehand.
+  std::promise<void> ready;
+  ready.set_value();
+  return ready.get_future();
+}
+
 int JapaneseCompare(std::string_view a, std::string_view b) { return Compare(a, b); }
 
 }  // namespace platform
