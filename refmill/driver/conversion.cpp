@@ -1,7 +1,9 @@
 #include "refmill/driver/conversion.h"
 
 #include <atomic>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 
 #include "platform/collation.h"
 #include "platform/encoding.h"
@@ -331,10 +333,21 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
   constexpr size_t kBlock = 2048;
   enum State : uint8_t { kPending, kDone, kFailed };
   const size_t blocks = (redo_.size() + kBlock - 1) / kBlock;
-  std::vector<std::atomic<uint8_t>> states(blocks);
+  // A mutex and a condition rather than waiting on atomics, which not every
+  // standard library we build with does reliably.
+  std::mutex mutex;
+  std::condition_variable finished;
+  std::vector<State> states(blocks, kPending);
   std::vector<std::optional<StyleFault>> faults(blocks);
   std::atomic<size_t> next_block{0};
   std::atomic<bool> stop{false};
+  auto settle = [&](size_t b, State state) {
+    {
+      const std::lock_guard<std::mutex> lock(mutex);
+      states[b] = state;
+    }
+    finished.notify_all();
+  };
   const size_t formatters = platform::WorkerCount(redo_.size());
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + formatters);
@@ -352,23 +365,31 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
             faults[b] = fault->second;
             stop = true;
           }
-          states[b] = fault ? kFailed : kDone;
+          settle(b, fault ? kFailed : kDone);
         } catch (...) {
           stop = true;
-          states[b] = kFailed;
-          states[b].notify_all();
+          settle(b, kFailed);
           throw;
         }
-        states[b].notify_all();
       }
       return;
     }
-    size_t r = 0;  // the next marked entry
+    size_t r = 0;           // the next marked entry
+    size_t known_done = 0;  // blocks before this one are done
     Render(write, [&](size_t k) {
       if (r >= redo_.size() || redo_[r].entry != k) return true;
       const size_t b = r++ / kBlock;
-      states[b].wait(kPending);
-      if (states[b] == kDone) return true;
+      if (b < known_done) return true;
+      State state;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        finished.wait(lock, [&] { return states[b] != kPending; });
+        state = states[b];
+      }
+      if (state == kDone) {
+        known_done = b + 1;
+        return true;
+      }
       result = faults[b];
       stop = true;
       return false;
