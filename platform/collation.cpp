@@ -481,13 +481,32 @@ class KeyMaker {
     }
   }
 
-  // Chunk `round` (0 or 1) of `text` into `item`. False only with primary
-  // codes, in round 0, for a text holding a weight whose script order the
-  // table does not know; the sort then takes ICU's keys for every text.
+  // Chunk `round` (0 or 1; with primary codes only 0) of `text` into
+  // `item`. False only with primary codes, for a text holding a weight
+  // whose script order the table does not know; the sort then takes ICU's
+  // keys for every text.
   bool Chunk(std::string_view text, int round, Item& item) {
-    if (table_ != nullptr) return CodeChunk(text, round, item);
+    if (table_ != nullptr) {
+      if (round != 0) throw std::logic_error("primary codes make only first chunks");
+      return CodeChunk(text, item);
+    }
     IcuChunk(text, round, item);
     return true;
+  }
+
+  // All the primary codes of `text`, for telling apart lines whose chunks
+  // are equal. Only for texts whose first chunk was made with codes.
+  void AllCodes(std::string_view text, std::string& out) {
+    struct Whole {
+      std::string& out;
+      bool Put(std::string_view bytes) {
+        out.append(bytes);
+        return true;
+      }
+      void Reset() { out.clear(); }
+    } whole{out};
+    out.clear();
+    Codes(text, whole, false);
   }
 
  private:
@@ -508,52 +527,42 @@ class KeyMaker {
     item.complete = length < kKeyChunk;
   }
 
-  // Collects the bytes of one round's window of the codes.
+  // Collects a line's first chunk of codes.
   class Window {
    public:
-    Window(int round, Item& item)
-        : skip_(static_cast<size_t>(kKeyChunk) * static_cast<size_t>(round)),
-          want_(skip_ + kKeyChunk),
-          item_(item) {}
-    // False once the window is full: the rest of the text need not be read.
+    explicit Window(Item& item) : item_(item) {}
+    // False once the chunk is full: the rest of the text need not be read.
     bool Put(std::string_view bytes) {
-      if (produced_ < skip_) {
-        const size_t passed = std::min(bytes.size(), skip_ - produced_);
-        produced_ += passed;
-        bytes.remove_prefix(passed);
-      }
-      const size_t taken = std::min(bytes.size(), want_ - produced_);
+      const size_t taken = std::min(bytes.size(), kWant - produced_);
       // A character's codes are a few bytes: copied here, not by a call.
-      uint8_t* out = item_.key + (produced_ - skip_);
-      for (size_t i = 0; i < taken; ++i) out[i] = static_cast<uint8_t>(bytes[i]);
+      for (size_t i = 0; i < taken; ++i) item_.key[produced_ + i] = static_cast<uint8_t>(bytes[i]);
       produced_ += taken;
-      return produced_ < want_;
+      return produced_ < kWant;
     }
     void Reset() { produced_ = 0; }
     void Finish() const {
-      const size_t length = produced_ > skip_ ? produced_ - skip_ : 0;
-      item_.length = static_cast<uint8_t>(length);
-      item_.complete = length < kKeyChunk;
+      item_.length = static_cast<uint8_t>(produced_);
+      item_.complete = produced_ < kWant;
     }
 
    private:
-    size_t skip_;
-    size_t want_;
+    static constexpr size_t kWant = kKeyChunk;
     size_t produced_ = 0;
     Item& item_;
   };
 
-  bool CodeChunk(std::string_view text, int round, Item& item) {
-    if (round == 0 && !MayHoldUserDefined(text) && FirstCodes(text, item)) return true;
-    Window window(round, item);
+  // With codes only the first chunk is made: lines tied in it are told
+  // apart by all their codes (AllCodes).
+  bool CodeChunk(std::string_view text, Item& item) {
+    if (!MayHoldUserDefined(text) && FirstCodes(text, item)) return true;
+    Window window(item);
     // A user-defined character anywhere must have known weights before the
-    // sort commits to codes, even past the first round's window.
-    if (!Codes(text, window, round == 0)) return false;
+    // sort commits to codes, even past the first chunk.
+    if (!Codes(text, window, true)) return false;
     window.Finish();
     return true;
   }
 
- public:
   // Whether `text` may hold a code handed out for a character Shift-JIS
   // lacks: those open with a byte of F0 and up, which Japanese text seldom
   // has, so a line without one goes the quick way.
@@ -598,21 +607,6 @@ class KeyMaker {
     item.length = static_cast<uint8_t>(length);
     item.complete = length < kWant;
     return true;
-  }
-
-  // All the primary codes of `text`, for telling apart lines whose chunks
-  // are equal. Only for texts whose first chunk was made with codes.
-  void AllCodes(std::string_view text, std::string& out) {
-    struct Whole {
-      std::string& out;
-      bool Put(std::string_view bytes) {
-        out.append(bytes);
-        return true;
-      }
-      void Reset() { out.clear(); }
-    } whole{out};
-    out.clear();
-    Codes(text, whole, false);
   }
 
  private:

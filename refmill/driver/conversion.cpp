@@ -278,9 +278,7 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
       source_lines_.PrefetchStart(entries_[redo_[r + 2 * kPrefetchDistance].entry].source_index);
     }
     if (r + kPrefetchDistance < end) {
-      const std::string_view ahead =
-          source_lines_[entries_[redo_[r + kPrefetchDistance].entry].source_index];
-      for (size_t at = 0; at < ahead.size(); at += 64) __builtin_prefetch(ahead.data() + at);
+      PrefetchText(source_lines_[entries_[redo_[r + kPrefetchDistance].entry].source_index]);
     }
     const Redo& marked = redo_[r];
     const Entry& entry = entries_[marked.entry];

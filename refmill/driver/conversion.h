@@ -116,6 +116,10 @@ class Conversion {
   static constexpr size_t kEncodeBatch = size_t{1} << 20;
   // How many entries ahead a walk in sorted order asks for their memory.
   static constexpr size_t kPrefetchDistance = 8;
+  static void PrefetchText(std::string_view text) {
+    constexpr size_t kCacheLine = 64;
+    for (size_t at = 0; at < text.size(); at += kCacheLine) __builtin_prefetch(text.data() + at);
+  }
 
   template <class Write, class BeforeEntry>
   bool RenderLines(Write&& write, BeforeEntry&& before_entry) const {
@@ -126,8 +130,7 @@ class Conversion {
       // Only the first pass's text: an entry formatted again may still be
       // in the making when the writer is this far behind it.
       if (k + kPrefetchDistance < entries_.size()) {
-        const std::string_view ahead = FirstPassText(k + kPrefetchDistance);
-        for (size_t at = 0; at < ahead.size(); at += 64) __builtin_prefetch(ahead.data() + at);
+        PrefetchText(FirstPassText(k + kPrefetchDistance));
       }
       write(EntryText(k));
       write(kLineBreak);

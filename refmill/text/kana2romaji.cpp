@@ -6,17 +6,6 @@
 #include "refmill/text/sjis.h"
 
 namespace refmill::text {
-namespace {
-
-bool IsAscii(std::string_view text) {
-  for (const char c : text) {
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  }
-  return true;
-}
-
-}  // namespace
-
 TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
   TKana2Romaji table;
   const std::vector<std::string_view> lines = SplitLines(contents);
@@ -29,10 +18,6 @@ TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
     table.patterns_[i] = std::string(line.substr(0, eq));
     table.replacements_[i] = std::string(line.substr(eq + 1));
     if (eq > 0) table.first_bytes_.set(static_cast<unsigned char>(line.front()));
-    if (eq > 0 && IsAscii(table.patterns_[i])) {
-      table.ascii_rules_.push_back(static_cast<int16_t>(i));
-      if (!IsAscii(table.replacements_[i])) table.ascii_stays_ascii_ = false;
-    }
   }
   return table;
 }
@@ -85,11 +70,8 @@ std::string TKana2Romaji::Convert(std::string_view text) const {
   // (forty rules "a=aa" make a terabyte of one "a"). Rules that would take a
   // text past this length are left out, so the conversion always ends.
   const size_t longest = text.size() * kGrowthLimit + kGrowthAllowance;
-  // Rules with other bytes in their patterns cannot match an ASCII text.
-  const bool ascii = ascii_stays_ascii_ && IsAscii(work);
-  const size_t rules = ascii ? ascii_rules_.size() : static_cast<size_t>(last_index_ + 1);
-  for (size_t r = 0; r < rules; ++r) {
-    const auto i = ascii ? static_cast<size_t>(ascii_rules_[r]) : r;
+  const auto rules = static_cast<size_t>(last_index_ + 1);
+  for (size_t i = 0; i < rules; ++i) {
     const std::string& pattern = patterns_[i];
     if (pattern.empty() || !present.MayHold(pattern)) continue;
     if (FindFrom(work, pattern) == kNotFound) continue;

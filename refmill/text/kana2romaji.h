@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
 
 namespace refmill::text {
 
@@ -38,10 +37,6 @@ class TKana2Romaji {
   // The first bytes of all patterns: a text holding none of them at the
   // start of a character (an ID in Latin letters, say) needs no rule at all.
   std::bitset<256> first_bytes_{};
-  // The rules whose patterns are ASCII, in table order: the only ones an
-  // ASCII text can meet, as long as none of them brings in other bytes.
-  std::vector<int16_t> ascii_rules_;
-  bool ascii_stays_ascii_ = true;
 };
 
 // Resolves doubling markers: each "#" followed by at least two more bytes

@@ -61,11 +61,10 @@ LineIndex::LineIndex(std::string_view contents) : text_(UpToZeroByte(contents)) 
   for (size_t w = 1; w < workers; ++w) {
     size_t cut = std::max(cuts.back(), text_.size() * w / workers);
     while (cut < text_.size() && text_[cut] != '\n' && text_[cut] != '\r') ++cut;
-    while (cut < text_.size() && (text_[cut] == '\n' || text_[cut] == '\r')) {
+    if (cut < text_.size()) {
       // "\r\n" is one break; "\n\r" or "\r\r" are two, and end an empty line.
       const bool pair = text_[cut] == '\r' && cut + 1 < text_.size() && text_[cut + 1] == '\n';
       cut += pair ? 2 : 1;
-      break;
     }
     cuts.push_back(cut);
   }
