@@ -7,15 +7,31 @@
 namespace platform {
 
 void AtomicFileWriter::Drain() {
-  if (ok_ && !file_io::WriteAll(fd_, buffer_)) ok_ = false;
+  Put(buffer_);
   buffer_.clear();
+}
+
+void AtomicFileWriter::Put(std::string_view data) {
+  if (!ok_) return;
+  if (!file_io::WriteAll(fd_, data)) {
+    ok_ = false;
+    return;
+  }
+  written_ += static_cast<long long>(data.size());
+  // The commit syncs the temporary file before it takes the target's place;
+  // the disk gets to work on it while the rest is still being made, rather
+  // than all at once at the end.
+  if (!direct_ && written_ - writeback_started_ >= kWritebackStep) {
+    file_io::StartWriteback(fd_, written_);
+    writeback_started_ = written_;
+  }
 }
 
 void AtomicFileWriter::Write(std::string_view data) {
   if (!ok_) return;
   if (buffer_.size() + data.size() > kWriteBuffer) Drain();
   if (data.size() >= kWriteBuffer) {
-    if (ok_ && !file_io::WriteAll(fd_, data)) ok_ = false;
+    Put(data);
     return;
   }
   buffer_.append(data);

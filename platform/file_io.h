@@ -8,5 +8,10 @@ namespace platform::file_io {
 
 // Writes all of `data` to the open file `fd`; false on any failure.
 bool WriteAll(int fd, std::string_view data);
+// Asks the system to start putting the first `length` bytes of the open
+// file `fd` on disk now, without waiting, so that the sync that commits the
+// file finds most of them written. Nothing where the system has no such
+// request.
+void StartWriteback(int fd, long long length);
 
 }  // namespace platform::file_io

@@ -255,6 +255,15 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+void StartWriteback(int fd, long long length) {
+#ifdef __linux__
+  ::sync_file_range(fd, 0, length, SYNC_FILE_RANGE_WRITE);
+#else
+  (void)fd;
+  (void)length;
+#endif
+}
+
 }  // namespace file_io
 
 }  // namespace platform

@@ -77,14 +77,18 @@ class AtomicFileWriter {
 
  private:
   void Drain();
+  void Put(std::string_view data);
 
   static constexpr size_t kWriteBuffer = size_t{1} << 20;
+  static constexpr long long kWritebackStep = 8LL << 20;
 
   std::string path_;  // the file that is finally written
   std::string temp_;
   int fd_ = -1;
   bool ok_ = false;
   bool direct_ = false;  // writing the device or pipe itself
+  long long written_ = 0;
+  long long writeback_started_ = 0;  // bytes the disk was asked to take so far
   std::string buffer_;
 };
 

@@ -260,6 +260,9 @@ bool WriteAll(int fd, std::string_view data) {
   return true;
 }
 
+// Windows writes a file's cached pages behind the program on its own.
+void StartWriteback(int, long long) {}
+
 }  // namespace file_io
 
 }  // namespace platform

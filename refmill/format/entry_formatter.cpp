@@ -292,8 +292,8 @@ class TokenValues {
       const std::string_view abbreviation = s_.abbreviations.Lookup(value);
       if (!abbreviation.empty()) value = std::string(abbreviation);
     }
-    if (s_.page == 2 && value != kMissingMark && text::FindByte(value, '-') != text::kNotFound &&
-        (code == r.pages || code == r.japanese_pages)) {
+    if (s_.page == 2 && (code == r.pages || code == r.japanese_pages) && value != kMissingMark &&
+        text::FindByte(value, '-') != text::kNotFound) {
       value = ShortenPageRange(value);
     }
   }

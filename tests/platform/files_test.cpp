@@ -39,6 +39,25 @@ TEST(WriteFileAtomicallyTest, ReplacesOrLeavesTheTargetWhole) {
   EXPECT_EQ(files, 1u) << "no temporary file may remain";
 }
 
+// Pieces of every size around the buffer's, past several steps at which
+// the disk is asked to start writing: the file holds them all, in order.
+TEST(WriteFileAtomicallyTest, KeepsEveryPieceOfALargeFile) {
+  TempFolder dir;
+  const std::string target = dir.File("large.txt");
+  platform::AtomicFileWriter writer(target);
+  std::string expected;
+  const size_t sizes[] = {1, 1000, (1u << 20) - 1, 1u << 20, (1u << 20) + 7, 3u << 20, 17};
+  for (int round = 0; round < 4; ++round) {
+    for (const size_t size : sizes) {
+      const std::string piece(size, static_cast<char>('a' + expected.size() % 26));
+      writer.Write(piece);
+      expected += piece;
+    }
+  }
+  ASSERT_TRUE(writer.Commit());
+  EXPECT_EQ(dir.Read("large.txt"), expected);
+}
+
 std::set<std::string> Names(const TempFolder& dir) {
   std::set<std::string> names;
   for (const auto& e : std::filesystem::directory_iterator(dir.path())) {
