@@ -73,6 +73,7 @@ struct Conversion::Part {
   explicit Part(bool keep_warnings) : warnings(keep_warnings) {}
   HeldWarnings warnings;
   std::optional<StyleFault> fault;
+  std::vector<uint32_t> literal_lines;  // in source order
 };
 
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
@@ -115,7 +116,9 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
       return;
     }
     std::string order_text;
-    TextOrFault text = format::FormatEntry(fields, false, {}, ctx, &order_text);
+    bool literally = false;
+    TextOrFault text = format::FormatEntry(fields, false, {}, ctx, &order_text, &literally);
+    if (literally) part.literal_lines.push_back(static_cast<uint32_t>(i));
     if (auto* fault = std::get_if<StyleFault>(&text)) {
       part.fault = *fault;
       return;
@@ -179,6 +182,8 @@ std::optional<StyleFault> Conversion::FirstPass() {
     FormatLines(begin, end, parts[w], entries_.data() + first_entry[w], arenas_[first_arena + w]);
   });
   for (Part& part : parts) {
+    literal_lines_.insert(literal_lines_.end(), part.literal_lines.begin(),
+                          part.literal_lines.end());
     part.warnings.PassOn(messages_);
     part.warnings = HeldWarnings(false);
     if (part.fault) return part.fault;
@@ -278,14 +283,24 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
       source_lines_.PrefetchStart(entries_[redo_[r + 2 * kPrefetchDistance].entry].source_index);
     }
     if (r + kPrefetchDistance < end) {
-      PrefetchText(source_lines_[entries_[redo_[r + kPrefetchDistance].entry].source_index]);
+      const size_t ahead = redo_[r + kPrefetchDistance].entry;
+      PrefetchText(source_lines_[entries_[ahead].source_index]);
+      PrefetchText(FirstPassText(ahead));
     }
     const Redo& marked = redo_[r];
     const Entry& entry = entries_[marked.entry];
     const EntryContext ctx{settings_, LineNumber(entry.source_index), silent};
     const FieldList fields = format::SplitFields(source_lines_[entry.source_index]);
     const std::string letter = marked.letter ? format::YearLetter(*marked.letter) : "";
-    TextOrFault text = format::FormatEntry(fields, marked.repeat, letter, ctx);
+    // Mostly only the author list or the year changes: those values are put
+    // into the text the first pass made, instead of making every value again.
+    std::optional<std::string> spliced;
+    if (!std::binary_search(literal_lines_.begin(), literal_lines_.end(), entry.source_index)) {
+      spliced = format::FormatMarkedEntry(fields, FirstPassText(marked.entry), marked.repeat,
+                                          letter, ctx);
+    }
+    TextOrFault text = spliced ? TextOrFault(std::move(*spliced))
+                               : format::FormatEntry(fields, marked.repeat, letter, ctx);
     if (auto* fault = std::get_if<StyleFault>(&text)) return std::pair(r, *fault);
     const std::string& again = std::get<std::string>(text);
     // The entry's own texts are read no more once the neighbours are

@@ -209,6 +209,9 @@ class Conversion {
   std::vector<std::string_view> redone_;
   // The entries the neighbour pass marked, in list order.
   std::vector<Redo> redo_;
+  // The source lines whose entries the first pass filled token by token, in
+  // order; few or none.
+  std::vector<uint32_t> literal_lines_;
   std::vector<TextArena> arenas_;
 };
 

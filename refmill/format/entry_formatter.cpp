@@ -416,7 +416,7 @@ std::variant<std::string, StyleFault> FillLiterally(std::string_view tmpl,
 // is computed, nor warned about, twice.
 std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
                                            const TokenValues& values, bool output,
-                                           ValueCache* shared) {
+                                           ValueCache* shared, bool* literally = nullptr) {
   ValueCache cache;
   if (tmpl.plan == nullptr) {
     std::string unmarked;
@@ -516,6 +516,7 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
         for (size_t k = 0; k < tokens; ++k) {
           if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);
         }
+        if (literally != nullptr) *literally = true;
         // The cache holds escaped values already; only new ones are escaped.
         return FillLiterally(
             tmpl.optional_parts ? WithoutOptionalMarks(tmpl.text) : std::string(tmpl.text), values,
@@ -555,7 +556,7 @@ std::string YearLetter(size_t position) {
 }
 
 TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view year_letter,
-                        const EntryContext& ctx, std::string* order_text) {
+                        const EntryContext& ctx, std::string* order_text, bool* filled_literally) {
   const std::string_view category = fields.At(1).value_or(std::string_view());
   const auto tmpl = ctx.settings.templates.Find(category);
   const EntryKind kind = KindOf(category);
@@ -567,7 +568,7 @@ TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view y
   const StyleSettings& s = ctx.settings;
   const auto order_template = s.order.First();
   if (order_text == nullptr || !order_template) {
-    auto filled = Fill(*tmpl, values, true, nullptr);
+    auto filled = Fill(*tmpl, values, true, nullptr, filled_literally);
     if (auto* fault = std::get_if<StyleFault>(&filled)) return *fault;
     return std::move(std::get<std::string>(filled));
   }
@@ -577,9 +578,141 @@ TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view y
   auto order = Fill(*order_template, values, false, &shared);
   if (auto* fault = std::get_if<StyleFault>(&order)) return *fault;
   *order_text = std::move(std::get<std::string>(order));
-  auto filled = Fill(*tmpl, values, true, &shared);
+  auto filled = Fill(*tmpl, values, true, &shared, filled_literally);
   if (auto* fault = std::get_if<StyleFault>(&filled)) return *fault;
   return std::move(std::get<std::string>(filled));
+}
+
+namespace {
+
+// One value that marking an entry changes, and where it stands.
+struct ChangedValue {
+  std::string before;
+  std::string after;
+  size_t at = text::kNotFound;  // where `before` stands in the entry's text
+};
+
+// Where `value` stands in `text` outside the `taken` ranges, when that is
+// one place only. Every place the bytes occur counts, character boundary or
+// not, overlapping or not, so that a single place is certainly the value's
+// own: the template puts the value there once, and nothing else may match.
+size_t OnlyPlace(std::string_view text, std::string_view value,
+                 const std::vector<ChangedValue>& taken) {
+  size_t found = text::kNotFound;
+  for (size_t at = text.find(value); at != std::string_view::npos; at = text.find(value, at + 1)) {
+    bool apart = true;
+    for (const ChangedValue& other : taken) {
+      if (other.at != text::kNotFound && at < other.at + other.before.size() &&
+          other.at < at + value.size()) {
+        apart = false;
+      }
+    }
+    if (!apart) continue;
+    if (found != text::kNotFound) return text::kNotFound;
+    found = at;
+  }
+  return found;
+}
+
+// Under nodouble, a value ending in "?", "!" or "." takes the full stop or
+// comma of the literal text after it. True when the part after token part
+// `index` is such that `before` and `after` leave that text alike.
+bool SameStopsAfter(const TemplateTable::Template& tmpl, size_t index, std::string_view before,
+                    std::string_view after) {
+  auto stop = [](std::string_view value) {
+    return !value.empty() && IsStop(value.back()) ? value.back() : char{0};
+  };
+  const char stop_before = stop(before);
+  const char stop_after = stop(after);
+  if (stop_before == stop_after) return true;
+  const TemplatePlan& plan = *tmpl.plan;
+  if (index + 1 == plan.parts.size()) return true;
+  const TemplatePlan::Part& next = plan.parts[index + 1];
+  if (next.token != TemplatePlan::kLiteral) return false;
+  const std::string_view literal = std::string_view(tmpl.text).substr(next.offset, next.length);
+  for (const char c : {stop_before, stop_after}) {
+    if (c != 0 && StopAfterClosingMarkup(literal, c) != text::kNotFound) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::string_view unmarked,
+                                             bool repeat, std::string_view year_letter,
+                                             const EntryContext& ctx) {
+  const std::string_view category = fields.At(1).value_or(std::string_view());
+  const auto tmpl = ctx.settings.templates.Find(category);
+  const EntryKind kind = KindOf(category);
+  if (!tmpl || tmpl->plan == nullptr || tmpl->text.empty() || kind == EntryKind::kNone) {
+    return std::nullopt;
+  }
+  const StyleSettings& s = ctx.settings;
+  const PlaceholderColumns& r = s.roles;
+  const bool letter = !year_letter.empty();
+  const TokenValues plain(fields, false, {}, kind, ctx);
+  const TokenValues marked(fields, repeat, year_letter, kind, ctx);
+  const TemplatePlan& plan = *tmpl->plan;
+  std::vector<ChangedValue> changed;
+  for (size_t t = 0; t < plan.tokens.size(); ++t) {
+    const TemplatePlan::Token& token = plan.tokens[t];
+    // The samename text replaces the author list itself only. The year
+    // letter joins the year column, which the computed values (the entry
+    // ID, and author lists or issues where the style gives them the year's
+    // column) may read too.
+    const bool may_change =
+        (repeat && token.code == r.author) || (letter && (token.code == r.year || token.code < 0));
+    if (!may_change) continue;
+    // Whether a part vanishes is the whole formatting's to tell.
+    if (token.in_optional_part) return std::nullopt;
+    auto before = plain.Compute(token.name, token.code);
+    auto after = marked.Compute(token.name, token.code);
+    if (!std::holds_alternative<std::string>(before) ||
+        !std::holds_alternative<std::string>(after)) {
+      return std::nullopt;
+    }
+    ChangedValue value{std::move(std::get<std::string>(before)),
+                       std::move(std::get<std::string>(after))};
+    plain.ForOutput(token.code, value.before);
+    marked.ForOutput(token.code, value.after);
+    if (value.before == value.after) continue;
+    // A changed value in more than one place is left to the whole
+    // formatting, which knows where each of them is.
+    if (token.uses != 1 || token.code_seen_before) return std::nullopt;
+    // Half a character at a value's end makes the template be filled
+    // another way; an empty value has no place to be found by.
+    if (value.before.empty() || EndsInsideACharacter(value.before) ||
+        EndsInsideACharacter(value.after)) {
+      return std::nullopt;
+    }
+    if (s.nodouble) {
+      size_t index = 0;
+      while (plan.parts[index].token != static_cast<int32_t>(t)) ++index;
+      if (!SameStopsAfter(*tmpl, index, value.before, value.after)) return std::nullopt;
+    }
+    changed.push_back(std::move(value));
+  }
+  // The longest first: a short value (a year) may also stand inside a long
+  // one (an ID made from it), which then no longer counts as its place.
+  std::sort(changed.begin(), changed.end(), [](const ChangedValue& a, const ChangedValue& b) {
+    return a.before.size() > b.before.size();
+  });
+  for (ChangedValue& value : changed) {
+    value.at = OnlyPlace(unmarked, value.before, changed);
+    if (value.at == text::kNotFound) return std::nullopt;
+  }
+  std::sort(changed.begin(), changed.end(),
+            [](const ChangedValue& a, const ChangedValue& b) { return a.at < b.at; });
+  std::string text;
+  text.reserve(unmarked.size() + 16);
+  size_t from = 0;
+  for (const ChangedValue& value : changed) {
+    text.append(unmarked.substr(from, value.at - from));
+    text.append(value.after);
+    from = value.at + value.before.size();
+  }
+  text.append(unmarked.substr(from));
+  return text;
 }
 
 }  // namespace refmill::format

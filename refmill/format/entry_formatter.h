@@ -19,9 +19,22 @@ namespace refmill::format {
 // the style reads a column the entry does not have. An empty `year_letter`
 // is none. When the style has an order template and `order_text` is given,
 // that template is filled too, with the same values but no escaping, into
-// `order_text`; it stays untouched otherwise.
+// `order_text`; it stays untouched otherwise. `filled_literally`, when
+// given, is set where a value ending in half a character had the list's
+// template filled token by token (and left alone otherwise).
 TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view year_letter,
-                        const EntryContext& ctx, std::string* order_text = nullptr);
+                        const EntryContext& ctx, std::string* order_text = nullptr,
+                        bool* filled_literally = nullptr);
+
+// What FormatEntry gives with `repeat` and `year_letter`, made from
+// `unmarked`, the text it gave without them, by putting in the values these
+// change where that gives the same text; nothing where it might not (a value
+// named twice or in an optional part, or not found in one place only), and
+// the entry must then be formatted whole. Only for a text that FormatEntry
+// did not fill literally. Faults and warnings are FormatEntry's to give.
+std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::string_view unmarked,
+                                             bool repeat, std::string_view year_letter,
+                                             const EntryContext& ctx);
 
 // The year letter of the entry at `position` (from 0) in a group of one
 // author and year: "a" to "z", then "aa", "ab", … "az", "ba", … as

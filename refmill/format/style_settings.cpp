@@ -178,6 +178,7 @@ std::optional<TemplatePlan> PlanTemplate(std::string_view tmpl, const text::Colu
       plan.tokens.push_back({std::string(token), code, 0, !codes.insert(code).second});
     }
     ++plan.tokens[static_cast<size_t>(index)].uses;
+    if (!open_parts.empty()) plan.tokens[static_cast<size_t>(index)].in_optional_part = true;
     plan.parts.push_back({static_cast<uint32_t>(pos), static_cast<uint32_t>(token.size()), index});
     pos = end;
     literal_start = end;

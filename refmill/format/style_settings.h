@@ -72,6 +72,8 @@ struct TemplatePlan {
     uint32_t uses = 0;  // how often the template names it
     // An earlier token has the same code, so it gives the same value.
     bool code_seen_before = false;
+    // Named inside an optional part at least once, where it may vanish.
+    bool in_optional_part = false;
   };
   std::vector<Part> parts;
   std::vector<Token> tokens;

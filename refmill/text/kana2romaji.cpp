@@ -17,7 +17,11 @@ TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
     if (eq == kNotFound) continue;  // no "=": an empty pattern, which never matches
     table.patterns_[i] = std::string(line.substr(0, eq));
     table.replacements_[i] = std::string(line.substr(eq + 1));
-    if (eq > 0) table.first_bytes_.set(static_cast<unsigned char>(line.front()));
+    if (eq > 0) {
+      const auto first = static_cast<unsigned char>(line.front());
+      table.first_bytes_.set(first);
+      table.rules_by_first_byte_[first][i / 64] |= uint64_t{1} << (i % 64);
+    }
   }
   return table;
 }
@@ -44,6 +48,16 @@ class Openings {
     }
   }
   bool Any(const std::bitset<256>& bytes) const { return (first_ & bytes).any(); }
+  // The rules of `by_first_byte` whose first byte opens a character here.
+  template <class RuleSet>
+  RuleSet Candidates(const std::bitset<256>& bytes, const std::array<RuleSet, 256>& by_first_byte) {
+    RuleSet rules{};
+    const std::bitset<256> both = first_ & bytes;
+    for (size_t b = both._Find_first(); b < both.size(); b = both._Find_next(b)) {
+      for (size_t w = 0; w < rules.size(); ++w) rules[w] |= by_first_byte[b][w];
+    }
+    return rules;
+  }
   // False only when `pattern` occurs nowhere at the start of a character.
   bool MayHold(std::string_view pattern) const {
     const auto first = static_cast<unsigned char>(pattern[0]);
@@ -70,18 +84,27 @@ std::string TKana2Romaji::Convert(std::string_view text) const {
   // (forty rules "a=aa" make a terabyte of one "a"). Rules that would take a
   // text past this length are left out, so the conversion always ends.
   const size_t longest = text.size() * kGrowthLimit + kGrowthAllowance;
-  const auto rules = static_cast<size_t>(last_index_ + 1);
-  for (size_t i = 0; i < rules; ++i) {
-    const std::string& pattern = patterns_[i];
-    if (pattern.empty() || !present.MayHold(pattern)) continue;
-    if (FindFrom(work, pattern) == kNotFound) continue;
-    const std::string& replacement = replacements_[i];
-    if (replacement.size() > pattern.size() &&
-        ReplacedLength(work, pattern, replacement) > longest) {
-      continue;
+  RuleSet candidates = present.Candidates(first_bytes_, rules_by_first_byte_);
+  // The candidates in rule order; a text that a rule changed has its
+  // candidates found again, from the rule after it.
+  for (size_t w = 0; w < kRuleWords; ++w) {
+    while (candidates[w] != 0) {
+      const size_t i = w * 64 + static_cast<size_t>(__builtin_ctzll(candidates[w]));
+      candidates[w] &= candidates[w] - 1;
+      const std::string& pattern = patterns_[i];
+      if (!present.MayHold(pattern) || FindFrom(work, pattern) == kNotFound) continue;
+      const std::string& replacement = replacements_[i];
+      if (replacement.size() > pattern.size() &&
+          ReplacedLength(work, pattern, replacement) > longest) {
+        continue;
+      }
+      work = ReplaceAll(work, pattern, replacement);
+      present = Openings(work);
+      candidates = present.Candidates(first_bytes_, rules_by_first_byte_);
+      // Rules up to this one are done with.
+      for (size_t done = 0; done < w; ++done) candidates[done] = 0;
+      candidates[w] &= i % 64 == 63 ? 0 : ~uint64_t{0} << (i % 64 + 1);
     }
-    work = ReplaceAll(work, pattern, replacement);
-    present = Openings(work);
   }
   return ResolveDoublingMarkers(work);
 }

@@ -37,6 +37,12 @@ class TKana2Romaji {
   // The first bytes of all patterns: a text holding none of them at the
   // start of a character (an ID in Latin letters, say) needs no rule at all.
   std::bitset<256> first_bytes_{};
+  // By first byte, the rules whose pattern begins with it, one bit each in
+  // rule order: a text is tried against the rules of its own bytes only,
+  // instead of walking all of them for every text.
+  static constexpr size_t kRuleWords = (kCapacity + 63) / 64;
+  using RuleSet = std::array<uint64_t, kRuleWords>;
+  std::array<RuleSet, 256> rules_by_first_byte_{};
 };
 
 // Resolves doubling markers: each "#" followed by at least two more bytes

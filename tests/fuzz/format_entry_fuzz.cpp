@@ -49,7 +49,13 @@ format::StyleSettings MakeSettings(const std::vector<std::string_view>& parts) {
   s.input_columns = Lines(parts[1]);
   s.columns = refmill::text::ColumnLookup(s.input_columns);
   s.roles = format::PlaceholderColumns::From(s.columns);
-  s.templates = format::TemplateTable(Lines(parts[2]), s.columns);
+  s.optional = flag(2, 7);
+  s.nodouble = flag(1, 7);
+  std::vector<std::string> templates = Lines(parts[2]);
+  if (s.optional) {
+    for (std::string& line : templates) line = format::MarkOptionalParts(line);
+  }
+  s.templates = format::TemplateTable(std::move(templates), s.columns, s.optional);
   s.etal = flag(0, 0);
   s.etal_a = flag(0, 1);
   s.abbrev = flag(0, 2);
@@ -102,6 +108,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   fuzz::Check(SameOutcome(entry, format::FormatEntry(fields, repeat, letter, ctx)),
               "formatting one entry twice gives two answers");
   fuzz::Check(sink.count - before == 2 * warnings, "formatting one entry twice warns differently");
+
+  // The marked entry made from the unmarked one's text is the marked entry.
+  bool literally = false;
+  const TextOrFault unmarked = format::FormatEntry(fields, false, {}, ctx, nullptr, &literally);
+  if (const auto* text = std::get_if<std::string>(&unmarked); text != nullptr && !literally) {
+    if (auto marked = format::FormatMarkedEntry(fields, *text, repeat, letter, ctx)) {
+      fuzz::Check(SameOutcome(TextOrFault(std::move(*marked)), entry),
+                  "a marked entry made from its unmarked text differs");
+    }
+  }
 
   const format::EntryFields with_letter(fields, settings.roles.year, letter.empty() ? "a" : letter);
   const TextOrFault id = format::MakeEntryId(with_letter, format::KindOf(fields[1]), ctx);

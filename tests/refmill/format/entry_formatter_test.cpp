@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/encoding.h"
 #include "tests/support/sjis_literal.h"
 #include "tests/support/style_fixture.h"
@@ -115,6 +117,81 @@ TEST(FormatEntryTest, RepeatFlagAndYearLetter) {
   EXPECT_EQ(Format(s, line, false), "Smith, John|Smith|Smith, John (1999) smith1999");
   EXPECT_EQ(Format(s, "*,ebook,John Smith,,T,B,V,P,E,,x", false, "a"),
             "Smith, John|Smith|Smith, John (a) smitha");
+}
+
+// A marked entry made from the text of the unmarked one must be exactly
+// what formatting the marked entry gives, and is made wherever the changed
+// values can only stand in one place.
+TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
+  struct Case {
+    const char* name;
+    std::string tmpl;
+    std::string line;
+    // Made or left to FormatEntry ('y' or 'n'): repeated author, year
+    // letter, both.
+    std::string made;
+    bool author_is_year = false;  // the style gives both the same column
+  };
+  const Case cases[] = {
+      {"author and year", "ebook=$AT ($YR). $TL.", "*,ebook,John Smith,1999,T", "yyy"},
+      {"an ID made from the year", "ebook=<$ID>$AT ($YR). $TL.",
+       "*,ebook,John Smith,1999,T,B,V,P,E,,x", "yyy"},
+      {"an ID that is the year", "ebook=<$ID>$AT ($YR). $TL.", "*,ebook,John Smith,1999,T", "ynn"},
+      {"the year in the title too", "ebook=$AT ($YR). $TL.", "*,ebook,John Smith,1999,In 1999",
+       "ynn"},
+      {"the author in the title too", "ebook=$AT ($YR). $TL.",
+       "*,ebook,John Smith,1999,\"Smith, John.\"", "nyn"},
+      {"the year named twice", "ebook=$AT ($YR) $YR", "*,ebook,John Smith,1999", "ynn"},
+      {"a second name for the year column", "ebook=$AT ($YR) $Y2", "*,ebook,John Smith,1999",
+       "ynn"},
+      {"the year in an optional part", "ebook=$AT, {?$YR?}", "*,ebook,John Smith,1999", "ynn"},
+      {"an optional part after a stop that may go", "ebook=$AT{?, $YR?}", "*,ebook,John Smith,1999",
+       "nnn"},
+      {"a stop the author list takes from the template", "ebook=$AT. ($YR)",
+       "*,ebook,John Smith,1999", "nyn"},
+      {"a stop the template keeps either way", "ebook=$AT ($YR)", "*,ebook,John Smith,1999", "yyy"},
+      {"escaped values", "ebook=$AT ($YR) $TL", "*,ebook,A&B <Smith>,1999,T", "yyy"},
+      {"an empty year", "ebook=$AT ($YR) $TL", "*,ebook,John Smith,,T", "yyy"},
+      {"a year inside the author list", "ebook=$AT ($YR)", "*,ebook,1999 Group,1999", "yny"},
+      {"a Japanese entry", "jbook=$AT（$YR）『$TL』", "*,jbook,山田#太郎,1999,心理学", "yyy"},
+      {"no template for the category", "ebook=$AT", "*,nobook,John Smith,1999", "nnn"},
+      {"author lists made from the year's column", "ebook=$SA ($YR)", "*,ebook,John Smith", "yyy",
+       true},
+  };
+  const std::pair<bool, std::string> marks[] = {{true, ""}, {false, "a"}, {true, "b"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    StyleSettings s = MakeStyle([&c] {
+      std::vector<std::string> columns = kColumns;
+      columns.push_back("$Y2=3");
+      if (c.author_is_year)
+        std::replace(columns.begin(), columns.end(), std::string("$YR=3"), std::string("$YR=2"));
+      return columns;
+    }());
+    s.optional = true;
+    s.templates = TemplateTable({MarkOptionalParts(Sjis(c.tmpl))}, s.columns, true);
+    s.samename = "---";
+    s.nodouble = true;
+    s.e_at_stop = true;
+    s.escapes = EscapeRules({"&=&amp;", "<=&lt;", ">=&gt;"});
+    RecordingSink sink;
+    const EntryContext ctx{s, 5, sink};
+    const FieldList fields = Fields(c.line);
+    bool literally = false;
+    const TextOrFault unmarked = FormatEntry(fields, false, {}, ctx, nullptr, &literally);
+    ASSERT_TRUE(std::holds_alternative<std::string>(unmarked));
+    ASSERT_FALSE(literally);
+    for (size_t m = 0; m < std::size(marks); ++m) {
+      const auto& [repeat, letter] = marks[m];
+      SCOPED_TRACE(m);
+      const std::optional<std::string> made =
+          FormatMarkedEntry(fields, std::get<std::string>(unmarked), repeat, letter, ctx);
+      EXPECT_EQ(made.has_value(), c.made[m] == 'y');
+      if (made) {
+        EXPECT_EQ(TextOrFault(*made), FormatEntry(fields, repeat, letter, ctx));
+      }
+    }
+  }
 }
 
 TEST(YearLetterTest, CountsOnPastZWithoutWrapping) {

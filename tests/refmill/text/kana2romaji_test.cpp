@@ -47,6 +47,9 @@ TEST(TKana2RomajiTest, AppliesRulesInOrderThenDoublingMarkers) {
       {"no equals sign is an empty rule", "junk\r\n=x\r\nb=c", "junk=xb", "junk=xc"},
       {"later equals signs are replacement", "a=b=c\n", "a", "b=c"},
       {"zero byte ends the table", std::string("a=b\0\nc=d\n", 10), "ac", "bc"},
+      {"an earlier rule is not tried again", "a=b\nc=a\n", "ca", "ab"},
+      // Rules far apart in the table, across 64 rules, in table order.
+      {"rules far apart", "c=d\n" + std::string(70, '\n') + "d=e\nx=c\n", "cx", "ec"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
