@@ -5,7 +5,9 @@
 #include <unicode/utf8.h>
 
 #include <array>
+#include <atomic>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
@@ -133,43 +135,58 @@ std::string SjisToUtf8(std::string_view sjis) {
 namespace {
 
 // Each character of the Basic Multilingual Plane as code page 932 writes
-// it, asked of ICU's converter once per character on first use: a UTF-8
-// table of millions of characters is converted by look-up. 0 for a
-// character code page 932 lacks; one byte is written as 00XX.
+// it, asked of ICU's converter the first time the character is met and kept:
+// a UTF-8 table of millions of characters is converted by look-up, and a run
+// that converts only its messages asks for a few hundred characters, not
+// all sixty thousand. 0 for a character code page 932 lacks; one byte is
+// written as 00XX.
 class Cp932FromUnicode {
  public:
   static constexpr uint16_t kLacking = 0;
 
-  Cp932FromUnicode() : codes_(0x10000, kLacking) {
-    Converter cp932 = OpenCp932();
-    if (!cp932) return;
-    for (UChar32 c = 0x80; c < 0x10000; ++c) {
-      if (U_IS_SURROGATE(c)) continue;
-      const UChar unit = static_cast<UChar>(c);
-      char buf[8];
-      UErrorCode status = U_ZERO_ERROR;
-      ucnv_reset(cp932.get());
-      // Stop at an unmappable character instead of ICU's own fallback.
-      ucnv_setFromUCallBack(cp932.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
-                            &status);
-      const int32_t n = ucnv_fromUChars(cp932.get(), buf, sizeof buf, &unit, 1, &status);
-      if (U_FAILURE(status) || n < 1 || n > 2) continue;
-      const auto first = static_cast<unsigned char>(buf[0]);
-      codes_[static_cast<size_t>(c)] =
-          n == 1 ? first : static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(buf[1]));
-    }
-    ready_ = true;
+  Cp932FromUnicode() : cp932_(OpenCp932()) {
+    for (auto& code : codes_) code.store(kUnknown, std::memory_order_relaxed);
   }
-  bool ready() const { return ready_; }
-  uint16_t Of(UChar32 c) const { return c < 0x10000 ? codes_[static_cast<size_t>(c)] : kLacking; }
+  bool ready() const { return cp932_ != nullptr; }
+  uint16_t Of(UChar32 c) const {
+    if (c < 0 || c >= 0x10000) return kLacking;
+    auto& known = codes_[static_cast<size_t>(c)];
+    uint16_t code = known.load(std::memory_order_relaxed);
+    if (code == kUnknown) {
+      // Threads that meet a character at once each ask, and get the same.
+      code = Ask(c);
+      known.store(code, std::memory_order_relaxed);
+    }
+    return code;
+  }
 
  private:
-  std::vector<uint16_t> codes_;
-  bool ready_ = false;
+  // No character is written as FF FF.
+  static constexpr uint16_t kUnknown = 0xFFFF;
+
+  uint16_t Ask(UChar32 c) const {
+    if (U_IS_SURROGATE(c)) return kLacking;
+    const std::lock_guard<std::mutex> lock(mutex_);
+    const UChar unit = static_cast<UChar>(c);
+    char buf[8];
+    UErrorCode status = U_ZERO_ERROR;
+    ucnv_reset(cp932_.get());
+    // Stop at an unmappable character instead of ICU's own fallback.
+    ucnv_setFromUCallBack(cp932_.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                          &status);
+    const int32_t n = ucnv_fromUChars(cp932_.get(), buf, sizeof buf, &unit, 1, &status);
+    if (U_FAILURE(status) || n < 1 || n > 2) return kLacking;
+    const auto first = static_cast<unsigned char>(buf[0]);
+    return n == 1 ? first : static_cast<uint16_t>(first << 8 | static_cast<unsigned char>(buf[1]));
+  }
+
+  Converter cp932_;
+  mutable std::mutex mutex_;  // the converter, for the characters not yet known
+  mutable std::array<std::atomic<uint16_t>, 0x10000> codes_;
 };
 
 const Cp932FromUnicode& FromUnicode() {
-  static const Cp932FromUnicode table;  // built on first use, shared read-only
+  static const Cp932FromUnicode table;  // made on first use; learns characters as they come
   return table;
 }
 

@@ -284,7 +284,7 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
     }
     if (r + kPrefetchDistance < end) {
       const size_t ahead = redo_[r + kPrefetchDistance].entry;
-      PrefetchText(source_lines_[entries_[ahead].source_index]);
+      PrefetchText(source_lines_.WithBreak(entries_[ahead].source_index));
       PrefetchText(FirstPassText(ahead));
     }
     const Redo& marked = redo_[r];

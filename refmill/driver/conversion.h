@@ -176,7 +176,7 @@ class Conversion {
   std::string_view Author(const Entry& e) const {
     if (e.author_offset == Entry::kAuthorMissing) return {};
     if (e.author_offset == Entry::kAuthorInArena) return {Columns(e), e.author_length};
-    return source_lines_[e.source_index].substr(e.author_offset, e.author_length);
+    return {source_lines_.Start(e.source_index) + e.author_offset, e.author_length};
   }
   std::string_view Year(const Entry& e) const {
     if (e.year_length == Entry::kYearMissing) return {};
@@ -187,7 +187,7 @@ class Conversion {
   void PrefetchColumns(const Entry& e) const {
     __builtin_prefetch(Columns(e));
     if (e.author_offset < Entry::kAuthorMissing) {
-      __builtin_prefetch(source_lines_[e.source_index].data() + e.author_offset);
+      __builtin_prefetch(source_lines_.Start(e.source_index) + e.author_offset);
     }
   }
   void FormatLines(size_t begin, size_t end, Part& part, Entry* out, TextArena& arena) const;

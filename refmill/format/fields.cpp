@@ -4,8 +4,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "refmill/text/sjis.h"
-
 namespace refmill::format {
 
 FieldList::FieldList(std::string text, std::vector<Span> spans) : text_(std::move(text)) {
@@ -19,9 +17,10 @@ void FieldList::AddBeyondTheFirst(Span span) {
 
 namespace {
 
-// Where the next byte at or after `pos` is a comma, a double quote or a byte
-// of 0x80 and up (which may open a two-byte character); `size` if none is.
-// Most of a line is none of these, so it is passed sixteen bytes at a time.
+// Where the next comma or double quote at or after `pos` is; `size` if none
+// is. Neither byte can close a two-byte character, so each is a character
+// of its own wherever it stands, and the bytes of Japanese text need no
+// look: most of a line is passed sixteen bytes at a time.
 size_t NextSpecial(const char* line, size_t pos, size_t size) {
 #if defined(__SSE2__)
   const __m128i comma = _mm_set1_epi8(',');
@@ -29,14 +28,12 @@ size_t NextSpecial(const char* line, size_t pos, size_t size) {
   for (; pos + 16 <= size; pos += 16) {
     const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + pos));
     const __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, quote));
-    // The high bit of a byte of 0x80 and up is its sign.
-    const auto found = static_cast<unsigned>(_mm_movemask_epi8(marks) | _mm_movemask_epi8(bytes));
+    const auto found = static_cast<unsigned>(_mm_movemask_epi8(marks));
     if (found != 0) return pos + static_cast<size_t>(__builtin_ctz(found));
   }
 #endif
   for (; pos < size; ++pos) {
-    const auto byte = static_cast<unsigned char>(line[pos]);
-    if (byte == ',' || byte == '"' || byte >= 0x80) return pos;
+    if (line[pos] == ',' || line[pos] == '"') return pos;
   }
   return size;
 }
@@ -70,28 +67,23 @@ FieldList SplitFields(std::string_view line) {
       pos = next;
       if (pos == size) break;
     }
-    const size_t len = text::CharLength(line, pos);
-    if (len == 1) {
-      const char c = line[pos];
-      if (c == ',') {
-        if (after_comma) {
-          text.append(line, copied, pos - copied);
-          text.push_back('|');
-          copied = pos;
-          ++inserted;
-        }
-        if (!quoted) {
-          close_piece(pos + inserted);
-          start = pos + inserted + 1;
-        }
-      } else if (c == '"') {
-        quoted = !quoted;
+    const char c = line[pos];
+    if (c == ',') {
+      if (after_comma) {
+        text.append(line, copied, pos - copied);
+        text.push_back('|');
+        copied = pos;
+        ++inserted;
       }
-      after_comma = c == ',';
+      if (!quoted) {
+        close_piece(pos + inserted);
+        start = pos + inserted + 1;
+      }
     } else {
-      after_comma = false;
+      quoted = !quoted;
     }
-    pos += len;
+    after_comma = c == ',';
+    ++pos;
   }
   text.append(line, copied, line.size() - copied);
   close_piece(text.size());

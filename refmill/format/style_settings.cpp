@@ -1,5 +1,6 @@
 #include "refmill/format/style_settings.h"
 
+#include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -23,25 +24,61 @@ std::string_view ValueOf(std::string_view line) {
 }  // namespace
 
 AbbreviationTable::AbbreviationTable(const std::vector<std::string_view>& lines) {
+  auto index = std::make_shared<Index>();
   size_t bytes = 0;
   for (std::string_view line : lines) bytes += line.size();
-  auto text = std::make_shared<std::string>();
-  text->reserve(bytes);
-  for (std::string_view line : lines) text->append(line);
-  index_.reserve(lines.size());
+  if (bytes >= Slot::kEmpty) throw std::length_error("abbreviation table too large");
+  index->text.reserve(bytes);
+  for (std::string_view line : lines) index->text.append(line);
+  size_t slots = 16;
+  while (slots < 2 * lines.size()) slots *= 2;
+  index->slots.resize(slots);
+  const size_t mask = slots - 1;
+  const std::string_view text = index->text;
+  const text::CaseFoldHash hash;
   size_t at = 0;
   for (std::string_view line : lines) {
-    const std::string_view kept = std::string_view(*text).substr(at, line.size());
+    const std::string_view kept = text.substr(at, line.size());
     at += line.size();
-    // Of two equal titles the first line counts: try_emplace keeps it.
-    index_.try_emplace(NameOf(kept), ValueOf(kept));
+    const std::string_view name = NameOf(kept);
+    const std::string_view value = ValueOf(kept);
+    const uint64_t h = hash(name);
+    for (size_t i = h & mask;; i = (i + 1) & mask) {
+      Slot& slot = index->slots[i];
+      if (slot.name_at == Slot::kEmpty) {
+        // A line without "=" gives an empty title and abbreviation, which
+        // have no place of their own in the text.
+        auto place = [&text](std::string_view part) {
+          return part.empty() ? uint32_t{0} : static_cast<uint32_t>(part.data() - text.data());
+        };
+        slot = {h, place(name), static_cast<uint32_t>(name.size()), place(value),
+                static_cast<uint32_t>(value.size())};
+        ++index->count;
+        break;
+      }
+      // Of two equal titles the first line counts.
+      if (slot.hash == h &&
+          text::CaseFoldEqual()(text.substr(slot.name_at, slot.name_length), name)) {
+        break;
+      }
+    }
   }
-  text_ = std::move(text);
+  index_ = std::move(index);
 }
 
 std::string_view AbbreviationTable::Lookup(std::string_view title) const {
-  const auto it = index_.find(title);
-  return it == index_.end() ? std::string_view() : it->second;
+  if (index_ == nullptr) return {};
+  const std::string_view text = index_->text;
+  const uint64_t h = text::CaseFoldHash()(title);
+  const size_t mask = index_->slots.size() - 1;
+  for (size_t i = h & mask;; i = (i + 1) & mask) {
+    const Slot& slot = index_->slots[i];
+    if (slot.name_at == Slot::kEmpty) return {};
+    if (slot.hash == h &&
+        text::CaseFoldEqual()(text.substr(slot.name_at, slot.name_length), title)) {
+      return text.substr(slot.value_at, slot.value_length);
+    }
+  }
 }
 
 EscapeRules::EscapeRules(const std::vector<std::string>& lines) {

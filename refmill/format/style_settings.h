@@ -40,16 +40,28 @@ class AbbreviationTable {
 
   // The abbreviation of `title`, or an empty text when the table has none.
   std::string_view Lookup(std::string_view title) const;
-  size_t size() const { return index_.size(); }
+  size_t size() const { return index_ == nullptr ? 0 : index_->count; }
 
  private:
-  // The lines' bytes, kept once and shared by copies of the table; the
-  // index holds views of them rather than a string of its own per title
-  // and abbreviation, which for tens of thousands of lines took longer to
-  // build than many a conversion.
-  std::shared_ptr<const std::string> text_;
-  std::unordered_map<std::string_view, std::string_view, text::CaseFoldHash, text::CaseFoldEqual>
-      index_;  // title → abbreviation
+  // One title with its abbreviation, as places in the text.
+  struct Slot {
+    static constexpr uint32_t kEmpty = UINT32_MAX;
+    uint64_t hash;
+    uint32_t name_at = kEmpty;
+    uint32_t name_length;
+    uint32_t value_at;
+    uint32_t value_length;
+  };
+  // The lines' bytes and an open-addressed index of them, made once and
+  // shared by copies of the table: tens of thousands of lines take no
+  // allocation each, which made building the table take longer than many
+  // a conversion, and a look-up reads one slot instead of chasing nodes.
+  struct Index {
+    std::string text;
+    std::vector<Slot> slots;  // a power of two of them, at most half used
+    size_t count = 0;
+  };
+  std::shared_ptr<const Index> index_;
 };
 
 // A template taken apart once for the whole run: literal pieces and tokens

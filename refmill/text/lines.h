@@ -30,6 +30,13 @@ class LineIndex {
   // order of its own (a sorted list) that would otherwise wait for memory
   // at every line.
   void PrefetchStart(size_t i) const { __builtin_prefetch(starts_.data() + i); }
+  // Where line `i` begins, and the line with its break, known from the index
+  // alone: such a walk can ask for a line's bytes ahead, or reach a column
+  // of it, without first waiting for the end of the line to arrive.
+  const char* Start(size_t i) const { return text_.data() + starts_[i]; }
+  std::string_view WithBreak(size_t i) const {
+    return text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
+  }
 
  private:
   std::string_view text_;         // up to the zero byte that ends it

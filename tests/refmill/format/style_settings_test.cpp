@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 using refmill::format::AbbreviationTable;
@@ -28,6 +31,27 @@ TEST(AbbreviationTableTest, FindsTitlesWithoutRegardToCase) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(table.Lookup(c.title), c.expected);
   }
+}
+
+// Thousands of titles crowd the index: every one is found, by its own
+// abbreviation, and titles it lacks are not.
+TEST(AbbreviationTableTest, FindsEveryTitleOfALargeTable) {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 5000; ++i) {
+    lines.push_back("Journal " + std::to_string(i) + "=J" + std::to_string(i));
+  }
+  lines.push_back("=for an empty title");
+  const AbbreviationTable table(std::vector<std::string_view>(lines.begin(), lines.end()));
+  EXPECT_EQ(table.size(), 5001u);
+  for (int i = 0; i < 5000; ++i) {
+    ASSERT_EQ(table.Lookup("JOURNAL " + std::to_string(i)), "J" + std::to_string(i));
+  }
+  EXPECT_EQ(table.Lookup("Journal 5000"), "");
+  EXPECT_EQ(table.Lookup(""), "for an empty title");
+  // A line without "=" counts as the empty title, first come first kept.
+  const AbbreviationTable first({"no equals sign", "=later"});
+  EXPECT_EQ(first.Lookup(""), "");
+  EXPECT_EQ(AbbreviationTable().Lookup("Journal"), "");
 }
 
 TEST(TemplateTableTest, FindsCategoriesWithoutRegardToCase) {
