@@ -277,6 +277,7 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
                                                                       TextArena& arena) {
   // Every warning was written in the first pass already.
   NoWarnings silent;
+  format::UnmarkedValues known;
   for (size_t r = begin; r < end; ++r) {
     // The entries' source lines lie all over the table.
     if (r + 2 * kPrefetchDistance < end) {
@@ -297,7 +298,7 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
     std::optional<std::string> spliced;
     if (!std::binary_search(literal_lines_.begin(), literal_lines_.end(), entry.source_index)) {
       spliced = format::FormatMarkedEntry(fields, FirstPassText(marked.entry), marked.repeat,
-                                          letter, ctx);
+                                          letter, ctx, &known);
     }
     TextOrFault text = spliced ? TextOrFault(std::move(*spliced))
                                : format::FormatEntry(fields, marked.repeat, letter, ctx);

@@ -45,7 +45,10 @@ std::string WithInitials(std::string_view name, bool hyphens, bool gap) {
 std::string SurnameFirst(std::string_view name) {
   const size_t last_blank = text::LastPos(' ', name);
   if (last_blank == 0) return std::string(name);
-  return std::string(name.substr(last_blank)) + ", " + std::string(name.substr(0, last_blank - 1));
+  std::string out;
+  out.reserve(name.size() + 1);
+  out.append(name.substr(last_blank)).append(", ").append(name.substr(0, last_blank - 1));
+  return out;
 }
 
 // The text after the last blank, or the whole name when it has none.
@@ -69,9 +72,16 @@ std::string JoinRange(const std::vector<std::string>& names, size_t from, size_t
 }
 
 std::string JoinTwo(std::string_view a, std::string_view sep, std::string_view b) {
-  std::string out(a);
-  out.append(" ").append(sep).append(" ").append(b);
+  std::string out;
+  out.reserve(a.size() + sep.size() + b.size() + 2);
+  out.append(a).append(" ").append(sep).append(" ").append(b);
   return out;
+}
+
+// At least as many as the names of `column` (a "|" may also be the second
+// byte of a character): room made once instead of growing name by name.
+size_t MostNames(std::string_view column) {
+  return static_cast<size_t>(std::count(column.begin(), column.end(), kSeparator)) + 1;
 }
 
 }  // namespace
@@ -102,19 +112,26 @@ std::string RemoveQuotes(std::string_view value) {
 
 std::vector<std::string_view> SplitNames(std::string_view column) {
   std::vector<std::string_view> names;
+  names.reserve(MostNames(column));
   size_t start = 0;
   bool quoted = false;
-  for (size_t pos = 0; pos <= column.size();) {
-    if (pos == column.size() || (!quoted && column[pos] == kSeparator)) {
-      if (pos > start) names.push_back(column.substr(start, pos - start));
-      start = pos + 1;
-      ++pos;
+  for (size_t pos = 0; pos < column.size();) {
+    const auto byte = static_cast<unsigned char>(column[pos]);
+    // Only a lead byte can take the byte after it; an ASCII byte is a
+    // character of its own.
+    if (byte >= 0x80) {
+      pos += text::CharLength(column, pos);
       continue;
     }
-    const size_t len = text::CharLength(column, pos);
-    if (len == 1 && column[pos] == '"') quoted = !quoted;
-    pos += len;
+    if (byte == kSeparator && !quoted) {
+      if (pos > start) names.push_back(column.substr(start, pos - start));
+      start = pos + 1;
+    } else if (byte == '"') {
+      quoted = !quoted;
+    }
+    ++pos;
   }
+  if (column.size() > start) names.push_back(column.substr(start));
   return names;
 }
 
@@ -146,6 +163,7 @@ std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryC
                                   int32_t e_at) {
   const StyleSettings& s = ctx.settings;
   std::vector<std::string> names;
+  names.reserve(MostNames(text));
   for (std::string_view name : SplitNames(text)) {
     names.push_back(s.initial ? WithInitials(name, s.initial_hyphen, !s.initial_nogap)
                               : std::string(name));

@@ -614,6 +614,89 @@ size_t OnlyPlace(std::string_view text, std::string_view value,
   return found;
 }
 
+// True when the value of `code` may be made from column `column`; computed
+// values the formatter does not know may read any.
+bool ReadsColumn(int32_t code, int32_t column, const PlaceholderColumns& r) {
+  switch (code) {
+    case kShortAuthors:
+    case kFullAuthorsEtalA:
+      return r.author == column;
+    case kIssue:
+      return r.volume == column;
+    case kJapaneseIssue:
+      return r.japanese_volume == column;
+    default:
+      return code < 0 || code == column;
+  }
+}
+
+// What the value of `code` is made from, besides the style: the category's
+// kind and the columns it reads, as one text; false for a computed value
+// the formatter does not know.
+bool InputsOf(int32_t code, const FieldList& fields, EntryKind kind, const PlaceholderColumns& r,
+              std::string& inputs) {
+  std::array<int32_t, 3> columns{};
+  size_t count = 0;
+  switch (code) {
+    case kShortAuthors:
+    case kFullAuthorsEtalA:
+      columns[count++] = r.author;
+      break;
+    case kIssue:
+      columns[count++] = r.volume;
+      break;
+    case kJapaneseIssue:
+      columns[count++] = r.japanese_volume;
+      break;
+    case kEntryId:
+      columns[count++] = r.id_base;
+      columns[count++] = r.author;
+      columns[count++] = r.year;
+      break;
+    default:
+      if (code < 0) return false;
+      columns[count++] = code;
+  }
+  inputs.assign(1, static_cast<char>(kind));
+  for (size_t i = 0; i < count; ++i) {
+    const std::optional<std::string_view> text = fields.At(columns[i]);
+    const uint64_t length = text ? text->size() : UINT64_MAX;
+    inputs.append(reinterpret_cast<const char*>(&length), sizeof length);
+    if (text) inputs.append(*text);
+  }
+  return true;
+}
+
+// The value of `token` in the unmarked entry, ready for output: the one
+// `known` keeps from the entry before where it was made from the same, and
+// made and kept otherwise. Nothing on a fault.
+std::optional<std::string> PlainValue(const TokenValues& plain, const TemplatePlan::Token& token,
+                                      const FieldList& fields, EntryKind kind,
+                                      const PlaceholderColumns& r, UnmarkedValues* known) {
+  std::string inputs;
+  UnmarkedValues::Known* kept = nullptr;
+  if (known != nullptr && InputsOf(token.code, fields, kind, r, inputs)) {
+    for (UnmarkedValues::Known& k : known->known) {
+      if (k.code == token.code) kept = &k;
+    }
+    // An ID made from the line number is the line's own.
+    const bool line_bound =
+        token.code == kEntryId && kept != nullptr && kept->value.rfind("ID", 0) == 0;
+    if (kept != nullptr && kept->inputs == inputs && !line_bound) return kept->value;
+  }
+  auto value = plain.Compute(token.name, token.code);
+  if (!std::holds_alternative<std::string>(value)) return std::nullopt;
+  std::string& text = std::get<std::string>(value);
+  plain.ForOutput(token.code, text);
+  if (known != nullptr && !inputs.empty()) {
+    if (kept == nullptr) kept = &known->known.emplace_back();
+    kept->code = token.code;
+    kept->inputs = std::move(inputs);
+    kept->value = text;
+  }
+  return std::move(text);
+}
+
 // Under nodouble, a value ending in "?", "!" or "." takes the full stop or
 // comma of the literal text after it. True when the part after token part
 // `index` is such that `before` and `after` leave that text alike.
@@ -640,7 +723,7 @@ bool SameStopsAfter(const TemplateTable::Template& tmpl, size_t index, std::stri
 
 std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::string_view unmarked,
                                              bool repeat, std::string_view year_letter,
-                                             const EntryContext& ctx) {
+                                             const EntryContext& ctx, UnmarkedValues* known) {
   const std::string_view category = fields.At(1).value_or(std::string_view());
   const auto tmpl = ctx.settings.templates.Find(category);
   const EntryKind kind = KindOf(category);
@@ -657,23 +740,18 @@ std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::strin
   for (size_t t = 0; t < plan.tokens.size(); ++t) {
     const TemplatePlan::Token& token = plan.tokens[t];
     // The samename text replaces the author list itself only. The year
-    // letter joins the year column, which the computed values (the entry
-    // ID, and author lists or issues where the style gives them the year's
-    // column) may read too.
+    // letter joins the year column, which the entry ID reads too, and so
+    // do the short author lists and issues where the style gives their
+    // columns the year's.
     const bool may_change =
-        (repeat && token.code == r.author) || (letter && (token.code == r.year || token.code < 0));
+        (repeat && token.code == r.author) || (letter && ReadsColumn(token.code, r.year, r));
     if (!may_change) continue;
     // Whether a part vanishes is the whole formatting's to tell.
     if (token.in_optional_part) return std::nullopt;
-    auto before = plain.Compute(token.name, token.code);
+    std::optional<std::string> before = PlainValue(plain, token, fields, kind, r, known);
     auto after = marked.Compute(token.name, token.code);
-    if (!std::holds_alternative<std::string>(before) ||
-        !std::holds_alternative<std::string>(after)) {
-      return std::nullopt;
-    }
-    ChangedValue value{std::move(std::get<std::string>(before)),
-                       std::move(std::get<std::string>(after))};
-    plain.ForOutput(token.code, value.before);
+    if (!before || !std::holds_alternative<std::string>(after)) return std::nullopt;
+    ChangedValue value{std::move(*before), std::move(std::get<std::string>(after))};
     marked.ForOutput(token.code, value.after);
     if (value.before == value.after) continue;
     // A changed value in more than one place is left to the whole

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "refmill/format/entry_context.h"
 #include "refmill/format/fields.h"
@@ -32,9 +33,23 @@ TextOrFault FormatEntry(const FieldList& fields, bool repeat, std::string_view y
 // named twice or in an optional part, or not found in one place only), and
 // the entry must then be formatted whole. Only for a text that FormatEntry
 // did not fill literally. Faults and warnings are FormatEntry's to give.
+//
+// `known`, when given, keeps the unmarked values of one call for the next:
+// marked entries come in runs of one author and year, so the next entry's
+// author list or ID are mostly the ones just made.
+class UnmarkedValues {
+ public:
+  struct Known {
+    int32_t code;
+    std::string inputs;  // what the value was made from
+    std::string value;   // ready for output
+  };
+  std::vector<Known> known;
+};
 std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::string_view unmarked,
                                              bool repeat, std::string_view year_letter,
-                                             const EntryContext& ctx);
+                                             const EntryContext& ctx,
+                                             UnmarkedValues* known = nullptr);
 
 // The year letter of the entry at `position` (from 0) in a group of one
 // author and year: "a" to "z", then "aa", "ab", … "az", "ba", … as

@@ -117,6 +117,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       fuzz::Check(SameOutcome(TextOrFault(std::move(*marked)), entry),
                   "a marked entry made from its unmarked text differs");
     }
+    // The same with the values kept from the entry on another line: an ID
+    // made from the line number is not the other line's.
+    format::UnmarkedValues known;
+    const format::EntryContext other{settings, 6, sink};
+    const TextOrFault other_unmarked = format::FormatEntry(fields, false, {}, other);
+    if (const auto* other_text = std::get_if<std::string>(&other_unmarked)) {
+      format::FormatMarkedEntry(fields, *other_text, repeat, letter, other, &known);
+    }
+    if (auto marked = format::FormatMarkedEntry(fields, *text, repeat, letter, ctx, &known)) {
+      fuzz::Check(SameOutcome(TextOrFault(std::move(*marked)), entry),
+                  "a marked entry made with kept values differs");
+    }
   }
 
   const format::EntryFields with_letter(fields, settings.roles.year, letter.empty() ? "a" : letter);

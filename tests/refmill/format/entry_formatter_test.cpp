@@ -194,6 +194,45 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
   }
 }
 
+// Values kept from one marked entry for the next are used only where they
+// are made from the same: a run of one author, then other authors, kinds and
+// IDs made from line numbers.
+TEST(FormatMarkedEntryTest, KeepsValuesOnlyForEntriesThatShareThem) {
+  StyleSettings s = MakeStyle(kColumns, {"ebook=<$ID>$AT ($YR) $TL", "jbook=<$ID>$AT（$YR）$TL",
+                                         "tbook=<$ID>$AT ($YR) $TL"});
+  s.samename = "---";
+  struct Step {
+    int line;
+    std::string fields;
+    bool repeat;
+    std::string letter;
+  };
+  const Step steps[] = {
+      {10, "*,ebook,John Smith,1999,A,B,V,P,E,,x", false, "a"},
+      {11, "*,ebook,John Smith,1999,B,B,V,P,E,,x", true, "b"},
+      {12, "*,ebook,John Smith,1999,C,B,V,P,E,,x", true, "c"},
+      {13, "*,tbook,John Smith,1999,D,B,V,P,E,,x", true, "d"},
+      {14, "*,ebook,Jane Smith,1999,E,B,V,P,E,,x", false, "a"},
+      {15, "*,ebook,Jane Smith,2000,F,B,V,P,E,,x", true, ""},
+      {16, "*,jbook,山田#太郎,2001,心理学,B,V,P,E,,x", false, "a"},
+      {17, "*,jbook,山田#太郎,2001,教育,B,V,P,E,,x", true, "b"},
+      {18, "*,jbook,山田#太郎,2001,発達,B,V,P,E,,東京", true, "c"},
+  };
+  UnmarkedValues known;
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.line);
+    RecordingSink sink;
+    const EntryContext ctx{s, step.line, sink};
+    const FieldList fields = Fields(step.fields);
+    const TextOrFault unmarked = FormatEntry(fields, false, {}, ctx);
+    ASSERT_TRUE(std::holds_alternative<std::string>(unmarked));
+    const std::optional<std::string> made = FormatMarkedEntry(
+        fields, std::get<std::string>(unmarked), step.repeat, step.letter, ctx, &known);
+    ASSERT_TRUE(made.has_value());
+    EXPECT_EQ(TextOrFault(*made), FormatEntry(fields, step.repeat, step.letter, ctx));
+  }
+}
+
 TEST(YearLetterTest, CountsOnPastZWithoutWrapping) {
   struct Case {
     size_t position;
