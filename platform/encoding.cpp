@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -46,14 +47,17 @@ class Cp932Table {
     if (!cp932) return;
     for (int b = 0x80; b < 0x100; ++b) {
       const char in[1] = {static_cast<char>(b)};
-      if (!IsLeadByte(static_cast<unsigned char>(b)))
-        singles_[b - 0x80] = Decode(cp932.get(), in, 1);
+      if (!IsLeadByte(static_cast<unsigned char>(b))) {
+        if (!Keep(Decode(cp932.get(), in, 1), singles_[b - 0x80])) return;
+      }
     }
     for (int lead = 0x81; lead <= 0xFC; ++lead) {
       if (!IsLeadByte(static_cast<unsigned char>(lead))) continue;
       for (int trail = 0x40; trail <= 0xFC; ++trail) {
         const char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
-        pairs_[static_cast<size_t>(lead << 8 | trail)] = Decode(cp932.get(), in, 2);
+        if (!Keep(Decode(cp932.get(), in, 2), pairs_[static_cast<size_t>(lead << 8 | trail)])) {
+          return;
+        }
       }
     }
     ready_ = true;
@@ -65,16 +69,22 @@ class Cp932Table {
     if (!ready_) return std::nullopt;
     std::string out;
     out.reserve(sjis.size() + sjis.size() / 2);
+    // Characters are gathered a few hundred bytes at a time and joined to
+    // the text in one go, rather than one append each.
+    char gathered[512];
+    size_t used = 0;
     const auto* p = reinterpret_cast<const unsigned char*>(sjis.data());
     const size_t n = sjis.size();
     for (size_t i = 0; i < n;) {
       if (p[i] < 0x80) {
         const size_t start = i;
         while (i < n && p[i] < 0x80) ++i;
+        out.append(gathered, used);
+        used = 0;
         out.append(sjis.data() + start, i - start);
         continue;
       }
-      const std::string* c = nullptr;
+      const Utf8Of* c = nullptr;
       if (IsLeadByte(p[i])) {
         if (i + 1 < n) c = &pairs_[static_cast<size_t>(p[i] << 8 | p[i + 1])];
         i += 2;
@@ -82,9 +92,15 @@ class Cp932Table {
         c = &singles_[p[i] - 0x80];
         i += 1;
       }
-      if (c == nullptr || c->empty()) return std::nullopt;
-      out += *c;
+      if (c == nullptr || c->length == 0) return std::nullopt;
+      if (used + sizeof c->bytes > sizeof gathered) {
+        out.append(gathered, used);
+        used = 0;
+      }
+      std::memcpy(gathered + used, c->bytes, sizeof c->bytes);
+      used += c->length;
     }
+    out.append(gathered, used);
     return out;
   }
 
@@ -103,9 +119,22 @@ class Cp932Table {
     return U_FAILURE(status) ? std::string() : std::string(utf8, static_cast<size_t>(n8));
   }
 
+  // One character's UTF-8 in a fixed place, copied whole and counted by
+  // its length; a length of 0 where the bytes are no character.
+  struct Utf8Of {
+    char bytes[7];
+    uint8_t length = 0;
+  };
+  static bool Keep(const std::string& utf8, Utf8Of& kept) {
+    if (utf8.size() > sizeof kept.bytes) return false;
+    std::memcpy(kept.bytes, utf8.data(), utf8.size());
+    kept.length = static_cast<uint8_t>(utf8.size());
+    return true;
+  }
+
   bool ready_ = false;
-  std::array<std::string, 0x80> singles_;
-  std::vector<std::string> pairs_;
+  std::array<Utf8Of, 0x80> singles_;
+  std::vector<Utf8Of> pairs_;
 };
 
 const Cp932Table& Table() {

@@ -131,6 +131,22 @@ TextEncoding GuessTextEncoding(std::string_view bytes) {
         continue;
       }
     }
+    // Most characters of a Japanese table take three bytes and can be
+    // neither overlong nor surrogates (only those opening with E0 or ED
+    // can), and most European letters two: told well-formed on the spot.
+    const uint8_t lead = Byte(bytes, i);
+    const auto continues = [&bytes](size_t at) { return (Byte(bytes, at) & 0xC0) == 0x80; };
+    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 3 <= bytes.size() && continues(i + 1) &&
+        continues(i + 2)) {
+      non_ascii = true;
+      i += 3;
+      continue;
+    }
+    if (lead >= 0xC2 && lead <= 0xDF && i + 2 <= bytes.size() && continues(i + 1)) {
+      non_ascii = true;
+      i += 2;
+      continue;
+    }
     const Utf8Char c = DecodeUtf8(bytes, i);
     if (c.length == 0) return TextEncoding::kShiftJis;
     non_ascii = non_ascii || c.length > 1;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <unicode/ucnv.h>
+#include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
 #include <string>
@@ -83,6 +84,48 @@ TEST(EncodingTest, EveryCharacterAsTheCodePageWritesIt) {
   EXPECT_EQ(platform::Utf8ToSjis(all_utf8), all_sjis);
 }
 
+// Every Shift-JIS character reads back as ICU's converter for code page
+// 932 reads it: one by one, in one long text of characters only, and with
+// ASCII between them.
+TEST(EncodingTest, EveryShiftJisCharacterAsTheCodePageReadsIt) {
+  UErrorCode status = U_ZERO_ERROR;
+  UConverter* cp932 = ucnv_open("windows-31j", &status);
+  ASSERT_TRUE(U_SUCCESS(status));
+  auto icu = [cp932](const std::string& sjis) {
+    UErrorCode error = U_ZERO_ERROR;
+    ucnv_reset(cp932);
+    std::u16string utf16(sjis.size() + 1, u'\0');
+    const int32_t n16 = ucnv_toUChars(cp932, utf16.data(), static_cast<int32_t>(utf16.size()),
+                                      sjis.data(), static_cast<int32_t>(sjis.size()), &error);
+    std::string utf8(static_cast<size_t>(n16) * 3, '\0');
+    int32_t n8 = 0;
+    u_strToUTF8(utf8.data(), static_cast<int32_t>(utf8.size()), &n8, utf16.data(), n16, &error);
+    utf8.resize(static_cast<size_t>(n8));
+    return utf8;
+  };
+  std::string characters;
+  std::string with_ascii;
+  for (int lead = 0x81; lead <= 0xFC; ++lead) {
+    const bool pair = (lead <= 0x9F || lead >= 0xE0);
+    for (int trail = pair ? 0x40 : 0; trail <= (pair ? 0xFC : 0); ++trail) {
+      if (pair && trail == 0x7F) continue;
+      std::string c(1, static_cast<char>(lead));
+      if (pair) c.push_back(static_cast<char>(trail));
+      const std::string expected = icu(c);
+      if (expected.find("\xEF\xBF\xBD") != std::string::npos ||
+          expected.find('\x1A') != std::string::npos) {
+        continue;  // no character: ICU's own substitute
+      }
+      ASSERT_EQ(platform::SjisToUtf8(c), expected) << std::hex << lead << ' ' << trail;
+      characters += c;
+      with_ascii += c + "a";
+    }
+  }
+  EXPECT_EQ(platform::SjisToUtf8(characters), icu(characters));
+  EXPECT_EQ(platform::SjisToUtf8(with_ascii), icu(with_ascii));
+  ucnv_close(cp932);
+}
+
 TEST(EncodingTest, CountsWhatShiftJisCannotHold) {
   size_t lost = 0;
   EXPECT_EQ(platform::Utf8ToSjis("a\xF0\x9F\x98\x80"
@@ -127,6 +170,13 @@ TEST(EncodingTest, GuessesHowAFileWasSaved) {
        TextEncoding::kUtf16LittleEndian},
       {"zero bytes alone", std::string(64, '\0'), TextEncoding::kShiftJis},
       {"a stray zero byte", std::string("*,a\0b,c", 7), TextEncoding::kShiftJis},
+      // Bytes only a strict reading turns down: not UTF-8.
+      {"overlong three bytes", "\xE5\xB1\xB1\xE0\x80\xAF", TextEncoding::kShiftJis},
+      {"encoded surrogate", "\xE5\xB1\xB1\xED\xA0\x80", TextEncoding::kShiftJis},
+      {"three bytes cut short at the end", "\xE5\xB1\xB1\xE7\x94", TextEncoding::kShiftJis},
+      {"a lead byte before ASCII", "\xE5\xB1\xB1\xE7,\x94\xB0", TextEncoding::kShiftJis},
+      {"two bytes cut short", "L\xC3", TextEncoding::kShiftJis},
+      {"overlong two bytes", "L\xC1\xA9vi", TextEncoding::kShiftJis},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
