@@ -234,15 +234,31 @@ TemplateTable::TemplateTable(std::vector<std::string> lines, const text::ColumnL
     : lines_(std::move(lines)), optional_parts_(optional_parts) {
   for (size_t i = 0; i < lines_.size(); ++i) {
     index_.try_emplace(std::string(NameOf(lines_[i])), static_cast<uint32_t>(i));
+    name_lengths_.push_back(NameOf(lines_[i]).size());
     plans_.push_back(PlanTemplate(ValueOf(lines_[i]), columns, optional_parts));
   }
 }
 
 std::optional<TemplateTable::Template> TemplateTable::Find(std::string_view category) const {
-  const auto it = index_.find(category);
-  if (it == index_.end()) return std::nullopt;
-  const auto& plan = plans_[it->second];
-  return Template{ValueOf(lines_[it->second]), plan ? &*plan : nullptr, optional_parts_};
+  // Every entry asks: a style's handful of categories are compared in line
+  // order (the first line of a name counts) faster than a name is hashed.
+  constexpr size_t kComparedInTurn = 16;
+  size_t line = lines_.size();
+  if (lines_.size() <= kComparedInTurn) {
+    for (size_t i = 0; i < lines_.size(); ++i) {
+      if (name_lengths_[i] == category.size() &&
+          text::EqualsIgnoringAsciiCase(std::string_view(lines_[i]).substr(0, name_lengths_[i]),
+                                        category)) {
+        line = i;
+        break;
+      }
+    }
+  } else if (const auto it = index_.find(category); it != index_.end()) {
+    line = it->second;
+  }
+  if (line == lines_.size()) return std::nullopt;
+  const auto& plan = plans_[line];
+  return Template{ValueOf(lines_[line]), plan ? &*plan : nullptr, optional_parts_};
 }
 
 std::optional<TemplateTable::Template> TemplateTable::First() const {

@@ -133,6 +133,7 @@ class TemplateTable {
  private:
   std::vector<std::string> lines_;
   std::vector<std::optional<TemplatePlan>> plans_;
+  std::vector<size_t> name_lengths_;  // of each line's category
   bool optional_parts_ = false;
   text::NameMap<uint32_t> index_;  // category → line
 };

@@ -55,10 +55,19 @@ TEST(AbbreviationTableTest, FindsEveryTitleOfALargeTable) {
 }
 
 TEST(TemplateTableTest, FindsCategoriesWithoutRegardToCase) {
-  const TemplateTable table({"jbook=first", "JBOOK=second", "ebook="}, {});
-  EXPECT_EQ(table.Find("Jbook")->text, "first");
-  EXPECT_EQ(table.Find("ebook")->text, "");
-  EXPECT_FALSE(table.Find("tbook").has_value());
+  // A few lines are compared in turn, many looked up by name: alike.
+  for (const size_t extra : {0, 30}) {
+    SCOPED_TRACE(extra);
+    std::vector<std::string> lines = {"jbook=first", "JBOOK=second", "ebook="};
+    for (size_t i = 0; i < extra; ++i) lines.push_back("cat" + std::to_string(i) + "=t");
+    lines.push_back("=no name");
+    const TemplateTable table(lines, {});
+    EXPECT_EQ(table.Find("Jbook")->text, "first");
+    EXPECT_EQ(table.Find("ebook")->text, "");
+    EXPECT_FALSE(table.Find("tbook").has_value());
+    EXPECT_FALSE(table.Find("jboo").has_value());
+    EXPECT_EQ(table.Find("")->text, "no name");
+  }
 }
 
 TEST(EscapeRulesTest, EscapesEachPlaceOnceByTheFirstRule) {
