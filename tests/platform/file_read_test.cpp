@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "platform/files.h"
@@ -15,6 +16,10 @@ using testing_support::TempFolder;
 TEST(ReadFileUpToTest, NeverReadsPastItsLimit) {
   TempFolder dir;
   dir.Write("small.txt", "0123456789");
+  // Larger than the pieces a file is read in.
+  std::string large(3 * (1 << 20) + 7, 'x');
+  for (size_t i = 0; i < large.size(); i += 4099) large[i] = static_cast<char>('a' + i % 26);
+  dir.Write("large.txt", large);
   struct Case {
     const char* name;
     std::string path;
@@ -26,6 +31,12 @@ TEST(ReadFileUpToTest, NeverReadsPastItsLimit) {
       {"within the limit", dir.File("small.txt"), 10, ReadStatus::kRead, "0123456789"},
       {"one byte over", dir.File("small.txt"), 9, ReadStatus::kTooLarge, ""},
       {"a device without end", "/dev/zero", 1 << 20, ReadStatus::kTooLarge, ""},
+      {"a device without end, many pieces", "/dev/zero", 5 << 19, ReadStatus::kTooLarge, ""},
+      {"many pieces, no limit", dir.File("large.txt"), SIZE_MAX, ReadStatus::kRead, large},
+      {"many pieces, exactly the limit", dir.File("large.txt"), large.size(), ReadStatus::kRead,
+       large},
+      {"many pieces, one byte over", dir.File("large.txt"), large.size() - 1, ReadStatus::kTooLarge,
+       ""},
       {"missing", dir.File("none.txt"), 10, ReadStatus::kUnreadable, ""},
       {"a folder", dir.path(), 10, ReadStatus::kUnreadable, ""},
   };
