@@ -184,19 +184,15 @@ class TokenValues {
                       ctx_.line_number};
   }
 
-  std::variant<std::string_view, StyleFault> Column(std::string_view what, int64_t column) const {
-    if (const auto text = fields_.At(column)) return *text;
-    return Fault(what, column);
-  }
-
   // Values that are not read from a column of their own; nothing for the rest.
   std::optional<std::variant<std::string, StyleFault>> Computed(int32_t code) const {
     const PlaceholderColumns& r = s_.roles;
     auto from_column = [&](std::string_view what, int32_t column,
                            auto&& make) -> std::variant<std::string, StyleFault> {
-      const auto text = Column(what, column);
-      if (const auto* fault = std::get_if<StyleFault>(&text)) return *fault;
-      return make(std::get<std::string_view>(text));
+      // A column beyond the entry is the style's fault.
+      const std::optional<std::string_view> text = fields_.At(column);
+      if (!text) return Fault(what, column);
+      return make(*text);
     };
     switch (code) {
       case kShortAuthors:
@@ -224,10 +220,10 @@ class TokenValues {
     const PlaceholderColumns& r = s_.roles;
     const int32_t column = code == kFullAuthorsEtalA ? r.author : code;
     const bool etal = code == kFullAuthorsEtalA ? s_.etal_a : s_.etal;
-    const auto raw = Column(token, column);
-    if (const auto* fault = std::get_if<StyleFault>(&raw)) return *fault;
+    const std::optional<std::string_view> raw = fields_.At(column);
+    if (!raw) return Fault(token, column);
     std::string value;
-    const std::string_view text = std::get<std::string_view>(raw);
+    const std::string_view text = *raw;
     if (text.empty() || text == kEmptyField) {
       ctx_.Warn(Warning::kFieldMissing,
                 std::string(token) + " = " + std::to_string(int64_t{column} + 1));
