@@ -86,15 +86,24 @@ EscapeRules::EscapeRules(const std::vector<std::string>& lines) {
     const std::string_view name = NameOf(line);
     if (name.empty()) continue;
     rules_.emplace_back(std::string(name), std::string(ValueOf(line)));
-    starts_[static_cast<unsigned char>(name.front())] = true;
+    const auto first = static_cast<unsigned char>(name.front());
+    starts_[first] = true;
+    starts_can_close_ = starts_can_close_ || platform::IsTrailByte(first);
   }
 }
 
 void EscapeRules::ApplyInPlace(std::string& text) const {
   size_t pos = 0;
-  // Most values hold nothing to escape: find the first place that may.
-  while (pos < text.size() && !starts_[static_cast<unsigned char>(text[pos])]) {
-    pos += text::CharLength(text, pos);
+  // Most values hold nothing to escape: find the first place that may. Where
+  // no rule begins with a byte that can close a character ("&", "<", "%" and
+  // the like), such a byte begins a character wherever it stands, and the
+  // bytes are passed one by one without telling characters apart.
+  if (starts_can_close_) {
+    while (pos < text.size() && !starts_[static_cast<unsigned char>(text[pos])]) {
+      pos += text::CharLength(text, pos);
+    }
+  } else {
+    while (pos < text.size() && !starts_[static_cast<unsigned char>(text[pos])]) ++pos;
   }
   if (pos >= text.size()) return;
   std::string out(text, 0, pos);

@@ -159,6 +159,7 @@ class EscapeRules {
  private:
   std::vector<std::pair<std::string, std::string>> rules_;
   std::array<bool, 256> starts_{};  // first bytes of the rules' texts
+  bool starts_can_close_ = false;   // one of them can be a character's second byte
 };
 
 // Column numbers of the placeholders that have a role of their own, looked

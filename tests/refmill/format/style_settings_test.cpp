@@ -90,6 +90,8 @@ TEST(EscapeRulesTest, EscapesEachPlaceOnceByTheFirstRule) {
       // 0x5C as the second byte of a double-byte character (ソ, 83 5C) is no backslash.
       {"second bytes are not characters", latex, "\x83\x5C_", "\x83\x5C\\_"},
       {"no rules", none, "a&b", "a&b"},
+      {"html after double-byte characters", html, "\x8A\xBF\x83\x5C&\x83\x5C<",
+       "\x8A\xBF\x83\x5C&amp;\x83\x5C&lt;"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
