@@ -79,6 +79,7 @@ struct Conversion::Part {
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
                        MessageOutput& messages)
     : source_lines_(source),
+      source_size_(source.size()),
       settings_(settings),
       entry_behind_line_(settings.order.First().has_value()),
       messages_(messages) {}

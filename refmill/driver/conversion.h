@@ -75,6 +75,12 @@ class Conversion {
   std::string Render() const;
 
   size_t EntryCount() const { return entries_.size(); }
+  // Where a zero byte cut the source short, if one did: nothing after it
+  // was read.
+  std::optional<size_t> ZeroByteAt() const {
+    if (source_lines_.TextSize() == source_size_) return std::nullopt;
+    return source_lines_.TextSize();
+  }
 
  private:
   // One entry, kept small: a table may hold millions. Its texts lie one
@@ -198,6 +204,7 @@ class Conversion {
                                std::string_view column);
 
   text::LineIndex source_lines_;
+  size_t source_size_;
   const format::StyleSettings& settings_;
   // The style has an order text, which the line holds instead of the entry.
   const bool entry_behind_line_;

@@ -255,8 +255,8 @@ class RunSteps {
     std::optional<format::StyleFault> fault = conversion.FirstPass();
     // A zero byte ends the table; what follows it is never read, so the
     // user must hear where the table stopped.
-    if (const size_t nul = source->bytes.find('\0'); !fault && nul != std::string::npos) {
-      out_.Notice(m_.warning_a + std::to_string(LineAt(source->bytes, nul)) + m_.warning_b +
+    if (const std::optional<size_t> nul = conversion.ZeroByteAt(); !fault && nul) {
+      out_.Notice(m_.warning_a + std::to_string(LineAt(source->bytes, *nul)) + m_.warning_b +
                   m_.table_cut_at_nul);
     }
     if (!fault) {

@@ -21,6 +21,8 @@ class LineIndex {
   explicit LineIndex(std::string_view contents);
 
   size_t size() const { return starts_.empty() ? 0 : starts_.size() - 1; }
+  // How much of the text the lines cover: up to its zero byte, if any.
+  size_t TextSize() const { return text_.size(); }
   // Line `i` without its break.
   std::string_view operator[](size_t i) const;
   // The first byte of line `i`, or 0 for an empty line; cheaper than the
