@@ -1,5 +1,6 @@
 #include "refmill/driver/conversion.h"
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstring>
@@ -338,77 +339,127 @@ std::optional<StyleFault> Conversion::FormatMarked() {
 
 std::optional<StyleFault> Conversion::RenderFormattingMarked(
     const std::function<void(std::string_view)>& write) {
-  // The marked entries are formatted in blocks, in list order, by workers
-  // of their own, and each entry is written as soon as its block is done:
-  // the writing, which one core does, goes on beside the formatting.
-  if (redo_.empty()) {
-    Render(write);
-    return std::nullopt;
-  }
-  constexpr size_t kBlock = 2048;
+  // The list is made in blocks of entries, in list order, by workers of
+  // their own: each formats its block's marked entries again, puts the
+  // block's lines together and encodes them; the writer only hands the
+  // finished blocks on, one after the other. A few blocks at most wait
+  // for the writer, so the list is never held whole.
+  const size_t n = entries_.size();
+  constexpr size_t kBlock = 4096;  // entries
+  constexpr size_t kAhead = 8;     // blocks made but not yet written, at most
+  const size_t blocks = (n + kBlock - 1) / kBlock;
   enum State : uint8_t { kPending, kDone, kFailed };
-  const size_t blocks = (redo_.size() + kBlock - 1) / kBlock;
+  // Where each block's marked entries begin in the list of marks.
+  std::vector<size_t> first_mark(blocks + 1, redo_.size());
+  for (size_t b = 0, r = 0; b < blocks; ++b) {
+    while (r < redo_.size() && redo_[r].entry < b * kBlock) ++r;
+    first_mark[b] = r;
+  }
   // A mutex and a condition rather than waiting on atomics, which not every
   // standard library we build with does reliably.
   std::mutex mutex;
-  std::condition_variable finished;
+  std::condition_variable changed;
   std::vector<State> states(blocks, kPending);
   std::vector<std::optional<StyleFault>> faults(blocks);
-  std::atomic<size_t> next_block{0};
-  std::atomic<bool> stop{false};
-  auto settle = [&](size_t b, State state) {
-    {
-      const std::lock_guard<std::mutex> lock(mutex);
-      states[b] = state;
-    }
-    finished.notify_all();
-  };
-  const size_t formatters = platform::WorkerCount(redo_.size());
+  std::array<std::string, kAhead> made;  // by block number modulo kAhead
+  size_t written = 0;                    // blocks handed to `write`
+  size_t next_block = 0;
+  bool stop = false;
+  const size_t workers = platform::WorkerCount(n);
   const size_t first_arena = arenas_.size();
-  arenas_.resize(first_arena + formatters);
-  redone_.assign(entries_.size(), std::string_view());
-  std::optional<StyleFault> result;
-  platform::RunWorkers(formatters + 1, [&](size_t w) {
-    if (w > 0) {
-      TextArena& arena = arenas_[first_arena + w - 1];
-      for (size_t b = next_block++; b < blocks && !stop; b = next_block++) {
-        // A block left pending would keep the writer waiting for ever.
-        try {
-          const auto fault =
-              FormatMarked(b * kBlock, std::min(redo_.size(), (b + 1) * kBlock), arena);
-          if (fault) {
-            faults[b] = fault->second;
-            stop = true;
-          }
-          settle(b, fault ? kFailed : kDone);
-        } catch (...) {
-          stop = true;
-          settle(b, kFailed);
-          throw;
-        }
-      }
+  arenas_.resize(first_arena + workers);
+  redone_.assign(n, std::string_view());
+  const bool encoded = NeedsEncoding();
+  auto write_lines = [&](std::string_view lines) {
+    if (!encoded) {
+      write(lines);
       return;
     }
-    size_t r = 0;           // the next marked entry
-    size_t known_done = 0;  // blocks before this one are done
-    Render(write, [&](size_t k) {
-      if (r >= redo_.size() || redo_[r].entry != k) return true;
-      const size_t b = r++ / kBlock;
-      if (b < known_done) return true;
-      State state;
+    const std::string text = Encode(lines);
+    write(text);
+  };
+  std::optional<StyleFault> result;
+  platform::RunWorkers(workers + 1, [&](size_t w) {
+    if (w > 0) {
+      TextArena& arena = arenas_[first_arena + w - 1];
+      for (;;) {
+        size_t b = 0;
+        {
+          std::unique_lock<std::mutex> lock(mutex);
+          changed.wait(
+              lock, [&] { return stop || next_block >= blocks || next_block < written + kAhead; });
+          if (stop || next_block >= blocks) return;
+          b = next_block++;
+        }
+        // A block left pending would keep the writer waiting for ever.
+        std::optional<StyleFault> fault;
+        try {
+          if (const auto marked = FormatMarked(first_mark[b], first_mark[b + 1], arena)) {
+            fault = marked->second;
+          }
+          if (!fault) {
+            std::string lines;
+            const size_t end = std::min(n, (b + 1) * kBlock);
+            for (size_t k = b * kBlock; k < end; ++k) {
+              // The entries' texts lie all over memory.
+              if (k + kPrefetchDistance < end) PrefetchText(EntryText(k + kPrefetchDistance));
+              lines.append(EntryText(k)).append(kLineBreak);
+            }
+            if (encoded) lines = Encode(lines);
+            const std::lock_guard<std::mutex> lock(mutex);
+            made[b % kAhead] = std::move(lines);
+          }
+        } catch (...) {
+          {
+            const std::lock_guard<std::mutex> lock(mutex);
+            states[b] = kFailed;
+            stop = true;
+          }
+          changed.notify_all();
+          throw;
+        }
+        {
+          const std::lock_guard<std::mutex> lock(mutex);
+          faults[b] = fault;
+          states[b] = fault ? kFailed : kDone;
+          if (fault) stop = true;
+        }
+        changed.notify_all();
+      }
+    }
+    // Workers waiting for room would wait for ever on a writer that failed.
+    try {
+      write_lines(std::string(settings_.header) + std::string(kLineBreak));
+      for (size_t b = 0; b < blocks; ++b) {
+        std::string lines;
+        {
+          std::unique_lock<std::mutex> lock(mutex);
+          changed.wait(lock, [&] { return states[b] != kPending; });
+          if (states[b] == kFailed) {
+            result = faults[b];
+            stop = true;
+            lock.unlock();
+            changed.notify_all();
+            return;
+          }
+          lines = std::move(made[b % kAhead]);
+        }
+        write(lines);
+        {
+          const std::lock_guard<std::mutex> lock(mutex);
+          written = b + 1;
+        }
+        changed.notify_all();
+      }
+      write_lines(std::string(settings_.footer) + std::string(kLineBreak));
+    } catch (...) {
       {
-        std::unique_lock<std::mutex> lock(mutex);
-        finished.wait(lock, [&] { return states[b] != kPending; });
-        state = states[b];
+        const std::lock_guard<std::mutex> lock(mutex);
+        stop = true;
       }
-      if (state == kDone) {
-        known_done = b + 1;
-        return true;
-      }
-      result = faults[b];
-      stop = true;
-      return false;
-    });
+      changed.notify_all();
+      throw;
+    }
   });
   // A block that failed without a fault of the style threw, and RunWorkers
   // has passed that on by now.
