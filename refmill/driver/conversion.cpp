@@ -345,14 +345,27 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
   // finished blocks on, one after the other. A few blocks at most wait
   // for the writer, so the list is never held whole.
   const size_t n = entries_.size();
-  constexpr size_t kBlock = 4096;  // entries
-  constexpr size_t kAhead = 8;     // blocks made but not yet written, at most
-  const size_t blocks = (n + kBlock - 1) / kBlock;
+  // A block ends after this many entries or bytes (as the first pass made
+  // them), whichever comes first: entries of a huge template must not make
+  // the blocks waiting for the writer hold much of the list.
+  constexpr size_t kBlockEntries = 4096;
+  constexpr size_t kBlockBytes = size_t{256} << 10;
+  constexpr size_t kAhead = 8;  // blocks made but not yet written, at most
+  std::vector<size_t> cuts{0};  // where each block begins, then n
+  for (size_t k = 0, bytes = 0; k < n; ++k) {
+    bytes += entries_[k].text_length;
+    if (k + 1 - cuts.back() >= kBlockEntries || bytes >= kBlockBytes) {
+      cuts.push_back(k + 1);
+      bytes = 0;
+    }
+  }
+  if (cuts.back() != n) cuts.push_back(n);
+  const size_t blocks = cuts.size() - 1;
   enum State : uint8_t { kPending, kDone, kFailed };
   // Where each block's marked entries begin in the list of marks.
   std::vector<size_t> first_mark(blocks + 1, redo_.size());
   for (size_t b = 0, r = 0; b < blocks; ++b) {
-    while (r < redo_.size() && redo_[r].entry < b * kBlock) ++r;
+    while (r < redo_.size() && redo_[r].entry < cuts[b]) ++r;
     first_mark[b] = r;
   }
   // A mutex and a condition rather than waiting on atomics, which not every
@@ -399,8 +412,8 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
           }
           if (!fault) {
             std::string lines;
-            const size_t end = std::min(n, (b + 1) * kBlock);
-            for (size_t k = b * kBlock; k < end; ++k) {
+            const size_t end = cuts[b + 1];
+            for (size_t k = cuts[b]; k < end; ++k) {
               // The entries' texts lie all over memory.
               if (k + kPrefetchDistance < end) PrefetchText(EntryText(k + kPrefetchDistance));
               lines.append(EntryText(k)).append(kLineBreak);

@@ -285,4 +285,32 @@ TEST(ConversionTest, LargeSortedTablesGetEveryRepeatAndLetter) {
   EXPECT_EQ(Convert(s, source).output, expected);
 }
 
+// Long entries: the list is made in many blocks cut by their bytes, more
+// than may wait for the writer at once, and each must come whole and in
+// its place.
+TEST(ConversionTest, LongEntriesComeWholeAndInOrder) {
+  StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$TL=4", "$RB=5"}, {"ebook=$AT $YR $TL"});
+  s.header = "H";
+  s.footer = "F";
+  s.samename = "---";
+  constexpr int kEntries = 12000;
+  std::string source;
+  for (int i = kEntries - 1; i >= 0; --i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "A%05d", i / 3);
+    source += "*,ebook," + std::string(name) + ",2000," +
+              std::string(600, static_cast<char>('a' + i % 26)) + "\r\n";
+  }
+  // Convert compares the list made in blocks with the one made whole.
+  const Converted c = Convert(s, source);
+  size_t lines = 0;
+  for (size_t at = c.output.find("\r\n"); at != std::string::npos;
+       at = c.output.find("\r\n", at + 2)) {
+    ++lines;
+  }
+  EXPECT_EQ(lines, size_t{kEntries} + 2);
+  EXPECT_EQ(c.output.substr(0, 14), "H\r\nA00000 2000");
+  EXPECT_EQ(c.output.substr(c.output.size() - 3), "F\r\n");
+}
+
 }  // namespace
