@@ -2,11 +2,14 @@
 // share this: it looks at bytes only and needs no system service.
 #include "platform/encoding.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
+#include "platform/worker_pool.h"
 
 namespace platform {
 namespace {
@@ -113,14 +116,15 @@ std::optional<TextEncoding> GuessUtf16(std::string_view bytes) {
   return std::nullopt;
 }
 
-}  // namespace
-
-TextEncoding GuessTextEncoding(std::string_view bytes) {
-  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) return TextEncoding::kUtf8;
-  if (bytes.substr(0, kUtf16LeMark.size()) == kUtf16LeMark) return TextEncoding::kUtf16LittleEndian;
-  if (bytes.substr(0, kUtf16BeMark.size()) == kUtf16BeMark) return TextEncoding::kUtf16BigEndian;
-  if (const auto utf16 = GuessUtf16(bytes)) return *utf16;
+// How a stretch of bytes reads as UTF-8: whether every character in it is
+// well-formed, and whether any takes more than one byte.
+struct Utf8Reading {
+  bool well_formed = true;
   bool non_ascii = false;
+};
+
+Utf8Reading ReadUtf8(std::string_view bytes) {
+  Utf8Reading reading;
   for (size_t i = 0; i < bytes.size();) {
     // ASCII, most of any table, is passed eight bytes at a time.
     if (i + 8 <= bytes.size()) {
@@ -138,19 +142,52 @@ TextEncoding GuessTextEncoding(std::string_view bytes) {
     const auto continues = [&bytes](size_t at) { return (Byte(bytes, at) & 0xC0) == 0x80; };
     if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 3 <= bytes.size() && continues(i + 1) &&
         continues(i + 2)) {
-      non_ascii = true;
+      reading.non_ascii = true;
       i += 3;
       continue;
     }
     if (lead >= 0xC2 && lead <= 0xDF && i + 2 <= bytes.size() && continues(i + 1)) {
-      non_ascii = true;
+      reading.non_ascii = true;
       i += 2;
       continue;
     }
     const Utf8Char c = DecodeUtf8(bytes, i);
-    if (c.length == 0) return TextEncoding::kShiftJis;
-    non_ascii = non_ascii || c.length > 1;
+    if (c.length == 0) {
+      reading.well_formed = false;
+      return reading;
+    }
+    reading.non_ascii = reading.non_ascii || c.length > 1;
     i += c.length;
+  }
+  return reading;
+}
+
+}  // namespace
+
+TextEncoding GuessTextEncoding(std::string_view bytes) {
+  if (bytes.substr(0, kUtf8Mark.size()) == kUtf8Mark) return TextEncoding::kUtf8;
+  if (bytes.substr(0, kUtf16LeMark.size()) == kUtf16LeMark) return TextEncoding::kUtf16LittleEndian;
+  if (bytes.substr(0, kUtf16BeMark.size()) == kUtf16BeMark) return TextEncoding::kUtf16BigEndian;
+  if (const auto utf16 = GuessUtf16(bytes)) return *utf16;
+  // A large table is read by both cores, cut where a character begins (a
+  // byte that does not continue one): a well-formed text reads the same in
+  // parts, and one that is not shows it in the part that holds the fault.
+  constexpr size_t kBytesPerWorkerItem = 64;
+  const size_t workers = WorkerCount(bytes.size() / kBytesPerWorkerItem);
+  std::vector<size_t> cuts{0};
+  for (size_t w = 1; w < workers; ++w) {
+    size_t cut = std::max(cuts.back(), bytes.size() * w / workers);
+    while (cut < bytes.size() && (Byte(bytes, cut) & 0xC0) == 0x80) ++cut;
+    cuts.push_back(cut);
+  }
+  cuts.push_back(bytes.size());
+  std::vector<Utf8Reading> parts(workers);
+  RunWorkers(workers,
+             [&](size_t w) { parts[w] = ReadUtf8(bytes.substr(cuts[w], cuts[w + 1] - cuts[w])); });
+  bool non_ascii = false;
+  for (const Utf8Reading& part : parts) {
+    if (!part.well_formed) return TextEncoding::kShiftJis;
+    non_ascii = non_ascii || part.non_ascii;
   }
   if (!non_ascii) return TextEncoding::kShiftJis;
   if (!IsWellFormedShiftJis(bytes) || ReadsAsUtf8Text(bytes)) return TextEncoding::kUtf8;

@@ -126,6 +126,29 @@ TEST(EncodingTest, EveryShiftJisCharacterAsTheCodePageReadsIt) {
   ucnv_close(cp932);
 }
 
+// A large table is read in parts: wherever the middle falls (inside a
+// character of two, three or four bytes) and wherever a fault stands, the
+// guess is the one the whole text gives.
+TEST(EncodingTest, GuessesLargeTablesAsWhole) {
+  using platform::TextEncoding;
+  const std::string characters[] = {"\xE5\xB1\xB1", "L\xC3\xA9vi", "\xF0\x9F\x98\x80", "ab"};
+  for (const std::string& c : characters) {
+    SCOPED_TRACE(c);
+    std::string text;
+    while (text.size() < 2000000) text += "*,jbook," + c + ",1999\r\n";
+    for (size_t shift = 0; shift < 21; ++shift) {  // a line and more: the middle falls everywhere
+      const std::string t = std::string(shift, 'x') + text;
+      EXPECT_EQ(platform::GuessTextEncoding(t),
+                c == "ab" ? TextEncoding::kShiftJis : TextEncoding::kUtf8);
+      for (const size_t fault : {size_t{10}, t.size() / 2, t.size() - 3}) {
+        std::string broken = t;
+        broken[fault] = '\xFF';
+        EXPECT_EQ(platform::GuessTextEncoding(broken), TextEncoding::kShiftJis) << fault;
+      }
+    }
+  }
+}
+
 TEST(EncodingTest, CountsWhatShiftJisCannotHold) {
   size_t lost = 0;
   EXPECT_EQ(platform::Utf8ToSjis("a\xF0\x9F\x98\x80"
