@@ -554,7 +554,7 @@ class KeyMaker {
   // With codes only the first chunk is made: lines tied in it are told
   // apart by all their codes (AllCodes).
   bool CodeChunk(std::string_view text, Item& item) {
-    if (!MayHoldUserDefined(text) && FirstCodes(text, item)) return true;
+    if (!HoldsUserDefined(text) && FirstCodes(text, item)) return true;
     Window window(item);
     // A user-defined character anywhere must have known weights before the
     // sort commits to codes, even past the first chunk.
@@ -563,13 +563,26 @@ class KeyMaker {
     return true;
   }
 
-  // Whether `text` may hold a code handed out for a character Shift-JIS
-  // lacks: those open with a byte of F0 and up, which Japanese text seldom
-  // has, so a line without one goes the quick way.
-  bool MayHoldUserDefined(std::string_view text) const {
+  // Whether `text` holds a code handed out for a character Shift-JIS
+  // lacks. Those open with a byte of F0 and up; so do many second bytes of
+  // kanji, and a line of those goes the quick way all the same: the bytes
+  // before such a byte that can open a character (back to one that cannot,
+  // which ends one) pair up, so it opens a character when an even number of
+  // them stand before it.
+  bool HoldsUserDefined(std::string_view text) const {
     if (codes_ == nullptr) return false;
-    for (const char c : text) {
-      if (static_cast<unsigned char>(c) >= 0xF0) return true;
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    size_t known = 0;  // a character boundary
+    for (size_t i = 0; i + 1 < text.size(); ++i) {
+      if (p[i] < 0xF0) continue;
+      size_t start = i;
+      while (start > known && IsLeadByte(p[start - 1])) --start;
+      if ((i - start) % 2 == 1) {  // a second byte
+        known = i + 1;
+        continue;
+      }
+      if (codes_->CharacterAt(text, i)) return true;
+      known = i;
     }
     return false;
   }
