@@ -732,28 +732,16 @@ class Sorter {
 
   // The items are split in place into shares that follow each other in
   // order, and each worker sorts one. Merging sorted shares instead would
-  // take a buffer of half the items. The shares are cut at items a sample
-  // puts near the right places, each found in one pass over the items that
-  // are left, where finding the exact middle would take several.
+  // take a buffer of half the items.
   void SortByFirstChunks(std::vector<Item>& items, size_t workers) {
     const size_t n = items.size();
     auto less = [](const Item& a, const Item& b) { return Less(a, b); };
-    constexpr size_t kSample = 1024;
-    std::vector<Item> sample;
-    if (workers > 1) {
-      sample.reserve(kSample);
-      for (size_t k = 0; k < kSample; ++k) sample.push_back(items[k * n / kSample]);
-      std::sort(sample.begin(), sample.end(), less);
-    }
-    std::vector<Iter> cuts{items.begin()};
+    auto at = [&items](size_t i) { return items.begin() + static_cast<std::ptrdiff_t>(i); };
     for (size_t w = 1; w < workers; ++w) {
-      const Item& splitter = sample[w * kSample / workers];
-      cuts.push_back(std::partition(cuts.back(), items.end(), [&splitter](const Item& item) {
-        return Less(item, splitter);
-      }));
+      std::nth_element(at(n * (w - 1) / workers), at(n * w / workers), items.end(), less);
     }
-    cuts.push_back(items.end());
-    RunWorkers(workers, [&](size_t w) { std::sort(cuts[w], cuts[w + 1], less); });
+    ForEachPart(n, workers,
+                [&](size_t begin, size_t end, size_t) { std::sort(at(begin), at(end), less); });
   }
 
   // Lines whose first chunks are equal form groups that are ordered by
