@@ -565,19 +565,14 @@ class KeyMaker {
 
   // Whether `text` holds a code handed out for a character Shift-JIS
   // lacks. Those open with a byte of F0 and up; so do many second bytes of
-  // kanji, and a line of those goes the quick way all the same: the bytes
-  // before such a byte that can open a character (back to one that cannot,
-  // which ends one) pair up, so it opens a character when an even number of
-  // them stand before it.
+  // kanji, and a line of those goes the quick way all the same.
   bool HoldsUserDefined(std::string_view text) const {
     if (codes_ == nullptr) return false;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     size_t known = 0;  // a character boundary
     for (size_t i = 0; i + 1 < text.size(); ++i) {
       if (p[i] < 0xF0) continue;
-      size_t start = i;
-      while (start > known && IsLeadByte(p[start - 1])) --start;
-      if ((i - start) % 2 == 1) {  // a second byte
+      if (!BeginsCharacter(text, known, i)) {  // a second byte
         known = i + 1;
         continue;
       }

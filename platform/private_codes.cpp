@@ -71,17 +71,12 @@ std::optional<uint16_t> PrivateCodes::AsCode(unsigned char lead, unsigned char t
 
 void PrivateCodes::ReserveUsedIn(std::string_view sjis) {
   // Whole tables pass through here, and user-defined characters are rare:
-  // look for their lead bytes alone. Whether such a byte begins a character
-  // is told by the bytes before it that could begin one (lead bytes, all of
-  // which can also close one): back to a byte that cannot, which ends a
-  // character, or to a boundary known already, they pair up, so the hit
-  // begins a character when an even number of them stand before it.
+  // look for their lead bytes alone, and tell from the bytes just before
+  // such a byte whether it begins a character.
   size_t known = 0;  // a character boundary
   auto look = [&](size_t hit) {
     if (hit < known || hit + 1 >= sjis.size()) return;
-    size_t start = hit;
-    while (start > known && IsLeadByte(static_cast<unsigned char>(sjis[start - 1]))) --start;
-    if ((hit - start) % 2 == 1) {  // a trail byte
+    if (!BeginsCharacter(sjis, known, hit)) {  // a trail byte
       known = hit + 1;
       return;
     }

@@ -29,6 +29,19 @@ inline size_t CharLength(std::string_view text, size_t pos) {
              : 1;
 }
 
+// True when the byte at `pos` begins a character, given that `known` (at or
+// before `pos`) does. A byte that cannot close a two-byte character always
+// begins one. A byte that cannot open a two-byte character is followed by a
+// character boundary, and every lead-range byte can also close one, so
+// otherwise only the run of lead-range bytes directly before `pos` needs
+// counting: it begins one when an even number of them stand there.
+inline bool BeginsCharacter(std::string_view text, size_t known, size_t pos) {
+  if (!IsTrailByte(static_cast<unsigned char>(text[pos]))) return true;
+  size_t start = pos;
+  while (start > known && IsLeadByte(static_cast<unsigned char>(text[start - 1]))) --start;
+  return (pos - start) % 2 == 0;
+}
+
 // True when the texts are equal with ASCII letters compared without regard
 // to case; the bytes of two-byte characters are compared exactly.
 bool EqualsIgnoringAsciiCase(std::string_view a, std::string_view b);

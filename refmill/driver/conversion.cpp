@@ -412,12 +412,8 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
           }
           if (!fault) {
             std::string lines;
-            const size_t end = cuts[b + 1];
-            for (size_t k = cuts[b]; k < end; ++k) {
-              // The entries' texts lie all over memory.
-              if (k + kPrefetchDistance < end) PrefetchText(EntryText(k + kPrefetchDistance));
-              lines.append(EntryText(k)).append(kLineBreak);
-            }
+            WriteEntries(cuts[b], cuts[b + 1],
+                         [&lines](std::string_view piece) { lines.append(piece); });
             if (encoded) lines = Encode(lines);
             const std::lock_guard<std::mutex> lock(mutex);
             made[b % kAhead] = std::move(lines);

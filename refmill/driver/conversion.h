@@ -50,26 +50,23 @@ class Conversion {
       const std::function<void(std::string_view)>& write);
   // Header, the entries in their final order and footer, each line ended by
   // CR LF, handed to `write` piece by piece, in the file type's encoding.
-  // `before_entry(k)` is asked before entry k is written; false stops there.
-  template <class Write, class BeforeEntry = bool (*)(size_t)>
-  void Render(
-      Write&& write, BeforeEntry&& before_entry = [](size_t) { return true; }) const {
+  // Every marked entry must have been formatted again (NeighbourPass).
+  template <class Write>
+  void Render(Write&& write) const {
     if (!NeedsEncoding()) {
-      RenderLines(write, before_entry);
+      RenderLines(write);
       return;
     }
     // Converted in large batches of whole lines rather than line by line.
     std::string batch;
-    const bool whole = RenderLines(
-        [&](std::string_view piece) {
-          batch.append(piece);
-          if (batch.size() >= kEncodeBatch) {
-            write(std::string_view(Encode(batch)));
-            batch.clear();
-          }
-        },
-        before_entry);
-    if (whole && !batch.empty()) write(std::string_view(Encode(batch)));
+    RenderLines([&](std::string_view piece) {
+      batch.append(piece);
+      if (batch.size() >= kEncodeBatch) {
+        write(std::string_view(Encode(batch)));
+        batch.clear();
+      }
+    });
+    if (!batch.empty()) write(std::string_view(Encode(batch)));
   }
   // The same as one text.
   std::string Render() const;
@@ -127,23 +124,23 @@ class Conversion {
     for (size_t at = 0; at < text.size(); at += kCacheLine) __builtin_prefetch(text.data() + at);
   }
 
-  template <class Write, class BeforeEntry>
-  bool RenderLines(Write&& write, BeforeEntry&& before_entry) const {
+  template <class Write>
+  void RenderLines(Write&& write) const {
     write(settings_.header);
     write(kLineBreak);
-    for (size_t k = 0; k < entries_.size(); ++k) {
-      if (!before_entry(k)) return false;
-      // Only the first pass's text: an entry formatted again may still be
-      // in the making when the writer is this far behind it.
-      if (k + kPrefetchDistance < entries_.size()) {
-        PrefetchText(FirstPassText(k + kPrefetchDistance));
-      }
+    WriteEntries(0, entries_.size(), write);
+    write(settings_.footer);
+    write(kLineBreak);
+  }
+  // Entries [begin, end) as they stand now, each line ended by CR LF.
+  template <class Write>
+  void WriteEntries(size_t begin, size_t end, Write&& write) const {
+    for (size_t k = begin; k < end; ++k) {
+      // The entries' texts lie all over memory.
+      if (k + kPrefetchDistance < end) PrefetchText(EntryText(k + kPrefetchDistance));
       write(EntryText(k));
       write(kLineBreak);
     }
-    write(settings_.footer);
-    write(kLineBreak);
-    return true;
   }
   // True when the list is not written as the bytes it was built from: it is
   // UTF-8, or characters Shift-JIS lacks must become "〓".

@@ -32,18 +32,10 @@ enum Code : int32_t {
   kFullAuthorsEtalA = -5,
 };
 
-// True when the last byte opens a character that has no second byte. The
-// bytes before a run of lead-range bytes end a character, and each lead
-// byte takes the next as its second, so the last byte opens one exactly
-// when an even number of lead-range bytes stands directly before it.
+// True when the last byte opens a character that has no second byte.
 bool EndsInsideACharacter(std::string_view text) {
-  auto lead = [&text](size_t pos) {
-    return text::IsLeadByte(static_cast<unsigned char>(text[pos]));
-  };
-  if (text.empty() || !lead(text.size() - 1)) return false;
-  size_t before = 0;
-  while (before + 1 < text.size() && lead(text.size() - 2 - before)) ++before;
-  return before % 2 == 0;
+  return !text.empty() && text::IsLeadByte(static_cast<unsigned char>(text.back())) &&
+         text::BeginsCharacter(text, 0, text.size() - 1);
 }
 
 // "123-129" gives "123-9": the leading bytes the second number shares with
@@ -610,20 +602,38 @@ size_t OnlyPlace(std::string_view text, std::string_view value,
   return found;
 }
 
-// True when the value of `code` may be made from column `column`; computed
-// values the formatter does not know may read any.
-bool ReadsColumn(int32_t code, int32_t column, const PlaceholderColumns& r) {
+// The columns the value of `code` is made from; nothing for a computed
+// value the formatter does not know, which may read any.
+struct ColumnsRead {
+  std::array<int32_t, 3> columns{};
+  size_t count = 0;
+};
+
+std::optional<ColumnsRead> ColumnsOf(int32_t code, const PlaceholderColumns& r) {
   switch (code) {
     case kShortAuthors:
     case kFullAuthorsEtalA:
-      return r.author == column;
+      return ColumnsRead{{r.author}, 1};
     case kIssue:
-      return r.volume == column;
+      return ColumnsRead{{r.volume}, 1};
     case kJapaneseIssue:
-      return r.japanese_volume == column;
+      return ColumnsRead{{r.japanese_volume}, 1};
+    case kEntryId:
+      return ColumnsRead{{r.id_base, r.author, r.year}, 3};
     default:
-      return code < 0 || code == column;
+      if (code < 0) return std::nullopt;
+      return ColumnsRead{{code}, 1};
   }
+}
+
+// True when the value of `code` may be made from column `column`.
+bool ReadsColumn(int32_t code, int32_t column, const PlaceholderColumns& r) {
+  const std::optional<ColumnsRead> read = ColumnsOf(code, r);
+  if (!read) return true;
+  for (size_t i = 0; i < read->count; ++i) {
+    if (read->columns[i] == column) return true;
+  }
+  return false;
 }
 
 // What the value of `code` is made from, besides the style: the category's
@@ -631,31 +641,11 @@ bool ReadsColumn(int32_t code, int32_t column, const PlaceholderColumns& r) {
 // the formatter does not know.
 bool InputsOf(int32_t code, const FieldList& fields, EntryKind kind, const PlaceholderColumns& r,
               std::string& inputs) {
-  std::array<int32_t, 3> columns{};
-  size_t count = 0;
-  switch (code) {
-    case kShortAuthors:
-    case kFullAuthorsEtalA:
-      columns[count++] = r.author;
-      break;
-    case kIssue:
-      columns[count++] = r.volume;
-      break;
-    case kJapaneseIssue:
-      columns[count++] = r.japanese_volume;
-      break;
-    case kEntryId:
-      columns[count++] = r.id_base;
-      columns[count++] = r.author;
-      columns[count++] = r.year;
-      break;
-    default:
-      if (code < 0) return false;
-      columns[count++] = code;
-  }
+  const std::optional<ColumnsRead> read = ColumnsOf(code, r);
+  if (!read) return false;
   inputs.assign(1, static_cast<char>(kind));
-  for (size_t i = 0; i < count; ++i) {
-    const std::optional<std::string_view> text = fields.At(columns[i]);
+  for (size_t i = 0; i < read->count; ++i) {
+    const std::optional<std::string_view> text = fields.At(read->columns[i]);
     const uint64_t length = text ? text->size() : UINT64_MAX;
     inputs.append(reinterpret_cast<const char*>(&length), sizeof length);
     if (text) inputs.append(*text);

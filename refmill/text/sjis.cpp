@@ -4,23 +4,6 @@
 
 namespace refmill::text {
 
-namespace {
-
-// True when the byte at `pos` begins a character, given that `known` (at or
-// before `pos`) does. A byte that cannot close a two-byte character always
-// begins one. A byte that cannot open a two-byte character is followed by a
-// character boundary, and every lead-range byte can also close one, so
-// otherwise only the run of lead-range bytes directly before `pos` needs
-// counting.
-bool IsBoundary(std::string_view text, size_t known, size_t pos) {
-  if (!platform::IsTrailByte(static_cast<unsigned char>(text[pos]))) return true;
-  size_t start = pos;
-  while (start > known && IsLeadByte(static_cast<unsigned char>(text[start - 1]))) --start;
-  return (pos - start) % 2 == 0;
-}
-
-}  // namespace
-
 size_t FindFrom(std::string_view text, std::string_view needle, size_t from) {
   if (needle.empty() || text.empty()) return kNotFound;
   const size_t n = text.size();
@@ -34,7 +17,7 @@ size_t FindFrom(std::string_view text, std::string_view needle, size_t from) {
     const void* hit = std::memchr(text.data() + pos, needle.front(), n - m + 1 - pos);
     if (hit == nullptr) return kNotFound;
     pos = static_cast<size_t>(static_cast<const char*>(hit) - text.data());
-    if (!IsBoundary(text, known, pos)) {
+    if (!BeginsCharacter(text, known, pos)) {
       // The hit is the second byte of a character: the next one begins after it.
       known = pos + 1;
       pos = known;

@@ -13,6 +13,7 @@
 
 namespace refmill::text {
 
+using platform::BeginsCharacter;
 using platform::CharLength;
 using platform::EqualsIgnoringAsciiCase;
 using platform::IsLeadByte;
