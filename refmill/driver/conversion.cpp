@@ -13,6 +13,7 @@
 #include "refmill/format/entry_formatter.h"
 #include "refmill/format/fields.h"
 #include "refmill/format/sort_key.h"
+#include "refmill/format/value_memo.h"
 #include "refmill/text/lines.h"
 #include "refmill/text/sjis.h"
 
@@ -108,9 +109,10 @@ uint32_t Conversion::AuthorOffset(std::string_view line, const FieldList& fields
 void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
                              TextArena& arena) const {
   const format::PlaceholderColumns& roles = settings_.roles;
+  format::ValueMemo memo;
   for (size_t i = begin; i < end; ++i) {
     if (!IsEntryLine(source_lines_.FirstByte(i))) continue;
-    const EntryContext ctx{settings_, LineNumber(i), part.warnings};
+    const EntryContext ctx{settings_, LineNumber(i), part.warnings, &memo};
     const FieldList fields = format::SplitFields(source_lines_[i]);
     TextOrFault key = format::MakeSortKey(fields, ctx);
     if (auto* fault = std::get_if<StyleFault>(&key)) {
@@ -280,6 +282,7 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
   // Every warning was written in the first pass already.
   NoWarnings silent;
   format::UnmarkedValues known;
+  format::ValueMemo memo;
   for (size_t r = begin; r < end; ++r) {
     // The entries' source lines lie all over the table.
     if (r + 2 * kPrefetchDistance < end) {
@@ -292,7 +295,7 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
     }
     const Redo& marked = redo_[r];
     const Entry& entry = entries_[marked.entry];
-    const EntryContext ctx{settings_, LineNumber(entry.source_index), silent};
+    const EntryContext ctx{settings_, LineNumber(entry.source_index), silent, &memo};
     const FieldList fields = format::SplitFields(source_lines_[entry.source_index]);
     const std::string letter = marked.letter ? format::YearLetter(*marked.letter) : "";
     // Mostly only the author list or the year changes: those values are put

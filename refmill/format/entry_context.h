@@ -29,10 +29,15 @@ class WarningSink {
   virtual void Warn(int line_number, Warning warning, std::string_view detail) = 0;
 };
 
+class ValueMemo;
+
 struct EntryContext {
   const StyleSettings& settings;
   int line_number;  // 1-based line of the entry in the source file
   WarningSink& warnings;
+  // Where a worker keeps values that repeat between its entries; none
+  // where entries are formatted one by one.
+  ValueMemo* memo = nullptr;
 
   void Warn(Warning warning, std::string_view detail = {}) const {
     warnings.Warn(line_number, warning, detail);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "refmill/format/author_list.h"
+#include "refmill/format/value_memo.h"
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
@@ -105,6 +106,20 @@ size_t StopAfterClosingMarkup(std::string_view literal, char stop) {
   }
   return text::kNotFound;
 }
+
+// Passes warnings on, counting them.
+class CountingSink : public WarningSink {
+ public:
+  explicit CountingSink(WarningSink& next) : next_(next) {}
+  void Warn(int line, Warning warning, std::string_view detail) override {
+    ++count;
+    next_.Warn(line, warning, detail);
+  }
+  size_t count = 0;
+
+ private:
+  WarningSink& next_;
+};
 
 // The values of one entry's tokens. Each distinct token is computed once,
 // so its warnings appear once, in the order the template first names it.
@@ -220,14 +235,32 @@ class TokenValues {
       ctx_.Warn(Warning::kFieldMissing,
                 std::string(token) + " = " + std::to_string(int64_t{column} + 1));
       value = std::string(kMissingMark);
+    } else if (ctx_.memo != nullptr && HoldsNames(column)) {
+      const ValueMemo::Maker maker{
+          column, static_cast<uint8_t>((IsJapanese(kind_) ? 1 : 0) | (etal ? 2 : 0))};
+      if (const std::string* known = ctx_.memo->Find(maker, text)) return *known;
+      CountingSink counted(ctx_.warnings);
+      const EntryContext counting{ctx_.settings, ctx_.line_number, counted, ctx_.memo};
+      value = RemoveQuotes(text);
+      ApplyColumnRules(column, etal, value, counting);
+      // A value that warned must warn again for every entry that has it.
+      if (counted.count == 0) ctx_.memo->Keep(value);
+      return value;
     } else {
       value = RemoveQuotes(text);
     }
-    ApplyColumnRules(column, etal, value);
+    ApplyColumnRules(column, etal, value, ctx_);
     return value;
   }
 
-  void ApplyColumnRules(int32_t column, bool etal, std::string& value) const {
+  bool HoldsNames(int32_t column) const {
+    const PlaceholderColumns& r = s_.roles;
+    return column == r.author || column == r.editor || column == r.translator ||
+           column == r.japanese_editor;
+  }
+
+  void ApplyColumnRules(int32_t column, bool etal, std::string& value,
+                        const EntryContext& ctx) const {
     const PlaceholderColumns& r = s_.roles;
     const bool japanese = IsJapanese(kind_);
     const bool names = column == r.author || column == r.editor;
@@ -238,7 +271,7 @@ class TokenValues {
       value = FullAuthorListJapanese(value, etal, s_);
     } else if (!japanese && names) {
       const int32_t e_at = column == r.editor && s_.e_at_ed >= 0 ? s_.e_at_ed : s_.e_at;
-      value = FullAuthorListWestern(value, etal, ctx_, e_at);
+      value = FullAuthorListWestern(value, etal, ctx, e_at);
       if (s_.e_at_stop && column == r.author && !value.empty() && value.back() != '.' &&
           value != kMissingMark) {
         value += '.';

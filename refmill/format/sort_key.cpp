@@ -1,8 +1,10 @@
 #include "refmill/format/sort_key.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "platform/encoding.h"
+#include "refmill/format/value_memo.h"
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
@@ -44,6 +46,18 @@ std::variant<std::string_view, StyleFault> Base(const EntryFields& fields, Entry
   return FirstAuthorBase(*authors, kind);
 }
 
+// Readings and name bases come again with every work of an author. A text
+// in Latin letters only is quickly romanised, and not worth remembering.
+std::string Romanised(std::string_view text, const EntryContext& ctx) {
+  const bool plain = std::all_of(text.begin(), text.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ctx.memo == nullptr || plain) return ctx.settings.romaji.Convert(text);
+  if (const std::string* known = ctx.memo->Find({ValueMemo::kRomaji, 0}, text)) return *known;
+  std::string value = ctx.settings.romaji.Convert(text);
+  ctx.memo->Keep(value);
+  return value;
+}
+
 }  // namespace
 
 TextOrFault MakeSortKey(const FieldList& fields, const EntryContext& ctx) {
@@ -51,8 +65,8 @@ TextOrFault MakeSortKey(const FieldList& fields, const EntryContext& ctx) {
   const EntryKind kind = KindOf(fields.At(1).value_or(std::string_view()));
   const auto base = Base(EntryFields(fields), kind, s, ctx.line_number);
   if (const auto* fault = std::get_if<StyleFault>(&base)) return *fault;
-  std::string key(std::get<std::string_view>(base));
-  if (s.sort == 2) key = s.romaji.Convert(key);
+  const std::string_view base_text = std::get<std::string_view>(base);
+  std::string key = s.sort == 2 ? Romanised(base_text, ctx) : std::string(base_text);
   if (key == kEmptyField) {
     ctx.Warn(Warning::kNoSortField);
     return std::string(kMissingMark);
@@ -69,7 +83,7 @@ TextOrFault MakeEntryId(const EntryFields& fields, EntryKind kind, const EntryCo
   if (!year) return ColumnFault("$YR", s.roles.year, ctx.line_number);
   std::string id = text::LowerAscii(std::get<std::string_view>(base));
   id += *year;
-  id = s.romaji.Convert(id);
+  id = Romanised(id, ctx);
   if (s.private_codes != nullptr && !s.private_codes->empty()) {
     // Accented Latin letters become their base letters ("lévi" → "levi");
     // any other character Shift-JIS lacks stays non-ASCII.

@@ -14,6 +14,7 @@
 #include "refmill/format/fields.h"
 #include "refmill/format/sort_key.h"
 #include "refmill/format/style_settings.h"
+#include "refmill/format/value_memo.h"
 #include "refmill/text/lines.h"
 #include "refmill/text/sjis.h"
 #include "tests/fuzz/fuzz_input.h"
@@ -137,6 +138,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const char c : *text) {
       fuzz::Check(static_cast<unsigned char>(c) < 0x80, "an ID that is not plain ASCII");
     }
+  }
+  // Values remembered from another line, and then from this very entry,
+  // change neither the entry nor its warnings.
+  format::ValueMemo memo;
+  const format::EntryContext other_line{settings, 6, sink, &memo};
+  format::FormatEntry(fields, false, {}, other_line);
+  format::MakeSortKey(fields, other_line);
+  const format::EntryContext remembering{settings, 5, sink, &memo};
+  for (int round = 0; round < 2; ++round) {
+    const size_t from = sink.count;
+    fuzz::Check(SameOutcome(format::FormatEntry(fields, repeat, letter, remembering), entry),
+                "an entry made with remembered values differs");
+    fuzz::Check(sink.count - from == warnings, "an entry made with remembered values warns less");
+    fuzz::Check(SameOutcome(format::MakeSortKey(fields, remembering), key),
+                "a sort field made with remembered values differs");
   }
   format::IssueText(fields[2], settings);
   return 0;
