@@ -1,9 +1,11 @@
 #include "refmill/driver/run.h"
 
+#include <future>
 #include <istream>
 #include <new>
 #include <optional>
 #include <ostream>
+#include <utility>
 
 #include "platform/clock.h"
 #include "platform/collation.h"
@@ -200,6 +202,15 @@ class RunSteps {
   }
 
   ExitCode Convert() {
+    // abbrev.dat holds tens of thousands of titles: its index is built while
+    // the table is read.
+    std::future<std::pair<std::optional<DataFileError>, DataFiles>> data_files = std::async(
+        std::launch::async,
+        [folders = std::vector<std::string>{platform::CurrentFolder(), console_.program_folder}] {
+          DataFiles files;
+          std::optional<DataFileError> error = LoadDataFiles(folders, files);
+          return std::pair(std::move(error), std::move(files));
+        });
     InputRead style = ReadInputFile(options_.style_path, kSettingsFileLimit);
     InputRead file_type = ReadInputFile(options_.file_type_path, kSettingsFileLimit);
     for (const auto* read : {&style, &file_type}) {
@@ -232,8 +243,10 @@ class RunSteps {
     if (settings.oversized_template) {
       return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
     }
-    if (const auto error =
-            LoadDataFiles({platform::CurrentFolder(), console_.program_folder}, settings)) {
+    auto [data_file_error, files] = data_files.get();
+    settings.abbreviations = std::move(files.abbreviations);
+    settings.romaji = std::move(files.romaji);
+    if (const auto& error = data_file_error) {
       if (error->too_large_limit > 0) {
         return Fail(console_, m_, out_, TooLarge(error->file, error->too_large_limit));
       }

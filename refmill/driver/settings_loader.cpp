@@ -171,6 +171,15 @@ StyleSettings ParseStyleSettings(std::string_view style_text, std::string_view f
 
 std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
                                            StyleSettings& settings) {
+  DataFiles files;
+  std::optional<DataFileError> error = LoadDataFiles(folders, files);
+  settings.abbreviations = std::move(files.abbreviations);
+  settings.romaji = std::move(files.romaji);
+  return error;
+}
+
+std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
+                                           DataFiles& files) {
   std::vector<std::string> searched;
   for (const std::string& folder : folders) {
     if (!folder.empty() && std::find(searched.begin(), searched.end(), folder) == searched.end()) {
@@ -198,7 +207,7 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
     case platform::ReadStatus::kUnreadable:
       return DataFileError{std::string(kAbbreviationFile), false, {}};
   }
-  settings.abbreviations = format::AbbreviationTable(text::SplitLines(contents));
+  files.abbreviations = format::AbbreviationTable(text::SplitLines(contents));
 
   const std::optional<std::string> roman_path = find(kRomanisationFile);
   if (!roman_path) return std::nullopt;
@@ -210,7 +219,7 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
     case platform::ReadStatus::kUnreadable:
       return DataFileError{std::string(kRomanisationFile), false, {}};
   }
-  settings.romaji = text::TKana2Romaji::FromText(contents);
+  files.romaji = text::TKana2Romaji::FromText(contents);
   return std::nullopt;
 }
 

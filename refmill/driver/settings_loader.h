@@ -45,10 +45,19 @@ struct DataFileError {
   size_t too_large_limit = 0;  // the size limit the file passed, or 0
 };
 
+// What the data files hold.
+struct DataFiles {
+  format::AbbreviationTable abbreviations;
+  text::TKana2Romaji romaji;
+};
+
 // Loads abbrev.dat (required) and roman.dat (optional: a missing one leaves
 // the romanisation table empty), each from the first of `folders` that has
 // it (the working folder, then the program folder); empty folder names are
 // skipped.
+std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
+                                           DataFiles& files);
+// The same into the settings.
 std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
                                            format::StyleSettings& settings);
 

@@ -43,7 +43,7 @@ class ValueMemo {
     std::string value;
   };
   std::array<Place, kPlaces> places_;
-  std::string key_;  // the last Find's key
+  std::string key_;         // the last Find's key
   Place* place_ = nullptr;  // and its place, while a value may be kept there
 };
 
