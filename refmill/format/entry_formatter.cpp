@@ -349,6 +349,9 @@ class ValueCache {
     return nullptr;
   }
   const std::string& Add(std::string_view token, std::string value) {
+    // Room for a template's usual handful of values at once, rather than
+    // growing (and moving every value) value by value.
+    if (entries_.empty()) entries_.reserve(kLinearLimit);
     entries_.emplace_back(std::string(token), std::move(value));
     if (entries_.size() > kLinearLimit) {
       if (index_.empty()) {
