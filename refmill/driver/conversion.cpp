@@ -229,51 +229,72 @@ std::optional<StyleFault> Conversion::MarkNeighbours() {
   // Each entry's columns against the one before it; the comparisons wait
   // for memory, the sorted entries' columns lying all over it, so both
   // cores make them.
-  enum : uint8_t { kSameAuthor = 1, kSameYear = 2 };
+  enum : uint8_t { kSameAuthor = 1, kSameYear = 2, kColumnMissing = 4 };
   const size_t n = entries_.size();
   std::vector<uint8_t> same(n, 0);
   platform::ForEachPart(n, platform::WorkerCount(n), [&](size_t begin, size_t end, size_t) {
-    for (size_t k = std::max<size_t>(begin, 1); k < end; ++k) {
+    for (size_t k = begin; k < end; ++k) {
       if (k + 2 * kPrefetchDistance < end) {
         source_lines_.PrefetchStart(entries_[k + 2 * kPrefetchDistance].source_index);
       }
       if (k + kPrefetchDistance < end) PrefetchColumns(entries_[k + kPrefetchDistance]);
       const Entry& entry = entries_[k];
+      if (entry.author_offset == Entry::kAuthorMissing ||
+          entry.year_length == Entry::kYearMissing) {
+        same[k] |= kColumnMissing;
+        continue;
+      }
+      if (k == 0) continue;
       const Entry& before = entries_[k - 1];
       if (text::EqualsIgnoringAsciiCase(Author(entry), Author(before))) same[k] |= kSameAuthor;
       if (text::EqualsIgnoringAsciiCase(Year(entry), Year(before))) same[k] |= kSameYear;
     }
   });
-  std::vector<Redo>& redo = redo_;
-  size_t group_first = 0;
-  size_t group_size = 1;      // entries of the current group so far
-  bool first_repeat = false;  // the group's first entry's repeat flag
-  for (size_t k = 0; k < n; ++k) {
-    const Entry& entry = entries_[k];
-    if (entry.author_offset == Entry::kAuthorMissing || entry.year_length == Entry::kYearMissing) {
-      const bool author = entry.author_offset == Entry::kAuthorMissing;
-      return StyleFault{StyleFault::Kind::kMissingColumn, author ? "$AT" : "$YR",
-                        author ? settings_.roles.author : settings_.roles.year,
-                        LineNumber(entry.source_index)};
-    }
-    const bool same_author = (same[k] & kSameAuthor) != 0;
-    const bool same_year = (same[k] & kSameYear) != 0;
-    const bool repeat = !s.samename.empty() && same_author;
-    std::optional<size_t> letter;
-    if (s.sameyear && same_author && same_year) {
-      if (group_size == 1) {
-        // The group's first entry is the one just before: it gets its "a" now.
-        if (!redo.empty() && redo.back().entry == group_first) redo.pop_back();
-        redo.push_back({group_first, first_repeat, 0});
+  // The marks follow from the flags alone: the walk is made once to count
+  // them, so that the list of marks (an entry each, in some lists) is made
+  // at its size, and once to make it.
+  auto walk = [&](auto&& mark, auto&& unmark) -> std::optional<size_t> {
+    size_t group_first = 0;
+    size_t group_size = 1;      // entries of the current group so far
+    bool first_repeat = false;  // the group's first entry's repeat flag
+    std::optional<size_t> last_marked;
+    for (size_t k = 0; k < n; ++k) {
+      if ((same[k] & kColumnMissing) != 0) return k;
+      const bool same_author = (same[k] & kSameAuthor) != 0;
+      const bool same_year = (same[k] & kSameYear) != 0;
+      const bool repeat = !s.samename.empty() && same_author;
+      std::optional<uint32_t> letter;
+      if (s.sameyear && same_author && same_year) {
+        if (group_size == 1) {
+          // The group's first entry is the one just before: it gets its "a" now.
+          if (last_marked == group_first) unmark();
+          mark(Redo{static_cast<uint32_t>(group_first), first_repeat, 0});
+          last_marked = group_first;
+        }
+        letter = static_cast<uint32_t>(group_size++);
+      } else {
+        group_first = k;
+        group_size = 1;
+        first_repeat = repeat;
       }
-      letter = group_size++;
-    } else {
-      group_first = k;
-      group_size = 1;
-      first_repeat = repeat;
+      if (repeat || letter) {
+        mark(Redo{static_cast<uint32_t>(k), repeat, letter});
+        last_marked = k;
+      }
     }
-    if (repeat || letter) redo.push_back({k, repeat, letter});
+    return std::nullopt;
+  };
+  size_t marks = 0;
+  const std::optional<size_t> missing = walk([&](const Redo&) { ++marks; }, [&] { --marks; });
+  if (missing) {
+    const Entry& entry = entries_[*missing];
+    const bool author = entry.author_offset == Entry::kAuthorMissing;
+    return StyleFault{StyleFault::Kind::kMissingColumn, author ? "$AT" : "$YR",
+                      author ? settings_.roles.author : settings_.roles.year,
+                      LineNumber(entry.source_index)};
   }
+  redo_.reserve(marks);
+  walk([&](const Redo& r) { redo_.push_back(r); }, [&] { redo_.pop_back(); });
   return std::nullopt;
 }
 

@@ -107,9 +107,9 @@ class Conversion {
   struct Part;
   // An entry the neighbour pass formats again.
   struct Redo {
-    size_t entry;
+    uint32_t entry;
     bool repeat;
-    std::optional<size_t> letter;  // the entry's place in its year group
+    std::optional<uint32_t> letter;  // the entry's place in its year group
   };
   // Formats marked entries [begin, end) into `arena`; the first fault, with
   // the index of its mark.

@@ -120,6 +120,9 @@ TEST(ConversionTest, NeighbourRules) {
       {"skipped lines and a full-width asterisk", 1, "", true,
        "x\n" + Sjis("＊") + ",ebook,A,1,a\n*,ebook,A,1,a\n", "A 1\r\n"},
       {"apostrophes unchanged", 1, "", true, "*,ebook,O'Neil,1,o'neil\n", "O'Neil 1\r\n"},
+      {"a repeated author that begins a year group", 0, "=", true,
+       "*,ebook,A,1,a\n*,ebook,A,2,a\n*,ebook,A,2,a\n*,ebook,B,2,b\n*,ebook,B,2,b\n",
+       "A 1\r\n= 2a\r\n= 2b\r\nB 2a\r\n= 2b\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
