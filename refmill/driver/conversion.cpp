@@ -299,7 +299,8 @@ std::optional<StyleFault> Conversion::MarkNeighbours() {
 }
 
 std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t begin, size_t end,
-                                                                      TextArena& arena) {
+                                                                      TextArena& arena,
+                                                                      const PutMarked* put) {
   // Every warning was written in the first pass already.
   NoWarnings silent;
   format::UnmarkedValues known;
@@ -330,6 +331,10 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
                                : format::FormatEntry(fields, marked.repeat, letter, ctx);
     if (auto* fault = std::get_if<StyleFault>(&text)) return std::pair(r, *fault);
     const std::string& again = std::get<std::string>(text);
+    if (put != nullptr) {
+      (*put)(marked.entry, again);
+      continue;
+    }
     // The entry's own texts are read no more once the neighbours are
     // marked: the new text takes their place where it fits, which for a
     // list whose entries nearly all repeat their authors saves a second
@@ -405,7 +410,11 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
   const size_t workers = platform::WorkerCount(n);
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
-  redone_.assign(n, std::string_view());
+  // Each block's marked entries go straight into its lines: the list is
+  // written in sorted order, while the entries' own texts lie in source
+  // order all over memory, so storing them first would write and read each
+  // again at a place of its own.
+  redone_.clear();
   const bool encoded = NeedsEncoding();
   auto write_lines = [&](std::string_view lines) {
     if (!encoded) {
@@ -431,13 +440,20 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
         // A block left pending would keep the writer waiting for ever.
         std::optional<StyleFault> fault;
         try {
-          if (const auto marked = FormatMarked(first_mark[b], first_mark[b + 1], arena)) {
+          std::string lines;
+          const auto append = [&lines](std::string_view piece) { lines.append(piece); };
+          size_t next = cuts[b];  // the first entry not yet in `lines`
+          const PutMarked put = [&](size_t entry, std::string_view text) {
+            WriteEntries(next, entry, append);
+            lines.append(text);
+            lines.append(kLineBreak);
+            next = entry + 1;
+          };
+          if (const auto marked = FormatMarked(first_mark[b], first_mark[b + 1], arena, &put)) {
             fault = marked->second;
           }
           if (!fault) {
-            std::string lines;
-            WriteEntries(cuts[b], cuts[b + 1],
-                         [&lines](std::string_view piece) { lines.append(piece); });
+            WriteEntries(next, cuts[b + 1], append);
             if (encoded) lines = Encode(lines);
             const std::lock_guard<std::mutex> lock(mutex);
             made[b % kAhead] = std::move(lines);
