@@ -266,6 +266,37 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
   }
 }
 
+// Large tables are cut into shares for the cores at a pivot from a sample:
+// however the lines repeat, every share must hold what it should, and a
+// table of equal lines must still be cut.
+TEST(JapaneseSortOrderTest, LargeTablesInSharesKeepTheOrder) {
+  const std::vector<std::string> words = {"a", "b", "Smith", "山田", "やまだ", "ヤマダ", "1999"};
+  struct Case {
+    const char* name;
+    size_t distinct;  // how many different lines, or 0 for all different
+  };
+  const Case cases[] = {{"every line the same", 1},
+                        {"three lines over and over", 3},
+                        {"a few hundred lines", 300},
+                        {"all different", 0}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::mt19937 random(20261208);
+    std::vector<std::pair<std::string, std::u16string>> texts;
+    for (size_t i = 0; i < 40000; ++i) {
+      const size_t seed = c.distinct == 0 ? i : random() % c.distinct;
+      std::string utf8 = words[seed % words.size()] + words[seed / 7 % words.size()];
+      if (c.distinct == 0 || c.distinct > 3) utf8 += std::to_string(seed);
+      texts.push_back({Sjis(utf8), Folded(utf8)});
+    }
+    const std::vector<std::string> expected = ByWholeKeys(texts);
+    for (unsigned threads : {2u, 3u}) {
+      EXPECT_EQ(FirstDifference(SortedBy(texts, threads, nullptr), expected), "")
+          << threads << " threads";
+    }
+  }
+}
+
 TEST(JapaneseCompareTest, AgreesWithTheSortOrder) {
   EXPECT_LT(platform::JapaneseCompare("apple", "Banana"), 0);
   EXPECT_GT(platform::JapaneseCompare(Sjis("山田"), Sjis("やまだ")), 0);
