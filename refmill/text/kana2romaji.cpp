@@ -6,6 +6,28 @@
 #include "refmill/text/sjis.h"
 
 namespace refmill::text {
+namespace {
+
+// The byte of `pattern` least likely in a text: a control byte, else a byte
+// of a two-byte character, else punctuation or a digit, else a letter. Any
+// byte of a pattern would do, as the pattern cannot match where one of its
+// bytes is missing; a rare one lets most texts pass no rule at all.
+unsigned char RarestByte(std::string_view pattern) {
+  auto rarity = [](unsigned char b) {
+    if (b < 0x20 || b == 0x7F) return 3;
+    if (b >= 0x80) return 2;
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z') ? 0 : 1;
+  };
+  auto rarest = static_cast<unsigned char>(pattern.front());
+  for (const char c : pattern) {
+    const auto b = static_cast<unsigned char>(c);
+    if (rarity(b) > rarity(rarest)) rarest = b;
+  }
+  return rarest;
+}
+
+}  // namespace
+
 TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
   TKana2Romaji table;
   const std::vector<std::string_view> lines = SplitLines(contents);
@@ -21,6 +43,7 @@ TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
       const auto first = static_cast<unsigned char>(line.front());
       table.first_bytes_.set(first);
       table.rules_by_first_byte_[first][i / 64] |= uint64_t{1} << (i % 64);
+      table.telling_bytes_.set(RarestByte(line.substr(0, eq)));
     }
   }
   return table;
@@ -76,6 +99,9 @@ class Openings {
 }  // namespace
 
 std::string TKana2Romaji::Convert(std::string_view text) const {
+  bool telling = false;
+  for (const char c : text) telling = telling || telling_bytes_.test(static_cast<unsigned char>(c));
+  if (!telling) return ResolveDoublingMarkers(text);
   std::string work(text);
   Openings present(work);
   if (!present.Any(first_bytes_)) return ResolveDoublingMarkers(work);

@@ -37,6 +37,10 @@ class TKana2Romaji {
   // The first bytes of all patterns: a text holding none of them at the
   // start of a character (an ID in Latin letters, say) needs no rule at all.
   std::bitset<256> first_bytes_{};
+  // One byte of each pattern, the rarest in ordinary text: a text holding
+  // none of them cannot be changed by any rule (an ID in Latin letters
+  // meets rules that begin with a vowel but go on with a control byte).
+  std::bitset<256> telling_bytes_{};
   // By first byte, the rules whose pattern begins with it, one bit each in
   // rule order: a text is tried against the rules of its own bytes only,
   // instead of walking all of them for every text.

@@ -48,6 +48,11 @@ TEST(TKana2RomajiTest, AppliesRulesInOrderThenDoublingMarkers) {
       {"later equals signs are replacement", "a=b=c\n", "a", "b=c"},
       {"zero byte ends the table", std::string("a=b\0\nc=d\n", 10), "ac", "bc"},
       {"an earlier rule is not tried again", "a=b\nc=a\n", "ca", "ab"},
+      // A text is let pass when it lacks a rule's rarest byte, which may
+      // stand anywhere in the pattern.
+      {"rare byte in the middle", "k\x05a=kwa\n", "xk\x05a", "xkwa"},
+      {"rare byte at the end", Sjis("aー=aa\n"), Sjis("baー"), "baa"},
+      {"rare byte missing", "k\x05a=kwa\ni\x03=y\n", "kika", "kika"},
       // Rules far apart in the table, across 64 rules, in table order.
       {"rules far apart", "c=d\n" + std::string(70, '\n') + "d=e\nx=c\n", "cx", "ec"},
   };
