@@ -13,36 +13,29 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$bin/abbrev.dat" "$bin/roman.dat" "$work/"
 cd "$work"
-# Wall time and peak memory of one run, as "SECONDS KB".
-measure() {
-  /usr/bin/time -f "%e %M" -o "$work/time" "$@" > /dev/null
-  cat "$work/time"
-}
-# The median of three runs' wall times and their largest peak.
-median_of_three() {
-  local runs=() peaks=()
-  for run in 1 2 3; do
-    read -r wall peak < <(measure "$@")
-    runs+=("$wall")
-    peaks+=("$peak")
-  done
-  printf '%s\n' "${runs[@]}" | sort -n | sed -n 2p
-  printf '%s\n' "${peaks[@]}" | sort -n | tail -1
-}
 # refmill beside the floor (bench/floor.cpp: split, key, memcmp sort, write
-# in one thread), run one after the other so both see the same machine.
+# in one thread) and the UTF-8 run, in rounds of one run each, so that all
+# see the machine as it is at the time: the median wall time of each, to
+# the millisecond, and its largest peak. A small table takes more rounds,
+# its times being short beside the machine's own unevenness.
 for n in "${sizes[@]}"; do
   python3 "$here/make_table.py" "$n" "$work" > /dev/null
-  mapfile -t r < <(median_of_three "$bin/refmill" /s bench.trl bench.ini bench.csv out.html)
-  mapfile -t f < <(median_of_three "$bin/floor" bench.csv floor.out)
-  awk -v n="$n" -v rw="${r[0]}" -v rm="${r[1]}" -v fw="${f[0]}" -v fm="${f[1]}" 'BEGIN {
-    printf "%d references: refmill %.2f s, %d MB; floor %.2f s, %d MB; ratio %.2fx time, %.2fx memory\n",
+  rounds=3
+  [ "$n" -le 100000 ] && rounds=11
+  mapfile -t runs < <(python3 "$here/side_by_side.py" "$rounds" \
+    "$bin/refmill" /s bench.trl bench.ini bench.csv out.html -- \
+    "$bin/floor" bench.csv floor.out -- \
+    "$bin/refmill" /s bench-utf8.trl bench.ini bench-utf8.csv out-utf8.html)
+  read -r rw rm <<< "${runs[0]}"
+  read -r fw fm <<< "${runs[1]}"
+  read -r uw um <<< "${runs[2]}"
+  awk -v n="$n" -v rw="$rw" -v rm="$rm" -v fw="$fw" -v fm="$fm" 'BEGIN {
+    printf "%d references: refmill %.3f s, %d MB; floor %.3f s, %d MB; ratio %.2fx time, %.2fx memory\n",
       n, rw, rm / 1024, fw, fm / 1024, (fw > 0 ? rw / fw : 0), (fm > 0 ? rm / fm : 0) }'
   # The same table in UTF-8, one Western name in ten with characters
   # Shift-JIS lacks, into a UTF-8 list.
-  mapfile -t u < <(median_of_three "$bin/refmill" /s bench-utf8.trl bench.ini bench-utf8.csv out-utf8.html)
-  awk -v n="$n" -v uw="${u[0]}" -v um="${u[1]}" -v rw="${r[0]}" 'BEGIN {
-    printf "%d references in UTF-8 into a UTF-8 list: %.2f s, %d MB; %.2fx the Shift-JIS run\n",
+  awk -v n="$n" -v uw="$uw" -v um="$um" -v rw="$rw" 'BEGIN {
+    printf "%d references in UTF-8 into a UTF-8 list: %.3f s, %d MB; %.2fx the Shift-JIS run\n",
       n, uw, um / 1024, (rw > 0 ? uw / rw : 0) }'
 done
 # Linear in field and template length: one 1 MB field, and a template with
