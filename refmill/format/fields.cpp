@@ -1,5 +1,7 @@
 #include "refmill/format/fields.h"
 
+#include <algorithm>
+
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -17,25 +19,26 @@ void FieldList::AddBeyondTheFirst(Span span) {
 
 namespace {
 
-// Where the next comma or double quote at or after `pos` is; `size` if none
-// is. Neither byte can close a two-byte character, so each is a character
-// of its own wherever it stands, and the bytes of Japanese text need no
-// look: most of a line is passed sixteen bytes at a time.
-size_t NextSpecial(const char* line, size_t pos, size_t size) {
+constexpr size_t kBlock = 16;
+
+// One bit for each comma or double quote among the `count` (at most 16)
+// bytes from `bytes`. Neither byte can close a two-byte character, so each
+// is a character of its own wherever it stands, and the bytes of Japanese
+// text need no look.
+uint32_t Specials(const char* bytes, size_t count) {
 #if defined(__SSE2__)
-  const __m128i comma = _mm_set1_epi8(',');
-  const __m128i quote = _mm_set1_epi8('"');
-  for (; pos + 16 <= size; pos += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(line + pos));
-    const __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(bytes, comma), _mm_cmpeq_epi8(bytes, quote));
-    const auto found = static_cast<unsigned>(_mm_movemask_epi8(marks));
-    if (found != 0) return pos + static_cast<size_t>(__builtin_ctz(found));
+  if (count == kBlock) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes));
+    const __m128i marks = _mm_or_si128(_mm_cmpeq_epi8(block, _mm_set1_epi8(',')),
+                                       _mm_cmpeq_epi8(block, _mm_set1_epi8('"')));
+    return static_cast<uint32_t>(_mm_movemask_epi8(marks));
   }
 #endif
-  for (; pos < size; ++pos) {
-    if (line[pos] == ',' || line[pos] == '"') return pos;
+  uint32_t found = 0;
+  for (size_t i = 0; i < count; ++i) {
+    if (bytes[i] == ',' || bytes[i] == '"') found |= uint32_t{1} << i;
   }
-  return size;
+  return found;
 }
 
 }  // namespace
@@ -52,41 +55,37 @@ FieldList SplitFields(std::string_view line) {
   size_t inserted = 0;  // markers put in so far: text offset = line offset + inserted
   size_t start = 0;     // text offset where the current piece begins
   bool quoted = false;
-  bool after_comma = false;
-  auto close_piece = [&](size_t end) {
-    if (end > start) {
-      fields.Add({static_cast<uint32_t>(start), static_cast<uint32_t>(end - start)});
-    }
-  };
+  size_t after_comma = 0;  // one past the last comma, or 0
   const size_t size = line.size();
-  for (size_t pos = 0; pos < size;) {
-    const size_t next = NextSpecial(line.data(), pos, size);
-    if (next != pos) {
-      // Plain bytes in between: no comma follows a comma across them.
-      after_comma = false;
-      pos = next;
-      if (pos == size) break;
-    }
-    const char c = line[pos];
-    if (c == ',') {
-      if (after_comma) {
+  // The commas and quotes of each sixteen bytes found at once, then taken
+  // in order.
+  for (size_t block = 0; block < size; block += kBlock) {
+    for (uint32_t found = Specials(line.data() + block, std::min(kBlock, size - block)); found != 0;
+         found &= found - 1) {
+      const size_t pos = block + static_cast<size_t>(__builtin_ctz(found));
+      if (line[pos] != ',') {
+        quoted = !quoted;
+        continue;
+      }
+      if (after_comma == pos && pos > 0) {
         text.append(line, copied, pos - copied);
         text.push_back('|');
         copied = pos;
         ++inserted;
       }
       if (!quoted) {
-        close_piece(pos + inserted);
+        if (pos + inserted > start) {
+          fields.Add({static_cast<uint32_t>(start), static_cast<uint32_t>(pos + inserted - start)});
+        }
         start = pos + inserted + 1;
       }
-    } else {
-      quoted = !quoted;
+      after_comma = pos + 1;
     }
-    after_comma = c == ',';
-    ++pos;
   }
   text.append(line, copied, line.size() - copied);
-  close_piece(text.size());
+  if (text.size() > start) {
+    fields.Add({static_cast<uint32_t>(start), static_cast<uint32_t>(text.size() - start)});
+  }
   fields.PadToMinimum();
   return fields;
 }

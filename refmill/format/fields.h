@@ -4,6 +4,7 @@
 // formatter, the author lists and the sort keys read it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -51,8 +52,10 @@ class FieldList {
   void AddBeyondTheFirst(Span span);
   // Pads with empty columns at the end of the text.
   void PadToMinimum() {
-    const Span empty{static_cast<uint32_t>(text_.size()), 0u};
-    for (; size_ < kMinimumColumns; ++size_) first_[size_] = empty;
+    if (size_ >= kMinimumColumns) return;
+    std::fill(first_.begin() + static_cast<std::ptrdiff_t>(size_), first_.end(),
+              Span{static_cast<uint32_t>(text_.size()), 0u});
+    size_ = kMinimumColumns;
   }
 
   std::string text_;
