@@ -844,6 +844,9 @@ class Sorter {
     const size_t start = SharedStart(first, last);
     for (size_t i = 0; i < coded.size(); ++i) {
       coded[i].item = first[static_cast<std::ptrdiff_t>(i)];
+      if (i + kTextsAhead < coded.size()) {
+        PrefetchText(texts_(first[static_cast<std::ptrdiff_t>(i + kTextsAhead)].index), start);
+      }
       maker.AllCodes(texts_(coded[i].item.index).substr(start), coded[i].codes);
     }
     std::sort(coded.begin(), coded.end(),
@@ -862,6 +865,16 @@ class Sorter {
     }
   }
 
+  // Tied lines lie all over memory, in sorted order: each walk over them
+  // asks this many lines ahead for the one it will read.
+  static constexpr std::ptrdiff_t kTextsAhead = 8;
+  static void PrefetchText(std::string_view text, size_t from) {
+    constexpr size_t kCacheLine = 64;
+    for (size_t at = from; at < text.size() && at < from + 2 * kCacheLine; at += kCacheLine) {
+      __builtin_prefetch(text.data() + at);
+    }
+  }
+
   // Where the codes of the lines [first, last) must be read from to order
   // them: lines that begin with the same bytes have the same codes for them,
   // so only the rest needs reading. The last shared character is read too,
@@ -871,6 +884,7 @@ class Sorter {
     const std::string_view head = texts_(first->index);
     size_t shared = head.size();
     for (Iter it = first + 1; it != last && shared > 0; ++it) {
+      if (last - it > kTextsAhead) PrefetchText(texts_((it + kTextsAhead)->index), 0);
       const std::string_view text = texts_(it->index);
       shared = SameBytes(head.data(), text.data(), std::min(shared, text.size()));
     }
