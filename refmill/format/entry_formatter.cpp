@@ -1,5 +1,6 @@
 #include "refmill/format/entry_formatter.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 #include <utility>
@@ -467,7 +468,10 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
     done = done_elsewhere.data();
   }
   std::string out;
-  out.reserve(tmpl.text.size() * 2);
+  // Room for an entry of a few lines at once: most values are longer than
+  // the tokens that name them, and growing the text costs a copy each time.
+  constexpr size_t kUsualEntry = 256;
+  out.reserve(std::max(tmpl.text.size() * 2, kUsualEntry));
   size_t repeated = 0;  // bytes the repeats of values have added so far
   const bool nodouble = values.Settings().nodouble;
   char after_stop = 0;  // the "?", "!" or "." the last value ended in
