@@ -244,7 +244,10 @@ TemplateTable::TemplateTable(std::vector<std::string> lines, const text::ColumnL
   for (size_t i = 0; i < lines_.size(); ++i) {
     index_.try_emplace(std::string(NameOf(lines_[i])), static_cast<uint32_t>(i));
     name_lengths_.push_back(NameOf(lines_[i]).size());
-    plans_.push_back(PlanTemplate(ValueOf(lines_[i]), columns, optional_parts));
+    const std::string_view value = ValueOf(lines_[i]);
+    values_.emplace_back(value.empty() ? 0 : static_cast<size_t>(value.data() - lines_[i].data()),
+                         value.size());
+    plans_.push_back(PlanTemplate(value, columns, optional_parts));
   }
 }
 
@@ -267,13 +270,17 @@ std::optional<TemplateTable::Template> TemplateTable::Find(std::string_view cate
   }
   if (line == lines_.size()) return std::nullopt;
   const auto& plan = plans_[line];
-  return Template{ValueOf(lines_[line]), plan ? &*plan : nullptr, optional_parts_};
+  const auto [at, length] = values_[line];
+  return Template{std::string_view(lines_[line]).substr(at, length), plan ? &*plan : nullptr,
+                  optional_parts_};
 }
 
 std::optional<TemplateTable::Template> TemplateTable::First() const {
   if (lines_.empty()) return std::nullopt;
   const auto& plan = plans_.front();
-  return Template{ValueOf(lines_.front()), plan ? &*plan : nullptr, optional_parts_};
+  const auto [at, length] = values_.front();
+  return Template{std::string_view(lines_.front()).substr(at, length), plan ? &*plan : nullptr,
+                  optional_parts_};
 }
 
 }  // namespace refmill::format

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "platform/private_codes.h"
@@ -134,6 +135,9 @@ class TemplateTable {
   std::vector<std::string> lines_;
   std::vector<std::optional<TemplatePlan>> plans_;
   std::vector<size_t> name_lengths_;  // of each line's category
+  // Where each line's template lies in it, found once rather than for
+  // every entry.
+  std::vector<std::pair<size_t, size_t>> values_;
   bool optional_parts_ = false;
   text::NameMap<uint32_t> index_;  // category → line
 };
