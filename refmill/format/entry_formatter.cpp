@@ -345,7 +345,7 @@ class ValueCache {
       return it == index_.end() ? nullptr : &entries_[it->second].second;
     }
     for (auto& [t, v] : entries_) {
-      if (t == token) return &v;
+      if (SameToken(t, token)) return &v;
     }
     return nullptr;
   }
@@ -365,6 +365,14 @@ class ValueCache {
 
  private:
   static constexpr size_t kLinearLimit = 16;
+  // Tokens are three bytes: compared in place rather than through a call.
+  static bool SameToken(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+      if (a[i] != b[i]) return false;
+    }
+    return true;
+  }
   std::vector<std::pair<std::string, std::string>> entries_;
   std::unordered_map<std::string, size_t> index_;
 };
