@@ -299,8 +299,7 @@ std::optional<StyleFault> Conversion::MarkNeighbours() {
 }
 
 std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t begin, size_t end,
-                                                                      TextArena& arena,
-                                                                      const PutMarked* put) {
+                                                                      const PutMarked& put) {
   // Every warning was written in the first pass already.
   NoWarnings silent;
   format::UnmarkedValues known;
@@ -330,22 +329,7 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
     TextOrFault text = spliced ? TextOrFault(std::move(*spliced))
                                : format::FormatEntry(fields, marked.repeat, letter, ctx);
     if (auto* fault = std::get_if<StyleFault>(&text)) return std::pair(r, *fault);
-    const std::string& again = std::get<std::string>(text);
-    if (put != nullptr) {
-      (*put)(marked.entry, again);
-      continue;
-    }
-    // The entry's own texts are read no more once the neighbours are
-    // marked: the new text takes their place where it fits, which for a
-    // list whose entries nearly all repeat their authors saves a second
-    // copy of it.
-    Entry& stored = entries_[marked.entry];
-    if (again.size() <= StoredLength(stored)) {
-      if (!again.empty()) std::memcpy(stored.texts, again.data(), again.size());
-      redone_[marked.entry] = std::string_view(stored.texts, again.size());
-    } else {
-      redone_[marked.entry] = arena.Store(again);
-    }
+    put(marked.entry, std::get<std::string>(text));
   }
   return std::nullopt;
 }
@@ -358,7 +342,21 @@ std::optional<StyleFault> Conversion::FormatMarked() {
   arenas_.resize(first_arena + workers);
   redone_.assign(entries_.size(), std::string_view());
   platform::ForEachPart(redo_.size(), workers, [&](size_t begin, size_t end, size_t w) {
-    faults[w] = FormatMarked(begin, end, arenas_[first_arena + w]);
+    TextArena& arena = arenas_[first_arena + w];
+    // The entry's own texts are read no more once the neighbours are
+    // marked: the new text takes their place where it fits, which for a
+    // list whose entries nearly all repeat their authors saves a second
+    // copy of it.
+    const PutMarked keep = [&](size_t entry, std::string_view again) {
+      Entry& stored = entries_[entry];
+      if (again.size() <= StoredLength(stored)) {
+        if (!again.empty()) std::memcpy(stored.texts, again.data(), again.size());
+        redone_[entry] = std::string_view(stored.texts, again.size());
+      } else {
+        redone_[entry] = arena.Store(again);
+      }
+    };
+    faults[w] = FormatMarked(begin, end, keep);
   });
   for (const auto& fault : faults) {
     if (fault) return fault->second;
@@ -408,13 +406,6 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
   size_t next_block = 0;
   bool stop = false;
   const size_t workers = platform::WorkerCount(n);
-  const size_t first_arena = arenas_.size();
-  arenas_.resize(first_arena + workers);
-  // Each block's marked entries go straight into its lines: the list is
-  // written in sorted order, while the entries' own texts lie in source
-  // order all over memory, so storing them first would write and read each
-  // again at a place of its own.
-  redone_.clear();
   const bool encoded = NeedsEncoding();
   auto write_lines = [&](std::string_view lines) {
     if (!encoded) {
@@ -427,7 +418,6 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
   std::optional<StyleFault> result;
   platform::RunWorkers(workers + 1, [&](size_t w) {
     if (w > 0) {
-      TextArena& arena = arenas_[first_arena + w - 1];
       for (;;) {
         size_t b = 0;
         {
@@ -443,13 +433,17 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
           std::string lines;
           const auto append = [&lines](std::string_view piece) { lines.append(piece); };
           size_t next = cuts[b];  // the first entry not yet in `lines`
+          // Marked entries go straight into the lines: the list is written
+          // in sorted order, while the entries' own texts lie in source
+          // order all over memory, so storing them first would write and
+          // read each again at a place of its own.
           const PutMarked put = [&](size_t entry, std::string_view text) {
             WriteEntries(next, entry, append);
             lines.append(text);
             lines.append(kLineBreak);
             next = entry + 1;
           };
-          if (const auto marked = FormatMarked(first_mark[b], first_mark[b + 1], arena, &put)) {
+          if (const auto marked = FormatMarked(first_mark[b], first_mark[b + 1], put)) {
             fault = marked->second;
           }
           if (!fault) {

@@ -112,12 +112,10 @@ class Conversion {
     std::optional<uint32_t> letter;  // the entry's place in its year group
   };
   // Formats marked entries [begin, end), each handed to `put` with its
-  // place in the list, or without `put` kept for EntryText (in place or in
-  // `arena`); the first fault, with the index of its mark.
+  // place in the list; the first fault, with the index of its mark.
   using PutMarked = std::function<void(size_t entry, std::string_view text)>;
   std::optional<std::pair<size_t, format::StyleFault>> FormatMarked(size_t begin, size_t end,
-                                                                    TextArena& arena,
-                                                                    const PutMarked* put = nullptr);
+                                                                    const PutMarked& put);
 
   static constexpr size_t kEncodeBatch = size_t{1} << 20;
   // How many entries ahead a walk in sorted order asks for their memory.

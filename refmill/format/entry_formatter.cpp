@@ -230,27 +230,27 @@ class TokenValues {
     const bool etal = code == kFullAuthorsEtalA ? s_.etal_a : s_.etal;
     const std::optional<std::string_view> raw = fields_.At(column);
     if (!raw) return Fault(token, column);
-    std::string value;
     const std::string_view text = *raw;
     if (text.empty() || text == kEmptyField) {
       ctx_.Warn(Warning::kFieldMissing,
                 std::string(token) + " = " + std::to_string(int64_t{column} + 1));
-      value = std::string(kMissingMark);
-    } else if (ctx_.memo != nullptr && HoldsNames(column)) {
+      std::string value(kMissingMark);
+      ApplyColumnRules(column, etal, value, ctx_);
+      return value;
+    }
+    // Name lists come again with every work of an author.
+    const bool remembered = ctx_.memo != nullptr && HoldsNames(column);
+    if (remembered) {
       const ValueMemo::Maker maker{
           column, static_cast<uint8_t>((IsJapanese(kind_) ? 1 : 0) | (etal ? 2 : 0))};
       if (const std::string* known = ctx_.memo->Find(maker, text)) return *known;
-      CountingSink counted(ctx_.warnings);
-      const EntryContext counting{ctx_.settings, ctx_.line_number, counted, ctx_.memo};
-      value = RemoveQuotes(text);
-      ApplyColumnRules(column, etal, value, counting);
-      // A value that warned must warn again for every entry that has it.
-      if (counted.count == 0) ctx_.memo->Keep(value);
-      return value;
-    } else {
-      value = RemoveQuotes(text);
     }
-    ApplyColumnRules(column, etal, value, ctx_);
+    CountingSink counted(ctx_.warnings);
+    const EntryContext counting{ctx_.settings, ctx_.line_number, counted, ctx_.memo};
+    std::string value = RemoveQuotes(text);
+    ApplyColumnRules(column, etal, value, counting);
+    // A value that warned must warn again for every entry that has it.
+    if (remembered && counted.count == 0) ctx_.memo->Keep(value);
     return value;
   }
 
