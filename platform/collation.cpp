@@ -1,5 +1,6 @@
 #include "platform/collation.h"
 
+#include <unicode/icudataver.h>
 #include <unicode/uchar.h>
 #include <unicode/ucnv.h>
 #include <unicode/ucol.h>
@@ -19,6 +20,7 @@
 
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
+#include "platform/sort_table.h"
 #include "platform/worker_pool.h"
 
 namespace platform {
@@ -265,8 +267,45 @@ class PrimaryCodes {
   // The table, or nothing when the collation cannot be read this way; then
   // the chunks of ICU's own keys are used.
   static const PrimaryCodes* Get() {
-    static const std::unique_ptr<PrimaryCodes> codes = Build();
+    static const std::unique_ptr<PrimaryCodes> codes = Load();
     return codes.get();
+  }
+
+  // The table read from ICU, as bytes: the ICU versions it was read from,
+  // then its parts in the machine's own byte order. Empty when the
+  // collation cannot be read this way.
+  static std::string BytesFromIcu() {
+    const std::unique_ptr<PrimaryCodes> codes = Build();
+    if (codes == nullptr) return {};
+    std::string bytes = Header(static_cast<uint32_t>(codes->pool_.size()));
+    bytes.append(reinterpret_cast<const char*>(codes->lead_.data()), codes->lead_.size());
+    bytes += codes->pool_;
+    AppendRaw(codes->units_, bytes);
+    AppendRaw(codes->contextual_, bytes);
+    AppendRaw(codes->packed_, bytes);
+    return bytes;
+  }
+
+  // The table from BytesFromIcu, or nothing when those bytes came from
+  // another ICU (or another kind of machine) or are not whole.
+  static std::unique_ptr<PrimaryCodes> FromBytes(std::string_view bytes) {
+    if (bytes.size() < kHeaderSize) return nullptr;
+    uint32_t pool_size = 0;
+    std::memcpy(&pool_size, bytes.data() + kHeaderSize - 4, 4);
+    if (bytes.substr(0, kHeaderSize) != Header(pool_size)) return nullptr;
+    const size_t lead_size = 256;
+    const size_t want = kHeaderSize + lead_size + pool_size + kUnits * (4 + 1 + 8);
+    if (bytes.size() != want) return nullptr;
+    auto codes = std::make_unique<PrimaryCodes>();
+    size_t at = kHeaderSize;
+    std::memcpy(codes->lead_.data(), bytes.data() + at, lead_size);
+    at += lead_size;
+    codes->pool_.assign(bytes.substr(at, pool_size));
+    at += pool_size;
+    at = ReadRaw(bytes, at, codes->units_);
+    at = ReadRaw(bytes, at, codes->contextual_);
+    ReadRaw(bytes, at, codes->packed_);
+    return codes;
   }
 
   static size_t PairUnit(int lead, int trail) {
@@ -329,6 +368,45 @@ class PrimaryCodes {
 
  private:
   static constexpr size_t kUnits = 256 + 65536;
+
+  // The table the program was built with when it fits the ICU of this run;
+  // otherwise read from ICU now.
+  static std::unique_ptr<PrimaryCodes> Load() {
+    if (std::unique_ptr<PrimaryCodes> codes = FromBytes(BuiltInSortTable())) return codes;
+    return Build();
+  }
+
+  // What a table in bytes begins with: what it is, the versions of the ICU
+  // library, of its data and of the Japanese collation it was read from, a
+  // word that shows the byte order, and the size of its pool.
+  static constexpr size_t kHeaderSize = 4 + 3 * sizeof(UVersionInfo) + 4 + 4;
+  static std::string Header(uint32_t pool_size) {
+    UVersionInfo library{};
+    UVersionInfo data{};
+    UVersionInfo collation{};
+    u_getVersion(library);
+    UErrorCode status = U_ZERO_ERROR;
+    u_getDataVersion(data, &status);
+    ucol_getVersion(OpenJapanese().get(), collation);
+    std::string header = "RMS1";
+    for (const UVersionInfo* v : {&library, &data, &collation}) {
+      header.append(reinterpret_cast<const char*>(*v), sizeof(UVersionInfo));
+    }
+    const uint32_t order = 0x01020304;
+    header.append(reinterpret_cast<const char*>(&order), 4);
+    header.append(reinterpret_cast<const char*>(&pool_size), 4);
+    return header;
+  }
+  template <class T>
+  static void AppendRaw(const std::vector<T>& values, std::string& out) {
+    out.append(reinterpret_cast<const char*>(values.data()), values.size() * sizeof(T));
+  }
+  template <class T>
+  static size_t ReadRaw(std::string_view bytes, size_t at, std::vector<T>& values) {
+    values.resize(kUnits);
+    std::memcpy(values.data(), bytes.data() + at, kUnits * sizeof(T));
+    return at + kUnits * sizeof(T);
+  }
 
   static std::unique_ptr<PrimaryCodes> Build() {
     UErrorCode status = U_ZERO_ERROR;
@@ -625,7 +703,6 @@ class KeyMaker {
   // enough, so that no later chunk of the text can fail.
   template <class Sink>
   bool Codes(std::string_view text, Sink& sink, bool check_all) {
-    const FoldingDecoder& decoder = Decoder();
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
     if (check_all && codes_ != nullptr) {
@@ -642,7 +719,7 @@ class KeyMaker {
         if (codes_ != nullptr && p[i] >= 0xF0 && codes_->CharacterAt(text, i)) {
           return ElementCodes(text, sink, check_all);
         }
-        if (decoder.Pair(p[i], p[i + 1]) != FoldingDecoder::kInvalid) {
+        if (table_->Packed(PrimaryCodes::PairUnit(p[i], p[i + 1])) != PrimaryCodes::kNoPair) {
           unit = PrimaryCodes::PairUnit(p[i], p[i + 1]);
           length = 2;
         }
@@ -965,6 +1042,10 @@ std::vector<uint32_t> JapaneseSortOrder(const std::vector<std::string_view>& tex
   const TextAt text = [&texts](uint32_t i) { return texts[i]; };
   return JapaneseSortOrder(static_cast<uint32_t>(texts.size()), text, threads, codes);
 }
+
+std::string SortTableFromIcu() { return PrimaryCodes::BytesFromIcu(); }
+
+bool SortTableFits(std::string_view table) { return PrimaryCodes::FromBytes(table) != nullptr; }
 
 std::future<void> PrepareJapaneseSortOrder() {
   return std::async(std::launch::async, [] {

@@ -207,7 +207,8 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
     case platform::ReadStatus::kUnreadable:
       return DataFileError{std::string(kAbbreviationFile), false, {}};
   }
-  files.abbreviations = format::AbbreviationTable(text::SplitLines(contents));
+  files.abbreviations = format::AbbreviationTable::FromText(std::move(contents));
+  contents.clear();
 
   const std::optional<std::string> roman_path = find(kRomanisationFile);
   if (!roman_path) return std::nullopt;

@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "refmill/text/lines.h"
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
@@ -27,33 +28,52 @@ AbbreviationTable::AbbreviationTable(const std::vector<std::string_view>& lines)
   auto index = std::make_shared<Index>();
   size_t bytes = 0;
   for (std::string_view line : lines) bytes += line.size();
-  if (bytes >= Slot::kEmpty) throw std::length_error("abbreviation table too large");
   index->text.reserve(bytes);
   for (std::string_view line : lines) index->text.append(line);
-  size_t slots = 16;
-  while (slots < 2 * lines.size()) slots *= 2;
-  index->slots.resize(slots);
-  const size_t mask = slots - 1;
-  const std::string_view text = index->text;
-  const text::CaseFoldHash hash;
+  std::vector<std::string_view> kept;
+  kept.reserve(lines.size());
   size_t at = 0;
   for (std::string_view line : lines) {
-    const std::string_view kept = text.substr(at, line.size());
+    kept.push_back(std::string_view(index->text).substr(at, line.size()));
     at += line.size();
-    const std::string_view name = NameOf(kept);
-    const std::string_view value = ValueOf(kept);
+  }
+  IndexLines(*index, kept);
+  index_ = std::move(index);
+}
+
+AbbreviationTable AbbreviationTable::FromText(std::string text) {
+  auto index = std::make_shared<Index>();
+  index->text = std::move(text);
+  IndexLines(*index, text::SplitLines(index->text));
+  AbbreviationTable table;
+  table.index_ = std::move(index);
+  return table;
+}
+
+void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_view>& lines) {
+  const std::string_view text = index.text;
+  if (text.size() >= Slot::kEmpty) throw std::length_error("abbreviation table too large");
+  size_t slots = 16;
+  while (slots < 2 * lines.size()) slots *= 2;
+  index.slots.resize(slots);
+  const size_t mask = slots - 1;
+  const text::CaseFoldHash hash;
+  for (const std::string_view line : lines) {
+    // A line without "=" gives an empty title and abbreviation, which have
+    // no place of their own in the text.
+    const size_t eq = text::FindByte(line, '=');
+    const std::string_view name = eq == text::kNotFound ? std::string_view() : line.substr(0, eq);
+    const std::string_view value = eq == text::kNotFound ? std::string_view() : line.substr(eq + 1);
     const uint64_t h = hash(name);
     for (size_t i = h & mask;; i = (i + 1) & mask) {
-      Slot& slot = index->slots[i];
+      Slot& slot = index.slots[i];
       if (slot.name_at == Slot::kEmpty) {
-        // A line without "=" gives an empty title and abbreviation, which
-        // have no place of their own in the text.
         auto place = [&text](std::string_view part) {
           return part.empty() ? uint32_t{0} : static_cast<uint32_t>(part.data() - text.data());
         };
         slot = {h, place(name), static_cast<uint32_t>(name.size()), place(value),
                 static_cast<uint32_t>(value.size())};
-        ++index->count;
+        ++index.count;
         break;
       }
       // Of two equal titles the first line counts.
@@ -63,7 +83,6 @@ AbbreviationTable::AbbreviationTable(const std::vector<std::string_view>& lines)
       }
     }
   }
-  index_ = std::move(index);
 }
 
 std::string_view AbbreviationTable::Lookup(std::string_view title) const {

@@ -38,6 +38,9 @@ class AbbreviationTable {
  public:
   AbbreviationTable() = default;
   explicit AbbreviationTable(const std::vector<std::string_view>& lines);
+  // The table of abbrev.dat's whole text, which it keeps instead of a copy
+  // of its lines.
+  static AbbreviationTable FromText(std::string text);
 
   // The abbreviation of `title`, or an empty text when the table has none.
   std::string_view Lookup(std::string_view title) const;
@@ -62,6 +65,9 @@ class AbbreviationTable {
     std::vector<Slot> slots;  // a power of two of them, at most half used
     size_t count = 0;
   };
+  // `lines` lie in index.text.
+  static void IndexLines(Index& index, const std::vector<std::string_view>& lines);
+
   std::shared_ptr<const Index> index_;
 };
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "platform/private_codes.h"
+#include "platform/sort_table.h"
 #include "tests/support/sjis_literal.h"
 
 namespace {
@@ -301,6 +302,48 @@ TEST(JapaneseCompareTest, AgreesWithTheSortOrder) {
   EXPECT_LT(platform::JapaneseCompare("apple", "Banana"), 0);
   EXPECT_GT(platform::JapaneseCompare(Sjis("山田"), Sjis("やまだ")), 0);
   EXPECT_EQ(platform::JapaneseCompare("x", "x"), 0);
+}
+
+}  // namespace
+
+namespace {
+
+// The table built into the program is the one this ICU gives, and a table
+// from another ICU, or one cut short, is never taken for it.
+TEST(SortTableTest, BuiltInTableIsTheOneIcuGivesNow) {
+  const std::string now = platform::SortTableFromIcu();
+  ASSERT_FALSE(now.empty());
+  EXPECT_TRUE(platform::BuiltInSortTable() == now);
+  EXPECT_TRUE(platform::SortTableFits(now));
+}
+
+TEST(SortTableTest, TablesFromElsewhereAreRefused) {
+  const std::string table = platform::SortTableFromIcu();
+  ASSERT_GT(table.size(), 40u);
+  struct Case {
+    const char* name;
+    std::string bytes;
+  };
+  auto changed = [&table](size_t at) {
+    std::string bytes = table;
+    bytes[at] = static_cast<char>(bytes[at] ^ 0x01);
+    return bytes;
+  };
+  const Case cases[] = {
+      {"empty", ""},
+      {"another kind of table", changed(0)},
+      {"another ICU library", changed(4)},
+      {"another ICU data", changed(8)},
+      {"another collation", changed(12)},
+      {"another byte order", changed(16)},
+      {"another pool size", changed(20)},
+      {"cut short", table.substr(0, table.size() - 1)},
+      {"too long", table + "x"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_FALSE(platform::SortTableFits(c.bytes));
+  }
 }
 
 }  // namespace

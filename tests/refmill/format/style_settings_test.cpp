@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -12,8 +13,16 @@ using refmill::format::EscapeRules;
 using refmill::format::TemplateTable;
 
 TEST(AbbreviationTableTest, FindsTitlesWithoutRegardToCase) {
-  const AbbreviationTable table({"Journal of Examples=J. Ex.", "JOURNAL OF EXAMPLES=second",
-                                 "A=B=C", "no equals sign", "Empty="});
+  const std::vector<std::string_view> lines = {
+      "Journal of Examples=J. Ex.", "JOURNAL OF EXAMPLES=second", "A=B=C", "no equals sign",
+      "Empty=",
+      // Letters at the edges of the alphabet, eight bytes and more of them
+      // at once, with two-byte characters whose second bytes are letters.
+      "@AZ[`az{ Quarterly of ZEBRAS=Q. Zebr.", "\x83\x41\x83\x5A Review of Kana Studies=RKS",
+      "Annals\x83\x41"
+      "Abcdefghijklmnopqrstuvwxyz=Ann."};
+  std::string whole;
+  for (std::string_view line : lines) (whole += line) += "\r\n";
   struct Case {
     const char* name;
     const char* title;
@@ -26,10 +35,23 @@ TEST(AbbreviationTableTest, FindsTitlesWithoutRegardToCase) {
       {"title holding an equals sign never matches", "A=B", ""},
       {"missing title", "Unknown", ""},
       {"empty abbreviation", "Empty", ""},
+      {"only A to Z are letters", "@az[`AZ{ quarterly OF zebras", "Q. Zebr."},
+      {"a byte before A or after Z is not a letter", "`AZ[`az{ Quarterly of ZEBRAS", ""},
+      {"a byte after z is not a letter", "@AZ[`az[ Quarterly of ZEBRAS", ""},
+      {"second bytes keep their case", "\x83\x41\x83\x5A review OF KANA studies", "RKS"},
+      {"a second byte is no letter", "\x83\x61\x83\x7A Review of Kana Studies", ""},
+      {"letters after a two-byte character",
+       "ANNALS\x83\x41"
+       "ABCDEFGHIJKLMNOPQRSTUVWXYZ",
+       "Ann."},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    EXPECT_EQ(table.Lookup(c.title), c.expected);
+  const AbbreviationTable from_lines(lines);
+  const AbbreviationTable from_text = AbbreviationTable::FromText(whole);
+  for (const AbbreviationTable* table : {&from_lines, &from_text}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.name);
+      EXPECT_EQ(table->Lookup(c.title), c.expected);
+    }
   }
 }
 
