@@ -30,7 +30,10 @@ void AtomicFileWriter::Put(std::string_view data) {
 void AtomicFileWriter::Write(std::string_view data) {
   if (!ok_) return;
   if (buffer_.size() + data.size() > kWriteBuffer) Drain();
-  if (data.size() >= kWriteBuffer) {
+  // A piece of some size (a block of a list) goes to the file as it is: a
+  // copy into the buffer would cost more than the call it saves.
+  if (data.size() >= kWriteDirectly) {
+    if (!buffer_.empty()) Drain();
     Put(data);
     return;
   }

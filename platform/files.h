@@ -80,6 +80,7 @@ class AtomicFileWriter {
   void Put(std::string_view data);
 
   static constexpr size_t kWriteBuffer = size_t{1} << 20;
+  static constexpr size_t kWriteDirectly = size_t{64} << 10;
   static constexpr long long kWritebackStep = 1LL << 20;
 
   std::string path_;  // the file that is finally written

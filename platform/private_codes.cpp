@@ -9,6 +9,7 @@
 
 #include "platform/encoding.h"
 #include "platform/shift_jis.h"
+#include "platform/worker_pool.h"
 
 namespace platform {
 namespace {
@@ -70,6 +71,25 @@ std::optional<uint16_t> PrivateCodes::AsCode(unsigned char lead, unsigned char t
 }
 
 void PrivateCodes::ReserveUsedIn(std::string_view sjis) {
+  // A large table is read by both cores, cut after a byte that cannot open
+  // a two-byte character, so a character boundary; each marks its own slots.
+  constexpr size_t kSplitAbove = size_t{4} << 20;
+  size_t cut = sjis.size();
+  if (sjis.size() > kSplitAbove) {
+    cut = sjis.size() / 2;
+    while (cut < sjis.size() && IsLeadByte(static_cast<unsigned char>(sjis[cut - 1]))) ++cut;
+  }
+  const std::string_view parts[2] = {sjis.substr(0, cut), sjis.substr(cut)};
+  std::array<std::array<bool, kCapacity>, 2> used{};
+  RunWorkers(parts[1].empty() ? 1 : 2, [&](size_t w) { MarkUsed(parts[w], used[w]); });
+  for (const auto& part : used) {
+    for (size_t slot = 0; slot < kCapacity; ++slot) {
+      if (part[slot]) reserved_[slot] = true;
+    }
+  }
+}
+
+void PrivateCodes::MarkUsed(std::string_view sjis, std::array<bool, kCapacity>& used) const {
   // Whole tables pass through here, and user-defined characters are rare:
   // look for their lead bytes alone, and tell from the bytes just before
   // such a byte whether it begins a character.
@@ -82,7 +102,7 @@ void PrivateCodes::ReserveUsedIn(std::string_view sjis) {
     }
     const auto code =
         AsCode(static_cast<unsigned char>(sjis[hit]), static_cast<unsigned char>(sjis[hit + 1]));
-    if (code && !by_code_.count(*code)) reserved_[SlotOfCode(*code)] = true;
+    if (code && !by_code_.count(*code)) used[SlotOfCode(*code)] = true;
     known = hit + (code ? 2 : 1);
   };
   size_t at = 0;

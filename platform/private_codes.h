@@ -6,6 +6,7 @@
 // writing map them back. One table lives for one run.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -45,6 +46,10 @@ class PrivateCodes {
   static std::optional<uint16_t> AsCode(unsigned char lead, unsigned char trail);
 
  private:
+  // Marks in `used` the slots of the codes `sjis` holds that are not
+  // handed out already.
+  void MarkUsed(std::string_view sjis, std::array<bool, kCapacity>& used) const;
+
   std::unordered_map<char32_t, uint16_t> by_character_;
   std::unordered_map<uint16_t, char32_t> by_code_;
   std::vector<bool> reserved_ = std::vector<bool>(kCapacity, false);

@@ -46,7 +46,9 @@ TEST(WriteFileAtomicallyTest, KeepsEveryPieceOfALargeFile) {
   const std::string target = dir.File("large.txt");
   platform::AtomicFileWriter writer(target);
   std::string expected;
-  const size_t sizes[] = {1, 1000, (1u << 20) - 1, 1u << 20, (1u << 20) + 7, 3u << 20, 17};
+  const size_t sizes[] = {1,     1000,           (64u << 10) - 1, 64u << 10,      5,
+                          70000, (1u << 20) - 1, 1u << 20,        (1u << 20) + 7, 3u << 20,
+                          17};
   for (int round = 0; round < 4; ++round) {
     for (const size_t size : sizes) {
       const std::string piece(size, static_cast<char>('a' + expected.size() % 26));
