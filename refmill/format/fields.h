@@ -42,6 +42,9 @@ class FieldList {
 
  private:
   friend FieldList SplitFields(std::string_view line);
+  // The two ways of SplitFields; the first gives up (false) at a quote.
+  bool SplitUnquoted(std::string_view line);
+  void SplitQuoted(std::string_view line);
   void Add(Span span) {
     if (size_ < kMinimumColumns) [[likely]] {
       first_[size_++] = span;

@@ -33,6 +33,7 @@ TEST(SplitFieldsTest, MarksEmptyFieldsAndHonoursQuotes) {
       {"unclosed quote takes the rest", "*,\"a,b,c", {"*", "\"a,b,c", ""}},
       {"final comma dropped", "*,a,", {"*", "a", ""}},
       {"apostrophe plain", "*,O'Brien", {"*", "O'Brien"}},
+      {"leading comma drops the first column", ",a,,b,,", {"a", "|", "b", "|", ""}},
       // "ポ" ends in 7C and "ダ" in 5F; neither splits anything.
       {"double-byte characters", Sjis("*,ポ,ダ"), {"*", Sjis("ポ"), Sjis("ダ")}},
       // No character ends in a comma or a double quote: a lead byte before
@@ -64,6 +65,12 @@ TEST(SplitFieldsTest, PadsToFiftyOneColumns) {
   std::string wide = "*";
   for (int i = 0; i < 60; ++i) wide += ",x";
   EXPECT_EQ(SplitFields(wide).size(), 61u);
+  // A quote met only after the first columns were taken.
+  const refmill::format::FieldList quoted = SplitFields(wide + ",,\"y,z\"");
+  ASSERT_EQ(quoted.size(), 63u);
+  EXPECT_EQ(quoted[60], "x");
+  EXPECT_EQ(quoted[61], "|");
+  EXPECT_EQ(quoted[62], "\"y,z\"");
   EXPECT_FALSE(SplitFields("*").At(51).has_value());
   EXPECT_FALSE(SplitFields("*").At(-1).has_value());
 }
