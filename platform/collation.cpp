@@ -1052,6 +1052,14 @@ std::future<void> PrepareJapaneseSortOrder() {
     // A failure here is met again, and reported, by the sort itself.
     try {
       PrimaryCodes::Get();
+      // ICU works out, once for the collation, how far its elements may
+      // spread before it hands out the first one: about as long as all the
+      // rest for a short list, and every Japanese list with a prolonged
+      // sound mark needs the elements.
+      UErrorCode status = U_ZERO_ERROR;
+      const Collator collator = OpenJapanese();
+      UCollationElements* elements = ucol_openElements(collator.get(), nullptr, 0, &status);
+      if (U_SUCCESS(status)) ucol_closeElements(elements);
     } catch (...) {
     }
   });
