@@ -41,6 +41,21 @@ uint32_t Specials(const char* bytes, size_t count) {
   return found;
 }
 
+// Calls `at(pos)` for each comma and double quote of `line` in order, the
+// commas and quotes of each sixteen bytes found at once; false as soon as
+// a call is.
+template <class At>
+bool ForEachSpecial(std::string_view line, At&& at) {
+  const size_t size = line.size();
+  for (size_t block = 0; block < size; block += kBlock) {
+    for (uint32_t found = Specials(line.data() + block, std::min(kBlock, size - block)); found != 0;
+         found &= found - 1) {
+      if (!at(block + static_cast<size_t>(__builtin_ctz(found)))) return false;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 void FieldList::SplitQuoted(std::string_view line) {
@@ -55,32 +70,26 @@ void FieldList::SplitQuoted(std::string_view line) {
   size_t start = 0;     // text offset where the current piece begins
   bool quoted = false;
   size_t after_comma = 0;  // one past the last comma, or 0
-  const size_t size = line.size();
-  // The commas and quotes of each sixteen bytes found at once, then taken
-  // in order.
-  for (size_t block = 0; block < size; block += kBlock) {
-    for (uint32_t found = Specials(line.data() + block, std::min(kBlock, size - block)); found != 0;
-         found &= found - 1) {
-      const size_t pos = block + static_cast<size_t>(__builtin_ctz(found));
-      if (line[pos] != ',') {
-        quoted = !quoted;
-        continue;
-      }
-      if (after_comma == pos && pos > 0) {
-        text.append(line, copied, pos - copied);
-        text.push_back('|');
-        copied = pos;
-        ++inserted;
-      }
-      if (!quoted) {
-        if (pos + inserted > start) {
-          Add({static_cast<uint32_t>(start), static_cast<uint32_t>(pos + inserted - start)});
-        }
-        start = pos + inserted + 1;
-      }
-      after_comma = pos + 1;
+  ForEachSpecial(line, [&](size_t pos) {
+    if (line[pos] != ',') {
+      quoted = !quoted;
+      return true;
     }
-  }
+    if (after_comma == pos && pos > 0) {
+      text.append(line, copied, pos - copied);
+      text.push_back('|');
+      copied = pos;
+      ++inserted;
+    }
+    if (!quoted) {
+      if (pos + inserted > start) {
+        Add({static_cast<uint32_t>(start), static_cast<uint32_t>(pos + inserted - start)});
+      }
+      start = pos + inserted + 1;
+    }
+    after_comma = pos + 1;
+    return true;
+  });
   text.append(line, copied, line.size() - copied);
   if (text.size() > start) {
     Add({static_cast<uint32_t>(start), static_cast<uint32_t>(text.size() - start)});
@@ -96,21 +105,19 @@ bool FieldList::SplitUnquoted(std::string_view line) {
   const auto bar = Span{static_cast<uint32_t>(line.size()), 1u};
   size_t start = 0;        // where the current column begins
   size_t after_comma = 0;  // one past the last comma, or 0
-  const size_t size = line.size();
-  for (size_t block = 0; block < size; block += kBlock) {
-    for (uint32_t found = Specials(line.data() + block, std::min(kBlock, size - block)); found != 0;
-         found &= found - 1) {
-      const size_t pos = block + static_cast<size_t>(__builtin_ctz(found));
-      if (line[pos] != ',') return false;
-      if (after_comma == pos && pos > 0) {
-        Add(bar);
-      } else if (pos > start) {
-        Add({static_cast<uint32_t>(start), static_cast<uint32_t>(pos - start)});
-      }
-      start = pos + 1;
-      after_comma = pos + 1;
+  const bool unquoted = ForEachSpecial(line, [&](size_t pos) {
+    if (line[pos] != ',') return false;
+    if (after_comma == pos && pos > 0) {
+      Add(bar);
+    } else if (pos > start) {
+      Add({static_cast<uint32_t>(start), static_cast<uint32_t>(pos - start)});
     }
-  }
+    start = pos + 1;
+    after_comma = pos + 1;
+    return true;
+  });
+  if (!unquoted) return false;
+  const size_t size = line.size();
   if (size > start) Add({static_cast<uint32_t>(start), static_cast<uint32_t>(size - start)});
   PadToMinimum();
   return true;
