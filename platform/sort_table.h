@@ -15,7 +15,7 @@ namespace platform {
 std::string SortTableFromIcu();
 
 // The table the program was built with; empty when it was built without.
-std::string_view BuiltInSortTable();
+std::string BuiltInSortTable();
 
 // Whether `table` is whole and came from the ICU this run has.
 bool SortTableFits(std::string_view table);

@@ -4,6 +4,6 @@
 
 namespace platform {
 
-std::string_view BuiltInSortTable() { return {}; }
+std::string BuiltInSortTable() { return {}; }
 
 }  // namespace platform
