@@ -244,8 +244,7 @@ class RunSteps {
       return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
     }
     auto [data_file_error, files] = data_files.get();
-    settings.abbreviations = std::move(files.abbreviations);
-    settings.romaji = std::move(files.romaji);
+    UseDataFiles(std::move(files), settings);
     if (const auto& error = data_file_error) {
       if (error->too_large_limit > 0) {
         return Fail(console_, m_, out_, TooLarge(error->file, error->too_large_limit));

@@ -173,9 +173,13 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
                                            StyleSettings& settings) {
   DataFiles files;
   std::optional<DataFileError> error = LoadDataFiles(folders, files);
+  UseDataFiles(std::move(files), settings);
+  return error;
+}
+
+void UseDataFiles(DataFiles&& files, StyleSettings& settings) {
   settings.abbreviations = std::move(files.abbreviations);
   settings.romaji = std::move(files.romaji);
-  return error;
 }
 
 std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
@@ -208,7 +212,6 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
       return DataFileError{std::string(kAbbreviationFile), false, {}};
   }
   files.abbreviations = format::AbbreviationTable::FromText(std::move(contents));
-  contents.clear();
 
   const std::optional<std::string> roman_path = find(kRomanisationFile);
   if (!roman_path) return std::nullopt;

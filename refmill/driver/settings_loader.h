@@ -60,5 +60,7 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
 // The same into the settings.
 std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
                                            format::StyleSettings& settings);
+// Hands what the data files hold to the settings.
+void UseDataFiles(DataFiles&& files, format::StyleSettings& settings);
 
 }  // namespace refmill::driver

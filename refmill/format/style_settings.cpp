@@ -3,6 +3,7 @@
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "refmill/text/lines.h"
 #include "refmill/text/sjis.h"
@@ -10,17 +11,17 @@
 namespace refmill::format {
 namespace {
 
-// The name of a "name=value" line: the text before its first "="; a line
-// without "=" has an empty name.
-std::string_view NameOf(std::string_view line) {
+// The name and the value of a "name=value" line: the texts before and
+// after its first "="; a line without "=" has both empty.
+std::pair<std::string_view, std::string_view> NameAndValue(std::string_view line) {
   const size_t eq = text::FindByte(line, '=');
-  return eq == text::kNotFound ? std::string_view() : line.substr(0, eq);
+  if (eq == text::kNotFound) return {};
+  return {line.substr(0, eq), line.substr(eq + 1)};
 }
 
-std::string_view ValueOf(std::string_view line) {
-  const size_t eq = text::FindByte(line, '=');
-  return eq == text::kNotFound ? std::string_view() : line.substr(eq + 1);
-}
+std::string_view NameOf(std::string_view line) { return NameAndValue(line).first; }
+
+std::string_view ValueOf(std::string_view line) { return NameAndValue(line).second; }
 
 }  // namespace
 
@@ -28,14 +29,14 @@ AbbreviationTable::AbbreviationTable(const std::vector<std::string_view>& lines)
   auto index = std::make_shared<Index>();
   size_t bytes = 0;
   for (std::string_view line : lines) bytes += line.size();
+  // Room for all of them first, so the views of the copies stay valid.
   index->text.reserve(bytes);
-  for (std::string_view line : lines) index->text.append(line);
   std::vector<std::string_view> kept;
   kept.reserve(lines.size());
-  size_t at = 0;
   for (std::string_view line : lines) {
-    kept.push_back(std::string_view(index->text).substr(at, line.size()));
-    at += line.size();
+    const size_t at = index->text.size();
+    index->text.append(line);
+    kept.push_back(std::string_view(index->text).substr(at));
   }
   IndexLines(*index, kept);
   index_ = std::move(index);
@@ -61,9 +62,7 @@ void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_v
   for (const std::string_view line : lines) {
     // A line without "=" gives an empty title and abbreviation, which have
     // no place of their own in the text.
-    const size_t eq = text::FindByte(line, '=');
-    const std::string_view name = eq == text::kNotFound ? std::string_view() : line.substr(0, eq);
-    const std::string_view value = eq == text::kNotFound ? std::string_view() : line.substr(eq + 1);
+    const auto [name, value] = NameAndValue(line);
     const uint64_t h = hash(name);
     for (size_t i = h & mask;; i = (i + 1) & mask) {
       Slot& slot = index.slots[i];

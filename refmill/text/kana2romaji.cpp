@@ -1,5 +1,6 @@
 #include "refmill/text/kana2romaji.h"
 
+#include <algorithm>
 #include <bitset>
 
 #include "refmill/text/lines.h"
@@ -99,8 +100,9 @@ class Openings {
 }  // namespace
 
 std::string TKana2Romaji::Convert(std::string_view text) const {
-  bool telling = false;
-  for (const char c : text) telling = telling || telling_bytes_.test(static_cast<unsigned char>(c));
+  const bool telling = std::any_of(text.begin(), text.end(), [this](char c) {
+    return telling_bytes_.test(static_cast<unsigned char>(c));
+  });
   if (!telling) return ResolveDoublingMarkers(text);
   std::string work(text);
   Openings present(work);
