@@ -13,5 +13,8 @@ bool WriteAll(int fd, std::string_view data);
 // file finds most of them written. Nothing where the system has no such
 // request.
 void StartWriteback(int fd, long long length);
+// Removes the temporary files of writers not yet committed, with calls a
+// signal handler may make: for a program that must end at once.
+void RemoveUnfinishedTemporaries();
 
 }  // namespace platform::file_io

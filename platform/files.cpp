@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -180,6 +181,25 @@ std::string TempPattern(const std::string& target) {
   return target.substr(0, name_start + name_length) + std::string(kTempSuffix);
 }
 
+// The temporary files of the writers alive now, as their names' texts, for
+// RemoveUnfinishedTemporaries: a program writes one or two at a time.
+constexpr size_t kTrackedTemporaries = 8;
+std::atomic<const char*> g_temporaries[kTrackedTemporaries];
+
+void TrackTemporary(const std::string& temp) {
+  for (auto& slot : g_temporaries) {
+    const char* free = nullptr;
+    if (slot.compare_exchange_strong(free, temp.c_str())) return;
+  }
+}
+
+void UntrackTemporary(const std::string& temp) {
+  for (auto& slot : g_temporaries) {
+    const char* mine = temp.c_str();
+    slot.compare_exchange_strong(mine, nullptr);
+  }
+}
+
 // True for something that exists and is neither a regular file nor a folder.
 bool IsSpecialFile(const std::string& path) {
   struct stat st {};
@@ -208,13 +228,17 @@ AtomicFileWriter::AtomicFileWriter(const std::string& path) : path_(path) {
   fd_ = ::mkstemp(name.data());
   if (fd_ < 0) return;
   temp_ = name.data();
+  TrackTemporary(temp_);
   ok_ = true;
   buffer_.reserve(kWriteBuffer);
 }
 
 AtomicFileWriter::~AtomicFileWriter() {
   if (fd_ >= 0) ::close(fd_);
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  if (!temp_.empty()) {
+    UntrackTemporary(temp_);
+    ::unlink(temp_.c_str());
+  }
 }
 
 bool AtomicFileWriter::Commit() {
@@ -231,6 +255,9 @@ bool AtomicFileWriter::Commit() {
   ok_ = ok_ && ::fchmod(fd_, mode) == 0 && ::fsync(fd_) == 0;
   ok_ = (::close(fd_) == 0) && ok_;
   fd_ = -1;
+  // Once renamed the name is the target's: it must not be removed for the
+  // temporary file.
+  UntrackTemporary(temp_);
   if (ok_ && std::rename(temp_.c_str(), path_.c_str()) == 0) {
     temp_.clear();
     return true;
@@ -262,6 +289,12 @@ void StartWriteback(int fd, long long length) {
   (void)fd;
   (void)length;
 #endif
+}
+
+void RemoveUnfinishedTemporaries() {
+  for (auto& slot : g_temporaries) {
+    if (const char* temp = slot.load(); temp != nullptr) ::unlink(temp);
+  }
 }
 
 }  // namespace file_io

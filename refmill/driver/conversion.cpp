@@ -79,12 +79,13 @@ struct Conversion::Part {
 };
 
 Conversion::Conversion(std::string_view source, const format::StyleSettings& settings,
-                       MessageOutput& messages)
+                       MessageOutput& messages, const platform::MappedFile* mapped)
     : source_lines_(source),
       source_size_(source.size()),
       settings_(settings),
       entry_behind_line_(settings.order.First().has_value()),
-      messages_(messages) {}
+      messages_(messages),
+      mapped_(mapped) {}
 
 // Column 0 begins the split text, and the split only inserts "|" between
 // commas, so a column lies in the line a few bytes before its offset in the
@@ -106,11 +107,19 @@ uint32_t Conversion::AuthorOffset(std::string_view line, const FieldList& fields
   return Entry::kAuthorInArena;
 }
 
-void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
-                             TextArena& arena) const {
+void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out, const char** lines,
+                             TextArena& arena, TextArena& line_arena) const {
   const format::PlaceholderColumns& roles = settings_.roles;
   format::ValueMemo memo;
+  // The source read so far, from here on, goes back to the system after
+  // every few megabytes.
+  constexpr ptrdiff_t kForgetStep = ptrdiff_t{4} << 20;
+  const char* read_from = source_lines_.Start(begin);
   for (size_t i = begin; i < end; ++i) {
+    if (mapped_ != nullptr && source_lines_.Start(i) - read_from >= kForgetStep) {
+      mapped_->Forget({read_from, static_cast<size_t>(source_lines_.Start(i) - read_from)});
+      read_from = source_lines_.Start(i);
+    }
     if (!IsEntryLine(source_lines_.FirstByte(i))) continue;
     const EntryContext ctx{settings_, LineNumber(i), part.warnings, &memo};
     const FieldList fields = format::SplitFields(source_lines_[i]);
@@ -143,10 +152,10 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
     Entry& entry = *out++;
     if (entry_behind_line_) {
       // Sorted by the style's order text; the formatted entry, which differs
-      // by file type, lies behind the line.
-      entry.texts =
-          arena.StoreWritable(sort_field, std::string_view(" |"), order_text, std::string_view("|"),
-                              index, entry_text, kept_author, year);
+      // by file type, is kept apart from the line.
+      *lines++ = line_arena.StoreWritable(sort_field, std::string_view(" |"), order_text,
+                                          std::string_view("|"), index);
+      entry.texts = arena.StoreWritable(entry_text, kept_author, year);
       entry.line_length =
           static_cast<uint32_t>(sort_field.size() + 2 + order_text.size() + 1 + index.size());
     } else {
@@ -161,6 +170,9 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out,
     entry.author_length = static_cast<uint32_t>(author.size());
     entry.year_length =
         fields.At(roles.year) ? static_cast<uint32_t>(year.size()) : Entry::kYearMissing;
+  }
+  if (mapped_ != nullptr) {
+    mapped_->Forget({read_from, static_cast<size_t>(source_lines_.Start(end) - read_from)});
   }
 }
 
@@ -178,12 +190,18 @@ std::optional<StyleFault> Conversion::FirstPass() {
     first_entry[w + 1] = first_entry[w] + count;
   }
   entries_.resize(first_entry[workers]);
+  if (entry_behind_line_) {
+    sort_lines_ = std::make_unique_for_overwrite<const char*[]>(entries_.size());
+  }
   // Nothing to hold when the warnings would not be shown.
   std::vector<Part> parts(workers, Part(messages_.NoticesOn()));
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
+  line_arenas_.resize(workers);
   platform::ForEachPart(lines, workers, [&](size_t begin, size_t end, size_t w) {
-    FormatLines(begin, end, parts[w], entries_.data() + first_entry[w], arenas_[first_arena + w]);
+    const char** lines_from = sort_lines_ ? sort_lines_.get() + first_entry[w] : nullptr;
+    FormatLines(begin, end, parts[w], entries_.data() + first_entry[w], lines_from,
+                arenas_[first_arena + w], line_arenas_[w]);
   });
   for (Part& part : parts) {
     literal_lines_.insert(literal_lines_.end(), part.literal_lines.begin(),
@@ -196,8 +214,15 @@ std::optional<StyleFault> Conversion::FirstPass() {
 }
 
 void Conversion::Sort() {
+  SortByLines();
+  // Read no more: the neighbours are found by the entries' columns.
+  sort_lines_.reset();
+  line_arenas_.clear();
+}
+
+void Conversion::SortByLines() {
   if (settings_.sort != 1 && settings_.sort != 2) return;
-  const platform::TextAt line = [this](uint32_t i) { return entries_[i].Line(); };
+  const platform::TextAt line = [this](uint32_t i) { return SortLine(i); };
   const std::vector<uint32_t> order = platform::JapaneseSortOrder(
       static_cast<uint32_t>(entries_.size()), line, 2, settings_.private_codes);
   std::vector<Entry> sorted(entries_.size());

@@ -7,11 +7,13 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/mapped_file.h"
 #include "refmill/driver/text_arena.h"
 #include "refmill/format/entry_context.h"
 #include "refmill/format/fields.h"
@@ -26,9 +28,12 @@ class Conversion {
  public:
   static constexpr std::string_view kLineBreak = "\r\n";
 
-  // `source` is the whole source file; it must outlive the conversion.
+  // `source` is the whole source file; it must outlive the conversion. When
+  // it is `mapped`, the pages the first pass has read are handed back to
+  // the system as it goes: the entries' texts take their place, and only
+  // the lines formatted again later are read from the file once more.
   Conversion(std::string_view source, const format::StyleSettings& settings,
-             MessageOutput& messages);
+             MessageOutput& messages, const platform::MappedFile* mapped = nullptr);
 
   // Formats every entry line and builds its sort line; warnings go out in
   // source order. Returns the style's fault when the style reads a column an
@@ -82,10 +87,11 @@ class Conversion {
  private:
   // One entry, kept small: a table may hold millions. Its texts lie one
   // after the other in the conversion's arenas: the entry line (sort field
-  // + " |" + entry + "|" + source index), the formatted entry where the
-  // line holds the order text instead, then the author column where the
+  // + " |" + entry + "|" + source index), then the author column where the
   // source line does not hold it as it is, then the year column; the
-  // neighbour pass compares those two.
+  // neighbour pass compares those two. Where the line holds the style's
+  // order text instead of the entry, the texts begin with the formatted
+  // entry, and the line lies apart (sort_lines_), to go once it is sorted.
   struct Entry {
     // Left unset: every field is written where the entry is made, on the
     // core that makes it, instead of one core clearing millions first.
@@ -94,15 +100,13 @@ class Conversion {
     // The style's column for "$AT" or "$YR" lies beyond the entry.
     static constexpr uint32_t kAuthorMissing = UINT32_MAX - 1;
     static constexpr uint32_t kYearMissing = UINT32_MAX;
-    char* texts;
+    char* texts;  // the line, or the formatted entry where the line lies apart
     uint32_t line_length;
     uint32_t source_index;  // the source line the entry came from
     uint32_t text_length;
     uint32_t author_offset;  // in the source line, kAuthorInArena or kAuthorMissing
     uint32_t author_length;
     uint32_t year_length;  // or kYearMissing
-
-    std::string_view Line() const { return {texts, line_length}; }
   };
   struct Part;
   // An entry the neighbour pass formats again.
@@ -163,19 +167,24 @@ class Conversion {
   // Where the formatted entry starts: behind the line, or before its "|"
   // and source index.
   size_t TextOffset(const Entry& e) const {
-    if (entry_behind_line_) return e.line_length;
+    if (entry_behind_line_) return 0;
     return e.line_length - e.text_length - 1 - std::to_string(e.source_index).size();
+  }
+  // The line of entry `k`, until the sort.
+  std::string_view SortLine(size_t k) const {
+    const Entry& e = entries_[k];
+    return {entry_behind_line_ ? sort_lines_[k] : e.texts, e.line_length};
   }
   // All the entry's texts together.
   size_t StoredLength(const Entry& e) const {
-    return e.line_length + (entry_behind_line_ ? e.text_length : 0) +
+    return (entry_behind_line_ ? e.text_length : e.line_length) +
            (e.author_offset == Entry::kAuthorInArena ? e.author_length : 0) +
            (e.year_length == Entry::kYearMissing ? 0 : e.year_length);
   }
-  // The columns follow the line, or the formatted entry where that is
-  // kept behind the line.
+  // The columns follow the line, or the formatted entry where the line
+  // lies apart.
   const char* Columns(const Entry& e) const {
-    return e.texts + e.line_length + (entry_behind_line_ ? e.text_length : 0);
+    return e.texts + (entry_behind_line_ ? e.text_length : e.line_length);
   }
   std::string_view Author(const Entry& e) const {
     if (e.author_offset == Entry::kAuthorMissing) return {};
@@ -194,7 +203,11 @@ class Conversion {
       __builtin_prefetch(source_lines_.Start(e.source_index) + e.author_offset);
     }
   }
-  void FormatLines(size_t begin, size_t end, Part& part, Entry* out, TextArena& arena) const;
+  // The entries of source lines [begin, end), from `out` on; their lines
+  // from `lines` on where those lie apart.
+  void SortByLines();
+  void FormatLines(size_t begin, size_t end, Part& part, Entry* out, const char** lines,
+                   TextArena& arena, TextArena& line_arena) const;
   // Where `column`, a column of `fields`, lies in `line`, the source line
   // they were split from, when the bytes there are the same; otherwise
   // Entry::kAuthorInArena.
@@ -218,6 +231,11 @@ class Conversion {
   // order; few or none.
   std::vector<uint32_t> literal_lines_;
   std::vector<TextArena> arenas_;
+  // Where the style has an order text: each entry's line, by the entry's
+  // place before the sort, and the arenas that hold them.
+  std::unique_ptr<const char*[]> sort_lines_;
+  std::vector<TextArena> line_arenas_;
+  const platform::MappedFile* mapped_;  // the source, when it is read in place
 };
 
 }  // namespace refmill::driver

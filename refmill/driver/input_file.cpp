@@ -19,14 +19,16 @@ bool IsUtf16(platform::TextEncoding encoding) {
 
 namespace {
 
-InputText Decode(std::string raw, platform::TextEncoding encoding, platform::PrivateCodes* codes) {
+InputText Decode(std::string raw, std::unique_ptr<platform::MappedFile> mapped,
+                 platform::TextEncoding encoding, platform::PrivateCodes* codes) {
   InputText text;
   text.encoding = encoding;
   if (!text.converted()) {
     text.bytes = std::move(raw);
+    text.mapped = std::move(mapped);
     return text;
   }
-  std::string_view body(raw);
+  std::string_view body = mapped ? mapped->Text() : std::string_view(raw);
   body.remove_prefix(platform::ByteOrderMarkLength(body, text.encoding));
   if (IsUtf16(text.encoding)) {
     const bool big_endian = text.encoding == platform::TextEncoding::kUtf16BigEndian;
@@ -42,15 +44,30 @@ InputText Decode(std::string raw, platform::TextEncoding encoding, platform::Pri
 
 InputText DecodeInput(std::string raw, platform::PrivateCodes* codes) {
   const platform::TextEncoding encoding = platform::GuessTextEncoding(raw);
-  return Decode(std::move(raw), encoding, codes);
+  return Decode(std::move(raw), nullptr, encoding, codes);
 }
 
 InputText DecodeInput(InputRead&& read, platform::PrivateCodes* codes) {
-  return Decode(std::move(read.raw), read.encoding, codes);
+  return Decode(std::move(read.raw), std::move(read.mapped), read.encoding, codes);
 }
 
-InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero_byte) {
+InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero_byte,
+                        size_t map_from) {
   InputRead read;
+  if (map_from != SIZE_MAX) {
+    read.mapped = platform::MappedFile::Map(path, map_from, limit);
+    // Where a zero byte cuts the text short, what follows it stays unread as
+    // far as reading in pieces leaves it unread, which the encoding's guess
+    // may depend on: such a rare file is read as ever.
+    if (read.mapped && std::memchr(read.mapped->Text().data(), '\0', read.mapped->Text().size())) {
+      read.mapped.reset();
+    }
+    if (read.mapped) {
+      read.status = platform::ReadStatus::kRead;
+      read.encoding = platform::GuessTextEncoding(read.mapped->Text());
+      return read;
+    }
+  }
   platform::ReadEnough enough;
   if (stop_at_zero_byte) {
     enough = [](std::string_view so_far, size_t new_from) {
@@ -66,7 +83,7 @@ InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero
 }
 
 void ReserveOwnCodes(const InputRead& read, platform::PrivateCodes& codes) {
-  if (read.encoding == platform::TextEncoding::kShiftJis) codes.ReserveUsedIn(read.raw);
+  if (read.encoding == platform::TextEncoding::kShiftJis) codes.ReserveUsedIn(read.Bytes());
 }
 
 }  // namespace refmill::driver

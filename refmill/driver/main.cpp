@@ -7,10 +7,12 @@
 
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "refmill/driver/run.h"
 
 int main(int argc, char** argv) {
   std::ios::sync_with_stdio(false);
+  platform::GiveLargeBlocksBack();
   platform::IgnoreBrokenPipes();
   try {
     const std::vector<std::string> args(argv + 1, argv + argc);

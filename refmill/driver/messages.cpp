@@ -54,6 +54,7 @@ Messages Messages::Load() {
   m.converted_from_utf16 = sjis("UTF-16 のファイルを Shift-JIS に変換して読みました：");
   m.too_large_a = sjis("が大きすぎます（上限 ");
   m.too_large_b = sjis(" MB）");
+  m.changed_while_read = sjis("が変換中に書き換えられました。出力しません");
   m.answer_too_long = sjis("答えが長すぎます。上書きせずに終了します");
   m.out_of_memory = sjis("メモリが足りません");
   m.not_in_sjis_a = sjis("Shift-JIS にない文字 ");

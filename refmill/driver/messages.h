@@ -51,6 +51,7 @@ struct Messages {
   std::string converted_from_utf16;  // in front of the path of a file read as UTF-16
   std::string too_large_a;           // after a path: "が大きすぎます（上限 "
   std::string too_large_b;           // " MB）"
+  std::string changed_while_read;    // after the table's path: it changed during the run
   std::string answer_too_long;       // the notice when the answers run on without end
   std::string out_of_memory;         // the short report when memory runs out
   std::string not_in_sjis_a;         // "Shift-JIS にない文字 ", then the characters

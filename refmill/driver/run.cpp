@@ -5,12 +5,14 @@
 #include <new>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <utility>
 
 #include "platform/clock.h"
 #include "platform/collation.h"
 #include "platform/encoding.h"
 #include "platform/files.h"
+#include "platform/mapped_file.h"
 #include "refmill/driver/conversion.h"
 #include "refmill/driver/input_file.h"
 #include "refmill/driver/message_output.h"
@@ -57,12 +59,18 @@ Answer AskOverwrite(const RunOptions& options, const Messages& m, MessageOutput&
 
 // The short report of exit code 1. It goes to standard output even when
 // the other messages go to error.log, so the caller always sees it.
+// The short report of exit code 1, on the console even when the messages go
+// to error.log.
+void Report(const Console& console, const Messages& m, std::ostream& to, std::string_view problem) {
+  MessageOutput report(to, console.utf8_terminal, "", true, m);
+  report.Line(m.error_prefix + std::string(problem));
+  report.Flush();
+}
+
 ExitCode Fail(const Console& console, const Messages& m, MessageOutput& out,
               std::string_view problem) {
   out.Flush();
-  MessageOutput report(console.out, console.utf8_terminal, "", true, m);
-  report.Line(m.error_prefix + std::string(problem));
-  report.Flush();
+  Report(console, m, console.out, problem);
   return ExitCode::kUnexpected;
 }
 
@@ -225,7 +233,13 @@ class RunSteps {
     // bytes is read no further than its first piece. The table is read
     // before anything is converted: the user-defined characters of any
     // Shift-JIS file must be known before codes are handed out.
-    InputRead table = ReadInputFile(options_.source_path, kTableLimit, true);
+    // A large table is read in place, and another program may cut it short
+    // while it is still being read: the run then ends as any other failure.
+    const std::string changed = Shown(options_.source_path) + m_.changed_while_read;
+    std::ostringstream lost;
+    Report(console_, m_, lost, changed);
+    platform::ReportLostMappedFiles(lost.str(), static_cast<int>(ExitCode::kUnexpected));
+    InputRead table = ReadInputFile(options_.source_path, kTableLimit, true, kMapTableFrom);
     for (const InputRead* read : {&style, &file_type, &table}) ReserveOwnCodes(*read, codes_);
     const InputText style_text = DecodeUserFile(style, options_.style_path);
     const InputText file_type_text = DecodeUserFile(file_type, options_.file_type_path);
@@ -263,12 +277,12 @@ class RunSteps {
     const InputText read_source = DecodeUserFile(table, options_.source_path);
     const InputText* source = &read_source;
     out_.SetPrivateCodes(&codes_);
-    Conversion conversion(source->bytes, settings, out_);
+    Conversion conversion(source->Text(), settings, out_, source->mapped.get());
     std::optional<format::StyleFault> fault = conversion.FirstPass();
     // A zero byte ends the table; what follows it is never read, so the
     // user must hear where the table stopped.
     if (const std::optional<size_t> nul = conversion.ZeroByteAt(); !fault && nul) {
-      out_.Notice(m_.warning_a + std::to_string(LineAt(source->bytes, *nul)) + m_.warning_b +
+      out_.Notice(m_.warning_a + std::to_string(LineAt(source->Text(), *nul)) + m_.warning_b +
                   m_.table_cut_at_nul);
     }
     if (!fault) {
@@ -295,6 +309,8 @@ class RunSteps {
       fault = conversion.RenderFormattingMarked(write);
     }
     if (fault) return Fail(console_, m_, out_, FaultText(*fault));
+    // What was read in place since may mix the table's old and new bytes.
+    if (source->mapped && !source->mapped->Unchanged()) return Fail(console_, m_, out_, changed);
     if (!output.Commit()) {
       out_.Notice(m_.banner + "\r\n" + Shown(options_.output_path) + m_.cannot_create);
       return ExitCode::kOutputNotCreated;

@@ -4,10 +4,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <regex>
 #include <sstream>
 
+#include "refmill/driver/input_file.h"
 #include "tests/support/sjis_literal.h"
 #include "tests/support/temp_folder.h"
 
@@ -370,6 +372,47 @@ TEST_F(RefmillRunTest, ANulByteEndsTheTableWithAWarning) {
   EXPECT_EQ(r.code, ExitCode::kWritten);
   EXPECT_EQ(r.out, kBegin + Sjis("警告(3行)：NUL 文字から後は読み込みませんでした\r\n") + kEnd);
   EXPECT_EQ(dir_.Read("o"), "<ul>\r\n<li>Lee, Ann (2000)\r\n<li>Smith, John (1999)\r\n</ul>\r\n");
+}
+
+// A table of a megabyte and more is read in place: its list, its notices
+// and its zero byte come out as from a table read whole.
+TEST_F(RefmillRunTest, LargeTablesReadInPlaceGiveTheSameList) {
+  std::string lines;
+  std::string list = "<ul>\r\n";
+  for (int i = 0; i < 50000; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "A%05d", i);
+    lines += "*,ebook," + std::string(name) + ",1999,x\r\n";
+    list += "<li>" + std::string(name) + " (1999)\r\n";
+  }
+  ASSERT_GE(lines.size(), refmill::driver::kMapTableFrom);
+  struct Case {
+    const char* name;
+    std::string table;
+    std::string out;
+    std::string list;
+  };
+  const Case cases[] = {
+      {"Shift-JIS", lines, kBegin + kEnd, list + "</ul>\r\n"},
+      {"UTF-8", "\xEF\xBB\xBF" + lines + "*,ebook,\xE5\xB1\xB1\xE7\x94\xB0,2001,y\r\n",
+       kBegin +
+           Sjis("UTF-8 のファイルを Shift-JIS に変換して読みました：" + dir_.path() +
+                "/b.csv\r\n") +
+           kEnd,
+       list + Sjis("<li>山田 (2001)\r\n</ul>\r\n")},
+      {"a zero byte at the end", lines + std::string(1, '\0') + "*,ebook,Lost,2001,y\r\n",
+       kBegin + Sjis("警告(50001行)：NUL 文字から後は読み込みませんでした\r\n") + kEnd,
+       list + "</ul>\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    dir_.Write("b.csv", c.table);
+    ::unlink("o");
+    const Result r = Call({"t", "s", "b.csv", "o"});
+    EXPECT_EQ(r.code, ExitCode::kWritten);
+    EXPECT_EQ(r.out, c.out);
+    EXPECT_EQ(dir_.Read("o"), c.list);
+  }
 }
 
 TEST_F(RefmillRunTest, MissingFileTypeGivesEmptyFrame) {
