@@ -7,9 +7,12 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "platform/files.h"
+#include "platform/memory.h"
 #include "refmill/driver/conversion.h"
+#include "refmill/driver/input_file.h"
 #include "refmill/driver/message_output.h"
 #include "refmill/driver/messages.h"
 #include "refmill/driver/settings_loader.h"
@@ -41,19 +44,23 @@ int main(int argc, char** argv) {
     return 2;
   }
   using namespace refmill::driver;  // NOLINT: a small tool
+  platform::GiveLargeBlocksBack();
   auto t = Clock::now();
   refmill::format::StyleSettings settings = LoadStyleSettings(argv[2], argv[1]);
   if (LoadDataFiles({platform::CurrentFolder()}, settings)) return 1;
   std::printf("settings and data files %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   t = Clock::now();
-  std::string source;
-  if (!platform::ReadWholeFile(argv[3], source)) return 3;
+  // As refmill reads it: a large table in place.
+  InputRead read = ReadInputFile(argv[3], kTableLimit, true, kMapTableFrom);
+  if (!read.ok()) return 3;
+  const InputText source = DecodeInput(std::move(read), nullptr);
   std::printf("read source             %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   const Messages m = Messages::Load();
   std::ostringstream sink;
   MessageOutput out(sink, false, "", false, m);
   t = Clock::now();
-  auto conversion_owner = std::make_unique<Conversion>(source, settings, out);
+  auto conversion_owner =
+      std::make_unique<Conversion>(source.Text(), settings, out, source.mapped.get());
   Conversion& conversion = *conversion_owner;
   std::printf("split lines             %.3f s, peak %ld MB\n", Seconds(t), PeakMegabytes());
   t = Clock::now();
