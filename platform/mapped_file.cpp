@@ -112,8 +112,7 @@ std::unique_ptr<MappedFile> MappedFile::Map(const std::string& path, size_t min_
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return nullptr;
   if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 ||
-      static_cast<uintmax_t>(st.st_size) < min_size ||
-      static_cast<uintmax_t>(st.st_size) > limit) {
+      static_cast<uintmax_t>(st.st_size) < min_size || static_cast<uintmax_t>(st.st_size) > limit) {
     ::close(fd);
     return nullptr;
   }

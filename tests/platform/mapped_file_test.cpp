@@ -98,9 +98,8 @@ TEST(MappedFileTest, TellsAFileChangedSinceItWasMapped) {
   };
   const Case cases[] = {
       {"read only", [](const std::string&, const std::string&) {}, true},
-      {"made read-only", [](const std::string& path,
-                            const std::string&) { ::chmod(path.c_str(), 0400); },
-       true},
+      {"made read-only",
+       [](const std::string& path, const std::string&) { ::chmod(path.c_str(), 0400); }, true},
       {"grown",
        [](const std::string& path, const std::string&) {
          FILE* f = std::fopen(path.c_str(), "ab");
@@ -108,8 +107,10 @@ TEST(MappedFileTest, TellsAFileChangedSinceItWasMapped) {
          std::fclose(f);
        },
        false},
-      {"cut short", [](const std::string& path,
-                       const std::string&) { std::filesystem::resize_file(path, 4096); },
+      {"cut short",
+       [](const std::string& path, const std::string&) {
+         std::filesystem::resize_file(path, 4096);
+       },
        false},
       {"written over in place, the same size",
        [](const std::string& path, const std::string& text) {
