@@ -71,7 +71,9 @@ class NoWarnings : public format::WarningSink {
 
 }  // namespace
 
-struct Conversion::Part {
+// Written at every entry by the worker of its part: a cache line each, as
+// for the arenas.
+struct alignas(64) Conversion::Part {
   explicit Part(bool keep_warnings) : warnings(keep_warnings) {}
   HeldWarnings warnings;
   std::optional<StyleFault> fault;

@@ -59,8 +59,6 @@ Answer AskOverwrite(const RunOptions& options, const Messages& m, MessageOutput&
 
 // The short report of exit code 1. It goes to standard output even when
 // the other messages go to error.log, so the caller always sees it.
-// The short report of exit code 1, on the console even when the messages go
-// to error.log.
 void Report(const Console& console, const Messages& m, std::ostream& to, std::string_view problem) {
   MessageOutput report(to, console.utf8_terminal, "", true, m);
   report.Line(m.error_prefix + std::string(problem));

@@ -13,7 +13,10 @@
 
 namespace refmill::driver {
 
-class TextArena {
+// Each worker fills an arena of its own, and the arenas of a conversion lie
+// side by side: one cache line each, or every text stored would take the
+// line from the other core.
+class alignas(64) TextArena {
  public:
   // A stable copy of the concatenation of `pieces`.
   template <class... Pieces>
