@@ -143,7 +143,7 @@ void MappedFile::Forget(std::string_view part) const {
   const uintptr_t mask = PageSize() - 1;
   const uintptr_t first = (begin + mask) & ~mask;
   const uintptr_t last = end & ~mask;
-  if (part.empty() || begin < reinterpret_cast<uintptr_t>(data_) ||
+  if (begin < reinterpret_cast<uintptr_t>(data_) ||
       end > reinterpret_cast<uintptr_t>(data_) + size_ || first >= last) {
     return;
   }

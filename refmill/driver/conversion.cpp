@@ -117,10 +117,13 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out, c
   // every few megabytes.
   constexpr ptrdiff_t kForgetStep = ptrdiff_t{4} << 20;
   const char* read_from = source_lines_.Start(begin);
+  const auto forget_up_to = [&](const char* to) {
+    mapped_->Forget({read_from, static_cast<size_t>(to - read_from)});
+    read_from = to;
+  };
   for (size_t i = begin; i < end; ++i) {
     if (mapped_ != nullptr && source_lines_.Start(i) - read_from >= kForgetStep) {
-      mapped_->Forget({read_from, static_cast<size_t>(source_lines_.Start(i) - read_from)});
-      read_from = source_lines_.Start(i);
+      forget_up_to(source_lines_.Start(i));
     }
     if (!IsEntryLine(source_lines_.FirstByte(i))) continue;
     const EntryContext ctx{settings_, LineNumber(i), part.warnings, &memo};
@@ -173,9 +176,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out, c
     entry.year_length =
         fields.At(roles.year) ? static_cast<uint32_t>(year.size()) : Entry::kYearMissing;
   }
-  if (mapped_ != nullptr) {
-    mapped_->Forget({read_from, static_cast<size_t>(source_lines_.Start(end) - read_from)});
-  }
+  if (mapped_ != nullptr) forget_up_to(source_lines_.Start(end));
 }
 
 std::optional<StyleFault> Conversion::FirstPass() {

@@ -203,9 +203,9 @@ class Conversion {
       __builtin_prefetch(source_lines_.Start(e.source_index) + e.author_offset);
     }
   }
+  void SortByLines();
   // The entries of source lines [begin, end), from `out` on; their lines
   // from `lines` on where those lie apart.
-  void SortByLines();
   void FormatLines(size_t begin, size_t end, Part& part, Entry* out, const char** lines,
                    TextArena& arena, TextArena& line_arena) const;
   // Where `column`, a column of `fields`, lies in `line`, the source line

@@ -59,14 +59,13 @@ InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero
     // Where a zero byte cuts the text short, what follows it stays unread as
     // far as reading in pieces leaves it unread, which the encoding's guess
     // may depend on: such a rare file is read as ever.
-    if (read.mapped && std::memchr(read.mapped->Text().data(), '\0', read.mapped->Text().size())) {
-      read.mapped.reset();
-    }
-    if (read.mapped) {
+    const std::string_view text = read.Bytes();
+    if (read.mapped && std::memchr(text.data(), '\0', text.size()) == nullptr) {
       read.status = platform::ReadStatus::kRead;
-      read.encoding = platform::GuessTextEncoding(read.mapped->Text());
+      read.encoding = platform::GuessTextEncoding(text);
       return read;
     }
+    read.mapped.reset();
   }
   platform::ReadEnough enough;
   if (stop_at_zero_byte) {
