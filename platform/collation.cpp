@@ -7,6 +7,9 @@
 #include <unicode/ucoleitr.h>
 #include <unicode/uiter.h>
 
+#include <pthread.h>
+#include <sched.h>
+
 #include <algorithm>
 #include <array>
 #include <atomic>
@@ -1049,6 +1052,12 @@ bool SortTableFits(std::string_view table) { return PrimaryCodes::FromBytes(tabl
 
 std::future<void> PrepareJapaneseSortOrder() {
   return std::async(std::launch::async, [] {
+    // On a core the conversion leaves idle: on a machine of two cores this
+    // would take its time from the formatting, which keeps both busy, and a
+    // list whose sort finds no prolonged sound mark never needs it. A sort
+    // that does need it before it is ready waits for it, which frees a core.
+    sched_param idle{};
+    pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
     // A failure here is met again, and reported, by the sort itself.
     try {
       PrimaryCodes::Get();

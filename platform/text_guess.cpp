@@ -169,22 +169,32 @@ TextEncoding GuessTextEncoding(std::string_view bytes) {
   if (bytes.substr(0, kUtf16LeMark.size()) == kUtf16LeMark) return TextEncoding::kUtf16LittleEndian;
   if (bytes.substr(0, kUtf16BeMark.size()) == kUtf16BeMark) return TextEncoding::kUtf16BigEndian;
   if (const auto utf16 = GuessUtf16(bytes)) return *utf16;
-  // A large table is read by both cores, cut where a character begins (a
-  // byte that does not continue one): a well-formed text reads the same in
-  // parts, and one that is not shows it in the part that holds the fault.
+  // The text is read in parts cut where a character begins (a byte that
+  // does not continue one): a well-formed text reads the same in parts, and
+  // one that is not shows it in the part that holds the fault.
+  const auto character_from = [&bytes](size_t at) {
+    while (at < bytes.size() && (Byte(bytes, at) & 0xC0) == 0x80) ++at;
+    return at;
+  };
+  // A Shift-JIS table mostly shows it in its first lines: those are read
+  // first, here, and the rest only by a text still well-formed after them.
+  constexpr size_t kFirstPart = size_t{64} << 10;
+  const size_t first_end = character_from(std::min(bytes.size(), kFirstPart));
+  const Utf8Reading first = ReadUtf8(bytes.substr(0, first_end));
+  if (!first.well_formed) return TextEncoding::kShiftJis;
+  // The rest of a large table is read by both cores.
+  const std::string_view rest = bytes.substr(first_end);
   constexpr size_t kBytesPerWorkerItem = 64;
-  const size_t workers = WorkerCount(bytes.size() / kBytesPerWorkerItem);
-  std::vector<size_t> cuts{0};
+  const size_t workers = WorkerCount(rest.size() / kBytesPerWorkerItem);
+  std::vector<size_t> cuts{first_end};
   for (size_t w = 1; w < workers; ++w) {
-    size_t cut = std::max(cuts.back(), bytes.size() * w / workers);
-    while (cut < bytes.size() && (Byte(bytes, cut) & 0xC0) == 0x80) ++cut;
-    cuts.push_back(cut);
+    cuts.push_back(character_from(std::max(cuts.back(), first_end + rest.size() * w / workers)));
   }
   cuts.push_back(bytes.size());
   std::vector<Utf8Reading> parts(workers);
   RunWorkers(workers,
              [&](size_t w) { parts[w] = ReadUtf8(bytes.substr(cuts[w], cuts[w + 1] - cuts[w])); });
-  bool non_ascii = false;
+  bool non_ascii = first.non_ascii;
   for (const Utf8Reading& part : parts) {
     if (!part.well_formed) return TextEncoding::kShiftJis;
     non_ascii = non_ascii || part.non_ascii;

@@ -1,5 +1,6 @@
 #include "refmill/driver/input_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace refmill::driver {
@@ -81,8 +82,14 @@ InputRead ReadInputFile(const std::string& path, size_t limit, bool stop_at_zero
   return read;
 }
 
-void ReserveOwnCodes(const InputRead& read, platform::PrivateCodes& codes) {
-  if (read.encoding == platform::TextEncoding::kShiftJis) codes.ReserveUsedIn(read.Bytes());
+void ReserveOwnCodes(std::initializer_list<const InputRead*> reads, platform::PrivateCodes& codes) {
+  const auto shift_jis = [](const InputRead* read) {
+    return read->encoding == platform::TextEncoding::kShiftJis;
+  };
+  if (std::all_of(reads.begin(), reads.end(), shift_jis)) return;
+  for (const InputRead* read : reads) {
+    if (shift_jis(read)) codes.ReserveUsedIn(read->Bytes());
+  }
 }
 
 }  // namespace refmill::driver

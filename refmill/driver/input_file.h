@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -63,8 +64,11 @@ InputText DecodeInput(std::string raw, platform::PrivateCodes* codes = nullptr);
 // converted.
 InputText DecodeInput(InputRead&& read, platform::PrivateCodes* codes);
 
-// Keeps the user-defined characters of a file that is Shift-JIS from being
-// handed out for characters of the run's other files.
-void ReserveOwnCodes(const InputRead& read, platform::PrivateCodes& codes);
+// Keeps the user-defined characters of the files that are Shift-JIS from
+// being handed out for characters of the run's other files. Codes are
+// handed out only while a UTF-8 or UTF-16 file is converted: where all the
+// files are Shift-JIS there is nothing to keep them from, and a large table
+// is not read for them.
+void ReserveOwnCodes(std::initializer_list<const InputRead*> reads, platform::PrivateCodes& codes);
 
 }  // namespace refmill::driver

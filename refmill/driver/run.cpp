@@ -170,15 +170,17 @@ class RunSteps {
   // converted from UTF-8 or UTF-16.
   InputText DecodeUserFile(InputRead& read, const std::string& path) {
     InputText text = DecodeInput(std::move(read), &codes_);
-    if (text.converted()) {
-      const bool utf8 = text.encoding == platform::TextEncoding::kUtf8;
-      std::string notice = (utf8 ? m_.converted_from_utf8 : m_.converted_from_utf16) + Shown(path);
-      if (text.unmappable > 0) {
-        notice += m_.unmappable_a + std::to_string(text.unmappable) + m_.unmappable_b;
-      }
-      out_.Notice(notice);
-    }
+    NoticeConversion(text, path);
     return text;
+  }
+  void NoticeConversion(const InputText& text, const std::string& path) {
+    if (!text.converted()) return;
+    const bool utf8 = text.encoding == platform::TextEncoding::kUtf8;
+    std::string notice = (utf8 ? m_.converted_from_utf8 : m_.converted_from_utf16) + Shown(path);
+    if (text.unmappable > 0) {
+      notice += m_.unmappable_a + std::to_string(text.unmappable) + m_.unmappable_b;
+    }
+    out_.Notice(notice);
   }
 
   std::string TooLarge(const std::string& path, size_t limit) const {
@@ -208,13 +210,26 @@ class RunSteps {
   }
 
   ExitCode Convert() {
-    // abbrev.dat holds tens of thousands of titles: its index is built while
-    // the table is read.
-    std::future<std::pair<std::optional<DataFileError>, DataFiles>> data_files = std::async(
+    // abbrev.dat holds tens of thousands of titles: it is read, and indexed
+    // when the style abbreviates, while the table is read. The style's word
+    // comes through `abbreviating`, which goes before the data files are
+    // waited for on every way out (a promise never kept says no), so it is
+    // declared after them.
+    std::future<std::pair<std::optional<DataFileError>, DataFiles>> data_files;
+    std::promise<bool> abbreviating;
+    data_files = std::async(
         std::launch::async,
-        [folders = std::vector<std::string>{platform::CurrentFolder(), console_.program_folder}] {
+        [folders = std::vector<std::string>{platform::CurrentFolder(), console_.program_folder},
+         answer = abbreviating.get_future()]() mutable {
+          const auto wanted = [&answer] {
+            try {
+              return answer.get();
+            } catch (const std::future_error&) {
+              return false;
+            }
+          };
           DataFiles files;
-          std::optional<DataFileError> error = LoadDataFiles(folders, files);
+          std::optional<DataFileError> error = LoadDataFiles(folders, files, wanted);
           return std::pair(std::move(error), std::move(files));
         });
     InputRead style = ReadInputFile(options_.style_path, kSettingsFileLimit);
@@ -238,7 +253,7 @@ class RunSteps {
     Report(console_, m_, lost, changed);
     platform::ReportLostMappedFiles(lost.str(), static_cast<int>(ExitCode::kUnexpected));
     InputRead table = ReadInputFile(options_.source_path, kTableLimit, true, kMapTableFrom);
-    for (const InputRead* read : {&style, &file_type, &table}) ReserveOwnCodes(*read, codes_);
+    ReserveOwnCodes({&style, &file_type, &table}, codes_);
     const InputText style_text = DecodeUserFile(style, options_.style_path);
     const InputText file_type_text = DecodeUserFile(file_type, options_.file_type_path);
     // Allowed, but a misspelt file type must not pass unnoticed.
@@ -248,12 +263,22 @@ class RunSteps {
     }
     format::StyleSettings settings = ParseStyleSettings(style_text.bytes, file_type_text.bytes);
     settings.private_codes = &codes_;
+    abbreviating.set_value(settings.abbrev);
     // Made ready while the data files and the table are read and the entries
     // formatted, so the sort does not wait for it.
     std::future<void> sort_ready;
     if (settings.sort == 1 || settings.sort == 2) sort_ready = platform::PrepareJapaneseSortOrder();
     if (settings.oversized_template) {
       return Fail(console_, m_, out_, m_.template_too_large + *settings.oversized_template);
+    }
+    // The table is decoded and its lines are found while the data files are
+    // still being read; its notice comes in its turn.
+    const platform::ReadStatus table_status = table.status;
+    InputText source;
+    std::optional<Conversion> conversion;
+    if (table.ok()) {
+      source = DecodeInput(std::move(table), &codes_);
+      conversion.emplace(source.Text(), settings, out_, source.mapped.get());
     }
     auto [data_file_error, files] = data_files.get();
     UseDataFiles(std::move(files), settings);
@@ -265,27 +290,25 @@ class RunSteps {
                   error->missing ? m_.abbrev_missing + SearchedText(error->searched)
                                  : error->file + m_.unreadable);
     }
-    if (!table.ok()) {
-      const bool too_large = table.status == platform::ReadStatus::kTooLarge;
+    if (!conversion) {
+      const bool too_large = table_status == platform::ReadStatus::kTooLarge;
       out_.Notice(m_.banner + "\r\n" +
                   (too_large ? TooLarge(options_.source_path, kTableLimit)
                              : Shown(options_.source_path) + m_.cannot_open));
       return ExitCode::kSourceUnreadable;
     }
-    const InputText read_source = DecodeUserFile(table, options_.source_path);
-    const InputText* source = &read_source;
+    NoticeConversion(source, options_.source_path);
     out_.SetPrivateCodes(&codes_);
-    Conversion conversion(source->Text(), settings, out_, source->mapped.get());
-    std::optional<format::StyleFault> fault = conversion.FirstPass();
+    std::optional<format::StyleFault> fault = conversion->FirstPass();
     // A zero byte ends the table; what follows it is never read, so the
     // user must hear where the table stopped.
-    if (const std::optional<size_t> nul = conversion.ZeroByteAt(); !fault && nul) {
-      out_.Notice(m_.warning_a + std::to_string(LineAt(source->Text(), *nul)) + m_.warning_b +
+    if (const std::optional<size_t> nul = conversion->ZeroByteAt(); !fault && nul) {
+      out_.Notice(m_.warning_a + std::to_string(LineAt(source.Text(), *nul)) + m_.warning_b +
                   m_.table_cut_at_nul);
     }
     if (!fault) {
-      conversion.Sort();
-      fault = conversion.MarkNeighbours();
+      conversion->Sort();
+      fault = conversion->MarkNeighbours();
     }
     if (fault) return Fail(console_, m_, out_, FaultText(*fault));
     // A run whose messages were lost ends with code 1, so it must not leave
@@ -297,18 +320,18 @@ class RunSteps {
     // Elsewhere they are formatted while the list is written, and a fault
     // leaves only the writer's temporary file, which goes with it.
     const bool direct = platform::AtomicFileWriter::WritesDirectly(options_.output_path);
-    if (direct) fault = conversion.FormatMarked();
+    if (direct) fault = conversion->FormatMarked();
     if (fault) return Fail(console_, m_, out_, FaultText(*fault));
     platform::AtomicFileWriter output(options_.output_path);
     const auto write = [&output](std::string_view piece) { output.Write(piece); };
     if (direct) {
-      conversion.Render(write);
+      conversion->Render(write);
     } else {
-      fault = conversion.RenderFormattingMarked(write);
+      fault = conversion->RenderFormattingMarked(write);
     }
     if (fault) return Fail(console_, m_, out_, FaultText(*fault));
     // What was read in place since may mix the table's old and new bytes.
-    if (source->mapped && !source->mapped->Unchanged()) return Fail(console_, m_, out_, changed);
+    if (source.mapped && !source.mapped->Unchanged()) return Fail(console_, m_, out_, changed);
     if (!output.Commit()) {
       out_.Notice(m_.banner + "\r\n" + Shown(options_.output_path) + m_.cannot_create);
       return ExitCode::kOutputNotCreated;

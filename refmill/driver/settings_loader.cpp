@@ -183,7 +183,8 @@ void UseDataFiles(DataFiles&& files, StyleSettings& settings) {
 }
 
 std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
-                                           DataFiles& files) {
+                                           DataFiles& files,
+                                           const std::function<bool()>& abbreviating) {
   std::vector<std::string> searched;
   for (const std::string& folder : folders) {
     if (!folder.empty() && std::find(searched.begin(), searched.end(), folder) == searched.end()) {
@@ -200,10 +201,10 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
     }
     return std::nullopt;
   };
-  std::string contents;
+  std::string abbreviations;
   const std::optional<std::string> abbrev_path = find(kAbbreviationFile);
   if (!abbrev_path) return DataFileError{std::string(kAbbreviationFile), true, searched};
-  switch (platform::ReadFileUpTo(*abbrev_path, contents, kAbbreviationFileLimit)) {
+  switch (platform::ReadFileUpTo(*abbrev_path, abbreviations, kAbbreviationFileLimit)) {
     case platform::ReadStatus::kRead:
       break;
     case platform::ReadStatus::kTooLarge:
@@ -211,19 +212,22 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
     case platform::ReadStatus::kUnreadable:
       return DataFileError{std::string(kAbbreviationFile), false, {}};
   }
-  files.abbreviations = format::AbbreviationTable::FromText(std::move(contents));
 
-  const std::optional<std::string> roman_path = find(kRomanisationFile);
-  if (!roman_path) return std::nullopt;
-  switch (platform::ReadFileUpTo(*roman_path, contents, kSettingsFileLimit)) {
-    case platform::ReadStatus::kRead:
-      break;
-    case platform::ReadStatus::kTooLarge:
-      return DataFileError{*roman_path, false, {}, kSettingsFileLimit};
-    case platform::ReadStatus::kUnreadable:
-      return DataFileError{std::string(kRomanisationFile), false, {}};
+  if (const std::optional<std::string> roman_path = find(kRomanisationFile)) {
+    std::string contents;
+    switch (platform::ReadFileUpTo(*roman_path, contents, kSettingsFileLimit)) {
+      case platform::ReadStatus::kRead:
+        break;
+      case platform::ReadStatus::kTooLarge:
+        return DataFileError{*roman_path, false, {}, kSettingsFileLimit};
+      case platform::ReadStatus::kUnreadable:
+        return DataFileError{std::string(kRomanisationFile), false, {}};
+    }
+    files.romaji = text::TKana2Romaji::FromText(contents);
   }
-  files.romaji = text::TKana2Romaji::FromText(contents);
+  if (!abbreviating || abbreviating()) {
+    files.abbreviations = format::AbbreviationTable::FromText(std::move(abbreviations));
+  }
   return std::nullopt;
 }
 

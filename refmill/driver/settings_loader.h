@@ -3,6 +3,7 @@
 // templates), and the data files abbrev.dat and roman.dat.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -54,9 +55,13 @@ struct DataFiles {
 // Loads abbrev.dat (required) and roman.dat (optional: a missing one leaves
 // the romanisation table empty), each from the first of `folders` that has
 // it (the working folder, then the program folder); empty folder names are
-// skipped.
+// skipped. abbrev.dat's titles are indexed only when `abbreviating` (asked
+// once both files are read) says the run needs them, or when it is empty:
+// indexing takes longer than reading, and a style without abbreviations
+// never looks a title up.
 std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
-                                           DataFiles& files);
+                                           DataFiles& files,
+                                           const std::function<bool()>& abbreviating = {});
 // The same into the settings.
 std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folders,
                                            format::StyleSettings& settings);

@@ -140,12 +140,21 @@ TEST(EncodingTest, GuessesLargeTablesAsWhole) {
       const std::string t = std::string(shift, 'x') + text;
       EXPECT_EQ(platform::GuessTextEncoding(t),
                 c == "ab" ? TextEncoding::kShiftJis : TextEncoding::kUtf8);
-      for (const size_t fault : {size_t{10}, t.size() / 2, t.size() - 3}) {
+      for (const size_t fault :
+           {size_t{10}, size_t{65535}, size_t{65536}, t.size() / 2, t.size() - 3}) {
         std::string broken = t;
         broken[fault] = '\xFF';
         EXPECT_EQ(platform::GuessTextEncoding(broken), TextEncoding::kShiftJis) << fault;
       }
     }
+  }
+  // The first lines are read apart from the rest: a text whose only
+  // character beyond ASCII comes after them is still UTF-8.
+  std::string late(200000, 'a');
+  for (const size_t at : {size_t{70000}, late.size() - 10}) {
+    std::string t = late;
+    t.replace(at, 6, "L\xC3\xA9vi ");
+    EXPECT_EQ(platform::GuessTextEncoding(t), TextEncoding::kUtf8) << at;
   }
 }
 

@@ -170,6 +170,27 @@ TEST(LoadDataFilesTest, NeedsAbbreviationsButNotTheRomanisationTable) {
   dir.Write("roman.dat", Sjis("か=ka\r\n"));
   EXPECT_FALSE(LoadDataFiles({dir.path()}, s).has_value());
   EXPECT_EQ(s.romaji.Convert(Sjis("か")), "ka");
+
+  // The titles are indexed only for a run that abbreviates; abbrev.dat is
+  // required, and its faults reported, either way.
+  for (const bool abbreviating : {false, true}) {
+    SCOPED_TRACE(abbreviating);
+    refmill::driver::DataFiles files;
+    int asked = 0;
+    const auto answer = [&] {
+      ++asked;
+      return abbreviating;
+    };
+    EXPECT_FALSE(LoadDataFiles({dir.path()}, files, answer).has_value());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(files.abbreviations.Lookup("Journal of Examples"), abbreviating ? "J. Ex." : "");
+    EXPECT_EQ(files.romaji.Convert(Sjis("か")), "ka");
+  }
+  TempFolder empty;
+  refmill::driver::DataFiles files;
+  const auto missing = LoadDataFiles({empty.path()}, files, [] { return false; });
+  ASSERT_TRUE(missing.has_value());
+  EXPECT_TRUE(missing->missing);
 }
 
 }  // namespace
