@@ -110,9 +110,9 @@ uint32_t Conversion::AuthorOffset(std::string_view line, const FieldList& fields
 }
 
 void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out, const char** lines,
-                             TextArena& arena, TextArena& line_arena) const {
+                             TextArena& arena, TextArena& line_arena,
+                             format::ValueMemo& memo) const {
   const format::PlaceholderColumns& roles = settings_.roles;
-  format::ValueMemo memo;
   // The source read so far, from here on, goes back to the system after
   // every few megabytes.
   constexpr ptrdiff_t kForgetStep = ptrdiff_t{4} << 20;
@@ -182,29 +182,41 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out, c
 std::optional<StyleFault> Conversion::FirstPass() {
   const size_t lines = source_lines_.size();
   const size_t workers = platform::WorkerCount(lines);
+  // The table goes in parts of a few thousand lines to whichever worker is
+  // free: halves of a table seldom take the same time, and one core would
+  // wait for the other by up to a twentieth of the pass.
+  constexpr size_t kLinesPerPart = 4096;
+  const size_t part_count = std::max<size_t>(1, (lines + kLinesPerPart - 1) / kLinesPerPart);
+  const auto part_start = [&](size_t p) { return std::min(lines, p * kLinesPerPart); };
   // Each part's entries go straight to their place in the list, so the list
   // is never held twice: count them first, which costs one byte per line.
-  std::vector<size_t> first_entry(workers + 1, 0);
-  for (size_t w = 0; w < workers; ++w) {
+  std::vector<size_t> first_entry(part_count + 1, 0);
+  for (size_t p = 0; p < part_count; ++p) {
     size_t count = 0;
-    for (size_t i = lines * w / workers; i < lines * (w + 1) / workers; ++i) {
+    for (size_t i = part_start(p); i < part_start(p + 1); ++i) {
       count += IsEntryLine(source_lines_.FirstByte(i)) ? 1 : 0;
     }
-    first_entry[w + 1] = first_entry[w] + count;
+    first_entry[p + 1] = first_entry[p] + count;
   }
-  entries_.resize(first_entry[workers]);
+  entries_.resize(first_entry[part_count]);
   if (entry_behind_line_) {
     sort_lines_ = std::make_unique_for_overwrite<const char*[]>(entries_.size());
   }
   // Nothing to hold when the warnings would not be shown.
-  std::vector<Part> parts(workers, Part(messages_.NoticesOn()));
+  std::vector<Part> parts(part_count, Part(messages_.NoticesOn()));
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
   line_arenas_.resize(workers);
-  platform::ForEachPart(lines, workers, [&](size_t begin, size_t end, size_t w) {
-    const char** lines_from = sort_lines_ ? sort_lines_.get() + first_entry[w] : nullptr;
-    FormatLines(begin, end, parts[w], entries_.data() + first_entry[w], lines_from,
-                arenas_[first_arena + w], line_arenas_[w]);
+  std::atomic<size_t> next_part{0};
+  platform::RunWorkers(workers, [&](size_t w) {
+    // Author lists and readings come again all over the table: a worker
+    // remembers them across its parts.
+    format::ValueMemo memo;
+    for (size_t p = next_part++; p < part_count; p = next_part++) {
+      const char** lines_from = sort_lines_ ? sort_lines_.get() + first_entry[p] : nullptr;
+      FormatLines(part_start(p), part_start(p + 1), parts[p], entries_.data() + first_entry[p],
+                  lines_from, arenas_[first_arena + w], line_arenas_[w], memo);
+    }
   });
   for (Part& part : parts) {
     literal_lines_.insert(literal_lines_.end(), part.literal_lines.begin(),

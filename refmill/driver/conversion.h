@@ -15,6 +15,7 @@
 
 #include "platform/mapped_file.h"
 #include "refmill/driver/text_arena.h"
+#include "refmill/format/value_memo.h"
 #include "refmill/format/entry_context.h"
 #include "refmill/format/fields.h"
 #include "refmill/format/style_settings.h"
@@ -205,9 +206,9 @@ class Conversion {
   }
   void SortByLines();
   // The entries of source lines [begin, end), from `out` on; their lines
-  // from `lines` on where those lie apart.
+  // from `lines` on where those lie apart. `memo` is the worker's own.
   void FormatLines(size_t begin, size_t end, Part& part, Entry* out, const char** lines,
-                   TextArena& arena, TextArena& line_arena) const;
+                   TextArena& arena, TextArena& line_arena, format::ValueMemo& memo) const;
   // Where `column`, a column of `fields`, lies in `line`, the source line
   // they were split from, when the bytes there are the same; otherwise
   // Entry::kAuthorInArena.

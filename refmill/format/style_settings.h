@@ -167,8 +167,13 @@ class EscapeRules {
   void ApplyInPlace(std::string& text) const;
 
  private:
+  // The first place from `pos` (where a character begins) at which a rule
+  // may match, or the text's end.
+  size_t NextStart(std::string_view text, size_t pos) const;
+
   std::vector<std::pair<std::string, std::string>> rules_;
   std::array<bool, 256> starts_{};  // first bytes of the rules' texts
+  std::string start_bytes_;         // the same, each once
   bool starts_can_close_ = false;   // one of them can be a character's second byte
 };
 

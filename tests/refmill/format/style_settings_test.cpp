@@ -97,6 +97,7 @@ TEST(EscapeRulesTest, EscapesEachPlaceOnceByTheFirstRule) {
                            "a=second", "=no name"});
   const EscapeRules html({"&=&amp;", "<=&lt;", ">=&gt;"});
   const EscapeRules none;
+  const EscapeRules five({"a=A", "b=B", "c=C", "d=D", "e=E"});
   struct Case {
     const char* name;
     const EscapeRules& rules;
@@ -114,6 +115,18 @@ TEST(EscapeRulesTest, EscapesEachPlaceOnceByTheFirstRule) {
       {"no rules", none, "a&b", "a&b"},
       {"html after double-byte characters", html, "\x8A\xBF\x83\x5C&\x83\x5C<",
        "\x8A\xBF\x83\x5C&amp;\x83\x5C&lt;"},
+      // Long values are searched sixteen bytes at a time: the first place to
+      // escape may stand in any block, or after the last whole one.
+      {"long, nothing to escape", html, std::string(40, 'x'), std::string(40, 'x')},
+      {"long, first block", html, "0123456789abcde<" + std::string(20, 'x'),
+       "0123456789abcde&lt;" + std::string(20, 'x')},
+      {"long, second block", html, std::string(16, 'x') + ">" + std::string(20, 'y'),
+       std::string(16, 'x') + "&gt;" + std::string(20, 'y')},
+      {"long, after the last block", html, std::string(32, 'x') + "ab&",
+       std::string(32, 'x') + "ab&amp;"},
+      {"long, more first bytes than compared at once", five,
+       std::string(20, 'x') + "e" + std::string(20, 'x'),
+       std::string(20, 'x') + "E" + std::string(20, 'x')},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
