@@ -15,10 +15,10 @@
 
 #include "platform/mapped_file.h"
 #include "refmill/driver/text_arena.h"
-#include "refmill/format/value_memo.h"
 #include "refmill/format/entry_context.h"
 #include "refmill/format/fields.h"
 #include "refmill/format/style_settings.h"
+#include "refmill/format/value_memo.h"
 #include "refmill/text/lines.h"
 
 namespace refmill::driver {

@@ -361,31 +361,39 @@ TEST_F(RefmillRunTest, ReadsFilesSavedAsUtf8) {
   EXPECT_EQ(dir_.Read("o"), Sjis("<ul>\r\n<li>太郎〓, 山田（1999）\r\n</ul>\r\n"));
 }
 
-// A Shift-JIS table's own user-defined character (F040, U+E000 in a UTF-8
-// list) keeps its code when a UTF-8 style brings a character Shift-JIS
+// A Shift-JIS file's own user-defined character (F040, U+E000 in a UTF-8
+// list) keeps its code when a UTF-8 file brings a character Shift-JIS
 // lacks, which then takes the next code; with no UTF-8 file in the run, the
-// table's character alone reaches the list.
-TEST_F(RefmillRunTest, UserDefinedCodesOfAShiftJisTableAreKeptFromUtf8Files) {
-  dir_.Write("p.csv", "*,ebook,\xF0\x40 Smith,1999,x\r\n");
+// file's character alone reaches the list.
+TEST_F(RefmillRunTest, UserDefinedCodesOfShiftJisFilesAreKeptFromUtf8Files) {
   dir_.Write("u8.trl", "[General]\r\nencoding=UTF-8\r\n");
+  const std::string own_table = "*,ebook,\xF0\x40 Smith,1999,x\r\n";
   struct Case {
     const char* name;
     std::string style;
+    std::string table;
     std::string list;
   };
   const Case cases[] = {
       {"style in UTF-8",
        "\xEF\xBB\xBF[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
        "[OutputFormat]\r\nebook=$AT ($YR) \xC3\xA9\r\n",
-       "\r\nSmith, \xEE\x80\x80 (1999) \xC3\xA9\r\n\r\n"},
+       own_table, "\r\nSmith, \xEE\x80\x80 (1999) \xC3\xA9\r\n\r\n"},
       {"style in Shift-JIS",
        "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
        "[OutputFormat]\r\nebook=$AT ($YR) e\r\n",
-       "\r\nSmith, \xEE\x80\x80 (1999) e\r\n\r\n"},
+       own_table, "\r\nSmith, \xEE\x80\x80 (1999) e\r\n\r\n"},
+      // The other way round: the style's own character, the table's new one.
+      {"table in UTF-8",
+       "[InputFormat]\r\n$AT=2\r\n$YR=3\r\n$RB=4\r\n"
+       "[OutputFormat]\r\nebook=$AT ($YR) \xF0\x40\r\n",
+       "\xEF\xBB\xBF*,ebook,Claude L\xC3\xA9vi,1999,x\r\n",
+       "\r\nL\xC3\xA9vi, Claude (1999) \xEE\x80\x80\r\n\r\n"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     dir_.Write("p.ini", c.style);
+    dir_.Write("p.csv", c.table);
     ::unlink("o");
     EXPECT_EQ(Call({"/s", "u8", "p", "p.csv", "o"}).code, ExitCode::kWritten);
     EXPECT_EQ(dir_.Read("o"), c.list);
