@@ -442,7 +442,11 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
   std::vector<State> states(blocks, kPending);
   std::vector<std::optional<StyleFault>> faults(blocks);
   std::array<std::string, kAhead> made;  // by block number modulo kAhead
-  size_t written = 0;                    // blocks handed to `write`
+  // Blocks written, kept for their room: a block made in fresh memory has
+  // every page of it given by the system first, which costs as much as
+  // making it.
+  std::vector<std::string> spare;
+  size_t written = 0;  // blocks handed to `write`
   size_t next_block = 0;
   bool stop = false;
   const size_t workers = platform::WorkerCount(n);
@@ -460,17 +464,22 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
     if (w > 0) {
       for (;;) {
         size_t b = 0;
+        std::string lines;
         {
           std::unique_lock<std::mutex> lock(mutex);
           changed.wait(
               lock, [&] { return stop || next_block >= blocks || next_block < written + kAhead; });
           if (stop || next_block >= blocks) return;
           b = next_block++;
+          if (!spare.empty()) {
+            lines = std::move(spare.back());
+            spare.pop_back();
+          }
         }
+        lines.clear();
         // A block left pending would keep the writer waiting for ever.
         std::optional<StyleFault> fault;
         try {
-          std::string lines;
           const auto append = [&lines](std::string_view piece) { lines.append(piece); };
           size_t next = cuts[b];  // the first entry not yet in `lines`
           // Marked entries go straight into the lines: the list is written
@@ -531,6 +540,7 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
         {
           const std::lock_guard<std::mutex> lock(mutex);
           written = b + 1;
+          spare.push_back(std::move(lines));
         }
         changed.notify_all();
       }
