@@ -349,10 +349,13 @@ class ValueCache {
     }
     return nullptr;
   }
-  const std::string& Add(std::string_view token, std::string value) {
+  // Room for `count` values: values added up to that many stay where they
+  // are, and may be referred to.
+  void Reserve(size_t count) { entries_.reserve(entries_.size() + count); }
+  std::string& Add(std::string_view token, std::string value) {
     // Room for a template's usual handful of values at once, rather than
     // growing (and moving every value) value by value.
-    if (entries_.empty()) entries_.reserve(kLinearLimit);
+    if (entries_.capacity() == 0) entries_.reserve(kLinearLimit);
     entries_.emplace_back(std::string(token), std::move(value));
     if (entries_.size() > kLinearLimit) {
       if (index_.empty()) {
@@ -464,17 +467,27 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
   constexpr size_t kTokensOnStack = 16;
   const size_t tokens = plan.tokens.size();
   std::array<std::string, kTokensOnStack> computed_here;
+  std::array<std::string*, kTokensOnStack> values_here;
   std::array<char, kTokensOnStack> done_here{};
   std::vector<std::string> computed_elsewhere;
+  std::vector<std::string*> values_elsewhere;
   std::vector<char> done_elsewhere;
   std::string* computed = computed_here.data();
+  // Each token's value: in `computed`, or where the shared values keep it.
+  std::string** value = values_here.data();
   char* done = done_here.data();
   if (tokens > kTokensOnStack) {
     computed_elsewhere.resize(tokens);
+    values_elsewhere.resize(tokens);
     done_elsewhere.assign(tokens, 0);
     computed = computed_elsewhere.data();
+    value = values_elsewhere.data();
     done = done_elsewhere.data();
   }
+  // The values this template makes go to the shared ones, not through a
+  // copy: the list's template, the last to read them, takes them from there.
+  const bool sharing = shared != nullptr && !output;
+  if (sharing) shared->Reserve(tokens);
   std::string out;
   // Room for an entry of a few lines at once: most values are longer than
   // the tokens that name them, and growing the text costs a copy each time.
@@ -527,30 +540,34 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
     }
     if (done[t] == 0) {
       std::string* known = shared != nullptr ? shared->Find(plan.tokens[t].name) : nullptr;
-      if (known != nullptr) {
-        // The list's template is the last to read the shared values.
-        if (output) {
-          computed[t] = std::move(*known);
-        } else {
-          computed[t] = *known;
-        }
+      if (known != nullptr && output) {
+        // The list's template is the last to read the shared values, and
+        // escapes them where they are.
+        value[t] = known;
+      } else if (known != nullptr) {
+        computed[t] = *known;
+        value[t] = &computed[t];
       } else {
-        auto value = values.Compute(plan.tokens[t].name, plan.tokens[t].code);
-        if (auto* fault = std::get_if<StyleFault>(&value)) return *fault;
-        computed[t] = std::move(std::get<std::string>(value));
-        if (shared != nullptr) shared->Add(plan.tokens[t].name, computed[t]);
+        auto made = values.Compute(plan.tokens[t].name, plan.tokens[t].code);
+        if (auto* fault = std::get_if<StyleFault>(&made)) return *fault;
+        if (sharing) {
+          value[t] = &shared->Add(plan.tokens[t].name, std::move(std::get<std::string>(made)));
+        } else {
+          computed[t] = std::move(std::get<std::string>(made));
+          value[t] = &computed[t];
+        }
       }
-      if (output) values.ForOutput(plan.tokens[t].code, computed[t]);
+      if (output) values.ForOutput(plan.tokens[t].code, *value[t]);
       done[t] = 1;
       const TemplatePlan::Token& token = plan.tokens[t];
       const size_t free_uses = token.code_seen_before ? 0 : 1;
-      repeated += (size_t{token.uses} - free_uses) * computed[t].size();
+      repeated += (size_t{token.uses} - free_uses) * value[t]->size();
       if (repeated > kLargestRepeatedValues) {
         return StyleFault{StyleFault::Kind::kOversizedEntry, token.name, 0, values.Line()};
       }
-      if (EndsInsideACharacter(computed[t])) {
+      if (EndsInsideACharacter(*value[t])) {
         for (size_t k = 0; k < tokens; ++k) {
-          if (done[k] != 0) cache.Add(plan.tokens[k].name, computed[k]);
+          if (done[k] != 0) cache.Add(plan.tokens[k].name, *value[k]);
         }
         if (literally != nullptr) *literally = true;
         // The cache holds escaped values already; only new ones are escaped.
@@ -559,13 +576,13 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
             cache, output);
       }
     }
-    if (!open.empty() && computed[t].empty()) {
+    const std::string& v = *value[t];
+    if (!open.empty() && v.empty()) {
       vanish(index);
       continue;
     }
-    out += computed[t];
-    after_stop = nodouble && !computed[t].empty() && IsStop(computed[t].back()) ? computed[t].back()
-                                                                                : char{0};
+    out += v;
+    after_stop = nodouble && !v.empty() && IsStop(v.back()) ? v.back() : char{0};
   }
   return out;
 }
