@@ -344,6 +344,9 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
   NoWarnings silent;
   format::UnmarkedValues known;
   format::ValueMemo memo;
+  // The few columns the marks may change are split off; the whole line only
+  // for an entry formatted whole again.
+  const size_t columns = format::ColumnsReadForMarks(settings_);
   for (size_t r = begin; r < end; ++r) {
     // The entries' source lines lie all over the table.
     if (r + 2 * kPrefetchDistance < end) {
@@ -357,17 +360,19 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
     const Redo& marked = redo_[r];
     const Entry& entry = entries_[marked.entry];
     const EntryContext ctx{settings_, LineNumber(entry.source_index), silent, &memo};
-    const FieldList fields = format::SplitFields(source_lines_[entry.source_index]);
+    const std::string_view line = source_lines_[entry.source_index];
     const std::string letter = marked.letter ? format::YearLetter(*marked.letter) : "";
     // Mostly only the author list or the year changes: those values are put
     // into the text the first pass made, instead of making every value again.
     std::optional<std::string> spliced;
     if (!std::binary_search(literal_lines_.begin(), literal_lines_.end(), entry.source_index)) {
-      spliced = format::FormatMarkedEntry(fields, FirstPassText(marked.entry), marked.repeat,
-                                          letter, ctx, &known);
+      spliced =
+          format::FormatMarkedEntry(format::SplitFields(line, columns), FirstPassText(marked.entry),
+                                    marked.repeat, letter, ctx, &known);
     }
-    TextOrFault text = spliced ? TextOrFault(std::move(*spliced))
-                               : format::FormatEntry(fields, marked.repeat, letter, ctx);
+    TextOrFault text =
+        spliced ? TextOrFault(std::move(*spliced))
+                : format::FormatEntry(format::SplitFields(line), marked.repeat, letter, ctx);
     if (auto* fault = std::get_if<StyleFault>(&text)) return std::pair(r, *fault);
     put(marked.entry, std::get<std::string>(text));
   }

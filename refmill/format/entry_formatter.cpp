@@ -772,6 +772,29 @@ bool SameStopsAfter(const TemplateTable::Template& tmpl, size_t index, std::stri
 
 }  // namespace
 
+size_t ColumnsReadForMarks(const StyleSettings& s) {
+  const PlaceholderColumns& r = s.roles;
+  // The category, and the year column, which takes the letter.
+  size_t columns = static_cast<size_t>(std::max({int32_t{1}, r.year, r.author})) + 1;
+  bool unknown = false;
+  s.templates.ForEachPlan([&](const TemplatePlan* plan) {
+    // A template without a plan is filled whole, from a list split whole.
+    if (plan == nullptr) return;
+    for (const TemplatePlan::Token& token : plan->tokens) {
+      if (token.code != r.author && !ReadsColumn(token.code, r.year, r)) continue;
+      const std::optional<ColumnsRead> read = ColumnsOf(token.code, r);
+      if (!read) {
+        unknown = true;
+        continue;
+      }
+      for (size_t i = 0; i < read->count; ++i) {
+        columns = std::max(columns, static_cast<size_t>(std::max(read->columns[i], 0)) + 1);
+      }
+    }
+  });
+  return unknown ? SIZE_MAX : columns;
+}
+
 std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::string_view unmarked,
                                              bool repeat, std::string_view year_letter,
                                              const EntryContext& ctx, UnmarkedValues* known) {

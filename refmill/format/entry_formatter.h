@@ -50,6 +50,10 @@ std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::strin
                                              bool repeat, std::string_view year_letter,
                                              const EntryContext& ctx,
                                              UnmarkedValues* known = nullptr);
+// How many columns (from column 0) FormatMarkedEntry reads of an entry of
+// style `s`: a field list split that far serves it as the whole would.
+// SIZE_MAX when a value it may make again reads columns it cannot tell.
+size_t ColumnsReadForMarks(const StyleSettings& s);
 
 // The year letter of the entry at `position` (from 0) in a group of one
 // author and year: "a" to "z", then "aa", "ab", … "az", "ba", … as

@@ -58,7 +58,7 @@ bool ForEachSpecial(std::string_view line, At&& at) {
 
 }  // namespace
 
-void FieldList::SplitQuoted(std::string_view line) {
+void FieldList::SplitQuoted(std::string_view line, size_t columns) {
   // What the other way made before it met the quote goes.
   size_ = 0;
   more_.clear();
@@ -88,16 +88,16 @@ void FieldList::SplitQuoted(std::string_view line) {
       start = pos + inserted + 1;
     }
     after_comma = pos + 1;
-    return true;
+    return size_ < columns;
   });
   text.append(line, copied, line.size() - copied);
-  if (text.size() > start) {
+  if (text.size() > start && size_ < columns) {
     Add({static_cast<uint32_t>(start), static_cast<uint32_t>(text.size() - start)});
   }
   PadToMinimum();
 }
 
-bool FieldList::SplitUnquoted(std::string_view line) {
+bool FieldList::SplitUnquoted(std::string_view line, size_t columns) {
   std::string& text = text_;
   text.reserve(line.size() + 1);
   text.append(line);
@@ -105,8 +105,14 @@ bool FieldList::SplitUnquoted(std::string_view line) {
   const auto bar = Span{static_cast<uint32_t>(line.size()), 1u};
   size_t start = 0;        // where the current column begins
   size_t after_comma = 0;  // one past the last comma, or 0
-  const bool unquoted = ForEachSpecial(line, [&](size_t pos) {
-    if (line[pos] != ',') return false;
+  // The columns before a line's first quote read the same either way, so
+  // a split done before it met one stands.
+  bool quote = false;
+  ForEachSpecial(line, [&](size_t pos) {
+    if (line[pos] != ',') {
+      quote = true;
+      return false;
+    }
     if (after_comma == pos && pos > 0) {
       Add(bar);
     } else if (pos > start) {
@@ -114,16 +120,18 @@ bool FieldList::SplitUnquoted(std::string_view line) {
     }
     start = pos + 1;
     after_comma = pos + 1;
-    return true;
+    return size_ < columns;
   });
-  if (!unquoted) return false;
+  if (quote) return false;
   const size_t size = line.size();
-  if (size > start) Add({static_cast<uint32_t>(start), static_cast<uint32_t>(size - start)});
+  if (size > start && size_ < columns) {
+    Add({static_cast<uint32_t>(start), static_cast<uint32_t>(size - start)});
+  }
   PadToMinimum();
   return true;
 }
 
-FieldList SplitFields(std::string_view line) {
+FieldList SplitFields(std::string_view line, size_t columns) {
   // Two rounds of ",," → ",|," put the marker between every two commas that
   // follow each other (the first round leaves every second pair, ",,," gives
   // ",|,,"; the second marks the rest), quoted stretches included. Without
@@ -131,7 +139,7 @@ FieldList SplitFields(std::string_view line) {
   // "|": one "|" after the line's bytes stands for all of them, and the line
   // is copied whole. A quote found on the way sends the line the other way.
   FieldList fields;
-  if (!fields.SplitUnquoted(line)) fields.SplitQuoted(line);
+  if (!fields.SplitUnquoted(line, columns)) fields.SplitQuoted(line, columns);
   return fields;
 }
 

@@ -41,10 +41,11 @@ class FieldList {
   }
 
  private:
-  friend FieldList SplitFields(std::string_view line);
-  // The two ways of SplitFields; the first gives up (false) at a quote.
-  bool SplitUnquoted(std::string_view line);
-  void SplitQuoted(std::string_view line);
+  friend FieldList SplitFields(std::string_view line, size_t columns);
+  // The two ways of SplitFields, each done after `columns` columns; the
+  // first gives up (false) at a quote.
+  bool SplitUnquoted(std::string_view line, size_t columns);
+  void SplitQuoted(std::string_view line, size_t columns);
   void Add(Span span) {
     if (size_ < kMinimumColumns) [[likely]] {
       first_[size_++] = span;
@@ -71,8 +72,10 @@ class FieldList {
 // Splits one source line into its field list: every ",," becomes ",|,"
 // (twice over, so runs of empty fields all get the marker "|"), the result
 // is split at commas outside double quotes (the quotes stay), empty pieces
-// are dropped, and the list is padded to 51 columns.
-FieldList SplitFields(std::string_view line);
+// are dropped, and the list is padded to 51 columns. With `columns`, only so
+// many columns are split off: they are those of the whole split, and the
+// columns after them read as empty or missing.
+FieldList SplitFields(std::string_view line, size_t columns = SIZE_MAX);
 
 }  // namespace refmill::format
 

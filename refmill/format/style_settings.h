@@ -136,6 +136,11 @@ class TemplateTable {
   std::optional<Template> Find(std::string_view category) const;
   // The first line's template, or nothing when the table is empty.
   std::optional<Template> First() const;
+  // Every line's plan, null for a template without one.
+  template <class Fn>
+  void ForEachPlan(Fn&& fn) const {
+    for (const auto& plan : plans_) fn(plan ? &*plan : static_cast<const TemplatePlan*>(nullptr));
+  }
 
  private:
   std::vector<std::string> lines_;

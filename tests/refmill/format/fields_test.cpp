@@ -60,6 +60,40 @@ TEST(SplitFieldsTest, MarksEmptyFieldsAndHonoursQuotes) {
   }
 }
 
+// A split of the first columns only gives those columns as the whole split
+// does, whatever comes after them: quotes, empty columns, wide lines.
+TEST(SplitFieldsTest, TheFirstColumnsAloneReadAsInTheWholeSplit) {
+  std::string wide = "*";
+  for (int i = 0; i < 60; ++i) wide += i % 7 == 0 ? ",," : ",x";
+  const std::string lines[] = {
+      "*,book,,Smith",
+      "*,a,,,,b",
+      "*,a,\"x, y\",b",
+      "*,\"a,,b\",c,,d",
+      "*,\"a,b,c",
+      "*,a,",
+      ",a,,b,,",
+      "*,earticle,,David Johnson|Mary Adams,2006,,,\"Motivation, memory\",x",
+      "*,earticle,Mary Adams,2006,,\"A \"\"title\"\", quoted\",,x,\"y",
+      wide,
+      wide + ",,\"y,z\"",
+      "*",
+      "",
+  };
+  for (const std::string& line : lines) {
+    SCOPED_TRACE(line);
+    const refmill::format::FieldList whole = SplitFields(line);
+    for (const size_t columns : {size_t{1}, size_t{2}, size_t{3}, size_t{4}, size_t{6}, size_t{52},
+                                 size_t{60}, size_t{62}, size_t{70}}) {
+      SCOPED_TRACE(columns);
+      const refmill::format::FieldList first = SplitFields(line, columns);
+      for (size_t i = 0; i < columns && i < whole.size(); ++i) {
+        ASSERT_EQ(first.At(static_cast<int64_t>(i)), whole.At(static_cast<int64_t>(i))) << i;
+      }
+    }
+  }
+}
+
 TEST(SplitFieldsTest, PadsToFiftyOneColumns) {
   EXPECT_EQ(SplitFields("*,a,,b").size(), 51u);
   std::string wide = "*";
