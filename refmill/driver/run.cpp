@@ -6,6 +6,7 @@
 #include <optional>
 #include <ostream>
 #include <sstream>
+#include <thread>
 #include <utility>
 
 #include "platform/clock.h"
@@ -209,6 +210,32 @@ class RunSteps {
     return m_.style_fault + fault.token + "=" + std::to_string(fault.column) + where;
   }
 
+  // Lets go of a finished conversion and its table on a thread of its own
+  // while it lasts.
+  class ReleasedMeanwhile {
+   public:
+    ReleasedMeanwhile(std::optional<Conversion>&& conversion, InputText&& source) {
+      auto release = [c = std::move(conversion), s = std::move(source)]() mutable {
+        c.reset();
+        s = InputText();
+      };
+      try {
+        thread_ = std::thread(std::move(release));
+      } catch (...) {
+        // What it was given goes with the start that failed, or at the end
+        // of this constructor.
+      }
+    }
+    ReleasedMeanwhile(const ReleasedMeanwhile&) = delete;
+    ReleasedMeanwhile& operator=(const ReleasedMeanwhile&) = delete;
+    ~ReleasedMeanwhile() {
+      if (thread_.joinable()) thread_.join();
+    }
+
+   private:
+    std::thread thread_;
+  };
+
   ExitCode Convert() {
     // abbrev.dat holds tens of thousands of titles: it is read, and indexed
     // when the style abbreviates, while the table is read. The style's word
@@ -332,6 +359,9 @@ class RunSteps {
     if (fault) return Fail(console_, m_, out_, FaultText(*fault));
     // What was read in place since may mix the table's old and new bytes.
     if (source.mapped && !source.mapped->Unchanged()) return Fail(console_, m_, out_, changed);
+    // Committing mostly waits for the disk: what the conversion holds goes
+    // back to the system meanwhile.
+    const ReleasedMeanwhile released(std::move(conversion), std::move(source));
     if (!output.Commit()) {
       out_.Notice(m_.banner + "\r\n" + Shown(options_.output_path) + m_.cannot_create);
       return ExitCode::kOutputNotCreated;
