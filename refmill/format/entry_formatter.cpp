@@ -168,6 +168,21 @@ class TokenValues {
     }
   }
 
+  // The value of column `code` in the list when it is the column's bytes as
+  // they stand, which most titles, journals, years and publishers are: a
+  // column that no rule of the style changes (not names, pages, a DOI, nor a
+  // journal to abbreviate), holding no quote to take off, no "|" and nothing
+  // the file type escapes. Nothing otherwise: Compute and ForOutput make it.
+  std::optional<std::string_view> AsItStands(int32_t code) const {
+    if (code < 0 || !ColumnTakenAsItStands(code)) return std::nullopt;
+    const std::optional<std::string_view> text = fields_.At(code);
+    if (!text || text->empty() || text->front() == '"' ||
+        std::find(text->begin(), text->end(), '|') != text->end() || s_.escapes.Changes(*text)) {
+      return std::nullopt;
+    }
+    return text;
+  }
+
   // The value of `token` with every "|" deleted, or the style's fault.
   std::variant<std::string, StyleFault> Compute(std::string_view token) const {
     return Compute(token, s_.columns(token));
@@ -252,6 +267,17 @@ class TokenValues {
     // A value that warned must warn again for every entry that has it.
     if (remembered && counted.count == 0) ctx_.memo->Keep(value);
     return value;
+  }
+
+  // Only a "|" in a title or a volume brings its rule to work, and the
+  // author column of a repeated author is the style's samename.
+  bool ColumnTakenAsItStands(int32_t column) const {
+    const PlaceholderColumns& r = s_.roles;
+    if (HoldsNames(column)) return false;
+    if (column == r.pages || column == r.japanese_pages) return false;
+    if (r.doi > 0 && column == r.doi) return false;
+    if (s_.abbrev && (column == r.book_title || column == r.japanese_book)) return false;
+    return true;
   }
 
   bool HoldsNames(int32_t column) const {
@@ -467,14 +493,15 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
   constexpr size_t kTokensOnStack = 16;
   const size_t tokens = plan.tokens.size();
   std::array<std::string, kTokensOnStack> computed_here;
-  std::array<std::string*, kTokensOnStack> values_here;
+  std::array<std::string_view, kTokensOnStack> values_here;
   std::array<char, kTokensOnStack> done_here{};
   std::vector<std::string> computed_elsewhere;
-  std::vector<std::string*> values_elsewhere;
+  std::vector<std::string_view> values_elsewhere;
   std::vector<char> done_elsewhere;
   std::string* computed = computed_here.data();
-  // Each token's value: in `computed`, or where the shared values keep it.
-  std::string** value = values_here.data();
+  // Each token's value, ready: in `computed`, where the shared values keep
+  // it, or in the entry's column itself.
+  std::string_view* value = values_here.data();
   char* done = done_here.data();
   if (tokens > kTokensOnStack) {
     computed_elsewhere.resize(tokens);
@@ -539,35 +566,38 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
       continue;
     }
     if (done[t] == 0) {
+      const int32_t code = plan.tokens[t].code;
       std::string* known = shared != nullptr ? shared->Find(plan.tokens[t].name) : nullptr;
+      std::optional<std::string_view> as_it_stands;
       if (known != nullptr && output) {
         // The list's template is the last to read the shared values, and
         // escapes them where they are.
-        value[t] = known;
+        values.ForOutput(code, *known);
+        value[t] = *known;
       } else if (known != nullptr) {
         computed[t] = *known;
-        value[t] = &computed[t];
+        value[t] = computed[t];
+      } else if (output && (as_it_stands = values.AsItStands(code))) {
+        value[t] = *as_it_stands;
       } else {
-        auto made = values.Compute(plan.tokens[t].name, plan.tokens[t].code);
+        auto made = values.Compute(plan.tokens[t].name, code);
         if (auto* fault = std::get_if<StyleFault>(&made)) return *fault;
-        if (sharing) {
-          value[t] = &shared->Add(plan.tokens[t].name, std::move(std::get<std::string>(made)));
-        } else {
-          computed[t] = std::move(std::get<std::string>(made));
-          value[t] = &computed[t];
-        }
+        std::string& text =
+            sharing ? shared->Add(plan.tokens[t].name, std::move(std::get<std::string>(made)))
+                    : (computed[t] = std::move(std::get<std::string>(made)));
+        if (output) values.ForOutput(code, text);
+        value[t] = text;
       }
-      if (output) values.ForOutput(plan.tokens[t].code, *value[t]);
       done[t] = 1;
       const TemplatePlan::Token& token = plan.tokens[t];
       const size_t free_uses = token.code_seen_before ? 0 : 1;
-      repeated += (size_t{token.uses} - free_uses) * value[t]->size();
+      repeated += (size_t{token.uses} - free_uses) * value[t].size();
       if (repeated > kLargestRepeatedValues) {
         return StyleFault{StyleFault::Kind::kOversizedEntry, token.name, 0, values.Line()};
       }
-      if (EndsInsideACharacter(*value[t])) {
+      if (EndsInsideACharacter(value[t])) {
         for (size_t k = 0; k < tokens; ++k) {
-          if (done[k] != 0) cache.Add(plan.tokens[k].name, *value[k]);
+          if (done[k] != 0) cache.Add(plan.tokens[k].name, std::string(value[k]));
         }
         if (literally != nullptr) *literally = true;
         // The cache holds escaped values already; only new ones are escaped.
@@ -576,7 +606,7 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
             cache, output);
       }
     }
-    const std::string& v = *value[t];
+    const std::string_view v = value[t];
     if (!open.empty() && v.empty()) {
       vanish(index);
       continue;

@@ -170,6 +170,10 @@ class EscapeRules {
   // file order wins, and text a rule put in is not searched again (so "\"
   // and "{" can both be rules in LaTeX).
   void ApplyInPlace(std::string& text) const;
+  // False when ApplyInPlace certainly leaves `text` as it is.
+  bool Changes(std::string_view text) const {
+    return !rules_.empty() && NextStart(text, 0) < text.size();
+  }
 
  private:
   // The first place from `pos` (where a character begins) at which a rule

@@ -1,5 +1,6 @@
 #include "refmill/text/sjis.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace refmill::text {
@@ -98,6 +99,12 @@ std::string DeleteAll(std::string_view text, char byte) {
 }
 
 void DeleteAllInPlace(std::string& text, char byte) {
+  // Every value of an entry passes here, and most are short and hold no
+  // such byte: a look at each byte costs less than the call that finds one.
+  constexpr size_t kLookedAtByByte = 32;
+  if (text.size() <= kLookedAtByByte && std::find(text.begin(), text.end(), byte) == text.end()) {
+    return;
+  }
   size_t out = FindByte(text, byte);
   if (out == kNotFound) return;
   for (size_t pos = out; pos < text.size();) {

@@ -526,24 +526,29 @@ TEST(FormatEntryTest, DoiEditionPagesAndLinksByFileType) {
       {"address kept", "HTTPS://dx.doi.org/10.1/x",
        "1&ndash;9. <a href=\"HTTPS://dx.doi.org/10.1/x\">HTTPS://dx.doi.org/10.1/x</a>"},
   };
+  // With an order text that reads the same values, and without one.
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    StyleSettings s = MakeStyle(kColumns, {tmpl});
-    s.doi = "https://doi.org/";
-    s.en_dash = true;
-    s.page_dash = "&ndash;";
-    s.link = "<a href=\"$\">$</a>";
-    s.escapes = EscapeRules({"&=&amp;", "<=&lt;"});
-    s.order = TemplateTable({"order=$PG $DO"}, s.columns);
-    RecordingSink sink;
-    const EntryContext ctx{s, 5, sink};
-    std::string order;
-    const std::string line = "*,earticle,A,1,T,J,V,1-9,E,R,JT,JB,TR,JE,JV,ed," + c.doi;
-    TextOrFault out = FormatEntry(Fields(line), false, {}, ctx, &order);
-    ASSERT_TRUE(std::holds_alternative<std::string>(out));
-    EXPECT_EQ(std::get<std::string>(out), c.expected);
-    // The order text is the same in every file type.
-    EXPECT_EQ(order.substr(0, 4), "1-9 ");
+    for (const bool with_order : {true, false}) {
+      SCOPED_TRACE(std::string(c.name) + (with_order ? ", order" : ""));
+      StyleSettings s = MakeStyle(kColumns, {tmpl});
+      s.doi = "https://doi.org/";
+      s.en_dash = true;
+      s.page_dash = "&ndash;";
+      s.link = "<a href=\"$\">$</a>";
+      s.escapes = EscapeRules({"&=&amp;", "<=&lt;"});
+      if (with_order) s.order = TemplateTable({"order=$PG $DO"}, s.columns);
+      RecordingSink sink;
+      const EntryContext ctx{s, 5, sink};
+      std::string order;
+      const std::string line = "*,earticle,A,1,T,J,V,1-9,E,R,JT,JB,TR,JE,JV,ed," + c.doi;
+      TextOrFault out = FormatEntry(Fields(line), false, {}, ctx, &order);
+      ASSERT_TRUE(std::holds_alternative<std::string>(out));
+      EXPECT_EQ(std::get<std::string>(out), c.expected);
+      // The order text is the same in every file type.
+      if (with_order) {
+        EXPECT_EQ(order.substr(0, 4), "1-9 ");
+      }
+    }
   }
   // Without the style's en_dash, or without the file type's, the hyphen stays.
   StyleSettings s = MakeStyle(kColumns, {"earticle=$PG $DO"});
