@@ -168,20 +168,24 @@ class TokenValues {
     }
   }
 
-  // The value of column `code` in the list when it is the column's bytes as
-  // they stand, which most titles, journals, years and publishers are: a
+  // The value of column `code` (in the list, with `output`) when it is the
+  // column's bytes as they stand, which most titles, journals, years and
+  // publishers are: a
   // column that no rule of the style changes (not names, pages, a DOI, nor a
   // journal to abbreviate), holding no quote to take off, no "|" and nothing
   // the file type escapes. Nothing otherwise: Compute and ForOutput make it.
-  std::optional<std::string_view> AsItStands(int32_t code) const {
+  std::optional<std::string_view> AsItStands(int32_t code, bool output) const {
     if (code < 0 || !ColumnTakenAsItStands(code)) return std::nullopt;
     const std::optional<std::string_view> text = fields_.At(code);
     if (!text || text->empty() || text->front() == '"' ||
-        std::find(text->begin(), text->end(), '|') != text->end() || s_.escapes.Changes(*text)) {
+        std::find(text->begin(), text->end(), '|') != text->end() ||
+        (output && !StandsInTheList(*text))) {
       return std::nullopt;
     }
     return text;
   }
+  // True when a value as it stands goes into the list so.
+  bool StandsInTheList(std::string_view text) const { return !s_.escapes.Changes(text); }
 
   // The value of `token` with every "|" deleted, or the style's fault.
   std::variant<std::string, StyleFault> Compute(std::string_view token) const {
@@ -362,16 +366,31 @@ std::string_view TokenAt(std::string_view text, size_t pos) {
 // Values by token for one entry; a hash index once there are many tokens.
 class ValueCache {
  public:
+  // A value, or a column's bytes that stand for it as they are.
+  struct Entry {
+    std::string value;
+    std::optional<std::string_view> as_it_stands;
+  };
+
   const std::string* Find(std::string_view token) const {
     return const_cast<ValueCache*>(this)->Find(token);
   }
   std::string* Find(std::string_view token) {
+    Entry* entry = FindEntry(token);
+    if (entry == nullptr) return nullptr;
+    if (entry->as_it_stands) {
+      entry->value = std::string(*entry->as_it_stands);
+      entry->as_it_stands.reset();
+    }
+    return &entry->value;
+  }
+  Entry* FindEntry(std::string_view token) {
     if (!index_.empty()) {
       const auto it = index_.find(std::string(token));
       return it == index_.end() ? nullptr : &entries_[it->second].second;
     }
-    for (auto& [t, v] : entries_) {
-      if (SameToken(t, token)) return &v;
+    for (auto& [t, e] : entries_) {
+      if (SameToken(t, token)) return &e;
     }
     return nullptr;
   }
@@ -379,17 +398,10 @@ class ValueCache {
   // are, and may be referred to.
   void Reserve(size_t count) { entries_.reserve(entries_.size() + count); }
   std::string& Add(std::string_view token, std::string value) {
-    // Room for a template's usual handful of values at once, rather than
-    // growing (and moving every value) value by value.
-    if (entries_.capacity() == 0) entries_.reserve(kLinearLimit);
-    entries_.emplace_back(std::string(token), std::move(value));
-    if (entries_.size() > kLinearLimit) {
-      if (index_.empty()) {
-        for (size_t i = 0; i + 1 < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
-      }
-      index_.emplace(entries_.back().first, entries_.size() - 1);
-    }
-    return entries_.back().second;
+    return AddEntry(token, Entry{std::move(value), std::nullopt}).value;
+  }
+  void AddAsItStands(std::string_view token, std::string_view text) {
+    AddEntry(token, Entry{std::string(), text});
   }
 
  private:
@@ -402,7 +414,20 @@ class ValueCache {
     }
     return true;
   }
-  std::vector<std::pair<std::string, std::string>> entries_;
+  Entry& AddEntry(std::string_view token, Entry entry) {
+    // Room for a template's usual handful of values at once, rather than
+    // growing (and moving every value) value by value.
+    if (entries_.capacity() == 0) entries_.reserve(kLinearLimit);
+    entries_.emplace_back(std::string(token), std::move(entry));
+    if (entries_.size() > kLinearLimit) {
+      if (index_.empty()) {
+        for (size_t i = 0; i + 1 < entries_.size(); ++i) index_.emplace(entries_[i].first, i);
+      }
+      index_.emplace(entries_.back().first, entries_.size() - 1);
+    }
+    return entries_.back().second;
+  }
+  std::vector<std::pair<std::string, Entry>> entries_;
   std::unordered_map<std::string, size_t> index_;
 };
 
@@ -567,18 +592,30 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
     }
     if (done[t] == 0) {
       const int32_t code = plan.tokens[t].code;
-      std::string* known = shared != nullptr ? shared->Find(plan.tokens[t].name) : nullptr;
+      ValueCache::Entry* known =
+          shared != nullptr ? shared->FindEntry(plan.tokens[t].name) : nullptr;
       std::optional<std::string_view> as_it_stands;
-      if (known != nullptr && output) {
+      if (known != nullptr && known->as_it_stands) {
+        // A column's bytes, as the order text read them: the list takes
+        // them so too unless the file type escapes some.
+        if (output && values.StandsInTheList(*known->as_it_stands)) {
+          value[t] = *known->as_it_stands;
+        } else {
+          computed[t] = std::string(*known->as_it_stands);
+          if (output) values.ForOutput(code, computed[t]);
+          value[t] = computed[t];
+        }
+      } else if (known != nullptr && output) {
         // The list's template is the last to read the shared values, and
         // escapes them where they are.
-        values.ForOutput(code, *known);
-        value[t] = *known;
+        values.ForOutput(code, known->value);
+        value[t] = known->value;
       } else if (known != nullptr) {
-        computed[t] = *known;
+        computed[t] = known->value;
         value[t] = computed[t];
-      } else if (output && (as_it_stands = values.AsItStands(code))) {
+      } else if ((as_it_stands = values.AsItStands(code, output))) {
         value[t] = *as_it_stands;
+        if (sharing) shared->AddAsItStands(plan.tokens[t].name, *as_it_stands);
       } else {
         auto made = values.Compute(plan.tokens[t].name, code);
         if (auto* fault = std::get_if<StyleFault>(&made)) return *fault;
