@@ -201,27 +201,30 @@ std::optional<DataFileError> LoadDataFiles(const std::vector<std::string>& folde
     }
     return std::nullopt;
   };
-  std::string abbreviations;
-  const std::optional<std::string> abbrev_path = find(kAbbreviationFile);
-  if (!abbrev_path) return DataFileError{std::string(kAbbreviationFile), true, searched};
-  switch (platform::ReadFileUpTo(*abbrev_path, abbreviations, kAbbreviationFileLimit)) {
-    case platform::ReadStatus::kRead:
-      break;
-    case platform::ReadStatus::kTooLarge:
-      return DataFileError{*abbrev_path, false, {}, kAbbreviationFileLimit};
-    case platform::ReadStatus::kUnreadable:
-      return DataFileError{std::string(kAbbreviationFile), false, {}};
-  }
-
-  if (const std::optional<std::string> roman_path = find(kRomanisationFile)) {
-    std::string contents;
-    switch (platform::ReadFileUpTo(*roman_path, contents, kSettingsFileLimit)) {
+  // Reads data file `name`, found at `path`, into `contents`, or says why
+  // it cannot.
+  const auto read = [](const std::string& path, std::string_view name, size_t limit,
+                       std::string& contents) -> std::optional<DataFileError> {
+    switch (platform::ReadFileUpTo(path, contents, limit)) {
       case platform::ReadStatus::kRead:
         break;
       case platform::ReadStatus::kTooLarge:
-        return DataFileError{*roman_path, false, {}, kSettingsFileLimit};
+        return DataFileError{path, false, {}, limit};
       case platform::ReadStatus::kUnreadable:
-        return DataFileError{std::string(kRomanisationFile), false, {}};
+        return DataFileError{std::string(name), false, {}};
+    }
+    return std::nullopt;
+  };
+  std::string abbreviations;
+  const std::optional<std::string> abbrev_path = find(kAbbreviationFile);
+  if (!abbrev_path) return DataFileError{std::string(kAbbreviationFile), true, searched};
+  if (auto error = read(*abbrev_path, kAbbreviationFile, kAbbreviationFileLimit, abbreviations)) {
+    return error;
+  }
+  if (const std::optional<std::string> roman_path = find(kRomanisationFile)) {
+    std::string contents;
+    if (auto error = read(*roman_path, kRomanisationFile, kSettingsFileLimit, contents)) {
+      return error;
     }
     files.romaji = text::TKana2Romaji::FromText(contents);
   }
