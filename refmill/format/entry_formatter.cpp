@@ -170,10 +170,9 @@ class TokenValues {
 
   // The value of column `code` (in the list, with `output`) when it is the
   // column's bytes as they stand, which most titles, journals, years and
-  // publishers are: a
-  // column that no rule of the style changes (not names, pages, a DOI, nor a
-  // journal to abbreviate), holding no quote to take off, no "|" and nothing
-  // the file type escapes. Nothing otherwise: Compute and ForOutput make it.
+  // publishers are: a column that no rule of the style changes, holding no
+  // quote to take off, no "|" and nothing the file type escapes. Nothing
+  // otherwise: Compute and ForOutput make it.
   std::optional<std::string_view> AsItStands(int32_t code, bool output) const {
     if (code < 0 || !ColumnTakenAsItStands(code)) return std::nullopt;
     const std::optional<std::string_view> text = fields_.At(code);
@@ -273,8 +272,10 @@ class TokenValues {
     return value;
   }
 
-  // Only a "|" in a title or a volume brings its rule to work, and the
-  // author column of a repeated author is the style's samename.
+  // The columns whose rules may change any value: names (a repeated
+  // author's among them, which becomes the samename), pages, a DOI and a
+  // journal to abbreviate. The rules of titles and volumes work only on a
+  // "|", which a value taken as it stands does not hold.
   bool ColumnTakenAsItStands(int32_t column) const {
     const PlaceholderColumns& r = s_.roles;
     if (HoldsNames(column)) return false;
