@@ -38,12 +38,19 @@ int LineNumber(size_t index) { return static_cast<int>(index + 1); }
 class HeldWarnings : public format::WarningSink {
  public:
   explicit HeldWarnings(bool keep) : keep_(keep) {}
+  // `pass` is asked to pass the warnings on whenever a good many are held:
+  // it may, once the parts before have written theirs.
+  void PassWhenMany(std::function<void()> pass) { pass_ = std::move(pass); }
   void Warn(int line, format::Warning warning, std::string_view detail) override {
     if (!keep_) return;
     const Head head{line, warning, detail.size()};
     held_.append(reinterpret_cast<const char*>(&head), sizeof head);
     held_.append(detail);
+    constexpr size_t kMany = size_t{64} << 10;
+    if (held_.size() >= kMany && pass_) pass_();
   }
+  // Forgets the warnings passed on, keeping the room they took.
+  void Clear() { held_.clear(); }
   void PassOn(format::WarningSink& sink) const {
     for (size_t at = 0; at < held_.size();) {
       Head head;
@@ -62,6 +69,7 @@ class HeldWarnings : public format::WarningSink {
   };
   bool keep_;
   std::string held_;
+  std::function<void()> pass_;
 };
 
 class NoWarnings : public format::WarningSink {
@@ -207,25 +215,50 @@ std::optional<StyleFault> Conversion::FirstPass() {
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
   line_arenas_.resize(workers);
+  // A part's warnings go out as soon as the parts before it have written
+  // theirs, and while it is formatted once they have: a table that warns on
+  // every line would otherwise hold them all until the end, in many small
+  // pieces of memory. After a part with a fault of the style, none go out.
+  std::mutex passing;
+  std::vector<char> finished(part_count, 0);
+  size_t next_to_pass = 0;
+  std::optional<StyleFault> fault;
+  std::atomic<bool> faulted{false};
+  for (size_t p = 0; p < part_count; ++p) {
+    parts[p].warnings.PassWhenMany([&, p] {
+      const std::lock_guard<std::mutex> lock(passing);
+      if (fault || next_to_pass != p) return;
+      parts[p].warnings.PassOn(messages_);
+      parts[p].warnings.Clear();
+    });
+  }
+  const auto pass_on = [&](size_t p) {
+    const std::lock_guard<std::mutex> lock(passing);
+    finished[p] = 1;
+    while (!fault && next_to_pass < part_count && finished[next_to_pass] != 0) {
+      Part& part = parts[next_to_pass];
+      literal_lines_.insert(literal_lines_.end(), part.literal_lines.begin(),
+                            part.literal_lines.end());
+      part.warnings.PassOn(messages_);
+      part.warnings = HeldWarnings(false);
+      fault = part.fault;
+      if (!fault) ++next_to_pass;
+    }
+    if (fault) faulted = true;
+  };
   std::atomic<size_t> next_part{0};
   platform::RunWorkers(workers, [&](size_t w) {
     // Author lists and readings come again all over the table: a worker
     // remembers them across its parts.
     format::ValueMemo memo;
-    for (size_t p = next_part++; p < part_count; p = next_part++) {
+    for (size_t p = next_part++; p < part_count && !faulted; p = next_part++) {
       const char** lines_from = sort_lines_ ? sort_lines_.get() + first_entry[p] : nullptr;
       FormatLines(part_start(p), part_start(p + 1), parts[p], entries_.data() + first_entry[p],
                   lines_from, arenas_[first_arena + w], line_arenas_[w], memo);
+      pass_on(p);
     }
   });
-  for (Part& part : parts) {
-    literal_lines_.insert(literal_lines_.end(), part.literal_lines.begin(),
-                          part.literal_lines.end());
-    part.warnings.PassOn(messages_);
-    part.warnings = HeldWarnings(false);
-    if (part.fault) return part.fault;
-  }
-  return std::nullopt;
+  return fault;
 }
 
 void Conversion::Sort() {

@@ -230,6 +230,36 @@ TEST(ConversionTest, StopsOnABrokenStyle) {
                                                  "$YR", 60, 2}));
 }
 
+// A fault of the style in the middle of a table of many parts: the warnings
+// of the lines before it go out, in order, with its own line's, and none of
+// the lines after it, which the cores may have formatted already.
+TEST(ConversionTest, AFaultEndsTheWarningsAtItsLine) {
+  const StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$RB=4", "$QQ=60"}, {"ebook=$AT $YR $QQ"});
+  std::string wide;  // columns up to 61, so that $QQ is there
+  for (int column = 4; column <= 61; ++column) wide += ",x";
+  constexpr int kLines = 20000;
+  constexpr int kFaultLine = 10001;
+  std::string source;
+  std::string warnings;
+  for (int line = 1; line <= kLines; ++line) {
+    // Every entry lacks its author, which warns before the fault is met.
+    source += "*,ebook,,2000" + (line == kFaultLine ? std::string() : wide) + "\r\n";
+    if (line <= kFaultLine) {
+      warnings +=
+          Sjis("警告(" + std::to_string(line) + "行)：$AT = 3フィールドが欠落しています\r\n");
+    }
+  }
+  const Messages m = Messages::Load();
+  std::ostringstream console;
+  MessageOutput out(console, false, "", true, m);
+  Conversion conversion(source, s, out);
+  const auto fault = conversion.FirstPass();
+  ASSERT_TRUE(fault.has_value());
+  EXPECT_EQ(fault->line, kFaultLine);
+  out.Flush();
+  EXPECT_EQ(console.str(), warnings);
+}
+
 // A fault that only formatting an entry again meets (the repeated-author
 // mark used five times makes the entry too large) stops the writing part
 // way; the caller discards what was written.
