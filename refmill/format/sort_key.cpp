@@ -1,10 +1,12 @@
 #include "refmill/format/sort_key.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <optional>
 
 #include "platform/encoding.h"
 #include "refmill/format/value_memo.h"
+#include "refmill/text/kana2romaji.h"
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
@@ -58,6 +60,30 @@ std::string Romanised(std::string_view text, const EntryContext& ctx) {
   return value;
 }
 
+// An ID is a name's base followed by its year: where no rule of the table
+// can reach into the year, the base's reading is remembered once for all
+// the years it comes with, and the year follows it as it stands.
+std::string RomanisedId(std::string_view base, std::string_view year, const EntryContext& ctx) {
+  const text::TKana2Romaji& romaji = ctx.settings.romaji;
+  const bool plain = std::all_of(base.begin(), base.end(),
+                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ctx.memo != nullptr && !plain && year.size() < UINT8_MAX && romaji.NoRuleReaches(year)) {
+    // By the year's length too, which bounds how far the rules may grow it.
+    const ValueMemo::Maker maker{ValueMemo::kRomaji, static_cast<uint8_t>(year.size() + 1)};
+    std::string head;
+    if (const std::string* known = ctx.memo->Find(maker, base)) {
+      head = *known;
+    } else {
+      head = romaji.ConvertHead(base, year.size());
+      ctx.memo->Keep(head);
+    }
+    if (head.find('#') == std::string::npos) return head.append(year);
+  }
+  std::string whole(base);
+  whole += year;
+  return Romanised(whole, ctx);
+}
+
 }  // namespace
 
 TextOrFault MakeSortKey(const FieldList& fields, const EntryContext& ctx) {
@@ -81,9 +107,7 @@ TextOrFault MakeEntryId(const EntryFields& fields, EntryKind kind, const EntryCo
   if (const auto* fault = std::get_if<StyleFault>(&base)) return *fault;
   const auto year = fields.At(s.roles.year);
   if (!year) return ColumnFault("$YR", s.roles.year, ctx.line_number);
-  std::string id = text::LowerAscii(std::get<std::string_view>(base));
-  id += *year;
-  id = Romanised(id, ctx);
+  std::string id = RomanisedId(text::LowerAscii(std::get<std::string_view>(base)), *year, ctx);
   if (s.private_codes != nullptr && !s.private_codes->empty()) {
     // Accented Latin letters become their base letters ("lévi" → "levi");
     // any other character Shift-JIS lacks stays non-ASCII.

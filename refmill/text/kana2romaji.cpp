@@ -40,6 +40,7 @@ TKana2Romaji TKana2Romaji::FromText(std::string_view contents) {
     if (eq == kNotFound) continue;  // no "=": an empty pattern, which never matches
     table.patterns_[i] = std::string(line.substr(0, eq));
     table.replacements_[i] = std::string(line.substr(eq + 1));
+    for (const char c : line.substr(0, eq)) table.pattern_bytes_.set(static_cast<unsigned char>(c));
     if (eq > 0) {
       const auto first = static_cast<unsigned char>(line.front());
       table.first_bytes_.set(first);
@@ -99,19 +100,28 @@ class Openings {
 
 }  // namespace
 
-std::string TKana2Romaji::Convert(std::string_view text) const {
-  const bool telling = std::any_of(text.begin(), text.end(), [this](char c) {
+std::string TKana2Romaji::Convert(std::string_view text) const { return ConvertHead(text, 0); }
+
+bool TKana2Romaji::NoRuleReaches(std::string_view tail) const {
+  return std::none_of(tail.begin(), tail.end(), [this](char c) {
+    return c == '#' || pattern_bytes_.test(static_cast<unsigned char>(c));
+  });
+}
+
+std::string TKana2Romaji::ConvertHead(std::string_view head, size_t tail_length) const {
+  const bool telling = std::any_of(head.begin(), head.end(), [this](char c) {
     return telling_bytes_.test(static_cast<unsigned char>(c));
   });
-  if (!telling) return ResolveDoublingMarkers(text);
-  std::string work(text);
+  if (!telling) return ResolveDoublingMarkers(head);
+  std::string work(head);
   Openings present(work);
   if (!present.Any(first_bytes_)) return ResolveDoublingMarkers(work);
   // Romanising a character gives a few letters, but a table whose rules
   // lengthen what earlier rules produced multiplies a text rule after rule
   // (forty rules "a=aa" make a terabyte of one "a"). Rules that would take a
-  // text past this length are left out, so the conversion always ends.
-  const size_t longest = text.size() * kGrowthLimit + kGrowthAllowance;
+  // text (its tail included) past this length are left out, so the
+  // conversion always ends.
+  const size_t longest = (head.size() + tail_length) * kGrowthLimit + kGrowthAllowance;
   RuleSet candidates = present.Candidates(first_bytes_, rules_by_first_byte_);
   // The candidates in rule order; a text that a rule changed has its
   // candidates found again, from the rule after it.
@@ -123,7 +133,7 @@ std::string TKana2Romaji::Convert(std::string_view text) const {
       if (!present.MayHold(pattern) || FindFrom(work, pattern) == kNotFound) continue;
       const std::string& replacement = replacements_[i];
       if (replacement.size() > pattern.size() &&
-          ReplacedLength(work, pattern, replacement) > longest) {
+          ReplacedLength(work, pattern, replacement) + tail_length > longest) {
         continue;
       }
       work = ReplaceAll(work, pattern, replacement);

@@ -27,6 +27,17 @@ class TKana2Romaji {
   // would make the text longer than 16 times its length plus 4 KB is skipped.
   std::string Convert(std::string_view text) const;
 
+  // True when no rule holds a byte of `tail` and it holds no doubling
+  // marker: then no rule can reach into it when it ends a text.
+  bool NoRuleReaches(std::string_view tail) const;
+  // What Convert makes of `head` followed by such a tail of `tail_length`
+  // bytes, without the tail: the same rules apply, up to the same length.
+  // Only when the result holds no "#" is it followed by the tail as Convert
+  // of the whole gives it; a marker left near its end would take the
+  // tail's first byte there. A name's reading is so remembered once for
+  // all the years of its IDs.
+  std::string ConvertHead(std::string_view head, size_t tail_length) const;
+
   // Number of rules loaded (lines of the file, blank ones included).
   int RuleCount() const { return last_index_ + 1; }
 
@@ -41,6 +52,8 @@ class TKana2Romaji {
   // none of them cannot be changed by any rule (an ID in Latin letters
   // meets rules that begin with a vowel but go on with a control byte).
   std::bitset<256> telling_bytes_{};
+  // Every byte of every pattern.
+  std::bitset<256> pattern_bytes_{};
   // By first byte, the rules whose pattern begins with it, one bit each in
   // rule order: a text is tried against the rules of its own bytes only,
   // instead of walking all of them for every text.

@@ -86,3 +86,45 @@ TEST(TKana2RomajiTest, RulesThatMultiplyATextStopGrowingIt) {
 }
 
 }  // namespace
+
+// An ID's base is romanised apart from its year where no rule can reach
+// into the year; with the year after it, it must read as the whole would,
+// also where a rule would grow the text to just about the limit.
+TEST(TKana2RomajiTest, AHeadConvertsAsInTheWholeText) {
+  // One "a" and a tail of four bytes may grow to 5 * 16 + 4096 bytes: the
+  // head alone gives up at 4,112 (its own length) and at 4,172 (the tail's
+  // bytes left out), the whole text only past 4,176.
+  const auto grown = [](size_t length) { return "a=" + std::string(length, 'b') + "\r\n"; };
+  struct Case {
+    const char* name;
+    std::string table;
+    std::string head;
+    std::string tail;
+    bool reached;  // a rule or a doubling marker may reach into the tail
+  };
+  const Case cases[] = {
+      {"kana then a year", Sjis("か=ka\r\nっ=#\r\nた=ta\r\n"), Sjis("かった"), "1999", false},
+      {"grown, the whole within its limit", grown(4150), "a", "1999", false},
+      {"grown, the head alone over it", grown(4174), "a", "1999", false},
+      {"grown far over the limit", grown(9000), "a", "1999", false},
+      {"a rule holding a byte of the tail", Sjis("か=ka\r\n9=nine\r\n"), Sjis("か"), "1999", true},
+      {"a rule across the two", Sjis("か1=X\r\n"), Sjis("か"), "1999", true},
+      {"a trail byte as a letter of the tail", Sjis("ア=a\r\n"), Sjis("ア"), "1999A", true},
+      {"a marker in the tail", "", "ab", "1#99", true},
+      {"a marker left before the tail", Sjis("っ=#\r\n"), Sjis("かっ"), "1999", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const TKana2Romaji table = TKana2Romaji::FromText(c.table);
+    EXPECT_EQ(table.NoRuleReaches(c.tail), !c.reached);
+    if (c.reached) continue;
+    const std::string head = table.ConvertHead(c.head, c.tail.size());
+    const std::string whole = table.Convert(c.head + c.tail);
+    if (head.find('#') != std::string::npos) {
+      // Left to the whole text, which the marker takes the tail's first byte in.
+      EXPECT_NE(head + c.tail, whole);
+    } else {
+      EXPECT_EQ(head + c.tail, whole);
+    }
+  }
+}
