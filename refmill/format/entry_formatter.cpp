@@ -188,20 +188,19 @@ class TokenValues {
 
   // The value of `token` with every "|" deleted, or the style's fault.
   std::variant<std::string, StyleFault> Compute(std::string_view token) const {
-    return Compute(token, s_.columns(token));
+    std::string text;
+    if (auto fault = Compute(token, s_.columns(token), text)) return *std::move(fault);
+    return text;
   }
-  std::variant<std::string, StyleFault> Compute(std::string_view token, int32_t code) const {
-    auto value = Computed(code);
-    if (!value) {
-      auto column_value = ColumnValue(token, code);
-      if (auto* fault = std::get_if<StyleFault>(&column_value)) return *fault;
-      value = std::move(std::get<std::string>(column_value));
-    }
-    if (auto* fault = std::get_if<StyleFault>(&*value)) return *fault;
-    std::string text = std::move(std::get<std::string>(*value));
+  // The same into `text`, which most callers keep the value in: a value
+  // moved from one wrapper into the next costs as much as making a short one.
+  std::optional<StyleFault> Compute(std::string_view token, int32_t code, std::string& text) const {
+    std::optional<StyleFault> fault;
+    if (!Computed(code, text, fault)) fault = ColumnValue(token, code, text);
+    if (fault) return fault;
     FinishValue(code, text);
     text::DeleteAllInPlace(text, '|');
-    return text;
+    return std::nullopt;
   }
 
  private:
@@ -210,15 +209,19 @@ class TokenValues {
                       ctx_.line_number};
   }
 
-  // Values that are not read from a column of their own; nothing for the rest.
-  std::optional<std::variant<std::string, StyleFault>> Computed(int32_t code) const {
+  // Values that are not read from a column of their own, into `value` or
+  // `fault`; false for the rest.
+  bool Computed(int32_t code, std::string& value, std::optional<StyleFault>& fault) const {
     const PlaceholderColumns& r = s_.roles;
-    auto from_column = [&](std::string_view what, int32_t column,
-                           auto&& make) -> std::variant<std::string, StyleFault> {
+    auto from_column = [&](std::string_view what, int32_t column, auto&& make) {
       // A column beyond the entry is the style's fault.
       const std::optional<std::string_view> text = fields_.At(column);
-      if (!text) return Fault(what, column);
-      return make(*text);
+      if (text) {
+        value = make(*text);
+      } else {
+        fault = Fault(what, column);
+      }
+      return true;
     };
     switch (code) {
       case kShortAuthors:
@@ -231,18 +234,27 @@ class TokenValues {
                            [&](std::string_view t) { return IssueText(t, s_); });
       case kEntryId: {
         auto id = MakeEntryId(fields_, kind_, ctx_);
-        if (auto* fault = std::get_if<StyleFault>(&id)) return *fault;
-        return std::move(std::get<std::string>(id));
+        if (auto* made = std::get_if<std::string>(&id)) {
+          value = std::move(*made);
+        } else {
+          fault = std::get<StyleFault>(std::move(id));
+        }
+        return true;
       }
       default:
         break;
     }
-    if (repeat_ && code == r.author) return s_.samename;
-    return std::nullopt;
+    if (repeat_ && code == r.author) {
+      value = s_.samename;
+      return true;
+    }
+    return false;
   }
 
-  // A value read from a column, with the rules of that column applied.
-  std::variant<std::string, StyleFault> ColumnValue(std::string_view token, int32_t code) const {
+  // A value read from a column into `value`, with the rules of that column
+  // applied; the style's fault otherwise.
+  std::optional<StyleFault> ColumnValue(std::string_view token, int32_t code,
+                                        std::string& value) const {
     const PlaceholderColumns& r = s_.roles;
     const int32_t column = code == kFullAuthorsEtalA ? r.author : code;
     const bool etal = code == kFullAuthorsEtalA ? s_.etal_a : s_.etal;
@@ -252,24 +264,27 @@ class TokenValues {
     if (text.empty() || text == kEmptyField) {
       ctx_.Warn(Warning::kFieldMissing,
                 std::string(token) + " = " + std::to_string(int64_t{column} + 1));
-      std::string value(kMissingMark);
+      value = kMissingMark;
       ApplyColumnRules(column, etal, value, ctx_);
-      return value;
+      return std::nullopt;
     }
     // Name lists come again with every work of an author.
     const bool remembered = ctx_.memo != nullptr && HoldsNames(column);
     if (remembered) {
       const ValueMemo::Maker maker{
           column, static_cast<uint8_t>((IsJapanese(kind_) ? 1 : 0) | (etal ? 2 : 0))};
-      if (const std::string* known = ctx_.memo->Find(maker, text)) return *known;
+      if (const std::string* known = ctx_.memo->Find(maker, text)) {
+        value = *known;
+        return std::nullopt;
+      }
     }
     CountingSink counted(ctx_.warnings);
     const EntryContext counting{ctx_.settings, ctx_.line_number, counted, ctx_.memo};
-    std::string value = RemoveQuotes(text);
+    value = RemoveQuotes(text);
     ApplyColumnRules(column, etal, value, counting);
     // A value that warned must warn again for every entry that has it.
     if (remembered && counted.count == 0) ctx_.memo->Keep(value);
-    return value;
+    return std::nullopt;
   }
 
   // The columns whose rules may change any value: names (a repeated
@@ -618,11 +633,12 @@ std::variant<std::string, StyleFault> Fill(const TemplateTable::Template& tmpl,
         value[t] = *as_it_stands;
         if (sharing) shared->AddAsItStands(plan.tokens[t].name, *as_it_stands);
       } else {
-        auto made = values.Compute(plan.tokens[t].name, code);
-        if (auto* fault = std::get_if<StyleFault>(&made)) return *fault;
+        std::string made;
+        if (auto fault = values.Compute(plan.tokens[t].name, code, sharing ? made : computed[t])) {
+          return *std::move(fault);
+        }
         std::string& text =
-            sharing ? shared->Add(plan.tokens[t].name, std::move(std::get<std::string>(made)))
-                    : (computed[t] = std::move(std::get<std::string>(made)));
+            sharing ? shared->Add(plan.tokens[t].name, std::move(made)) : computed[t];
         if (output) values.ForOutput(code, text);
         value[t] = text;
       }
@@ -803,9 +819,8 @@ std::optional<std::string> PlainValue(const TokenValues& plain, const TemplatePl
         token.code == kEntryId && kept != nullptr && kept->value.rfind("ID", 0) == 0;
     if (kept != nullptr && kept->inputs == inputs && !line_bound) return kept->value;
   }
-  auto value = plain.Compute(token.name, token.code);
-  if (!std::holds_alternative<std::string>(value)) return std::nullopt;
-  std::string& text = std::get<std::string>(value);
+  std::string text;
+  if (plain.Compute(token.name, token.code, text)) return std::nullopt;
   plain.ForOutput(token.code, text);
   if (known != nullptr && !inputs.empty()) {
     if (kept == nullptr) kept = &known->known.emplace_back();
@@ -813,7 +828,7 @@ std::optional<std::string> PlainValue(const TokenValues& plain, const TemplatePl
     kept->inputs = std::move(inputs);
     kept->value = text;
   }
-  return std::move(text);
+  return text;
 }
 
 // Under nodouble, a value ending in "?", "!" or "." takes the full stop or
@@ -891,9 +906,9 @@ std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::strin
     // Whether a part vanishes is the whole formatting's to tell.
     if (token.in_optional_part) return std::nullopt;
     std::optional<std::string> before = PlainValue(plain, token, fields, kind, r, known);
-    auto after = marked.Compute(token.name, token.code);
-    if (!before || !std::holds_alternative<std::string>(after)) return std::nullopt;
-    ChangedValue value{std::move(*before), std::move(std::get<std::string>(after))};
+    if (!before) return std::nullopt;
+    ChangedValue value{std::move(*before), std::string()};
+    if (marked.Compute(token.name, token.code, value.after)) return std::nullopt;
     marked.ForOutput(token.code, value.after);
     if (value.before == value.after) continue;
     // A changed value in more than one place is left to the whole

@@ -293,6 +293,34 @@ TEST(FormatEntryTest, ABrokenStyleIsAFault) {
   EXPECT_EQ(Format(beyond, wide), "60");
 }
 
+// A value made from a column the entry lacks (a short author list, an
+// issue, an ID) is the style's fault, named by the column it reads.
+TEST(FormatEntryTest, ValuesMadeFromAColumnBeyondTheEntryAreAFault) {
+  struct Case {
+    std::vector<std::string> columns;
+    std::string tmpl;
+    std::string token;
+    int64_t column;
+  };
+  const Case cases[] = {
+      {{"$AT=60", "$SA=-1"}, "ebook=$SA", "$AT", 60},
+      {{"$VL=60", "$NO=-2"}, "ebook=$NO", "$VL", 60},
+      {{"$JV=60", "$JN=-3"}, "ebook=$JN", "$JV", 60},
+      {{"$RB=2", "$AT=60", "$YR=3", "$ID=-4"}, "ebook=$ID", "$AT", 60},
+      {{"$RB=2", "$AT=3", "$YR=60", "$ID=-4"}, "ebook=$ID", "$YR", 60},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.tmpl + " " + c.columns[0]);
+    const StyleSettings s = MakeStyle(c.columns, {c.tmpl});
+    RecordingSink sink;
+    const EntryContext ctx{s, 5, sink};
+    const TextOrFault out = FormatEntry(Fields("*,ebook,,1999"), false, {}, ctx);
+    ASSERT_TRUE(std::holds_alternative<StyleFault>(out));
+    EXPECT_EQ(std::get<StyleFault>(out),
+              (StyleFault{StyleFault::Kind::kMissingColumn, c.token, c.column, 5}));
+  }
+}
+
 TEST(FormatEntryTest, RefusesTemplatesTooTangledToFill) {
   // Every token overlaps the next, and there are over a hundred different
   // ones: filling them one by one would walk the template for each.
