@@ -158,6 +158,43 @@ TEST(EncodingTest, GuessesLargeTablesAsWhole) {
   }
 }
 
+// Bytes that are no well-formed UTF-8 never make a character: a surrogate,
+// an overlong form, a character cut short or broken off by another byte
+// each give the substitute, once per piece that cannot be read, and what
+// follows them is read as ever.
+TEST(EncodingTest, MalformedBytesGiveTheSubstitute) {
+  struct Case {
+    const char* name;
+    std::string utf8;
+    std::string sjis;
+    size_t lost;
+  };
+  const Case cases[] = {
+      {"encoded surrogate", "\xED\xA0\x80\xE5\xB1\xB1", "???\x8E\x52", 3},
+      {"overlong",
+       "\xE0\x80\xAF"
+       "a",
+       "???a", 3},
+      {"cut short at the end", "a\xE5\xB1", "a?", 1},
+      {"cut short before ASCII",
+       "\xE5\xB1"
+       "ab",
+       "?ab", 1},
+      {"broken off after its lead",
+       "\xE5"
+       "AB\xE5\xB1\xB1",
+       "?AB\x8E\x52", 1},
+      {"a second byte alone", "\xB1\xE5\xB1\xB1", "?\x8E\x52", 1},
+      {"the last of three bytes missing", "\xE5\xB1\xE5\xB1\xB1", "?\x8E\x52", 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    size_t lost = 0;
+    EXPECT_EQ(platform::Utf8ToSjis(c.utf8, "?", &lost), c.sjis);
+    EXPECT_EQ(lost, c.lost);
+  }
+}
+
 TEST(EncodingTest, CountsWhatShiftJisCannotHold) {
   size_t lost = 0;
   EXPECT_EQ(platform::Utf8ToSjis("a\xF0\x9F\x98\x80"
