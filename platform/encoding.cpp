@@ -14,6 +14,7 @@
 
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
+#include "platform/utf8_scan.h"
 
 namespace platform {
 namespace {
@@ -233,24 +234,15 @@ std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_
   for (int32_t i = 0; i < length;) {
     // Runs of ASCII, most of a table, go through as they are, found eight
     // bytes at a time: this runs before anything else can, on one core.
-    int32_t ascii = i;
-    for (uint64_t word = 0; ascii + 8 <= length; ascii += 8) {
-      std::memcpy(&word, bytes + ascii, sizeof word);
-      if ((word & 0x8080808080808080u) != 0) break;
-    }
-    while (ascii < length && bytes[ascii] < 0x80) ++ascii;
+    const auto ascii = static_cast<int32_t>(AsciiRunEnd(utf8, static_cast<size_t>(i)));
     if (ascii > i) {
       out.append(utf8.data() + i, static_cast<size_t>(ascii - i));
       i = ascii;
       continue;
     }
     UChar32 c;
-    // Most characters of a Japanese table take three bytes and, opening
-    // with neither E0 nor ED, can be neither overlong nor surrogates.
-    const uint8_t lead = bytes[i];
-    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 2 < length &&
-        (bytes[i + 1] & 0xC0) == 0x80 && (bytes[i + 2] & 0xC0) == 0x80) {
-      c = (lead & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 | (bytes[i + 2] & 0x3F);
+    if (IsPlainThreeByteCharacter(utf8, static_cast<size_t>(i))) {
+      c = (bytes[i] & 0x0F) << 12 | (bytes[i + 1] & 0x3F) << 6 | (bytes[i + 2] & 0x3F);
       i += 3;
     } else {
       U8_NEXT(bytes, i, length, c);

@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
+#include "platform/utf8_scan.h"
 #include "platform/worker_pool.h"
 
 namespace platform {
@@ -127,26 +127,18 @@ Utf8Reading ReadUtf8(std::string_view bytes) {
   Utf8Reading reading;
   for (size_t i = 0; i < bytes.size();) {
     // ASCII, most of any table, is passed eight bytes at a time.
-    if (i + 8 <= bytes.size()) {
-      uint64_t word;
-      std::memcpy(&word, bytes.data() + i, sizeof word);
-      if ((word & 0x8080808080808080u) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-    // Most characters of a Japanese table take three bytes and can be
-    // neither overlong nor surrogates (only those opening with E0 or ED
-    // can), and most European letters two: told well-formed on the spot.
-    const uint8_t lead = Byte(bytes, i);
-    const auto continues = [&bytes](size_t at) { return (Byte(bytes, at) & 0xC0) == 0x80; };
-    if (lead >= 0xE1 && lead <= 0xEF && lead != 0xED && i + 3 <= bytes.size() && continues(i + 1) &&
-        continues(i + 2)) {
+    i = AsciiRunEnd(bytes, i);
+    if (i >= bytes.size()) break;
+    // Most characters of a Japanese table take three bytes and most
+    // European letters two: told well-formed on the spot.
+    if (IsPlainThreeByteCharacter(bytes, i)) {
       reading.non_ascii = true;
       i += 3;
       continue;
     }
-    if (lead >= 0xC2 && lead <= 0xDF && i + 2 <= bytes.size() && continues(i + 1)) {
+    const uint8_t lead = Byte(bytes, i);
+    if (lead >= 0xC2 && lead <= 0xDF && i + 2 <= bytes.size() &&
+        (Byte(bytes, i + 1) & 0xC0) == 0x80) {
       reading.non_ascii = true;
       i += 2;
       continue;

@@ -1,10 +1,10 @@
 #include "refmill/format/sort_key.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <optional>
 
 #include "platform/encoding.h"
+#include "platform/utf8_scan.h"
 #include "refmill/format/value_memo.h"
 #include "refmill/text/kana2romaji.h"
 #include "refmill/text/sjis.h"
@@ -48,12 +48,12 @@ std::variant<std::string_view, StyleFault> Base(const EntryFields& fields, Entry
   return FirstAuthorBase(*authors, kind);
 }
 
+bool IsAscii(std::string_view text) { return platform::AsciiRunEnd(text, 0) == text.size(); }
+
 // Readings and name bases come again with every work of an author. A text
 // in Latin letters only is quickly romanised, and not worth remembering.
 std::string Romanised(std::string_view text, const EntryContext& ctx) {
-  const bool plain = std::all_of(text.begin(), text.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ctx.memo == nullptr || plain) return ctx.settings.romaji.Convert(text);
+  if (ctx.memo == nullptr || IsAscii(text)) return ctx.settings.romaji.Convert(text);
   if (const std::string* known = ctx.memo->Find({ValueMemo::kRomaji, 0}, text)) return *known;
   std::string value = ctx.settings.romaji.Convert(text);
   ctx.memo->Keep(value);
@@ -65,9 +65,8 @@ std::string Romanised(std::string_view text, const EntryContext& ctx) {
 // the years it comes with, and the year follows it as it stands.
 std::string RomanisedId(std::string_view base, std::string_view year, const EntryContext& ctx) {
   const text::TKana2Romaji& romaji = ctx.settings.romaji;
-  const bool plain = std::all_of(base.begin(), base.end(),
-                                 [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (ctx.memo != nullptr && !plain && year.size() < UINT8_MAX && romaji.NoRuleReaches(year)) {
+  if (ctx.memo != nullptr && !IsAscii(base) && year.size() < UINT8_MAX &&
+      romaji.NoRuleReaches(year)) {
     // By the year's length too, which bounds how far the rules may grow it.
     const ValueMemo::Maker maker{ValueMemo::kRomaji, static_cast<uint8_t>(year.size() + 1)};
     std::string head;
@@ -116,9 +115,7 @@ TextOrFault MakeEntryId(const EntryFields& fields, EntryKind kind, const EntryCo
       return folded.empty() ? std::string(kMissingMark) : std::string(folded);
     });
   }
-  bool plain = true;
-  for (char c : id) plain = plain && static_cast<unsigned char>(c) < 0x80;
-  if (!plain || id == "||") {
+  if (!IsAscii(id) || id == "||") {
     ctx.Warn(Warning::kIdGenerated);
     return "ID" + std::to_string(ctx.line_number);
   }
