@@ -17,6 +17,7 @@
 #include <climits>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
@@ -33,6 +34,8 @@ namespace {
 // of lines with equal keys is extended. Most lines differ within the first
 // few characters; only those that do not pay for more key.
 constexpr int32_t kKeyChunk = 64;
+// The bytes a character's packed codes are written as, whatever their length.
+constexpr size_t kPackedCodes = sizeof(uint64_t);
 
 // Shift-JIS to case-folded UTF-16, one table look-up per character. Built
 // once from ICU's code page 932 converter.
@@ -579,6 +582,16 @@ class KeyMaker {
   // All the primary codes of `text`, for telling apart lines whose chunks
   // are equal. Only for texts whose first chunk was made with codes.
   void AllCodes(std::string_view text, std::string& out) {
+    if (!HoldsUserDefined(text)) {
+      const auto room = [&out](size_t at) {
+        if (out.size() < at + kPackedCodes) out.resize(std::max(2 * out.size(), at + kPackedCodes));
+        return reinterpret_cast<uint8_t*>(out.data()) + at;
+      };
+      if (const std::optional<size_t> made = PackedCodes(text, SIZE_MAX, room)) {
+        out.resize(*made);
+        return;
+      }
+    }
     struct Whole {
       std::string& out;
       bool Put(std::string_view bytes) {
@@ -664,16 +677,32 @@ class KeyMaker {
     return false;
   }
 
-  // The first chunk the quick way, eight code bytes at a time from the
-  // packed table; false, with nothing decided, for a text that needs the
-  // full walk (a character with long or contextual codes).
+  // The first chunk the quick way; false, with nothing decided, for a text
+  // that needs the full walk.
   bool FirstCodes(std::string_view text, Item& item) {
-    constexpr size_t kWant = kKeyChunk;
-    uint8_t buffer[kWant + 8];
+    uint8_t buffer[kKeyChunk + kPackedCodes];
+    const std::optional<size_t> made =
+        PackedCodes(text, kKeyChunk, [&buffer](size_t at) { return buffer + at; });
+    if (!made) return false;
+    const size_t length = std::min<size_t>(*made, kKeyChunk);
+    std::memcpy(item.key, buffer, length);
+    item.length = static_cast<uint8_t>(length);
+    item.complete = length < kKeyChunk;
+    return true;
+  }
+
+  // The codes of `text` eight bytes at a time from the packed table, until
+  // at least `want` bytes are made: how many were made, or nothing, with
+  // nothing decided, for a text that needs the full walk (a character with
+  // long or contextual codes). All eight bytes of a character are written,
+  // to `room(at)`, which must take them; those past its codes' length are
+  // overwritten by the next character's or never read.
+  template <class Room>
+  std::optional<size_t> PackedCodes(std::string_view text, size_t want, const Room& room) const {
     size_t produced = 0;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    for (size_t i = 0; i < n && produced < kWant;) {
+    for (size_t i = 0; i < n && produced < want;) {
       uint64_t packed = PrimaryCodes::kNoPair;
       if (IsLeadByte(p[i]) && i + 1 < n)
         packed = table_->Packed(PrimaryCodes::PairUnit(p[i], p[i + 1]));
@@ -684,19 +713,13 @@ class KeyMaker {
         i += 2;
       }
       const size_t length = packed & 0xFF;
-      if (length == PrimaryCodes::kSlow) return false;
-      // All eight bytes are written; those past `length` are overwritten
-      // by the next character's or never read.
+      if (length == PrimaryCodes::kSlow) return std::nullopt;
       uint64_t codes = packed >> 8;
       if constexpr (std::endian::native == std::endian::big) codes = __builtin_bswap64(codes);
-      std::memcpy(buffer + produced, &codes, 8);
+      std::memcpy(room(produced), &codes, kPackedCodes);
       produced += length;
     }
-    const size_t length = std::min(produced, kWant);
-    std::memcpy(item.key, buffer, length);
-    item.length = static_cast<uint8_t>(length);
-    item.complete = length < kWant;
-    return true;
+    return produced;
   }
 
  private:
@@ -855,7 +878,10 @@ class Sorter {
     std::vector<std::pair<Iter, Iter>> groups = UnfinishedGroups(items.begin(), items.end());
     size_t tied = 0;
     for (const auto& [from, to] : groups) tied += static_cast<size_t>(to - from);
-    workers = WorkerCount(tied, workers);
+    // A tied line is read whole, where its first chunk took a few of its
+    // characters: a few thousand of them are worth a second thread.
+    constexpr size_t kTiedLineWeight = 16;
+    workers = WorkerCount(tied * kTiedLineWeight, workers);
     RunWorkers(workers, [&](size_t w) {
       KeyMaker maker(collator_.get(), codes_, table_);
       for (size_t g = w; g < groups.size(); g += workers) {

@@ -1,6 +1,7 @@
 #include "refmill/format/style_settings.h"
 
 #include <algorithm>
+#include <array>
 #include <stdexcept>
 #include <unordered_map>
 #include <unordered_set>
@@ -64,24 +65,37 @@ void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_v
   index.slots.resize(slots);
   const size_t mask = slots - 1;
   const text::CaseFoldHash hash;
-  for (const std::string_view line : lines) {
+  // Each line's place is a random one in a table larger than the cache:
+  // the slots of the lines a few ahead are made and asked for while this
+  // one is placed.
+  constexpr size_t kAhead = 8;
+  std::array<Slot, kAhead> ahead;
+  const auto make = [&](size_t k) {
     // A line without "=" gives an empty title and abbreviation, which have
     // no place of their own in the text.
-    const auto [name, value] = NameAndValue(line);
-    const uint64_t h = hash(name);
-    for (size_t i = h & mask;; i = (i + 1) & mask) {
+    const auto [name, value] = NameAndValue(lines[k]);
+    auto place = [&text](std::string_view part) {
+      return part.empty() ? uint32_t{0} : static_cast<uint32_t>(part.data() - text.data());
+    };
+    Slot& made = ahead[k % kAhead];
+    made = {hash(name), place(name), static_cast<uint32_t>(name.size()), place(value),
+            static_cast<uint32_t>(value.size())};
+    __builtin_prefetch(&index.slots[made.hash & mask]);
+  };
+  for (size_t k = 0; k < std::min(kAhead, lines.size()); ++k) make(k);
+  for (size_t k = 0; k < lines.size(); ++k) {
+    const Slot line = ahead[k % kAhead];
+    if (k + kAhead < lines.size()) make(k + kAhead);
+    const std::string_view name = text.substr(line.name_at, line.name_length);
+    for (size_t i = line.hash & mask;; i = (i + 1) & mask) {
       Slot& slot = index.slots[i];
       if (slot.name_at == Slot::kEmpty) {
-        auto place = [&text](std::string_view part) {
-          return part.empty() ? uint32_t{0} : static_cast<uint32_t>(part.data() - text.data());
-        };
-        slot = {h, place(name), static_cast<uint32_t>(name.size()), place(value),
-                static_cast<uint32_t>(value.size())};
+        slot = line;
         ++index.count;
         break;
       }
       // Of two equal titles the first line counts.
-      if (slot.hash == h &&
+      if (slot.hash == line.hash &&
           text::CaseFoldEqual()(text.substr(slot.name_at, slot.name_length), name)) {
         break;
       }
