@@ -930,12 +930,45 @@ class Sorter {
       return;
     }
     if (table_ != nullptr) {
-      SortByAllCodes(first, last, maker);
+      SortByCodeChunks(first, last, maker, 0, 0);
       return;
     }
     for (Iter it = first; it != last; ++it) maker.Chunk(texts_(it->index), 1, *it);
     std::sort(first, last, Less);
     for (const auto& [from, to] : UnfinishedGroups(first, last)) SortByWholeKeys(from, to, maker);
+  }
+
+  // Most lines tied in their first chunk part a few words after the bytes
+  // they share (an author's entries of one year): a chunk of codes from
+  // there on tells them apart, where reading each whole would take twice
+  // as long. Lines still tied are taken on from the bytes they share then,
+  // which must reach past `known` (where the round before began; the first
+  // chunks began at the start), or are read whole after a few rounds.
+  void SortByCodeChunks(Iter first, Iter last, KeyMaker& maker, size_t known, int round) {
+    constexpr int kRounds = 4;
+    const size_t start = SharedStart(first, last);
+    if (round == kRounds || start <= known) {
+      SortByAllCodes(first, last, maker);
+      return;
+    }
+    for (Iter it = first; it != last; ++it) {
+      if (last - it > kTextsAhead) PrefetchText(texts_((it + kTextsAhead)->index), start);
+      // Every weight of these lines was checked when their first chunks
+      // were made; should one fail all the same, the whole keys decide.
+      if (!maker.Chunk(texts_(it->index).substr(start), 0, *it)) {
+        SortByWholeKeys(first, last, maker);
+        return;
+      }
+    }
+    std::sort(first, last, Less);
+    for (const auto& [from, to] : UnfinishedGroups(first, last)) {
+      // Equal complete chunks: equal in all their primary weights.
+      if (from->complete) {
+        SortByWholeKeys(from, to, maker);
+      } else {
+        SortByCodeChunks(from, to, maker, start, round + 1);
+      }
+    }
   }
 
   // Codes come from a table, so a line's codes are had whole in one walk:

@@ -8,6 +8,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <cctype>
 #include <random>
 #include <string>
 #include <vector>
@@ -94,10 +95,12 @@ struct Piece {
 };
 
 std::u16string Folded(std::string_view utf8) {
-  UChar buffer[256];
+  // Every UTF-8 character takes at most as many UTF-16 units as bytes.
+  std::vector<UChar> buffer(utf8.size() + 1);
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8(buffer, 256, &length, utf8.data(), static_cast<int32_t>(utf8.size()), &status);
+  u_strFromUTF8(buffer.data(), static_cast<int32_t>(buffer.size()), &length, utf8.data(),
+                static_cast<int32_t>(utf8.size()), &status);
   std::u16string out;
   for (int32_t i = 0; i < length; ++i) out.push_back(static_cast<char16_t>(u_tolower(buffer[i])));
   return out;
@@ -271,6 +274,46 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
     const std::vector<std::string> expected = ByWholeKeys(texts);
     for (unsigned threads : {1u, 2u}) {
       EXPECT_EQ(FirstDifference(SortedBy(texts, threads, &codes), expected), "")
+          << threads << " threads";
+    }
+  }
+}
+
+// Lines tied over their first chunk are told apart chunk by chunk from the
+// bytes they share, however far they agree and whether in bytes or only in
+// weights.
+TEST(JapaneseSortOrderTest, TiedLinesAgreeWithWholeKeysHoweverFarTheyAgree) {
+  const std::string shared =
+      "Adams, John (1960). Perception language memory attention, a long title ";
+  const std::string run = "memory attention emotion development social motivation behaviour ";
+  std::string shouted = run;
+  for (char& c : shouted) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  struct Case {
+    const char* name;
+    std::vector<std::string> lines;  // each taken with numbers after it
+  };
+  const Case cases[] = {
+      {"parting a few characters after a long shared beginning",
+       {shared + "a", shared + "b", shared + "B", shared}},
+      {"alike in weights but not in bytes over more than a chunk",
+       {shared + run + "x", shared + shouted + "x", shared + run + "X", shared + shouted}},
+      {"sharing more bytes at every round",
+       {shared + "b", shared + run + "b", shared + run + run + "b", shared + run + run + run + "b",
+        shared + run + run + run + run + "b", shared + run + run + run + run + run}},
+      {"marks that weigh by the kana before them after the shared bytes",
+       {shared + "カー", shared + "カア", shared + "カ", shared + "ガー", shared + "々"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::mt19937 random(20261208);
+    std::vector<std::pair<std::string, std::u16string>> texts;
+    for (int i = 0; i < 1500; ++i) {
+      const std::string utf8 = c.lines[random() % c.lines.size()] + std::to_string(random() % 700);
+      texts.push_back({Sjis(utf8), Folded(utf8)});
+    }
+    const std::vector<std::string> expected = ByWholeKeys(texts);
+    for (unsigned threads : {1u, 2u}) {
+      EXPECT_EQ(FirstDifference(SortedBy(texts, threads, nullptr), expected), "")
           << threads << " threads";
     }
   }
