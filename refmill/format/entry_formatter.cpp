@@ -264,8 +264,7 @@ class TokenValues {
     if (text.empty() || text == kEmptyField) {
       ctx_.Warn(Warning::kFieldMissing,
                 std::string(token) + " = " + std::to_string(int64_t{column} + 1));
-      value = kMissingMark;
-      ApplyColumnRules(column, etal, value, ctx_);
+      ApplyColumnRules(column, etal, kMissingMark, value, ctx_);
       return std::nullopt;
     }
     // Name lists come again with every work of an author.
@@ -280,8 +279,12 @@ class TokenValues {
     }
     CountingSink counted(ctx_.warnings);
     const EntryContext counting{ctx_.settings, ctx_.line_number, counted, ctx_.memo};
-    value = RemoveQuotes(text);
-    ApplyColumnRules(column, etal, value, counting);
+    // Most columns have no quotes to take off, and a name list is made anew
+    // from the column's text: it is read where it stands.
+    std::string unquoted;
+    if (text.front() == '"') unquoted = RemoveQuotes(text);
+    ApplyColumnRules(column, etal, text.front() == '"' ? std::string_view(unquoted) : text, value,
+                     counting);
     // A value that warned must warn again for every entry that has it.
     if (remembered && counted.count == 0) ctx_.memo->Keep(value);
     return std::nullopt;
@@ -306,23 +309,27 @@ class TokenValues {
            column == r.japanese_editor;
   }
 
-  void ApplyColumnRules(int32_t column, bool etal, std::string& value,
+  // The rules of `column` applied to `text`, its value without quotes, into
+  // `value`.
+  void ApplyColumnRules(int32_t column, bool etal, std::string_view text, std::string& value,
                         const EntryContext& ctx) const {
     const PlaceholderColumns& r = s_.roles;
     const bool japanese = IsJapanese(kind_);
     const bool names = column == r.author || column == r.editor;
     // Names joined by ename_join hold no "&" to tell several editors from one.
     const bool several_joined =
-        column == r.editor && !japanese && !s_.ename_join.empty() && SplitNames(value).size() > 1;
+        column == r.editor && !japanese && !s_.ename_join.empty() && SplitNames(text).size() > 1;
     if ((japanese && names) || column == r.translator || column == r.japanese_editor) {
-      value = FullAuthorListJapanese(value, etal, s_);
+      value = FullAuthorListJapanese(text, etal, s_);
     } else if (!japanese && names) {
       const int32_t e_at = column == r.editor && s_.e_at_ed >= 0 ? s_.e_at_ed : s_.e_at;
-      value = FullAuthorListWestern(value, etal, ctx, e_at);
+      value = FullAuthorListWestern(text, etal, ctx, e_at);
       if (s_.e_at_stop && column == r.author && !value.empty() && value.back() != '.' &&
           value != kMissingMark) {
         value += '.';
       }
+    } else {
+      value = text;
     }
 
     const std::pair<int32_t, bool> subtitles[] = {
