@@ -878,8 +878,9 @@ class Sorter {
     std::vector<std::pair<Iter, Iter>> groups = UnfinishedGroups(items.begin(), items.end());
     size_t tied = 0;
     for (const auto& [from, to] : groups) tied += static_cast<size_t>(to - from);
-    // A tied line is read whole, where its first chunk took a few of its
-    // characters: a few thousand of them are worth a second thread.
+    // A tied line is read again from where the tied lines part, where its
+    // first chunk took a few of its characters: a few hundred of them are
+    // worth a second thread.
     constexpr size_t kTiedLineWeight = 16;
     workers = WorkerCount(tied * kTiedLineWeight, workers);
     RunWorkers(workers, [&](size_t w) {
@@ -949,7 +950,7 @@ class Sorter {
     constexpr int kRounds = 4;
     const size_t start = SharedStart(first, last);
     if (round == kRounds || start <= known) {
-      SortByAllCodes(first, last, maker);
+      SortByAllCodes(first, last, start, maker);
       return;
     }
     for (Iter it = first; it != last; ++it) {
@@ -975,13 +976,13 @@ class Sorter {
   // Codes come from a table, so a line's codes are had whole in one walk:
   // lines that share a long beginning (the same entry many times over) are
   // told apart without going back to the start for every further chunk.
-  void SortByAllCodes(Iter first, Iter last, KeyMaker& maker) {
+  // `start` is their SharedStart.
+  void SortByAllCodes(Iter first, Iter last, size_t start, KeyMaker& maker) {
     struct Coded {
       std::string codes;
       Item item;
     };
     std::vector<Coded> coded(static_cast<size_t>(last - first));
-    const size_t start = SharedStart(first, last);
     for (size_t i = 0; i < coded.size(); ++i) {
       coded[i].item = first[static_cast<std::ptrdiff_t>(i)];
       if (i + kTextsAhead < coded.size()) {

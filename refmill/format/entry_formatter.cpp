@@ -282,9 +282,9 @@ class TokenValues {
     // Most columns have no quotes to take off, and a name list is made anew
     // from the column's text: it is read where it stands.
     std::string unquoted;
-    if (text.front() == '"') unquoted = RemoveQuotes(text);
-    ApplyColumnRules(column, etal, text.front() == '"' ? std::string_view(unquoted) : text, value,
-                     counting);
+    std::string_view plain = text;
+    if (text.front() == '"') plain = unquoted = RemoveQuotes(text);
+    ApplyColumnRules(column, etal, plain, value, counting);
     // A value that warned must warn again for every entry that has it.
     if (remembered && counted.count == 0) ctx_.memo->Keep(value);
     return std::nullopt;

@@ -70,13 +70,13 @@ void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_v
   // one is placed.
   constexpr size_t kAhead = 8;
   std::array<Slot, kAhead> ahead;
+  // A line without "=" gives an empty title and abbreviation, which have no
+  // place of their own in the text.
+  const auto place = [&text](std::string_view part) {
+    return part.empty() ? uint32_t{0} : static_cast<uint32_t>(part.data() - text.data());
+  };
   const auto make = [&](size_t k) {
-    // A line without "=" gives an empty title and abbreviation, which have
-    // no place of their own in the text.
     const auto [name, value] = NameAndValue(lines[k]);
-    auto place = [&text](std::string_view part) {
-      return part.empty() ? uint32_t{0} : static_cast<uint32_t>(part.data() - text.data());
-    };
     Slot& made = ahead[k % kAhead];
     made = {hash(name), place(name), static_cast<uint32_t>(name.size()), place(value),
             static_cast<uint32_t>(value.size())};
