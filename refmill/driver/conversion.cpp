@@ -157,8 +157,11 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out, c
     const auto author = fields.At(roles.author).value_or(std::string_view());
     const auto year = fields.At(roles.year).value_or(std::string_view());
     // The author column is mostly the source's bytes, which need no copy;
-    // only the "|" that the split puts between empty columns is not.
-    const uint32_t author_offset = AuthorOffset(source_lines_[i], fields, author);
+    // only the "|" that the split puts between empty columns is not. A
+    // table read in place is not read again at random, though (see
+    // GatherMarkedLines): its authors are kept with the entry.
+    const uint32_t author_offset =
+        mapped_ != nullptr ? Entry::kAuthorInArena : AuthorOffset(source_lines_[i], fields, author);
     const std::string_view kept_author =
         author_offset == Entry::kAuthorInArena ? author : std::string_view();
     const std::string index = std::to_string(i);
@@ -368,7 +371,48 @@ std::optional<StyleFault> Conversion::MarkNeighbours() {
   }
   redo_.reserve(marks);
   walk([&](const Redo& r) { redo_.push_back(r); }, [&] { redo_.pop_back(); });
+  GatherMarkedLines();
   return std::nullopt;
+}
+
+void Conversion::GatherMarkedLines() {
+  marked_lines_.clear();
+  if (mapped_ == nullptr || redo_.empty()) return;
+  // The marked entries' lines lie all over a table read in place. Read
+  // there in list order, every page read would come back with its
+  // neighbours (the system maps them together) and stay for the rest of
+  // the run: the whole table held a second time. So they are copied in one
+  // walk in the table's order, its pages handed back behind the walk;
+  // unless they are most of the entries, when the copies would hold as
+  // much as the pages.
+  if (redo_.size() > entries_.size() / 2) return;
+  constexpr uint32_t kUnmarked = UINT32_MAX;
+  const size_t lines = source_lines_.size();
+  std::vector<uint32_t> mark_of_line(lines, kUnmarked);
+  for (size_t r = 0; r < redo_.size(); ++r) {
+    mark_of_line[entries_[redo_[r].entry].source_index] = static_cast<uint32_t>(r);
+  }
+  marked_lines_.resize(redo_.size());
+  const size_t workers = platform::WorkerCount(redo_.size());
+  const size_t first_arena = arenas_.size();
+  arenas_.resize(first_arena + workers);
+  // Handed back in small steps: the walk comes after the sort, when the
+  // run holds the most.
+  constexpr ptrdiff_t kForgetStep = ptrdiff_t{256} << 10;
+  platform::ForEachPart(lines, workers, [&](size_t begin, size_t end, size_t w) {
+    TextArena& arena = arenas_[first_arena + w];
+    const char* read_from = source_lines_.Start(begin);
+    for (size_t i = begin; i < end; ++i) {
+      if (mark_of_line[i] == kUnmarked) continue;
+      const char* at = source_lines_.Start(i);
+      if (at - read_from >= kForgetStep) {
+        mapped_->Forget({read_from, static_cast<size_t>(at - read_from)});
+        read_from = at;
+      }
+      marked_lines_[mark_of_line[i]] = arena.Store(source_lines_[i]);
+    }
+    mapped_->Forget({read_from, static_cast<size_t>(source_lines_.Start(end) - read_from)});
+  });
 }
 
 std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t begin, size_t end,
@@ -382,18 +426,17 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
   const size_t columns = format::ColumnsReadForMarks(settings_);
   for (size_t r = begin; r < end; ++r) {
     // The entries' source lines lie all over the table.
-    if (r + 2 * kPrefetchDistance < end) {
+    if (r + 2 * kPrefetchDistance < end && marked_lines_.empty()) {
       source_lines_.PrefetchStart(entries_[redo_[r + 2 * kPrefetchDistance].entry].source_index);
     }
     if (r + kPrefetchDistance < end) {
-      const size_t ahead = redo_[r + kPrefetchDistance].entry;
-      PrefetchText(source_lines_.WithBreak(entries_[ahead].source_index));
-      PrefetchText(FirstPassText(ahead));
+      PrefetchText(MarkedLine(r + kPrefetchDistance));
+      PrefetchText(FirstPassText(redo_[r + kPrefetchDistance].entry));
     }
     const Redo& marked = redo_[r];
     const Entry& entry = entries_[marked.entry];
     const EntryContext ctx{settings_, LineNumber(entry.source_index), silent, &memo};
-    const std::string_view line = source_lines_[entry.source_index];
+    const std::string_view line = MarkedLine(r);
     const std::string letter = marked.letter ? format::YearLetter(*marked.letter) : "";
     // Mostly only the author list or the year changes: those values are put
     // into the text the first pass made, instead of making every value again.

@@ -32,7 +32,8 @@ class Conversion {
   // `source` is the whole source file; it must outlive the conversion. When
   // it is `mapped`, the pages the first pass has read are handed back to
   // the system as it goes: the entries' texts take their place, and only
-  // the lines formatted again later are read from the file once more.
+  // the lines formatted again later are read from the file once more, in
+  // one walk once the neighbours are marked (unless they are most of it).
   Conversion(std::string_view source, const format::StyleSettings& settings,
              MessageOutput& messages, const platform::MappedFile* mapped = nullptr);
 
@@ -205,6 +206,13 @@ class Conversion {
     }
   }
   void SortByLines();
+  // Copies the marked entries' source lines out of a table read in place.
+  void GatherMarkedLines();
+  // The source line of the entry of mark `r`.
+  std::string_view MarkedLine(size_t r) const {
+    if (!marked_lines_.empty()) return marked_lines_[r];
+    return source_lines_[entries_[redo_[r].entry].source_index];
+  }
   // The entries of source lines [begin, end), from `out` on; their lines
   // from `lines` on where those lie apart. `memo` is the worker's own.
   void FormatLines(size_t begin, size_t end, Part& part, Entry* out, const char** lines,
@@ -228,6 +236,8 @@ class Conversion {
   std::vector<std::string_view> redone_;
   // The entries the neighbour pass marked, in list order.
   std::vector<Redo> redo_;
+  // By mark: the entry's source line, copied out of a table read in place.
+  std::vector<std::string_view> marked_lines_;
   // The source lines whose entries the first pass filled token by token, in
   // order; few or none.
   std::vector<uint32_t> literal_lines_;

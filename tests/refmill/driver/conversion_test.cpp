@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <set>
 #include <sstream>
 #include <vector>
@@ -63,9 +64,36 @@ Converted Convert(const StyleSettings& s, const std::string& source) {
     EXPECT_FALSE(
         in_place.RenderFormattingMarked([&](std::string_view piece) { written.append(piece); }));
     EXPECT_EQ(written, converted.output);
+    // A device is written only once every entry is formatted again.
+    Conversion to_device(mapped->Text(), s, none, mapped.get());
+    EXPECT_FALSE(to_device.FirstPass().has_value());
+    to_device.Sort();
+    EXPECT_FALSE(to_device.NeighbourPass().has_value());
+    EXPECT_EQ(to_device.Render(), converted.output);
   }
   return converted;
 }
+
+#ifdef __linux__
+// The kilobytes of the process's memory that are resident pages of the
+// mapping that begins at `start`, or -1 when it is not found.
+long ResidentKilobytesOf(const void* start) {
+  std::ifstream smaps("/proc/self/smaps");
+  std::string line;
+  bool inside = false;
+  while (std::getline(smaps, line)) {
+    unsigned long long from = 0;
+    unsigned long long to = 0;
+    if (std::sscanf(line.c_str(), "%llx-%llx ", &from, &to) == 2) {
+      inside =
+          from <= reinterpret_cast<uintptr_t>(start) && reinterpret_cast<uintptr_t>(start) < to;
+    } else if (inside && line.rfind("Rss:", 0) == 0) {
+      return std::stol(line.substr(4));
+    }
+  }
+  return -1;
+}
+#endif
 
 StyleSettings AuthorYearStyle() {
   StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$RB=4"}, {"ebook=$AT $YR"});
@@ -385,5 +413,48 @@ TEST(ConversionTest, ATableReadInPlaceGivesTheSameList) {
     EXPECT_EQ(list.substr(0, 12), "\r\nA00000 200");
   }
 }
+
+#ifdef __linux__
+// Entries marked all over a table read in place, a quarter of them, are
+// formatted again from lines copied in one walk through it: reading them
+// where they lie, in list order, would bring its pages back for the rest of
+// the run, and a table of a million references would be held whole a
+// second time.
+TEST(ConversionTest, ATableReadInPlaceIsNotHeldAgainForItsMarkedEntries) {
+  constexpr int kEntries = 40000;
+  std::string source;
+  for (int i = kEntries - 1; i >= 0; --i) {
+    // One entry in four repeats the author of another, far from it.
+    const int author = i % 4 == 0 ? (i + 20001) % kEntries : i;
+    char name[8];
+    std::snprintf(name, sizeof name, "A%05d", author);
+    source += "*,ebook," + std::string(name) + ",2000," + std::string(250, 'a') + "\r\n";
+  }
+  StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$TL=4", "$RB=5"}, {"ebook=$AT $YR $TL"});
+  s.samename = "---";
+  const testing_support::TempFolder dir;
+  const auto mapped = platform::MappedFile::Map(dir.Write("t.csv", source), 0, SIZE_MAX);
+  ASSERT_NE(mapped, nullptr);
+  std::ostringstream quiet;
+  MessageOutput none(quiet, false, "", false, Messages::Load());
+  Conversion conversion(mapped->Text(), s, none, mapped.get());
+  ASSERT_FALSE(conversion.FirstPass().has_value());
+  conversion.Sort();
+  ASSERT_FALSE(conversion.MarkNeighbours().has_value());
+  size_t lines = 0;
+  ASSERT_FALSE(conversion.RenderFormattingMarked([&](std::string_view piece) {
+    for (size_t at = piece.find("---"); at != std::string_view::npos;
+         at = piece.find("---", at + 3)) {
+      ++lines;
+    }
+  }));
+  EXPECT_EQ(lines, size_t{kEntries} / 4);
+  // The table is about 10 MB; what stays are at most the pages of the last
+  // steps of the walk, and those around them.
+  const long resident = ResidentKilobytesOf(mapped->Text().data());
+  EXPECT_GE(resident, 0);
+  EXPECT_LT(resident, 2048);
+}
+#endif
 
 }  // namespace
