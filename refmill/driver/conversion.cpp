@@ -382,10 +382,10 @@ void Conversion::GatherMarkedLines() {
   // there in list order, every page read would come back with its
   // neighbours (the system maps them together) and stay for the rest of
   // the run: the whole table held a second time. So they are copied in one
-  // walk in the table's order, its pages handed back behind the walk, and
-  // only as far as the marks read them (the first columns), unless the
-  // entry is formatted whole again.
-  const size_t columns = format::ColumnsReadForMarks(settings_);
+  // walk in the table's order, its pages handed back behind the walk;
+  // unless they are most of the entries, when the copies would hold as
+  // much as the pages.
+  if (redo_.size() > entries_.size() / 2) return;
   constexpr uint32_t kUnmarked = UINT32_MAX;
   const size_t lines = source_lines_.size();
   std::vector<uint32_t> mark_of_line(lines, kUnmarked);
@@ -409,13 +409,7 @@ void Conversion::GatherMarkedLines() {
         mapped_->Forget({read_from, static_cast<size_t>(at - read_from)});
         read_from = at;
       }
-      // A whole line is kept with its break, which tells it from a start.
-      const bool whole =
-          columns == SIZE_MAX || std::binary_search(literal_lines_.begin(), literal_lines_.end(),
-                                                    static_cast<uint32_t>(i));
-      const std::string_view line = source_lines_[i];
-      marked_lines_[mark_of_line[i]] = arena.Store(
-          whole ? source_lines_.WithBreak(i) : line.substr(0, format::SplitReach(line, columns)));
+      marked_lines_[mark_of_line[i]] = arena.Store(source_lines_[i]);
     }
     mapped_->Forget({read_from, static_cast<size_t>(source_lines_.Start(end) - read_from)});
   });
@@ -452,32 +446,13 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
           format::FormatMarkedEntry(format::SplitFields(line, columns), FirstPassText(marked.entry),
                                     marked.repeat, letter, ctx, &known);
     }
-    std::string read_again;
-    TextOrFault text = spliced ? TextOrFault(std::move(*spliced))
-                               : format::FormatEntry(format::SplitFields(WholeLine(r, read_again)),
-                                                     marked.repeat, letter, ctx);
+    TextOrFault text =
+        spliced ? TextOrFault(std::move(*spliced))
+                : format::FormatEntry(format::SplitFields(line), marked.repeat, letter, ctx);
     if (auto* fault = std::get_if<StyleFault>(&text)) return std::pair(r, *fault);
     put(marked.entry, std::get<std::string>(text));
   }
   return std::nullopt;
-}
-
-std::string_view Conversion::WholeLine(size_t r, std::string& buffer) const {
-  const uint32_t i = entries_[redo_[r].entry].source_index;
-  // A start as long as the line and its break is the whole line.
-  if (marked_lines_.empty() || marked_lines_[r].size() == source_lines_.WithBreak(i).size()) {
-    return MarkedLine(r);
-  }
-  // Mostly only the start of the line was kept; a few entries need the
-  // rest, read from the file rather than through the mapping, which would
-  // bring back the pages around the line.
-  const std::string_view at = source_lines_.WithBreak(i);
-  buffer.resize(at.size());
-  if (!mapped_->ReadAt(static_cast<size_t>(at.data() - mapped_->Text().data()), at.size(),
-                       buffer.data())) {
-    return source_lines_[i];
-  }
-  return text::LineIndex::WithoutBreak(buffer);
 }
 
 std::optional<StyleFault> Conversion::FormatMarked() {

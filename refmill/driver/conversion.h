@@ -208,10 +208,9 @@ class Conversion {
   void SortByLines();
   // Copies the marked entries' source lines out of a table read in place.
   void GatherMarkedLines();
-  // The source line of the entry of mark `r`: only its first columns, as
-  // far as the marks read them, where the line was copied.
+  // The source line of the entry of mark `r`.
   std::string_view MarkedLine(size_t r) const {
-    if (!marked_lines_.empty()) return text::LineIndex::WithoutBreak(marked_lines_[r]);
+    if (!marked_lines_.empty()) return marked_lines_[r];
     return source_lines_[entries_[redo_[r].entry].source_index];
   }
   // The entries of source lines [begin, end), from `out` on; their lines
@@ -237,11 +236,7 @@ class Conversion {
   std::vector<std::string_view> redone_;
   // The entries the neighbour pass marked, in list order.
   std::vector<Redo> redo_;
-  // The whole source line of the entry of mark `r`, read into `buffer`
-  // where only its start was copied.
-  std::string_view WholeLine(size_t r, std::string& buffer) const;
-  // By mark: the entry's source line with its break, or its first columns,
-  // copied out of a table read in place.
+  // By mark: the entry's source line, copied out of a table read in place.
   std::vector<std::string_view> marked_lines_;
   // The source lines whose entries the first pass filled token by token, in
   // order; few or none.
