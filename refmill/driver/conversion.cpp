@@ -77,6 +77,29 @@ class NoWarnings : public format::WarningSink {
   void Warn(int, format::Warning, std::string_view) override {}
 };
 
+// Hands the pages of a table read in place back to the system behind a
+// walk through it in its own order, in steps of `step` bytes; nothing for
+// a table in memory.
+class ForgetBehind {
+ public:
+  ForgetBehind(const platform::MappedFile* mapped, const char* from, ptrdiff_t step)
+      : mapped_(mapped), from_(from), step_(step) {}
+  // The walk has reached `at`.
+  void At(const char* at) {
+    if (at - from_ >= step_) UpTo(at);
+  }
+  void UpTo(const char* to) {
+    if (mapped_ == nullptr) return;
+    mapped_->Forget({from_, static_cast<size_t>(to - from_)});
+    from_ = to;
+  }
+
+ private:
+  const platform::MappedFile* mapped_;
+  const char* from_;
+  ptrdiff_t step_;
+};
+
 }  // namespace
 
 // Written at every entry by the worker of its part: a cache line each, as
@@ -123,16 +146,9 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out, c
   const format::PlaceholderColumns& roles = settings_.roles;
   // The source read so far, from here on, goes back to the system after
   // every few megabytes.
-  constexpr ptrdiff_t kForgetStep = ptrdiff_t{4} << 20;
-  const char* read_from = source_lines_.Start(begin);
-  const auto forget_up_to = [&](const char* to) {
-    mapped_->Forget({read_from, static_cast<size_t>(to - read_from)});
-    read_from = to;
-  };
+  ForgetBehind forget(mapped_, source_lines_.Start(begin), ptrdiff_t{4} << 20);
   for (size_t i = begin; i < end; ++i) {
-    if (mapped_ != nullptr && source_lines_.Start(i) - read_from >= kForgetStep) {
-      forget_up_to(source_lines_.Start(i));
-    }
+    forget.At(source_lines_.Start(i));
     if (!IsEntryLine(source_lines_.FirstByte(i))) continue;
     const EntryContext ctx{settings_, LineNumber(i), part.warnings, &memo};
     const FieldList fields = format::SplitFields(source_lines_[i]);
@@ -187,7 +203,7 @@ void Conversion::FormatLines(size_t begin, size_t end, Part& part, Entry* out, c
     entry.year_length =
         fields.At(roles.year) ? static_cast<uint32_t>(year.size()) : Entry::kYearMissing;
   }
-  if (mapped_ != nullptr) forget_up_to(source_lines_.Start(end));
+  forget.UpTo(source_lines_.Start(end));
 }
 
 std::optional<StyleFault> Conversion::FirstPass() {
@@ -396,22 +412,17 @@ void Conversion::GatherMarkedLines() {
   const size_t workers = platform::WorkerCount(redo_.size());
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
-  // Handed back in small steps: the walk comes after the sort, when the
-  // run holds the most.
-  constexpr ptrdiff_t kForgetStep = ptrdiff_t{256} << 10;
   platform::ForEachPart(lines, workers, [&](size_t begin, size_t end, size_t w) {
     TextArena& arena = arenas_[first_arena + w];
-    const char* read_from = source_lines_.Start(begin);
+    // Handed back in small steps: the walk comes after the sort, when the
+    // run holds the most.
+    ForgetBehind forget(mapped_, source_lines_.Start(begin), ptrdiff_t{256} << 10);
     for (size_t i = begin; i < end; ++i) {
       if (mark_of_line[i] == kUnmarked) continue;
-      const char* at = source_lines_.Start(i);
-      if (at - read_from >= kForgetStep) {
-        mapped_->Forget({read_from, static_cast<size_t>(at - read_from)});
-        read_from = at;
-      }
+      forget.At(source_lines_.Start(i));
       marked_lines_[mark_of_line[i]] = arena.Store(source_lines_[i]);
     }
-    mapped_->Forget({read_from, static_cast<size_t>(source_lines_.Start(end) - read_from)});
+    forget.UpTo(source_lines_.Start(end));
   });
 }
 
