@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the small .xls workbook the tabdump tests read (sample.xls).
+"""Writes the small .xls workbooks the tabdump tests read (sample.xls, and
+with --cells-given-twice cells_given_twice.xls).
 
 Run it by hand only when the workbook's contents must change; the tests read
 the checked-in file and never need Python. The file is a BIFF8 workbook in a
@@ -34,6 +35,18 @@ FIRST_SHEET = [
     (2, 5, "num", 3.0),  # a whole number stored as a double
 ]
 SECOND_SHEET = [(0, 0, "str", "second sheet")]
+# A damaged sheet gives cells again, texts ("label", a LABEL record with the
+# text in it) over dates over texts: the last record counts, and the texts
+# given first must not be lost memory.
+CELLS_GIVEN_TWICE = [
+    (0, 0, "date", 43922.0),
+    (0, 0, "label", "first"),
+    (0, 0, "label", "second"),
+    (0, 1, "label", "x"),
+    (0, 1, "num", 7.0),
+    (0, 2, "date", 43922.0),
+    (0, 2, "date", 43923.0),
+]
 
 
 def record(rtype, body=b""):
@@ -89,6 +102,8 @@ def sheet_stream(cells, shared):
             out += record(0x00FD, struct.pack("<HHHI", row, col, XF_GENERAL, shared.index(value)))
         elif kind == "rk":
             out += record(0x027E, struct.pack("<HHHI", row, col, XF_GENERAL, (value << 2) | 2))
+        elif kind == "label":
+            out += record(0x0204, struct.pack("<HHH", row, col, XF_GENERAL) + unicode_string(value, "<H"))
         elif kind == "num":
             out += record(0x0203, struct.pack("<HHHd", row, col, XF_GENERAL, value))
         elif kind == "date":
@@ -101,8 +116,7 @@ def sheet_stream(cells, shared):
     return out
 
 
-def workbook_stream():
-    sheets = [("Refs", FIRST_SHEET), ("Other", SECOND_SHEET)]
+def workbook_stream(sheets):
     shared = []
     for _, cells in sheets:
         for text in strings_of(cells):
@@ -150,6 +164,10 @@ def compound_file(stream):
 
 
 if __name__ == "__main__":
-    target = sys.argv[1] if len(sys.argv) > 1 else "sample.xls"
-    with open(target, "wb") as f:
-        f.write(compound_file(workbook_stream()))
+    if "--cells-given-twice" in sys.argv[1:]:
+        target, sheets = "cells_given_twice.xls", [("Refs", CELLS_GIVEN_TWICE)]
+    else:
+        target, sheets = "sample.xls", [("Refs", FIRST_SHEET), ("Other", SECOND_SHEET)]
+    args = [a for a in sys.argv[1:] if not a.startswith("--")]
+    with open(args[0] if args else target, "wb") as f:
+        f.write(compound_file(workbook_stream(sheets)))
