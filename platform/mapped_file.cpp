@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <cstdint>
 #include <cstring>
 
@@ -150,6 +151,19 @@ void MappedFile::Forget(std::string_view part) const {
   // The mapping is never written, so its pages are the file's own and
   // dropping them loses nothing.
   ::madvise(reinterpret_cast<void*>(first), last - first, MADV_DONTNEED);
+}
+
+bool MappedFile::ReadAt(size_t offset, size_t size, char* out) const {
+  if (offset > size_ || size > size_ - offset) return false;
+  while (size > 0) {
+    const ssize_t n = ::pread(fd_, out, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    out += n;
+    offset += static_cast<size_t>(n);
+    size -= static_cast<size_t>(n);
+  }
+  return true;
 }
 
 bool MappedFile::Unchanged() const {

@@ -25,6 +25,11 @@ class MappedFile {
   // Hands the pages that lie wholly inside `part` (a piece of Text()) back
   // to the system; they are read from the file again when next touched.
   void Forget(std::string_view part) const;
+  // Copies `size` bytes of the file from `offset` on into `out` by reading
+  // it, not through the mapping, whose pages would come back into the
+  // program's memory with their neighbours. False when they cannot all be
+  // read.
+  bool ReadAt(size_t offset, size_t size, char* out) const;
   // False when the file was written, cut short or grown since it was
   // mapped: what was read of it since may mix old and new bytes.
   bool Unchanged() const;

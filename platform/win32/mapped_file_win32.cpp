@@ -11,6 +11,8 @@ MappedFile::~MappedFile() = default;
 
 void MappedFile::Forget(std::string_view) const {}
 
+bool MappedFile::ReadAt(size_t, size_t, char*) const { return false; }
+
 bool MappedFile::Unchanged() const { return true; }
 
 void ReportLostMappedFiles(std::string_view, int) {}

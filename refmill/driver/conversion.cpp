@@ -398,10 +398,15 @@ void Conversion::GatherMarkedLines() {
   // there in list order, every page read would come back with its
   // neighbours (the system maps them together) and stay for the rest of
   // the run: the whole table held a second time. So they are copied in one
-  // walk in the table's order, its pages handed back behind the walk;
-  // unless they are most of the entries, when the copies would hold as
-  // much as the pages.
-  if (redo_.size() > entries_.size() / 2) return;
+  // walk in the table's order, its pages handed back behind the walk.
+  // Where most entries are marked, whole copies would hold as much as the
+  // pages: only the columns the marks read are kept then, and the few
+  // entries formatted whole again read the rest from the file. Where few are,
+  // their lines are kept whole, since each line read in place would bring
+  // back the pages around it.
+  const bool most = redo_.size() > entries_.size() / 2;
+  const size_t columns = most ? format::ColumnsReadForMarks(settings_) : SIZE_MAX;
+  if (most && columns == SIZE_MAX) return;
   constexpr uint32_t kUnmarked = UINT32_MAX;
   const size_t lines = source_lines_.size();
   std::vector<uint32_t> mark_of_line(lines, kUnmarked);
@@ -420,7 +425,14 @@ void Conversion::GatherMarkedLines() {
     for (size_t i = begin; i < end; ++i) {
       if (mark_of_line[i] == kUnmarked) continue;
       forget.At(source_lines_.Start(i));
-      marked_lines_[mark_of_line[i]] = arena.Store(source_lines_[i]);
+      const std::string_view whole = source_lines_.WithBreak(i);
+      const std::string_view line = text::LineIndex::WithoutBreak(whole);
+      const size_t reach =
+          columns == SIZE_MAX || std::binary_search(literal_lines_.begin(), literal_lines_.end(), i)
+              ? line.size()
+              : format::SplitReach(line, columns);
+      marked_lines_[mark_of_line[i]] =
+          arena.Store(reach < line.size() ? line.substr(0, reach) : whole);
     }
     forget.UpTo(source_lines_.Start(end));
   });
@@ -435,6 +447,12 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
   // The few columns the marks may change are split off; the whole line only
   // for an entry formatted whole again.
   const size_t columns = format::ColumnsReadForMarks(settings_);
+  // Lines kept only in part that are needed whole are read from the file,
+  // a call each; past a share of the marks (a style whose marks are mostly
+  // formatted whole) that costs more than the pages, and they are read in
+  // place.
+  size_t reads_left = (end - begin) / 32 + 32;
+  std::string read_again;
   for (size_t r = begin; r < end; ++r) {
     // The entries' source lines lie all over the table.
     if (r + 2 * kPrefetchDistance < end && marked_lines_.empty()) {
@@ -459,11 +477,29 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
     }
     TextOrFault text =
         spliced ? TextOrFault(std::move(*spliced))
-                : format::FormatEntry(format::SplitFields(line), marked.repeat, letter, ctx);
+                : format::FormatEntry(format::SplitFields(WholeLine(r, read_again, reads_left)),
+                                      marked.repeat, letter, ctx);
     if (auto* fault = std::get_if<StyleFault>(&text)) return std::pair(r, *fault);
     put(marked.entry, std::get<std::string>(text));
   }
   return std::nullopt;
+}
+
+std::string_view Conversion::WholeLine(size_t r, std::string& buffer, size_t& reads_left) const {
+  const uint32_t i = entries_[redo_[r].entry].source_index;
+  const std::string_view at = source_lines_.WithBreak(i);
+  // A copy of a whole line keeps its break, which tells it from a start.
+  if (marked_lines_.empty() || marked_lines_[r].size() == at.size()) return MarkedLine(r);
+  // Read in place, the line would bring back the pages around it.
+  if (reads_left > 0) {
+    --reads_left;
+    buffer.resize(at.size());
+    if (mapped_->ReadAt(static_cast<size_t>(at.data() - mapped_->Text().data()), at.size(),
+                        buffer.data())) {
+      return text::LineIndex::WithoutBreak(buffer);
+    }
+  }
+  return source_lines_[i];
 }
 
 std::optional<StyleFault> Conversion::FormatMarked() {

@@ -208,11 +208,15 @@ class Conversion {
   void SortByLines();
   // Copies the marked entries' source lines out of a table read in place.
   void GatherMarkedLines();
-  // The source line of the entry of mark `r`.
+  // The source line of the entry of mark `r`; where most entries are
+  // marked, only as far as the marks read it (see GatherMarkedLines).
   std::string_view MarkedLine(size_t r) const {
-    if (!marked_lines_.empty()) return marked_lines_[r];
+    if (!marked_lines_.empty()) return text::LineIndex::WithoutBreak(marked_lines_[r]);
     return source_lines_[entries_[redo_[r].entry].source_index];
   }
+  // The whole source line of the entry of mark `r`, read from the file
+  // into `buffer` where only its start was copied and `reads_left` allows.
+  std::string_view WholeLine(size_t r, std::string& buffer, size_t& reads_left) const;
   // The entries of source lines [begin, end), from `out` on; their lines
   // from `lines` on where those lie apart. `memo` is the worker's own.
   void FormatLines(size_t begin, size_t end, Part& part, Entry* out, const char** lines,
@@ -236,7 +240,8 @@ class Conversion {
   std::vector<std::string_view> redone_;
   // The entries the neighbour pass marked, in list order.
   std::vector<Redo> redo_;
-  // By mark: the entry's source line, copied out of a table read in place.
+  // By mark: the entry's source line with its break, or its first columns,
+  // copied out of a table read in place.
   std::vector<std::string_view> marked_lines_;
   // The source lines whose entries the first pass filled token by token, in
   // order; few or none.

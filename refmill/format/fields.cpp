@@ -143,4 +143,31 @@ FieldList SplitFields(std::string_view line, size_t columns) {
   return fields;
 }
 
+size_t SplitReach(std::string_view line, size_t columns) {
+  // SplitQuoted's count of the columns, which SplitUnquoted's agrees with
+  // up to the first quote; both stop at the comma that ends the last column.
+  size_t count = 0;
+  size_t inserted = 0;
+  size_t start = 0;
+  size_t after_comma = 0;
+  size_t reach = line.size();
+  bool quoted = false;
+  ForEachSpecial(line, [&](size_t pos) {
+    if (line[pos] != ',') {
+      quoted = !quoted;
+      return true;
+    }
+    if (after_comma == pos && pos > 0) ++inserted;
+    if (!quoted) {
+      if (pos + inserted > start) ++count;
+      start = pos + inserted + 1;
+    }
+    after_comma = pos + 1;
+    if (count < columns) return true;
+    reach = pos + 1;
+    return false;
+  });
+  return reach;
+}
+
 }  // namespace refmill::format

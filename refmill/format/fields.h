@@ -77,6 +77,10 @@ class FieldList {
 // columns after them read as empty or missing.
 FieldList SplitFields(std::string_view line, size_t columns = SIZE_MAX);
 
+// How many bytes from its start SplitFields(line, columns) reads of `line`:
+// the line cut there splits into the same columns.
+size_t SplitReach(std::string_view line, size_t columns);
+
 }  // namespace refmill::format
 
 namespace refmill::format {

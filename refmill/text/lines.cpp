@@ -127,12 +127,6 @@ LineIndex::LineIndex(std::string_view contents) : text_(contents) {
   if (!starts_.empty()) starts_.push_back(static_cast<uint32_t>(text_.size()));
 }
 
-std::string_view LineIndex::operator[](size_t i) const {
-  std::string_view line = text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
-  // A line holds no CR or LF of its own, so what it ends with is its break.
-  if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
-}
+std::string_view LineIndex::operator[](size_t i) const { return WithoutBreak(WithBreak(i)); }
 
 }  // namespace refmill::text

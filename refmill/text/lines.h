@@ -39,6 +39,13 @@ class LineIndex {
   std::string_view WithBreak(size_t i) const {
     return text_.substr(starts_[i], starts_[i + 1] - starts_[i]);
   }
+  // A line as WithBreak gives it, without its break.
+  static std::string_view WithoutBreak(std::string_view line) {
+    // A line holds no CR or LF of its own, so what it ends with is its break.
+    if (!line.empty() && line.back() == '\n') line.remove_suffix(1);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    return line;
+  }
 
  private:
   std::string_view text_;         // up to the zero byte that ends it

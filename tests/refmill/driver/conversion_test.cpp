@@ -415,45 +415,66 @@ TEST(ConversionTest, ATableReadInPlaceGivesTheSameList) {
 }
 
 #ifdef __linux__
-// Entries marked all over a table read in place, a quarter of them, are
-// formatted again from lines copied in one walk through it: reading them
-// where they lie, in list order, would bring its pages back for the rest of
-// the run, and a table of a million references would be held whole a
-// second time.
+// Entries marked all over a table read in place are formatted again from
+// lines copied in one walk through it: reading them where they lie, in list
+// order, would bring its pages back for the rest of the run, and a table of
+// a million references would be held whole a second time. Where most are
+// marked, only the columns the marks read are copied, and the entries that
+// are formatted whole again read their lines from the file.
 TEST(ConversionTest, ATableReadInPlaceIsNotHeldAgainForItsMarkedEntries) {
   constexpr int kEntries = 40000;
-  std::string source;
-  for (int i = kEntries - 1; i >= 0; --i) {
-    // One entry in four repeats the author of another, far from it.
-    const int author = i % 4 == 0 ? (i + 20001) % kEntries : i;
-    char name[8];
-    std::snprintf(name, sizeof name, "A%05d", author);
-    source += "*,ebook," + std::string(name) + ",2000," + std::string(250, 'a') + "\r\n";
-  }
-  StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$TL=4", "$RB=5"}, {"ebook=$AT $YR $TL"});
-  s.samename = "---";
-  const testing_support::TempFolder dir;
-  const auto mapped = platform::MappedFile::Map(dir.Write("t.csv", source), 0, SIZE_MAX);
-  ASSERT_NE(mapped, nullptr);
-  std::ostringstream quiet;
-  MessageOutput none(quiet, false, "", false, Messages::Load());
-  Conversion conversion(mapped->Text(), s, none, mapped.get());
-  ASSERT_FALSE(conversion.FirstPass().has_value());
-  conversion.Sort();
-  ASSERT_FALSE(conversion.MarkNeighbours().has_value());
-  size_t lines = 0;
-  ASSERT_FALSE(conversion.RenderFormattingMarked([&](std::string_view piece) {
-    for (size_t at = piece.find("---"); at != std::string_view::npos;
-         at = piece.find("---", at + 3)) {
-      ++lines;
+  const struct {
+    const char* what;
+    int (*author)(int line);
+    size_t repeats;
+    bool year_in_some_names;  // their year letters are placed by formatting them whole
+  } cases[] = {
+      // One entry in four repeats the author of another, far from it.
+      {"a quarter", [](int i) { return i % 4 == 0 ? (i + 20001) % kEntries : i; }, kEntries / 4,
+       false},
+      // Four entries an author, each a quarter of the table from the next.
+      {"three quarters", [](int i) { return i % (kEntries / 4); }, kEntries / 4 * 3, false},
+      {"three quarters, some whole again", [](int i) { return i % (kEntries / 4); },
+       kEntries / 4 * 3, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::string source;
+    for (int i = kEntries - 1; i >= 0; --i) {
+      // Letters, not digits: a name holding the year would have the year
+      // letter's place in the entry be told by formatting it whole again.
+      char name[8];
+      std::snprintf(name, sizeof name, "A%05d", c.author(i));
+      for (char* d = name + 1; *d != '\0'; ++d) *d = static_cast<char>('K' + (*d - '0'));
+      const bool year_in_name = c.year_in_some_names && c.author(i) % 64 == 0;
+      source += "*,ebook," + std::string(name) + (year_in_name ? "2000" : "") + ",2000," +
+                std::string(250, 'a') + "\r\n";
     }
-  }));
-  EXPECT_EQ(lines, size_t{kEntries} / 4);
-  // The table is about 10 MB; what stays are at most the pages of the last
-  // steps of the walk, and those around them.
-  const long resident = ResidentKilobytesOf(mapped->Text().data());
-  EXPECT_GE(resident, 0);
-  EXPECT_LT(resident, 2048);
+    StyleSettings s = MakeStyle({"$AT=2", "$YR=3", "$TL=4", "$RB=5"}, {"ebook=$AT $YR $TL"});
+    s.samename = "---";
+    const testing_support::TempFolder dir;
+    const auto mapped = platform::MappedFile::Map(dir.Write("t.csv", source), 0, SIZE_MAX);
+    ASSERT_NE(mapped, nullptr);
+    std::ostringstream quiet;
+    MessageOutput none(quiet, false, "", false, Messages::Load());
+    Conversion conversion(mapped->Text(), s, none, mapped.get());
+    ASSERT_FALSE(conversion.FirstPass().has_value());
+    conversion.Sort();
+    ASSERT_FALSE(conversion.MarkNeighbours().has_value());
+    size_t lines = 0;
+    ASSERT_FALSE(conversion.RenderFormattingMarked([&](std::string_view piece) {
+      for (size_t at = piece.find("---"); at != std::string_view::npos;
+           at = piece.find("---", at + 3)) {
+        ++lines;
+      }
+    }));
+    EXPECT_EQ(lines, c.repeats);
+    // The table is about 10 MB; what stays are at most the pages of the last
+    // steps of the walk, and those around them.
+    const long resident = ResidentKilobytesOf(mapped->Text().data());
+    EXPECT_GE(resident, 0);
+    EXPECT_LT(resident, 2048);
+  }
 }
 #endif
 

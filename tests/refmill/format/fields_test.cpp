@@ -94,6 +94,38 @@ TEST(SplitFieldsTest, TheFirstColumnsAloneReadAsInTheWholeSplit) {
   }
 }
 
+// A line cut where the split of its first columns stops reading splits
+// into the same columns: a caller may keep that much of a line alone.
+TEST(SplitFieldsTest, ALineCutAtItsReachSplitsTheSame) {
+  std::vector<std::string> lines = {"*,a,\"x, y\",b", "*,\"a,,b\",c,,d", "*,\"a,b,c",
+                                    ",a,,b,,",        "*,a,,,,b,\"q\"",  ""};
+  // Random lines of commas, quotes, bars, letters and two-byte characters.
+  const std::string pieces[] = {",", ",", "\"", "a", "|", "\x82\xa0", ",,", "bc"};
+  uint32_t seed = 12345;
+  for (int n = 0; n < 3000; ++n) {
+    std::string line;
+    seed = seed * 1103515245u + 12345u;
+    const uint32_t length = (seed >> 16) % 40;
+    for (uint32_t i = 0; i < length; ++i) {
+      seed = seed * 1103515245u + 12345u;
+      line += pieces[(seed >> 16) % 8];
+    }
+    lines.push_back(line);
+  }
+  for (const std::string& line : lines) {
+    SCOPED_TRACE(line);
+    for (const size_t columns : {size_t{1}, size_t{2}, size_t{3}, size_t{5}, size_t{8}}) {
+      SCOPED_TRACE(columns);
+      const size_t reach = refmill::format::SplitReach(line, columns);
+      ASSERT_LE(reach, line.size());
+      const refmill::format::FieldList first = SplitFields(line, columns);
+      const refmill::format::FieldList cut = SplitFields(line.substr(0, reach), columns);
+      ASSERT_EQ(cut.size(), first.size());
+      for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(cut[i], first[i]) << i;
+    }
+  }
+}
+
 TEST(SplitFieldsTest, PadsToFiftyOneColumns) {
   EXPECT_EQ(SplitFields("*,a,,b").size(), 51u);
   std::string wide = "*";
