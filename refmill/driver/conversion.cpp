@@ -438,8 +438,8 @@ void Conversion::GatherMarkedLines() {
   });
 }
 
-std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t begin, size_t end,
-                                                                      const PutMarked& put) {
+std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(
+    size_t begin, size_t end, const PutMarked& put, std::atomic<ptrdiff_t>& reads_left) {
   // Every warning was written in the first pass already.
   NoWarnings silent;
   format::UnmarkedValues known;
@@ -447,11 +447,6 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
   // The few columns the marks may change are split off; the whole line only
   // for an entry formatted whole again.
   const size_t columns = format::ColumnsReadForMarks(settings_);
-  // Lines kept only in part that are needed whole are read from the file,
-  // a call each; past a share of the marks (a style whose marks are mostly
-  // formatted whole) that costs more than the pages, and they are read in
-  // place.
-  size_t reads_left = (end - begin) / 32 + 32;
   std::string read_again;
   for (size_t r = begin; r < end; ++r) {
     // The entries' source lines lie all over the table.
@@ -485,14 +480,24 @@ std::optional<std::pair<size_t, StyleFault>> Conversion::FormatMarked(size_t beg
   return std::nullopt;
 }
 
-std::string_view Conversion::WholeLine(size_t r, std::string& buffer, size_t& reads_left) const {
+ptrdiff_t Conversion::LineReads() const {
+  // Lines kept only in part that are needed whole are read from the file,
+  // a call each. Past a share of the marks (a style whose marks are mostly
+  // formatted whole) that costs more than the pages, and they are read in
+  // place. The share is of the whole list: the entries formatted whole
+  // again come in runs (one reference many times over sorts together).
+  constexpr size_t kFewReads = 1024;
+  return static_cast<ptrdiff_t>(kFewReads + redo_.size() / 32);
+}
+
+std::string_view Conversion::WholeLine(size_t r, std::string& buffer,
+                                       std::atomic<ptrdiff_t>& reads_left) const {
   const uint32_t i = entries_[redo_[r].entry].source_index;
   const std::string_view at = source_lines_.WithBreak(i);
   // A copy of a whole line keeps its break, which tells it from a start.
   if (marked_lines_.empty() || marked_lines_[r].size() == at.size()) return MarkedLine(r);
   // Read in place, the line would bring back the pages around it.
-  if (reads_left > 0) {
-    --reads_left;
+  if (reads_left.fetch_sub(1, std::memory_order_relaxed) > 0) {
     buffer.resize(at.size());
     if (mapped_->ReadAt(static_cast<size_t>(at.data() - mapped_->Text().data()), at.size(),
                         buffer.data())) {
@@ -509,6 +514,7 @@ std::optional<StyleFault> Conversion::FormatMarked() {
   const size_t first_arena = arenas_.size();
   arenas_.resize(first_arena + workers);
   redone_.assign(entries_.size(), std::string_view());
+  std::atomic<ptrdiff_t> reads_left{LineReads()};
   platform::ForEachPart(redo_.size(), workers, [&](size_t begin, size_t end, size_t w) {
     TextArena& arena = arenas_[first_arena + w];
     // The entry's own texts are read no more once the neighbours are
@@ -524,7 +530,7 @@ std::optional<StyleFault> Conversion::FormatMarked() {
         redone_[entry] = arena.Store(again);
       }
     };
-    faults[w] = FormatMarked(begin, end, keep);
+    faults[w] = FormatMarked(begin, end, keep, reads_left);
   });
   for (const auto& fault : faults) {
     if (fault) return fault->second;
@@ -588,6 +594,7 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
     write(text);
   };
   std::optional<StyleFault> result;
+  std::atomic<ptrdiff_t> reads_left{LineReads()};
   platform::RunWorkers(workers + 1, [&](size_t w) {
     if (w > 0) {
       for (;;) {
@@ -620,7 +627,7 @@ std::optional<StyleFault> Conversion::RenderFormattingMarked(
             lines.append(kLineBreak);
             next = entry + 1;
           };
-          if (const auto marked = FormatMarked(first_mark[b], first_mark[b + 1], put)) {
+          if (const auto marked = FormatMarked(first_mark[b], first_mark[b + 1], put, reads_left)) {
             fault = marked->second;
           }
           if (!fault) {

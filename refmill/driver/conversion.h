@@ -5,6 +5,8 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -119,9 +121,13 @@ class Conversion {
   };
   // Formats marked entries [begin, end), each handed to `put` with its
   // place in the list; the first fault, with the index of its mark.
+  // `reads_left`, shared by the workers, counts down the lines that may
+  // still be read from the file (WholeLine).
   using PutMarked = std::function<void(size_t entry, std::string_view text)>;
-  std::optional<std::pair<size_t, format::StyleFault>> FormatMarked(size_t begin, size_t end,
-                                                                    const PutMarked& put);
+  std::optional<std::pair<size_t, format::StyleFault>> FormatMarked(
+      size_t begin, size_t end, const PutMarked& put, std::atomic<ptrdiff_t>& reads_left);
+  // How many lines cut short the marked entries may read from the file.
+  ptrdiff_t LineReads() const;
 
   static constexpr size_t kEncodeBatch = size_t{1} << 20;
   // How many entries ahead a walk in sorted order asks for their memory.
@@ -216,7 +222,8 @@ class Conversion {
   }
   // The whole source line of the entry of mark `r`, read from the file
   // into `buffer` where only its start was copied and `reads_left` allows.
-  std::string_view WholeLine(size_t r, std::string& buffer, size_t& reads_left) const;
+  std::string_view WholeLine(size_t r, std::string& buffer,
+                             std::atomic<ptrdiff_t>& reads_left) const;
   // The entries of source lines [begin, end), from `out` on; their lines
   // from `lines` on where those lie apart. `memo` is the worker's own.
   void FormatLines(size_t begin, size_t end, Part& part, Entry* out, const char** lines,
