@@ -4,7 +4,6 @@
 #include <unicode/ustring.h>
 #include <unicode/utf8.h>
 
-#include <algorithm>
 #include <array>
 #include <atomic>
 #include <cstring>
@@ -16,7 +15,6 @@
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
 #include "platform/utf8_scan.h"
-#include "platform/worker_pool.h"
 
 namespace platform {
 namespace {
@@ -224,27 +222,18 @@ const Cp932FromUnicode& FromUnicode() {
 
 }  // namespace
 
-namespace {
-
-// A character of a part after the first that needs a user-defined code:
-// the codes go out in the order the characters stand in the text, so it
-// gets two bytes of room and its code once the parts before it are done.
-struct Deferred {
-  size_t at;  // in the part's output
-  char32_t character;
-};
-
-// `utf8`, whole characters, as Shift-JIS appended to `out`. A character
-// that needs a user-defined code gets it from `codes`, or, with `deferred`,
-// is left there for later.
-void ConvertPart(std::string_view utf8, std::string_view substitute, size_t& unmappable,
-                 PrivateCodes* codes, std::vector<Deferred>* deferred, std::string& out) {
+std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable,
+                       PrivateCodes* codes) {
+  if (unmappable != nullptr) *unmappable = 0;
   const Cp932FromUnicode& table = FromUnicode();
+  if (!table.ready()) return std::string();
+  std::string out;
+  out.reserve(utf8.size());
   const auto* bytes = reinterpret_cast<const uint8_t*>(utf8.data());
   const auto length = static_cast<int32_t>(utf8.size());
   for (int32_t i = 0; i < length;) {
     // Runs of ASCII, most of a table, go through as they are, found eight
-    // bytes at a time.
+    // bytes at a time: this runs before anything else can, on one core.
     const auto ascii = static_cast<int32_t>(AsciiRunEnd(utf8, static_cast<size_t>(i)));
     if (ascii > i) {
       out.append(utf8.data() + i, static_cast<size_t>(ascii - i));
@@ -269,11 +258,6 @@ void ConvertPart(std::string_view utf8, std::string_view substitute, size_t& unm
       out.push_back(static_cast<char>(sjis & 0xFF));
       continue;
     }
-    if (codes != nullptr && c >= 0 && deferred != nullptr) {
-      deferred->push_back({out.size(), static_cast<char32_t>(c)});
-      out.append(2, '\0');
-      continue;
-    }
     const std::optional<uint16_t> code =
         codes != nullptr && c >= 0 ? codes->CodeFor(static_cast<char32_t>(c)) : std::nullopt;
     if (code) {
@@ -282,58 +266,8 @@ void ConvertPart(std::string_view utf8, std::string_view substitute, size_t& unm
       continue;
     }
     out.append(substitute);
-    ++unmappable;
+    if (unmappable != nullptr) ++*unmappable;
   }
-}
-
-}  // namespace
-
-std::string Utf8ToSjis(std::string_view utf8, std::string_view substitute, size_t* unmappable,
-                       PrivateCodes* codes) {
-  if (unmappable != nullptr) *unmappable = 0;
-  if (!FromUnicode().ready()) return std::string();
-  // A table runs through here before anything else can, so a large one is
-  // converted by every core, in parts that end at line breaks (which are
-  // never inside a character). Codes deferred by later parts fill room of
-  // two bytes, which the substitute must then fit.
-  constexpr size_t kParallelBytes = size_t{1} << 20;
-  const bool room_fits = codes == nullptr || substitute.size() == 2;
-  const size_t workers = utf8.size() >= kParallelBytes && room_fits ? WorkerCount(SIZE_MAX) : 1;
-  std::vector<size_t> cuts{0};
-  for (size_t w = 1; w < workers; ++w) {
-    const size_t from = std::max(cuts.back(), utf8.size() * w / workers);
-    const size_t line_break = utf8.find('\n', from);
-    cuts.push_back(line_break == std::string_view::npos ? utf8.size() : line_break + 1);
-  }
-  cuts.push_back(utf8.size());
-  std::vector<std::string> parts(workers);
-  std::vector<std::vector<Deferred>> deferred(workers);
-  std::vector<size_t> lost(workers, 0);
-  RunWorkers(workers, [&](size_t w) {
-    const std::string_view part = utf8.substr(cuts[w], cuts[w + 1] - cuts[w]);
-    // Shift-JIS takes no more bytes than UTF-8 but for malformed bytes.
-    parts[w].reserve(w == 0 ? utf8.size() : part.size());
-    ConvertPart(part, substitute, lost[w], codes, w == 0 ? nullptr : &deferred[w], parts[w]);
-  });
-  std::string out = std::move(parts[0]);
-  size_t lost_in_all = lost[0];
-  for (size_t w = 1; w < workers; ++w) {
-    for (const Deferred& d : deferred[w]) {
-      const std::optional<uint16_t> code = codes->CodeFor(d.character);
-      char* room = parts[w].data() + d.at;
-      if (code) {
-        room[0] = static_cast<char>(*code >> 8);
-        room[1] = static_cast<char>(*code & 0xFF);
-      } else {
-        std::memcpy(room, substitute.data(), 2);
-        ++lost_in_all;
-      }
-    }
-    lost_in_all += lost[w];
-    out.append(parts[w]);
-    std::string().swap(parts[w]);
-  }
-  if (unmappable != nullptr) *unmappable = lost_in_all;
   return out;
 }
 

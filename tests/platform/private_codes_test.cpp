@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <random>
 #include <set>
 #include <vector>
@@ -116,55 +115,6 @@ TEST(PrivateCodesTest, FoldsAccentedLettersToLatin) {
     SCOPED_TRACE(static_cast<unsigned>(c));
     EXPECT_EQ(platform::FoldToAscii(c), folded);
   }
-}
-
-// A table of a megabyte and more is converted by both cores at once; the
-// codes must still go out in the order the characters stand in the text,
-// as one core converting it line by line hands them out, up to the end of
-// the area: every twentieth line brings a Korean syllable not seen before,
-// the last ones past the area's end.
-TEST(PrivateCodesTest, ALargeTableGetsItsCodesInTextOrder) {
-  std::mt19937 random(7);
-  const std::string pieces[] = {"abc, ",        "\xE5\xB1\xB1", "\xC3\xA9",
-                                "\xC5\x91",     "\xE2\x80\x93", "\xF0\x9F\x93\x9A",
-                                "\xEE\x80\x81", "\xFF",         "\"q\""};
-  const auto korean = [](char32_t c) {
-    return std::string{static_cast<char>(0xE0 | (c >> 12)),
-                       static_cast<char>(0x80 | ((c >> 6) & 0x3F)),
-                       static_cast<char>(0x80 | (c & 0x3F))};
-  };
-  std::vector<std::string> lines;
-  for (size_t n = 0; n < 20 * (PrivateCodes::kCapacity + 100); ++n) {
-    std::string line = "*" + korean(static_cast<char32_t>(0xAC00 + n / 20));
-    const size_t length = random() % 30;
-    for (size_t i = 0; i < length; ++i) line += pieces[random() % std::size(pieces)];
-    line += random() % 2 == 0 ? "\r\n" : "\n";
-    lines.push_back(line);
-  }
-  std::string whole;
-  for (const std::string& line : lines) whole += line;
-  ASSERT_GT(whole.size(), size_t{1} << 20);
-  PrivateCodes by_lines;
-  std::string expected;
-  size_t expected_lost = 0;
-  for (const std::string& line : lines) {
-    size_t lost = 0;
-    expected += platform::Utf8ToSjis(line, "\x81\xAC", &lost, &by_lines);
-    expected_lost += lost;
-  }
-  ASSERT_GT(by_lines.overflow(), 0u);
-  PrivateCodes at_once;
-  size_t lost = 0;
-  const std::string converted = platform::Utf8ToSjis(whole, "\x81\xAC", &lost, &at_once);
-  ASSERT_EQ(converted.size(), expected.size());
-  // Where they part, not a few megabytes of both.
-  EXPECT_EQ(std::mismatch(converted.begin(), converted.end(), expected.begin()).first,
-            converted.end())
-      << "first difference at byte "
-      << std::mismatch(converted.begin(), converted.end(), expected.begin()).first -
-             converted.begin();
-  EXPECT_EQ(lost, expected_lost);
-  EXPECT_EQ(at_once.overflow(), by_lines.overflow());
 }
 
 }  // namespace
