@@ -404,9 +404,11 @@ void Conversion::GatherMarkedLines() {
   // entries formatted whole again read the rest from the file. Where few are,
   // their lines are kept whole, since each line read in place would bring
   // back the pages around it.
+  // And where the style formats every marked entry whole again (the year
+  // twice in each template), the first columns would serve none of them.
   const bool most = redo_.size() > entries_.size() / 2;
   const size_t columns = most ? format::ColumnsReadForMarks(settings_) : SIZE_MAX;
-  if (most && columns == SIZE_MAX) return;
+  if (most && (columns == SIZE_MAX || format::MarksFormatEntriesWhole(settings_))) return;
   constexpr uint32_t kUnmarked = UINT32_MAX;
   const size_t lines = source_lines_.size();
   std::vector<uint32_t> mark_of_line(lines, kUnmarked);

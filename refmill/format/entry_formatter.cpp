@@ -885,6 +885,25 @@ size_t ColumnsReadForMarks(const StyleSettings& s) {
   return unknown ? SIZE_MAX : columns;
 }
 
+bool MarksFormatEntriesWhole(const StyleSettings& s) {
+  const PlaceholderColumns& r = s.roles;
+  bool whole = true;
+  s.templates.ForEachPlan([&](const TemplatePlan* plan) {
+    if (plan == nullptr) return;
+    // A value a mark changes is put in place only where it stands once,
+    // outside optional parts; FormatMarkedEntry refuses the rest.
+    bool author_whole = false;
+    bool year_whole = false;
+    for (const TemplatePlan::Token& token : plan->tokens) {
+      if (!token.in_optional_part && token.uses == 1 && !token.code_seen_before) continue;
+      if (token.code == r.author) author_whole = true;
+      if (ReadsColumn(token.code, r.year, r)) year_whole = true;
+    }
+    if ((!s.samename.empty() && !author_whole) || (s.sameyear && !year_whole)) whole = false;
+  });
+  return whole;
+}
+
 std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::string_view unmarked,
                                              bool repeat, std::string_view year_letter,
                                              const EntryContext& ctx, UnmarkedValues* known) {

@@ -54,6 +54,10 @@ std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::strin
 // style `s`: a field list split that far serves it as the whole would.
 // SIZE_MAX when a value it may make again reads columns it cannot tell.
 size_t ColumnsReadForMarks(const StyleSettings& s);
+// True when FormatMarkedEntry makes no marked entry of style `s` whatever
+// its values: every template names a value the style's marks change more
+// than once or in an optional part, or has no plan.
+bool MarksFormatEntriesWhole(const StyleSettings& s);
 
 // The year letter of the entry at `position` (from 0) in a group of one
 // author and year: "a" to "z", then "aa", "ab", … "az", "ba", … as

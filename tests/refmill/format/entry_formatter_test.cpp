@@ -131,6 +131,9 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
     // letter, both.
     std::string made;
     bool author_is_year = false;  // the style gives both the same column
+    // Whatever the values, every mark sends the entry to FormatEntry
+    // (MarksFormatEntriesWhole, with both kinds of marks on).
+    bool all_whole = false;
   };
   const Case cases[] = {
       {"author and year", "ebook=$AT ($YR). $TL.", "*,ebook,John Smith,1999,T", "yyy"},
@@ -147,6 +150,8 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
       {"the year in an optional part", "ebook=$AT, {?$YR?}", "*,ebook,John Smith,1999", "ynn"},
       {"an optional part after a stop that may go", "ebook=$AT{?, $YR?}", "*,ebook,John Smith,1999",
        "nnn"},
+      {"the author in an optional part, the year twice", "ebook={?$AT?} ($YR) $YR",
+       "*,ebook,John Smith,1999", "nnn", false, true},
       {"a stop the author list takes from the template", "ebook=$AT. ($YR)",
        "*,ebook,John Smith,1999", "nyn"},
       {"a stop the template keeps either way", "ebook=$AT ($YR)", "*,ebook,John Smith,1999", "yyy"},
@@ -174,6 +179,8 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
     s.nodouble = true;
     s.e_at_stop = true;
     s.escapes = EscapeRules({"&=&amp;", "<=&lt;", ">=&gt;"});
+    s.sameyear = true;
+    EXPECT_EQ(MarksFormatEntriesWhole(s), c.all_whole);
     RecordingSink sink;
     const EntryContext ctx{s, 5, sink};
     const FieldList fields = Fields(c.line);
