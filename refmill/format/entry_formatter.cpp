@@ -885,6 +885,19 @@ size_t ColumnsReadForMarks(const StyleSettings& s) {
   return unknown ? SIZE_MAX : columns;
 }
 
+namespace {
+
+// Whether a mark may change `token`'s value. The samename text replaces the
+// author list itself only. The year letter joins the year column, which the
+// entry ID reads too, and so do the short author lists and issues where the
+// style gives their columns the year's.
+bool MarkChanges(const TemplatePlan::Token& token, const PlaceholderColumns& r, bool repeat,
+                 bool letter) {
+  return (repeat && token.code == r.author) || (letter && ReadsColumn(token.code, r.year, r));
+}
+
+}  // namespace
+
 bool MarksFormatEntriesWhole(const StyleSettings& s) {
   const PlaceholderColumns& r = s.roles;
   bool whole = true;
@@ -896,8 +909,8 @@ bool MarksFormatEntriesWhole(const StyleSettings& s) {
     bool year_whole = false;
     for (const TemplatePlan::Token& token : plan->tokens) {
       if (!token.in_optional_part && token.uses == 1 && !token.code_seen_before) continue;
-      if (token.code == r.author) author_whole = true;
-      if (ReadsColumn(token.code, r.year, r)) year_whole = true;
+      if (MarkChanges(token, r, true, false)) author_whole = true;
+      if (MarkChanges(token, r, false, true)) year_whole = true;
     }
     if ((!s.samename.empty() && !author_whole) || (s.sameyear && !year_whole)) whole = false;
   });
@@ -922,13 +935,7 @@ std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::strin
   std::vector<ChangedValue> changed;
   for (size_t t = 0; t < plan.tokens.size(); ++t) {
     const TemplatePlan::Token& token = plan.tokens[t];
-    // The samename text replaces the author list itself only. The year
-    // letter joins the year column, which the entry ID reads too, and so
-    // do the short author lists and issues where the style gives their
-    // columns the year's.
-    const bool may_change =
-        (repeat && token.code == r.author) || (letter && ReadsColumn(token.code, r.year, r));
-    if (!may_change) continue;
+    if (!MarkChanges(token, r, repeat, letter)) continue;
     // Whether a part vanishes is the whole formatting's to tell.
     if (token.in_optional_part) return std::nullopt;
     std::optional<std::string> before = PlainValue(plain, token, fields, kind, r, known);
