@@ -100,6 +100,37 @@ class ForgetBehind {
   ptrdiff_t step_;
 };
 
+// Reads pieces of a table read in place from its file, a window at a time,
+// in the table's own order, instead of through the mapping: each page
+// touched in place brings its neighbours back with it, faster than a walk
+// can hand them back, and a walk after the sort comes when the run holds
+// the most. Where the file cannot be read, the pieces are read in place.
+class WindowedReads {
+ public:
+  explicit WindowedReads(const platform::MappedFile& mapped) : mapped_(mapped) {}
+  // The bytes of `part`, a piece of the mapped text, until the next call.
+  std::string_view Read(std::string_view part) {
+    constexpr size_t kWindow = size_t{64} << 10;
+    const std::string_view text = mapped_.Text();
+    const auto offset = static_cast<size_t>(part.data() - text.data());
+    if (offset < window_at_ || offset + part.size() > window_at_ + window_.size()) {
+      const size_t size = std::min(std::max(kWindow, part.size()), text.size() - offset);
+      window_.resize(size);
+      if (!mapped_.ReadAt(offset, size, window_.data())) {
+        window_.clear();
+        return part;
+      }
+      window_at_ = offset;
+    }
+    return std::string_view(window_).substr(offset - window_at_, part.size());
+  }
+
+ private:
+  const platform::MappedFile& mapped_;
+  std::string window_;
+  size_t window_at_ = 0;
+};
+
 }  // namespace
 
 // Written at every entry by the worker of its part: a cache line each, as
@@ -398,7 +429,7 @@ void Conversion::GatherMarkedLines() {
   // there in list order, every page read would come back with its
   // neighbours (the system maps them together) and stay for the rest of
   // the run: the whole table held a second time. So they are copied in one
-  // walk in the table's order, its pages handed back behind the walk.
+  // walk in the table's order, read from the file rather than in place.
   // Where most entries are marked, whole copies would hold as much as the
   // pages: only the columns the marks read are kept then, and the few
   // entries formatted whole again read the rest from the file. Where few are,
@@ -421,13 +452,10 @@ void Conversion::GatherMarkedLines() {
   arenas_.resize(first_arena + workers);
   platform::ForEachPart(lines, workers, [&](size_t begin, size_t end, size_t w) {
     TextArena& arena = arenas_[first_arena + w];
-    // Handed back in small steps: the walk comes after the sort, when the
-    // run holds the most.
-    ForgetBehind forget(mapped_, source_lines_.Start(begin), ptrdiff_t{256} << 10);
+    WindowedReads reads(*mapped_);
     for (size_t i = begin; i < end; ++i) {
       if (mark_of_line[i] == kUnmarked) continue;
-      forget.At(source_lines_.Start(i));
-      const std::string_view whole = source_lines_.WithBreak(i);
+      const std::string_view whole = reads.Read(source_lines_.WithBreak(i));
       const std::string_view line = text::LineIndex::WithoutBreak(whole);
       const size_t reach =
           columns == SIZE_MAX || std::binary_search(literal_lines_.begin(), literal_lines_.end(), i)
@@ -436,7 +464,6 @@ void Conversion::GatherMarkedLines() {
       marked_lines_[mark_of_line[i]] =
           arena.Store(reach < line.size() ? line.substr(0, reach) : whole);
     }
-    forget.UpTo(source_lines_.Start(end));
   });
 }
 
