@@ -34,7 +34,7 @@ std::string_view ValueOf(std::string_view line) { return NameAndValue(line).seco
 AbbreviationTable::AbbreviationTable(const std::vector<std::string_view>& lines) {
   auto index = std::make_shared<Index>();
   size_t bytes = 0;
-  for (std::string_view line : lines) bytes += line.size();
+  for (std::string_view line : lines) bytes += line.size() + 1;
   // Room for all of them first, so the views of the copies stay valid.
   index->text.reserve(bytes);
   std::vector<std::string_view> kept;
@@ -43,6 +43,7 @@ AbbreviationTable::AbbreviationTable(const std::vector<std::string_view>& lines)
     const size_t at = index->text.size();
     index->text.append(line);
     kept.push_back(std::string_view(index->text).substr(at));
+    index->text.push_back('\n');
   }
   IndexLines(*index, kept);
   index_ = std::move(index);
@@ -57,6 +58,13 @@ AbbreviationTable AbbreviationTable::FromText(std::string text) {
   return table;
 }
 
+std::pair<std::string_view, std::string_view> AbbreviationTable::LineAt(std::string_view text,
+                                                                        uint32_t at) {
+  size_t end = at;
+  while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0') ++end;
+  return NameAndValue(text.substr(at, end - at));
+}
+
 void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_view>& lines) {
   const std::string_view text = index.text;
   if (text.size() >= Slot::kEmpty) throw std::length_error("abbreviation table too large");
@@ -69,34 +77,32 @@ void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_v
   // the slots of the lines a few ahead are made and asked for while this
   // one is placed.
   constexpr size_t kAhead = 8;
-  std::array<Slot, kAhead> ahead;
-  // A line without "=" gives an empty title and abbreviation, which have no
-  // place of their own in the text.
-  const auto place = [&text](std::string_view part) {
-    return part.empty() ? uint32_t{0} : static_cast<uint32_t>(part.data() - text.data());
+  struct Placed {
+    uint64_t hash;
+    std::string_view name;
   };
+  std::array<Placed, kAhead> ahead;
   const auto make = [&](size_t k) {
-    const auto [name, value] = NameAndValue(lines[k]);
-    Slot& made = ahead[k % kAhead];
-    made = {hash(name), place(name), static_cast<uint32_t>(name.size()), place(value),
-            static_cast<uint32_t>(value.size())};
-    __builtin_prefetch(&index.slots[made.hash & mask]);
+    const std::string_view name = NameAndValue(lines[k]).first;
+    ahead[k % kAhead] = {hash(name), name};
+    __builtin_prefetch(&index.slots[ahead[k % kAhead].hash & mask]);
   };
   for (size_t k = 0; k < std::min(kAhead, lines.size()); ++k) make(k);
   for (size_t k = 0; k < lines.size(); ++k) {
-    const Slot line = ahead[k % kAhead];
+    const Placed line = ahead[k % kAhead];
+    const auto line_at = static_cast<uint32_t>(lines[k].data() - text.data());
     if (k + kAhead < lines.size()) make(k + kAhead);
-    const std::string_view name = text.substr(line.name_at, line.name_length);
+    const auto check = static_cast<uint32_t>(line.hash >> 32);
     for (size_t i = line.hash & mask;; i = (i + 1) & mask) {
       Slot& slot = index.slots[i];
-      if (slot.name_at == Slot::kEmpty) {
-        slot = line;
+      if (slot.line_at == Slot::kEmpty) {
+        slot = {check, line_at};
         ++index.count;
         break;
       }
       // Of two equal titles the first line counts.
-      if (slot.hash == line.hash &&
-          text::CaseFoldEqual()(text.substr(slot.name_at, slot.name_length), name)) {
+      if (slot.check == check &&
+          text::CaseFoldEqual()(LineAt(text, slot.line_at).first, line.name)) {
         break;
       }
     }
@@ -107,14 +113,14 @@ std::string_view AbbreviationTable::Lookup(std::string_view title) const {
   if (index_ == nullptr) return {};
   const std::string_view text = index_->text;
   const uint64_t h = text::CaseFoldHash()(title);
+  const auto check = static_cast<uint32_t>(h >> 32);
   const size_t mask = index_->slots.size() - 1;
   for (size_t i = h & mask;; i = (i + 1) & mask) {
     const Slot& slot = index_->slots[i];
-    if (slot.name_at == Slot::kEmpty) return {};
-    if (slot.hash == h &&
-        text::CaseFoldEqual()(text.substr(slot.name_at, slot.name_length), title)) {
-      return text.substr(slot.value_at, slot.value_length);
-    }
+    if (slot.line_at == Slot::kEmpty) return {};
+    if (slot.check != check) continue;
+    const auto [name, value] = LineAt(text, slot.line_at);
+    if (text::CaseFoldEqual()(name, title)) return value;
   }
 }
 

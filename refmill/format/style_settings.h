@@ -47,14 +47,14 @@ class AbbreviationTable {
   size_t size() const { return index_ == nullptr ? 0 : index_->count; }
 
  private:
-  // One title with its abbreviation, as places in the text.
+  // One line, by where it starts in the text, with the high half of its
+  // title's hash: the title and abbreviation are found in the line only
+  // for a title whose hash agrees, which keeps the index to a third of
+  // what places of both would take.
   struct Slot {
     static constexpr uint32_t kEmpty = UINT32_MAX;
-    uint64_t hash;
-    uint32_t name_at = kEmpty;
-    uint32_t name_length;
-    uint32_t value_at;
-    uint32_t value_length;
+    uint32_t check;
+    uint32_t line_at = kEmpty;
   };
   // The lines' bytes and an open-addressed index of them, made once and
   // shared by copies of the table: tens of thousands of lines take no
@@ -65,8 +65,11 @@ class AbbreviationTable {
     std::vector<Slot> slots;  // a power of two of them, at most half used
     size_t count = 0;
   };
-  // `lines` lie in index.text.
+  // `lines` lie in index.text, each ended by a line break or a zero byte
+  // or the end of the text.
   static void IndexLines(Index& index, const std::vector<std::string_view>& lines);
+  // The title and abbreviation of the line at `at` in `text`.
+  static std::pair<std::string_view, std::string_view> LineAt(std::string_view text, uint32_t at);
 
   std::shared_ptr<const Index> index_;
 };

@@ -21,8 +21,16 @@ TEST(AbbreviationTableTest, FindsTitlesWithoutRegardToCase) {
       "@AZ[`az{ Quarterly of ZEBRAS=Q. Zebr.", "\x83\x41\x83\x5A Review of Kana Studies=RKS",
       "Annals\x83\x41"
       "Abcdefghijklmnopqrstuvwxyz=Ann."};
-  std::string whole;
-  for (std::string_view line : lines) (whole += line) += "\r\n";
+  // Read from a file, a title and its abbreviation end where the line does,
+  // however it ends; nothing after a zero byte counts.
+  std::vector<std::string> wholes;
+  for (const std::string_view line_break : {"\r\n", "\n", "\r"}) {
+    std::string whole;
+    for (std::string_view line : lines) (whole += line) += line_break;
+    wholes.push_back(whole);
+  }
+  wholes.back().pop_back();
+  wholes.push_back(wholes.front() + "Cut short=cut" + std::string(1, '\0') + "Missing=M.\r\n");
   struct Case {
     const char* name;
     const char* title;
@@ -45,14 +53,17 @@ TEST(AbbreviationTableTest, FindsTitlesWithoutRegardToCase) {
        "ABCDEFGHIJKLMNOPQRSTUVWXYZ",
        "Ann."},
   };
-  const AbbreviationTable from_lines(lines);
-  const AbbreviationTable from_text = AbbreviationTable::FromText(whole);
-  for (const AbbreviationTable* table : {&from_lines, &from_text}) {
+  std::vector<AbbreviationTable> tables = {AbbreviationTable(lines)};
+  for (const std::string& whole : wholes) tables.push_back(AbbreviationTable::FromText(whole));
+  for (size_t t = 0; t < tables.size(); ++t) {
+    SCOPED_TRACE(t);
     for (const Case& c : cases) {
       SCOPED_TRACE(c.name);
-      EXPECT_EQ(table->Lookup(c.title), c.expected);
+      EXPECT_EQ(tables[t].Lookup(c.title), c.expected);
     }
   }
+  EXPECT_EQ(tables.back().Lookup("cut SHORT"), "cut");
+  EXPECT_EQ(tables.back().Lookup("Missing"), "");
 }
 
 // Thousands of titles crowd the index: every one is found, by its own
