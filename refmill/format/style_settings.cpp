@@ -59,10 +59,18 @@ AbbreviationTable AbbreviationTable::FromText(std::string text) {
 }
 
 std::pair<std::string_view, std::string_view> AbbreviationTable::LineAt(std::string_view text,
-                                                                        uint32_t at) {
-  size_t end = at;
-  while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0') ++end;
-  return NameAndValue(text.substr(at, end - at));
+                                                                        const Slot& slot) {
+  const size_t at = slot.line_at;
+  const size_t title = (slot.tag >> 8) & kLongPart;
+  const size_t abbreviation = slot.tag & kLongPart;
+  if (title == kLongPart || abbreviation == kLongPart) {
+    size_t end = at;
+    while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0') ++end;
+    return NameAndValue(text.substr(at, end - at));
+  }
+  // A line without "=" has the empty title and abbreviation.
+  if (abbreviation == 0) return {text.substr(at, title), {}};
+  return {text.substr(at, title), text.substr(at + title + 1, abbreviation)};
 }
 
 void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_view>& lines) {
@@ -80,11 +88,12 @@ void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_v
   struct Placed {
     uint64_t hash;
     std::string_view name;
+    size_t value_length;
   };
   std::array<Placed, kAhead> ahead;
   const auto make = [&](size_t k) {
-    const std::string_view name = NameAndValue(lines[k]).first;
-    ahead[k % kAhead] = {hash(name), name};
+    const auto [name, value] = NameAndValue(lines[k]);
+    ahead[k % kAhead] = {hash(name), name, value.size()};
     __builtin_prefetch(&index.slots[ahead[k % kAhead].hash & mask]);
   };
   for (size_t k = 0; k < std::min(kAhead, lines.size()); ++k) make(k);
@@ -92,17 +101,17 @@ void AbbreviationTable::IndexLines(Index& index, const std::vector<std::string_v
     const Placed line = ahead[k % kAhead];
     const auto line_at = static_cast<uint32_t>(lines[k].data() - text.data());
     if (k + kAhead < lines.size()) make(k + kAhead);
-    const auto check = static_cast<uint32_t>(line.hash >> 32);
+    const uint32_t tag = Tag(line.hash, line.name.size(), line.value_length);
     for (size_t i = line.hash & mask;; i = (i + 1) & mask) {
       Slot& slot = index.slots[i];
       if (slot.line_at == Slot::kEmpty) {
-        slot = {check, line_at};
+        slot = {tag, line_at};
         ++index.count;
         break;
       }
       // Of two equal titles the first line counts.
-      if (slot.check == check &&
-          text::CaseFoldEqual()(LineAt(text, slot.line_at).first, line.name)) {
+      if (((slot.tag ^ tag) & kTitleTag) == 0 &&
+          text::CaseFoldEqual()(LineAt(text, slot).first, line.name)) {
         break;
       }
     }
@@ -113,13 +122,13 @@ std::string_view AbbreviationTable::Lookup(std::string_view title) const {
   if (index_ == nullptr) return {};
   const std::string_view text = index_->text;
   const uint64_t h = text::CaseFoldHash()(title);
-  const auto check = static_cast<uint32_t>(h >> 32);
+  const uint32_t tag = Tag(h, title.size(), 0);
   const size_t mask = index_->slots.size() - 1;
   for (size_t i = h & mask;; i = (i + 1) & mask) {
     const Slot& slot = index_->slots[i];
     if (slot.line_at == Slot::kEmpty) return {};
-    if (slot.check != check) continue;
-    const auto [name, value] = LineAt(text, slot.line_at);
+    if (((slot.tag ^ tag) & kTitleTag) != 0) continue;
+    const auto [name, value] = LineAt(text, slot);
     if (text::CaseFoldEqual()(name, title)) return value;
   }
 }

@@ -4,6 +4,7 @@
 // read it.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -47,15 +48,26 @@ class AbbreviationTable {
   size_t size() const { return index_ == nullptr ? 0 : index_->count; }
 
  private:
-  // One line, by where it starts in the text, with the high half of its
-  // title's hash: the title and abbreviation are found in the line only
-  // for a title whose hash agrees, which keeps the index to a third of
-  // what places of both would take.
+  // One line, by where it starts in the text, tagged with 16 bits of its
+  // title's hash and the lengths of its title and abbreviation: a look-up
+  // reads both in place for a title whose tag agrees, in a third of the
+  // room that places of both would take. A title or abbreviation of
+  // kLongPart bytes or more is found by reading the line.
   struct Slot {
     static constexpr uint32_t kEmpty = UINT32_MAX;
-    uint32_t check;
+    uint32_t tag;
     uint32_t line_at = kEmpty;
   };
+  static constexpr uint32_t kLongPart = 255;
+  static constexpr uint32_t kTitleTag = 0xFFFFFF00;  // the hash and the title's length
+  static uint32_t Tag(uint64_t hash, size_t title_length, size_t abbreviation_length) {
+    constexpr int kHashBits = 16;
+    const auto length = [](size_t n) {
+      return static_cast<uint32_t>(std::min<size_t>(n, kLongPart));
+    };
+    return static_cast<uint32_t>(hash >> (64 - kHashBits)) << 16 | length(title_length) << 8 |
+           length(abbreviation_length);
+  }
   // The lines' bytes and an open-addressed index of them, made once and
   // shared by copies of the table: tens of thousands of lines take no
   // allocation each, which made building the table take longer than many
@@ -68,8 +80,9 @@ class AbbreviationTable {
   // `lines` lie in index.text, each ended by a line break or a zero byte
   // or the end of the text.
   static void IndexLines(Index& index, const std::vector<std::string_view>& lines);
-  // The title and abbreviation of the line at `at` in `text`.
-  static std::pair<std::string_view, std::string_view> LineAt(std::string_view text, uint32_t at);
+  // The title and abbreviation of the line of `slot` in `text`.
+  static std::pair<std::string_view, std::string_view> LineAt(std::string_view text,
+                                                              const Slot& slot);
 
   std::shared_ptr<const Index> index_;
 };

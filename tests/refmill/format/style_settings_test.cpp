@@ -64,6 +64,26 @@ TEST(AbbreviationTableTest, FindsTitlesWithoutRegardToCase) {
   }
   EXPECT_EQ(tables.back().Lookup("cut SHORT"), "cut");
   EXPECT_EQ(tables.back().Lookup("Missing"), "");
+
+  // Titles and abbreviations about as long as the index keeps their
+  // lengths, and longer: each of `n` bytes, numbered.
+  const auto numbered = [](char letter, size_t n) {
+    const std::string number = std::to_string(n);
+    return std::string(n - number.size(), letter) + number;
+  };
+  const std::vector<size_t> lengths = {254, 255, 256, 600};
+  std::string long_lines;
+  for (const size_t n : lengths) {
+    long_lines += numbered('T', n) + "=short " + std::to_string(n) + "\r\n";
+    long_lines += "short " + std::to_string(n) + "=" + numbered('a', n) + "\r\n";
+  }
+  const AbbreviationTable long_table = AbbreviationTable::FromText(long_lines);
+  for (const size_t n : lengths) {
+    SCOPED_TRACE(n);
+    EXPECT_EQ(long_table.Lookup(numbered('t', n)), "short " + std::to_string(n));
+    EXPECT_EQ(long_table.Lookup("SHORT " + std::to_string(n)), numbered('a', n));
+    EXPECT_EQ(long_table.Lookup(numbered('t', n).substr(1)), "");
+  }
 }
 
 // Thousands of titles crowd the index: every one is found, by its own
