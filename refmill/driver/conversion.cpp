@@ -436,10 +436,20 @@ void Conversion::GatherMarkedLines() {
   // their lines are kept whole, since each line read in place would bring
   // back the pages around it.
   // And where the style formats every marked entry whole again (the year
-  // twice in each template), the first columns would serve none of them.
+  // twice in each template), the first columns would serve none of them;
+  // where it does so for some templates, their entries' lines are kept
+  // whole, which costs less than reading them from the file one by one.
   const bool most = redo_.size() > entries_.size() / 2;
   const size_t columns = most ? format::ColumnsReadForMarks(settings_) : SIZE_MAX;
   if (most && (columns == SIZE_MAX || format::MarksFormatEntriesWhole(settings_))) return;
+  const bool by_template = most && format::SomeMarksFormatEntriesWhole(settings_);
+  const auto formatted_whole = [&](std::string_view line, const Redo& mark) {
+    constexpr size_t kCategoryColumns = 2;
+    const std::string_view category =
+        format::SplitFields(line, kCategoryColumns).At(1).value_or(std::string_view());
+    return format::FormatsMarkedEntryWhole(category, mark.repeat, mark.letter.has_value(),
+                                           settings_);
+  };
   constexpr uint32_t kUnmarked = UINT32_MAX;
   const size_t lines = source_lines_.size();
   std::vector<uint32_t> mark_of_line(lines, kUnmarked);
@@ -458,7 +468,9 @@ void Conversion::GatherMarkedLines() {
       const std::string_view whole = reads.Read(source_lines_.WithBreak(i));
       const std::string_view line = text::LineIndex::WithoutBreak(whole);
       const size_t reach =
-          columns == SIZE_MAX || std::binary_search(literal_lines_.begin(), literal_lines_.end(), i)
+          columns == SIZE_MAX ||
+                  std::binary_search(literal_lines_.begin(), literal_lines_.end(), i) ||
+                  (by_template && formatted_whole(line, redo_[mark_of_line[i]]))
               ? line.size()
               : format::SplitReach(line, columns);
       marked_lines_[mark_of_line[i]] =

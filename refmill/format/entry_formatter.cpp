@@ -896,25 +896,52 @@ bool MarkChanges(const TemplatePlan::Token& token, const PlaceholderColumns& r, 
   return (repeat && token.code == r.author) || (letter && ReadsColumn(token.code, r.year, r));
 }
 
+// Whether `plan` names a value the mark changes more than once or in an
+// optional part: a value FormatMarkedEntry puts in place only where it
+// stands once, outside optional parts.
+bool PlanRefusesMark(const TemplatePlan& plan, const PlaceholderColumns& r, bool repeat,
+                     bool letter) {
+  return std::any_of(plan.tokens.begin(), plan.tokens.end(), [&](const TemplatePlan::Token& t) {
+    return (t.in_optional_part || t.uses != 1 || t.code_seen_before) &&
+           MarkChanges(t, r, repeat, letter);
+  });
+}
+
+// Whether `plan` refuses the repeat and the year letter of style `s`, each
+// where the style makes it.
+std::pair<bool, bool> PlanRefusesMarks(const TemplatePlan& plan, const StyleSettings& s) {
+  return {!s.samename.empty() && PlanRefusesMark(plan, s.roles, true, false),
+          s.sameyear && PlanRefusesMark(plan, s.roles, false, true)};
+}
+
 }  // namespace
 
 bool MarksFormatEntriesWhole(const StyleSettings& s) {
-  const PlaceholderColumns& r = s.roles;
   bool whole = true;
   s.templates.ForEachPlan([&](const TemplatePlan* plan) {
     if (plan == nullptr) return;
-    // A value a mark changes is put in place only where it stands once,
-    // outside optional parts; FormatMarkedEntry refuses the rest.
-    bool author_whole = false;
-    bool year_whole = false;
-    for (const TemplatePlan::Token& token : plan->tokens) {
-      if (!token.in_optional_part && token.uses == 1 && !token.code_seen_before) continue;
-      if (MarkChanges(token, r, true, false)) author_whole = true;
-      if (MarkChanges(token, r, false, true)) year_whole = true;
-    }
-    if ((!s.samename.empty() && !author_whole) || (s.sameyear && !year_whole)) whole = false;
+    const auto [repeat, letter] = PlanRefusesMarks(*plan, s);
+    if ((!s.samename.empty() && !repeat) || (s.sameyear && !letter)) whole = false;
   });
   return whole;
+}
+
+bool SomeMarksFormatEntriesWhole(const StyleSettings& s) {
+  bool some = false;
+  s.templates.ForEachPlan([&](const TemplatePlan* plan) {
+    if (plan == nullptr) return;
+    const auto [repeat, letter] = PlanRefusesMarks(*plan, s);
+    some = some || repeat || letter;
+  });
+  return some;
+}
+
+bool FormatsMarkedEntryWhole(std::string_view category, bool repeat, bool letter,
+                             const StyleSettings& s) {
+  const auto tmpl = s.templates.Find(category);
+  return !tmpl || tmpl->plan == nullptr || tmpl->text.empty() ||
+         KindOf(category) == EntryKind::kNone ||
+         PlanRefusesMark(*tmpl->plan, s.roles, repeat, letter);
 }
 
 std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::string_view unmarked,

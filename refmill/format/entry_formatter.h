@@ -58,6 +58,14 @@ size_t ColumnsReadForMarks(const StyleSettings& s);
 // its values: every template names a value the style's marks change more
 // than once or in an optional part, or has no plan.
 bool MarksFormatEntriesWhole(const StyleSettings& s);
+// True when some template of style `s` names a value the style's marks
+// change more than once or in an optional part.
+bool SomeMarksFormatEntriesWhole(const StyleSettings& s);
+// True when FormatMarkedEntry makes no entry of `category` that repeats the
+// author before it (`repeat`) or gets a year letter (`letter`), whatever its
+// values, as its template alone tells; false where it may.
+bool FormatsMarkedEntryWhole(std::string_view category, bool repeat, bool letter,
+                             const StyleSettings& s);
 
 // The year letter of the entry at `position` (from 0) in a group of one
 // author and year: "a" to "z", then "aa", "ab", … "az", "ba", … as

@@ -134,6 +134,9 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
     // Whatever the values, every mark sends the entry to FormatEntry
     // (MarksFormatEntriesWhole, with both kinds of marks on).
     bool all_whole = false;
+    // Which marks the entry's template alone sends to FormatEntry
+    // (FormatsMarkedEntryWhole), as `made`.
+    std::string template_whole = "nnn";
   };
   const Case cases[] = {
       {"author and year", "ebook=$AT ($YR). $TL.", "*,ebook,John Smith,1999,T", "yyy"},
@@ -144,14 +147,16 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
        "ynn"},
       {"the author in the title too", "ebook=$AT ($YR). $TL.",
        "*,ebook,John Smith,1999,\"Smith, John.\"", "nyn"},
-      {"the year named twice", "ebook=$AT ($YR) $YR", "*,ebook,John Smith,1999", "ynn"},
-      {"a second name for the year column", "ebook=$AT ($YR) $Y2", "*,ebook,John Smith,1999",
-       "ynn"},
-      {"the year in an optional part", "ebook=$AT, {?$YR?}", "*,ebook,John Smith,1999", "ynn"},
+      {"the year named twice", "ebook=$AT ($YR) $YR", "*,ebook,John Smith,1999", "ynn", false,
+       false, "nyy"},
+      {"a second name for the year column", "ebook=$AT ($YR) $Y2", "*,ebook,John Smith,1999", "ynn",
+       false, false, "nyy"},
+      {"the year in an optional part", "ebook=$AT, {?$YR?}", "*,ebook,John Smith,1999", "ynn",
+       false, false, "nyy"},
       {"an optional part after a stop that may go", "ebook=$AT{?, $YR?}", "*,ebook,John Smith,1999",
-       "nnn"},
+       "nnn", false, false, "nyy"},
       {"the author in an optional part, the year twice", "ebook={?$AT?} ($YR) $YR",
-       "*,ebook,John Smith,1999", "nnn", false, true},
+       "*,ebook,John Smith,1999", "nnn", false, true, "yyy"},
       {"a stop the author list takes from the template", "ebook=$AT. ($YR)",
        "*,ebook,John Smith,1999", "nyn"},
       {"a stop the template keeps either way", "ebook=$AT ($YR)", "*,ebook,John Smith,1999", "yyy"},
@@ -159,7 +164,8 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
       {"an empty year", "ebook=$AT ($YR) $TL", "*,ebook,John Smith,,T", "yyy"},
       {"a year inside the author list", "ebook=$AT ($YR)", "*,ebook,1999 Group,1999", "yny"},
       {"a Japanese entry", "jbook=$AT（$YR）『$TL』", "*,jbook,山田#太郎,1999,心理学", "yyy"},
-      {"no template for the category", "ebook=$AT", "*,nobook,John Smith,1999", "nnn"},
+      {"no template for the category", "ebook=$AT", "*,nobook,John Smith,1999", "nnn", false, false,
+       "yyy"},
       {"author lists made from the year's column", "ebook=$SA ($YR)", "*,ebook,John Smith", "yyy",
        true},
   };
@@ -184,6 +190,10 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
     RecordingSink sink;
     const EntryContext ctx{s, 5, sink};
     const FieldList fields = Fields(c.line);
+    const std::string_view category = *fields.At(1);
+    // The style's one template, whatever the entry's category.
+    EXPECT_EQ(SomeMarksFormatEntriesWhole(s),
+              s.templates.Find(category) && c.template_whole != "nnn");
     bool literally = false;
     const TextOrFault unmarked = FormatEntry(fields, false, {}, ctx, nullptr, &literally);
     ASSERT_TRUE(std::holds_alternative<std::string>(unmarked));
@@ -194,6 +204,8 @@ TEST(FormatMarkedEntryTest, GivesWhatFormattingTheMarkedEntryGives) {
       const std::optional<std::string> made =
           FormatMarkedEntry(fields, std::get<std::string>(unmarked), repeat, letter, ctx);
       EXPECT_EQ(made.has_value(), c.made[m] == 'y');
+      EXPECT_EQ(FormatsMarkedEntryWhole(category, repeat, !letter.empty(), s),
+                c.template_whole[m] == 'y');
       if (made) {
         EXPECT_EQ(TextOrFault(*made), FormatEntry(fields, repeat, letter, ctx));
       }
