@@ -445,10 +445,10 @@ void Conversion::GatherMarkedLines() {
   const bool by_template = most && format::SomeMarksFormatEntriesWhole(settings_);
   const auto formatted_whole = [&](std::string_view line, const Redo& mark) {
     constexpr size_t kCategoryColumns = 2;
-    const std::string_view category =
-        format::SplitFields(line, kCategoryColumns).At(1).value_or(std::string_view());
-    return format::FormatsMarkedEntryWhole(category, mark.repeat, mark.letter.has_value(),
-                                           settings_);
+    // The category may lie in the list's own copy of the line.
+    const format::FieldList fields = format::SplitFields(line, kCategoryColumns);
+    return format::FormatsMarkedEntryWhole(fields.At(1).value_or(std::string_view()), mark.repeat,
+                                           mark.letter.has_value(), settings_);
   };
   constexpr uint32_t kUnmarked = UINT32_MAX;
   const size_t lines = source_lines_.size();
