@@ -342,9 +342,15 @@ ReadResult ReadBibtex(std::string_view text, std::string_view name, const Refere
     }
     Fields fields;
     for (size_t i = 3; i + 1 < texts.size(); i += 2) fields[Lower(texts[i])] = texts[i + 1];
-    result.references.push_back(
-        Convert(Lower(texts.size() > 2 ? texts[2] : ""), fields, line, texts[1], entry_warnings));
-    if (taken) taken(result.references.back());
+    Reference reference =
+        Convert(Lower(texts.size() > 2 ? texts[2] : ""), fields, line, texts[1], entry_warnings);
+    // What a sink takes is not kept as well: a large file's references
+    // would otherwise be held, and moved as their list grows, to no end.
+    if (taken) {
+      taken(reference);
+    } else {
+      result.references.push_back(std::move(reference));
+    }
   };
   std::string bytes;
   const std::optional<std::string> notes =

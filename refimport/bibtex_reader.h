@@ -12,7 +12,8 @@ namespace refimport {
 // are applied, @comment and @preamble ignored. An entry btparse cannot read
 // is skipped with a warning naming its line and key; btparse's own notes
 // become warnings too. `name` names the file in those notes. `taken`, when
-// given, sees each reference as soon as it is read, while btparse goes on.
+// given, sees each reference as soon as it is read, while btparse goes on,
+// and takes it: the result then holds the warnings only.
 ReadResult ReadBibtex(std::string_view text, std::string_view name,
                       const ReferenceSink& taken = {});
 

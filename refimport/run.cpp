@@ -152,10 +152,10 @@ ExitCode Run(const std::vector<std::string>& args, const tabdump::Console& conso
     for (const std::string& warning : read.warnings) {
       tabdump::WriteMessage(console.err, std::string(msg::kPrefix) + warning + "\n");
     }
-    if (read.references.empty()) {
+    if (number == 0) {
       return Fail(console, ExitCode::kUnreadable, msg::kNoReferences, paths->source);
     }
-    csv = EncodedTable(table, read.references.size(), paths->utf8);
+    csv = EncodedTable(table, static_cast<size_t>(number), paths->utf8);
   } catch (const std::bad_alloc&) {
     return Fail(console, ExitCode::kUnreadable, msg::kOutOfMemory, paths->source);
   }

@@ -46,6 +46,7 @@ ReadResult ReadSource(std::string_view text, SourceFormat format, std::string_vi
   ReadResult result = format == SourceFormat::kRis ? ReadRis(text) : ReadCslJson(text);
   if (taken) {
     for (const Reference& reference : result.references) taken(reference);
+    result.references.clear();
   }
   return result;
 }

@@ -16,8 +16,9 @@ enum class SourceFormat { kBibtex, kRis, kCslJson };
 std::optional<SourceFormat> DetectFormat(std::string_view text);
 
 // The references of `text` read as `format`; `name` names the file in notes.
-// `taken`, when given, sees each reference in order once it is read: for
-// BibTeX while the rest is still being read.
+// `taken`, when given, sees each reference in order once it is read (for
+// BibTeX while the rest is still being read) and takes it: the result then
+// holds the warnings only.
 ReadResult ReadSource(std::string_view text, SourceFormat format, std::string_view name,
                       const ReferenceSink& taken = {});
 

@@ -128,6 +128,33 @@ TEST(BibtexReaderTest, SurvivesBtparseEndingTheProcess) {
   EXPECT_EQ(ReadBibtex("@book{k, title = {x}}\n", "next.bib").references.size(), 1u);
 }
 
+// A sink sees every reference once, in file order, and takes it: the result
+// keeps only the warnings, so a large file's references are not held twice.
+TEST(ReadSourceTest, ASinkTakesEveryReferenceInOrder) {
+  const struct {
+    SourceFormat format;
+    std::string text;
+  } cases[] = {
+      {SourceFormat::kBibtex, "@book{a, title = {First}}\n@misc{b, title = {Second}}\n"},
+      {SourceFormat::kRis, "TY  - BOOK\r\nTI  - First\r\nER  - \r\nTY  - RPRT\r\nTI  - Second\r\n"},
+      {SourceFormat::kCslJson, R"([{"type": "book", "title": "First"},
+                                   {"type": "report", "title": "Second"}])"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    const ReadResult kept = ReadSource(c.text, c.format, "x");
+    std::vector<std::string> titles;
+    const ReadResult taken =
+        ReadSource(c.text, c.format, "x", [&](const Reference& r) { titles.push_back(r.title); });
+    EXPECT_EQ(titles, (std::vector<std::string>{"First", "Second"}));
+    ASSERT_EQ(kept.references.size(), 2u);
+    EXPECT_EQ(kept.references[1].title, "Second");
+    EXPECT_TRUE(taken.references.empty());
+    EXPECT_EQ(taken.warnings, kept.warnings);
+    EXPECT_FALSE(taken.warnings.empty());  // the second is of an unknown type
+  }
+}
+
 TEST(RisReaderTest, ReadsReferencesFromTyToEr) {
   const ReadResult read = ReadRis(
       "stray line\r\n"
