@@ -13,19 +13,20 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$bin"/*.dat "$bin/jpa.ini" "$bin/text.trl" "$work/"
 cd "$work"
-wall() {  # the median wall time of three runs, in seconds
-  for run in 1 2 3; do
-    /usr/bin/time -f "%e" -o "$work/time" "$@" > /dev/null 2>&1
-    cat "$work/time"
-  done | sort -n | sed -n 2p
-}
 for n in "${sizes[@]}"; do
   python3 "$here/make_table.py" "$n" "$work" > /dev/null
   python3 "$here/make_bib.py" "$work"
-  imported=$(wall "$bin/refimport" bench.bib imported.csv)
+  "$bin/refimport" bench.bib imported.csv > /dev/null 2>&1
   refs=$(($(wc -l < imported.csv) - 1))
-  formatted=$(wall "$bin/refmill" /s text.trl jpa.ini imported.csv out.txt)
+  # In rounds, one run of each after the other, as bench/run.sh times
+  # refmill beside the floor: the machine's own unevenness moved the ratio
+  # by a third between runs timed apart.
+  mapfile -t runs < <(python3 "$here/side_by_side.py" 7 \
+    "$bin/refimport" bench.bib imported.csv -- \
+    "$bin/refmill" /s text.trl jpa.ini imported.csv out.txt)
+  read -r imported _ <<< "${runs[0]}"
+  read -r formatted _ <<< "${runs[1]}"
   awk -v n="$refs" -v i="$imported" -v f="$formatted" 'BEGIN {
-    printf "%d BibTeX references: refimport %.2f s, refmill (jpa.ini) %.2f s; ratio %.2fx (goal: at most 2x)\n",
+    printf "%d BibTeX references: refimport %.3f s, refmill (jpa.ini) %.3f s; ratio %.2fx (goal: at most 2x)\n",
       n, i, f, (f > 0 ? i / f : 0) }'
 done
