@@ -897,8 +897,9 @@ bool MarkChanges(const TemplatePlan::Token& token, const PlaceholderColumns& r, 
 }
 
 // Whether `plan` names a value the mark changes more than once or in an
-// optional part: a value FormatMarkedEntry puts in place only where it
-// stands once, outside optional parts.
+// optional part: FormatMarkedEntry puts a value in place only where it
+// stands once, outside optional parts. Whether a part vanishes is the
+// whole formatting's to tell, and so is where each of a value's places is.
 bool PlanRefusesMark(const TemplatePlan& plan, const PlaceholderColumns& r, bool repeat,
                      bool letter) {
   return std::any_of(plan.tokens.begin(), plan.tokens.end(), [&](const TemplatePlan::Token& t) {
@@ -907,55 +908,58 @@ bool PlanRefusesMark(const TemplatePlan& plan, const PlaceholderColumns& r, bool
   });
 }
 
-// Whether `plan` refuses the repeat and the year letter of style `s`, each
-// where the style makes it.
-std::pair<bool, bool> PlanRefusesMarks(const TemplatePlan& plan, const StyleSettings& s) {
-  return {!s.samename.empty() && PlanRefusesMark(plan, s.roles, true, false),
-          s.sameyear && PlanRefusesMark(plan, s.roles, false, true)};
+// How the templates with a plan meet the marks style `s` makes: whether
+// every one refuses each of them, and whether some refuses one.
+struct RefusedMarks {
+  bool every = true;
+  bool some = false;
+};
+RefusedMarks MarksRefused(const StyleSettings& s) {
+  RefusedMarks refused;
+  s.templates.ForEachPlan([&](const TemplatePlan* plan) {
+    if (plan == nullptr) return;
+    const bool repeat = !s.samename.empty() && PlanRefusesMark(*plan, s.roles, true, false);
+    const bool letter = s.sameyear && PlanRefusesMark(*plan, s.roles, false, true);
+    if ((!s.samename.empty() && !repeat) || (s.sameyear && !letter)) refused.every = false;
+    refused.some = refused.some || repeat || letter;
+  });
+  return refused;
+}
+
+// The template FormatMarkedEntry puts an entry's mark into, or nothing where
+// the entry of `category` is formatted whole whatever its values.
+std::optional<TemplateTable::Template> SplicedTemplate(std::string_view category, bool repeat,
+                                                       bool letter, const StyleSettings& s) {
+  auto tmpl = s.templates.Find(category);
+  if (!tmpl || tmpl->plan == nullptr || tmpl->text.empty() ||
+      KindOf(category) == EntryKind::kNone ||
+      PlanRefusesMark(*tmpl->plan, s.roles, repeat, letter)) {
+    return std::nullopt;
+  }
+  return tmpl;
 }
 
 }  // namespace
 
-bool MarksFormatEntriesWhole(const StyleSettings& s) {
-  bool whole = true;
-  s.templates.ForEachPlan([&](const TemplatePlan* plan) {
-    if (plan == nullptr) return;
-    const auto [repeat, letter] = PlanRefusesMarks(*plan, s);
-    if ((!s.samename.empty() && !repeat) || (s.sameyear && !letter)) whole = false;
-  });
-  return whole;
-}
+bool MarksFormatEntriesWhole(const StyleSettings& s) { return MarksRefused(s).every; }
 
-bool SomeMarksFormatEntriesWhole(const StyleSettings& s) {
-  bool some = false;
-  s.templates.ForEachPlan([&](const TemplatePlan* plan) {
-    if (plan == nullptr) return;
-    const auto [repeat, letter] = PlanRefusesMarks(*plan, s);
-    some = some || repeat || letter;
-  });
-  return some;
-}
+bool SomeMarksFormatEntriesWhole(const StyleSettings& s) { return MarksRefused(s).some; }
 
 bool FormatsMarkedEntryWhole(std::string_view category, bool repeat, bool letter,
                              const StyleSettings& s) {
-  const auto tmpl = s.templates.Find(category);
-  return !tmpl || tmpl->plan == nullptr || tmpl->text.empty() ||
-         KindOf(category) == EntryKind::kNone ||
-         PlanRefusesMark(*tmpl->plan, s.roles, repeat, letter);
+  return !SplicedTemplate(category, repeat, letter, s);
 }
 
 std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::string_view unmarked,
                                              bool repeat, std::string_view year_letter,
                                              const EntryContext& ctx, UnmarkedValues* known) {
   const std::string_view category = fields.At(1).value_or(std::string_view());
-  const auto tmpl = ctx.settings.templates.Find(category);
+  const bool letter = !year_letter.empty();
+  const auto tmpl = SplicedTemplate(category, repeat, letter, ctx.settings);
+  if (!tmpl) return std::nullopt;
   const EntryKind kind = KindOf(category);
-  if (!tmpl || tmpl->plan == nullptr || tmpl->text.empty() || kind == EntryKind::kNone) {
-    return std::nullopt;
-  }
   const StyleSettings& s = ctx.settings;
   const PlaceholderColumns& r = s.roles;
-  const bool letter = !year_letter.empty();
   const TokenValues plain(fields, false, {}, kind, ctx);
   const TokenValues marked(fields, repeat, year_letter, kind, ctx);
   const TemplatePlan& plan = *tmpl->plan;
@@ -963,17 +967,12 @@ std::optional<std::string> FormatMarkedEntry(const FieldList& fields, std::strin
   for (size_t t = 0; t < plan.tokens.size(); ++t) {
     const TemplatePlan::Token& token = plan.tokens[t];
     if (!MarkChanges(token, r, repeat, letter)) continue;
-    // Whether a part vanishes is the whole formatting's to tell.
-    if (token.in_optional_part) return std::nullopt;
     std::optional<std::string> before = PlainValue(plain, token, fields, kind, r, known);
     if (!before) return std::nullopt;
     ChangedValue value{std::move(*before), std::string()};
     if (marked.Compute(token.name, token.code, value.after)) return std::nullopt;
     marked.ForOutput(token.code, value.after);
     if (value.before == value.after) continue;
-    // A changed value in more than one place is left to the whole
-    // formatting, which knows where each of them is.
-    if (token.uses != 1 || token.code_seen_before) return std::nullopt;
     // Half a character at a value's end makes the template be filled
     // another way; an empty value has no place to be found by.
     if (value.before.empty() || EndsInsideACharacter(value.before) ||

@@ -64,9 +64,8 @@ std::pair<std::string_view, std::string_view> AbbreviationTable::LineAt(std::str
   const size_t title = (slot.tag >> 8) & kLongPart;
   const size_t abbreviation = slot.tag & kLongPart;
   if (title == kLongPart || abbreviation == kLongPart) {
-    size_t end = at;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n' && text[end] != '\0') ++end;
-    return NameAndValue(text.substr(at, end - at));
+    constexpr std::string_view kLineEnds("\r\n\0", 3);
+    return NameAndValue(text.substr(at, text.find_first_of(kLineEnds, at) - at));
   }
   // A line without "=" has the empty title and abbreviation.
   if (abbreviation == 0) return {text.substr(at, title), {}};
