@@ -1126,6 +1126,10 @@ std::future<void> PrepareJapaneseSortOrder() {
     // A failure here is met again, and reported, by the sort itself.
     try {
       PrimaryCodes::Get();
+      // Every sort that meets two lines with the same first chunk decodes
+      // them for their whole keys; the decoder is read from ICU's converter
+      // one character at a time, a few milliseconds the sort need not wait.
+      Decoder();
       // ICU works out, once for the collation, how far its elements may
       // spread before it hands out the first one: about as long as all the
       // rest for a short list, and every Japanese list with a prolonged

@@ -1,7 +1,9 @@
 #include "refmill/format/author_list.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "platform/utf8_scan.h"
 #include "refmill/text/sjis.h"
 
 namespace refmill::format {
@@ -41,16 +43,6 @@ std::string WithInitials(std::string_view name, bool hyphens, bool gap) {
   return out;
 }
 
-// "J. R. Miller" gives "Miller, J. R."; a name without blank stays.
-std::string SurnameFirst(std::string_view name) {
-  const size_t last_blank = text::LastPos(' ', name);
-  if (last_blank == 0) return std::string(name);
-  std::string out;
-  out.reserve(name.size() + 1);
-  out.append(name.substr(last_blank)).append(", ").append(name.substr(0, last_blank - 1));
-  return out;
-}
-
 // The text after the last blank, or the whole name when it has none.
 std::string_view Surname(std::string_view name) { return name.substr(text::LastPos(' ', name)); }
 
@@ -58,17 +50,6 @@ std::string_view Surname(std::string_view name) { return name.substr(text::LastP
 std::string_view Before(std::string_view text, char byte) {
   const size_t pos = text::FindByte(text, byte);
   return pos == text::kNotFound ? std::string_view() : text.substr(0, pos);
-}
-
-// names[from, to) joined by `between`.
-std::string JoinRange(const std::vector<std::string>& names, size_t from, size_t to,
-                      std::string_view between) {
-  std::string out;
-  for (size_t i = from; i < to; ++i) {
-    if (i > from) out.append(between);
-    out.append(names[i]);
-  }
-  return out;
 }
 
 std::string JoinTwo(std::string_view a, std::string_view sep, std::string_view b) {
@@ -113,6 +94,20 @@ std::string RemoveQuotes(std::string_view value) {
 std::vector<std::string_view> SplitNames(std::string_view column) {
   std::vector<std::string_view> names;
   names.reserve(MostNames(column));
+  // Most columns are Latin letters without quotes: every "|" there is a
+  // separator, found many bytes at a time.
+  if (platform::AsciiRunEnd(column, 0) == column.size() &&
+      std::memchr(column.data(), '"', column.size()) == nullptr) {
+    for (size_t start = 0; start < column.size();) {
+      const void* bar = std::memchr(column.data() + start, kSeparator, column.size() - start);
+      const size_t end = bar == nullptr
+                             ? column.size()
+                             : static_cast<size_t>(static_cast<const char*>(bar) - column.data());
+      if (end > start) names.push_back(column.substr(start, end - start));
+      start = end + 1;
+    }
+    return names;
+  }
   size_t start = 0;
   bool quoted = false;
   for (size_t pos = 0; pos < column.size();) {
@@ -162,53 +157,83 @@ std::string FullAuthorListJapanese(std::string_view text, bool etal, const Style
 std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryContext& ctx,
                                   int32_t e_at) {
   const StyleSettings& s = ctx.settings;
-  std::vector<std::string> names;
-  names.reserve(MostNames(text));
-  for (std::string_view name : SplitNames(text)) {
-    names.push_back(s.initial ? WithInitials(name, s.initial_hyphen, !s.initial_nogap)
-                              : std::string(name));
-  }
-  bool first_inverted = false;
-  for (size_t i = 0; i < names.size(); ++i) {
-    if ((e_at == 1 && i == 0) || e_at == 2) {
-      if (i == 0) first_inverted = text::LastPos(' ', names[i]) != 0;
-      names[i] = SurnameFirst(names[i]);
-    }
-  }
-  std::string list;
-  if (names.empty()) {
+  const std::vector<std::string_view> split = SplitNames(text);
+  const size_t count = split.size();
+  if (count == 0) {
     ctx.Warn(Warning::kInvalidAuthor);
     return std::string(kMissingMark);
   }
+  // Every list of every entry passes here: the names go into the list as
+  // they are made, with no copy of each kept on the way. Only a name
+  // reduced to initials is made apart first.
+  std::string with_initials;
+  bool first_inverted = false;
+  const auto append_name = [&](size_t i, std::string& out) {
+    std::string_view name = split[i];
+    if (s.initial) {
+      with_initials = WithInitials(name, s.initial_hyphen, !s.initial_nogap);
+      name = with_initials;
+    }
+    if (!((e_at == 1 && i == 0) || e_at == 2)) {
+      out.append(name);
+      return;
+    }
+    // "J. R. Miller" gives "Miller, J. R."; a name without blank stays.
+    const size_t last_blank = text::LastPos(' ', name);
+    if (i == 0) first_inverted = last_blank != 0;
+    if (last_blank == 0) {
+      out.append(name);
+      return;
+    }
+    out.append(name.substr(last_blank)).append(", ").append(name.substr(0, last_blank - 1));
+  };
+  const auto append_range = [&](size_t from, size_t to, std::string_view between,
+                                std::string& out) {
+    for (size_t i = from; i < to; ++i) {
+      if (i > from) out.append(between);
+      append_name(i, out);
+    }
+  };
+  const auto append_and = [&](std::string& out) {
+    out.append(" ").append(s.ename_sep).append(" ");
+  };
+  std::string list;
+  list.reserve(text.size() + 2 * count + s.ename_etal.size() + s.ename_sep.size() + 8);
   const size_t keep = static_cast<size_t>(std::max(s.etal_names, 1));
   const std::string_view between = s.ename_join.empty() ? std::string_view(", ") : s.ename_join;
   const auto limit = static_cast<size_t>(std::max(s.names_max, 0));
-  const bool shorten = etal && names.size() >= 3 && names.size() > keep;
-  if (names.size() == 1) {
-    list = names[0];
+  const bool shorten = etal && count >= 3 && count > keep;
+  if (count == 1) {
+    append_name(0, list);
   } else if (shorten && keep > 1) {
-    list = JoinRange(names, 0, keep, between) + std::string(between) + s.ename_etal;
-  } else if (limit >= 2 && names.size() > limit && !shorten) {
+    append_range(0, keep, between, list);
+    list.append(between).append(s.ename_etal);
+  } else if (limit >= 2 && count > limit && !shorten) {
     // "A, B, … S, . . . Z": the first limit - 1, the gap and the last.
-    list = JoinRange(names, 0, limit - 1, between) + std::string(between) + s.names_gap + " " +
-           names.back();
+    append_range(0, limit - 1, between, list);
+    list.append(between).append(s.names_gap).append(" ");
+    append_name(count - 1, list);
     text::DeleteAllInPlace(list, kFamilyMark);
   } else if (!s.ename_join.empty() && !shorten) {
-    list = JoinRange(names, 0, names.size(), between);
+    append_range(0, count, between, list);
     text::DeleteAllInPlace(list, kFamilyMark);
-  } else if (names.size() == 2) {
+  } else if (count == 2) {
     // "Miller, J. R., & Clark, A. M.": the comma keeps the first name's
     // parts apart from the second name.
-    list = JoinTwo(s.serial_comma && first_inverted ? names[0] + "," : names[0], s.ename_sep,
-                   names[1]);
+    append_name(0, list);
+    if (s.serial_comma && first_inverted) list += ',';
+    append_and(list);
+    append_name(1, list);
   } else if (shorten) {
-    list = names[0] + " " + s.ename_etal;
+    append_name(0, list);
+    list.append(" ").append(s.ename_etal);
   } else {
-    for (size_t i = 0; i + 1 < names.size(); ++i) {
-      list += names[i];
-      if (i + 2 < names.size() || s.serial_comma) list += i + 2 < names.size() ? ", " : ",";
+    for (size_t i = 0; i + 1 < count; ++i) {
+      append_name(i, list);
+      if (i + 2 < count || s.serial_comma) list += i + 2 < count ? ", " : ",";
     }
-    list = JoinTwo(list, s.ename_sep, names.back());
+    append_and(list);
+    append_name(count - 1, list);
     text::DeleteAllInPlace(list, kFamilyMark);
   }
   text::ReplaceAllInPlace(list, "_", " ");

@@ -118,6 +118,15 @@ void DeleteAllInPlace(std::string& text, char byte) {
 }
 
 size_t LastPos(char byte, std::string_view text) {
+  // A byte that cannot close a two-byte character (a blank, "#") begins one
+  // wherever it stands: its last place is found from the end. Names pass
+  // here for every entry.
+  if (!platform::IsTrailByte(static_cast<unsigned char>(byte))) {
+    for (size_t pos = text.size(); pos > 0; --pos) {
+      if (text[pos - 1] == byte) return pos;
+    }
+    return 0;
+  }
   size_t last = kNotFound;
   for (size_t pos = 0; pos < text.size(); pos += CharLength(text, pos)) {
     if (text[pos] == byte) last = pos;

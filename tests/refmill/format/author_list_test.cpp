@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <string_view>
+#include <vector>
+
 #include "tests/support/sjis_literal.h"
 #include "tests/support/style_fixture.h"
 
@@ -216,6 +220,32 @@ TEST(ShortAuthorListTest, FamilyNamesAndSurnames) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     EXPECT_EQ(ShortAuthorList(Sjis(c.column), c.kind, s), Sjis(c.expected));
+  }
+}
+
+TEST(SplitNamesTest, SplitsAtSeparatorsOnly) {
+  struct Case {
+    const char* name;
+    std::string column;  // UTF-8
+    std::vector<std::string> expected;
+  };
+  const Case cases[] = {
+      {"Latin names", "John Smith|Mary Jones", {"John Smith", "Mary Jones"}},
+      {"empty pieces dropped", "|A||B|", {"A", "B"}},
+      {"only separators", "||", {}},
+      {"quoted separator kept", "\"A|B\"|C", {"\"A|B\"", "C"}},
+      {"second byte of a character", "ポ|A", {"ポ", "A"}},
+      {"Japanese names", "山田#太郎|佐藤#花子", {"山田#太郎", "佐藤#花子"}},
+      {"Latin and Japanese", "Smith|ポール", {"Smith", "ポール"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string column = Sjis(c.column);
+    std::vector<std::string> names;
+    for (std::string_view name : SplitNames(column)) names.emplace_back(name);
+    std::vector<std::string> expected;
+    for (const std::string& name : c.expected) expected.push_back(Sjis(name));
+    EXPECT_EQ(names, expected);
   }
 }
 

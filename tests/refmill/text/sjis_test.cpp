@@ -123,6 +123,8 @@ TEST(LastPosTest, FindsTheLastByteOnABoundary) {
       {"empty", ' ', "", 0},
       {"trail byte ignored", '|', Sjis("A|ポ"), 2},
       {"lone lead byte", '|', "|\x83", 1},
+      {"blank among Japanese names", ' ', Sjis("山田 太郎 ポ"), 10},
+      {"blank after a lone lead byte", ' ', "a\x83 b", 3},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
