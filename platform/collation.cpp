@@ -887,10 +887,20 @@ class Sorter {
     // worth a second thread.
     constexpr size_t kTiedLineWeight = 16;
     workers = WorkerCount(tied * kTiedLineWeight, workers);
-    RunWorkers(workers, [&](size_t w) {
+    // Groups differ in size and in cost, so each worker takes the next few
+    // groups left rather than every other one: dealt out in turn, one
+    // worker could still have a quarter of its work ahead when the other
+    // was done. A few neighbouring groups at a time keep the workers off
+    // each other's items.
+    constexpr size_t kGroupsTaken = 16;
+    std::atomic<size_t> next{0};
+    RunWorkers(workers, [&](size_t) {
       KeyMaker maker(collator_.get(), codes_, table_);
-      for (size_t g = w; g < groups.size(); g += workers) {
-        SortGroup(groups[g].first, groups[g].second, maker);
+      for (size_t from = next.fetch_add(kGroupsTaken); from < groups.size();
+           from = next.fetch_add(kGroupsTaken)) {
+        for (size_t g = from; g < std::min(from + kGroupsTaken, groups.size()); ++g) {
+          SortGroup(groups[g].first, groups[g].second, maker);
+        }
       }
     });
   }
