@@ -224,6 +224,7 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
     const char* name;
     std::vector<char32_t> user_defined;  // characters Shift-JIS lacks
     bool marks = true;                   // characters weighing by their neighbours
+    bool latin_runs = false;             // runs of ASCII letters between the characters
   };
   const Case cases[] = {
       {"Shift-JIS characters only", {}},
@@ -231,6 +232,9 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
       {"accented and other Latin letters", {U'é', U'ł', U'ő', U'ø'}},
       // Letters of a script the table never met make the sort use ICU's keys.
       {"a script Shift-JIS lacks", {U'é', U'ب', U'ह'}},
+      // Runs of ASCII are passed over many bytes at a time when codes are
+      // looked for: a code right after one, at any offset, must be seen.
+      {"accented letters after runs of Latin letters", {U'é', U'ő'}, true, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -256,6 +260,11 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
     auto text = [&](size_t length) {
       std::pair<std::string, std::u16string> t;
       for (size_t i = 0; i < length; ++i) {
+        for (size_t run = c.latin_runs ? random() % 18 : 0; run > 0; --run) {
+          const char letter = static_cast<char>('a' + random() % 26);
+          t.first += letter;
+          t.second += static_cast<char16_t>(letter);
+        }
         const Piece& p = pieces[random() % pieces.size()];
         t.first += p.sjis;
         t.second += p.folded;
