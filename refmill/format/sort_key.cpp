@@ -65,6 +65,13 @@ std::string Romanised(std::string_view text, const EntryContext& ctx) {
 // the years it comes with, and the year follows it as it stands.
 std::string RomanisedId(std::string_view base, std::string_view year, const EntryContext& ctx) {
   const text::TKana2Romaji& romaji = ctx.settings.romaji;
+  // Most IDs, of Latin letters and digits, are what romanising leaves as
+  // they are.
+  if (romaji.LeavesUnchanged(base) && romaji.LeavesUnchanged(year)) {
+    std::string id;
+    id.reserve(base.size() + year.size());
+    return id.append(base).append(year);
+  }
   if (ctx.memo != nullptr && !IsAscii(base) && year.size() < UINT8_MAX &&
       romaji.NoRuleReaches(year)) {
     // By the year's length too, which bounds how far the rules may grow it.

@@ -108,11 +108,17 @@ bool TKana2Romaji::NoRuleReaches(std::string_view tail) const {
   });
 }
 
+bool TKana2Romaji::HoldsTellingByte(std::string_view text) const {
+  return std::any_of(text.begin(), text.end(),
+                     [this](char c) { return telling_bytes_.test(static_cast<unsigned char>(c)); });
+}
+
+bool TKana2Romaji::LeavesUnchanged(std::string_view text) const {
+  return !HoldsTellingByte(text) && text.find('#') == std::string_view::npos;
+}
+
 std::string TKana2Romaji::ConvertHead(std::string_view head, size_t tail_length) const {
-  const bool telling = std::any_of(head.begin(), head.end(), [this](char c) {
-    return telling_bytes_.test(static_cast<unsigned char>(c));
-  });
-  if (!telling) return ResolveDoublingMarkers(head);
+  if (!HoldsTellingByte(head)) return ResolveDoublingMarkers(head);
   std::string work(head);
   Openings present(work);
   if (!present.Any(first_bytes_)) return ResolveDoublingMarkers(work);

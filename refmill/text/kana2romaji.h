@@ -30,6 +30,9 @@ class TKana2Romaji {
   // True when no rule holds a byte of `tail` and it holds no doubling
   // marker: then no rule can reach into it when it ends a text.
   bool NoRuleReaches(std::string_view tail) const;
+  // True when Convert gives `text` back as it is: it holds no byte that
+  // some rule's every match needs, nor a doubling marker.
+  bool LeavesUnchanged(std::string_view text) const;
   // What Convert makes of `head` followed by such a tail of `tail_length`
   // bytes, without the tail: the same rules apply, up to the same length.
   // Only when the result holds no "#" is it followed by the tail as Convert
@@ -42,6 +45,7 @@ class TKana2Romaji {
   int RuleCount() const { return last_index_ + 1; }
 
  private:
+  bool HoldsTellingByte(std::string_view text) const;
   std::array<std::string, kCapacity> patterns_{};
   std::array<std::string, kCapacity> replacements_{};
   int32_t last_index_ = -1;

@@ -90,6 +90,33 @@ TEST(TKana2RomajiTest, RulesThatMultiplyATextStopGrowingIt) {
 // An ID's base is romanised apart from its year where no rule can reach
 // into the year; with the year after it, it must read as the whole would,
 // also where a rule would grow the text to just about the limit.
+TEST(TKana2RomajiTest, TextsLeftUnchangedConvertToThemselves) {
+  // The kana's second bytes are ASCII letters: "ア" is 83 41, and "A" alone
+  // is no match for its rule.
+  const std::string table = Sjis("ア=a\r\nか=ka\r\nっ=#\r\nsh=S\r\n");
+  struct Case {
+    const char* name;
+    std::string text;
+    bool unchanged;
+  };
+  const Case cases[] = {
+      {"Latin letters and digits", "turner1990", true},
+      {"the kana's second byte alone", "AAA1990", true},
+      {"a rule of Latin letters", "ashby1990", false},
+      {"kana", Sjis("アか1990"), false},
+      {"a doubling marker", "ab#c", false},
+      {"empty", "", true},
+  };
+  const TKana2Romaji romaji = TKana2Romaji::FromText(table);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(romaji.LeavesUnchanged(c.text), c.unchanged);
+    if (c.unchanged) {
+      EXPECT_EQ(romaji.Convert(c.text), c.text);
+    }
+  }
+}
+
 TEST(TKana2RomajiTest, AHeadConvertsAsInTheWholeText) {
   // One "a" and a tail of four bytes may grow to 5 * 16 + 4096 bytes: the
   // head alone gives up at 4,112 (its own length) and at 4,172 (the tail's
