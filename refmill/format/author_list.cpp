@@ -174,12 +174,9 @@ std::string FullAuthorListWestern(std::string_view text, bool etal, const EntryC
       with_initials = WithInitials(name, s.initial_hyphen, !s.initial_nogap);
       name = with_initials;
     }
-    if (!((e_at == 1 && i == 0) || e_at == 2)) {
-      out.append(name);
-      return;
-    }
     // "J. R. Miller" gives "Miller, J. R."; a name without blank stays.
-    const size_t last_blank = text::LastPos(' ', name);
+    const bool inverted = (e_at == 1 && i == 0) || e_at == 2;
+    const size_t last_blank = inverted ? text::LastPos(' ', name) : 0;
     if (i == 0) first_inverted = last_blank != 0;
     if (last_blank == 0) {
       out.append(name);

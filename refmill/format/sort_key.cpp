@@ -63,15 +63,11 @@ std::string Romanised(std::string_view text, const EntryContext& ctx) {
 // An ID is a name's base followed by its year: where no rule of the table
 // can reach into the year, the base's reading is remembered once for all
 // the years it comes with, and the year follows it as it stands.
-std::string RomanisedId(std::string_view base, std::string_view year, const EntryContext& ctx) {
+std::string RomanisedId(std::string base, std::string_view year, const EntryContext& ctx) {
   const text::TKana2Romaji& romaji = ctx.settings.romaji;
   // Most IDs, of Latin letters and digits, are what romanising leaves as
   // they are.
-  if (romaji.LeavesUnchanged(base) && romaji.LeavesUnchanged(year)) {
-    std::string id;
-    id.reserve(base.size() + year.size());
-    return id.append(base).append(year);
-  }
+  if (romaji.LeavesUnchanged(base) && romaji.LeavesUnchanged(year)) return base.append(year);
   if (ctx.memo != nullptr && !IsAscii(base) && year.size() < UINT8_MAX &&
       romaji.NoRuleReaches(year)) {
     // By the year's length too, which bounds how far the rules may grow it.
@@ -85,9 +81,8 @@ std::string RomanisedId(std::string_view base, std::string_view year, const Entr
     }
     if (head.find('#') == std::string::npos) return head.append(year);
   }
-  std::string whole(base);
-  whole += year;
-  return Romanised(whole, ctx);
+  base += year;
+  return Romanised(base, ctx);
 }
 
 }  // namespace
