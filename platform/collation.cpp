@@ -1143,6 +1143,11 @@ std::future<void> PrepareJapaneseSortOrder() {
     // that does need it before it is ready waits for it, which frees a core.
     sched_param idle{};
     pthread_setschedparam(pthread_self(), SCHED_IDLE, &idle);
+    // A new thread may have taken the core of the thread that started it,
+    // and the change of class alone does not give it back before the next
+    // tick: the starting thread, which reads the table, lost a millisecond
+    // or more at every start.
+    sched_yield();
     // A failure here is met again, and reported, by the sort itself.
     try {
       PrimaryCodes::Get();

@@ -7,8 +7,53 @@
 
 #include <cstddef>
 #include <functional>
+#include <future>
+#include <memory>
+#include <utility>
 
 namespace platform {
+
+// A thread started on a core other than its starter's where there is one
+// to take it: some schedulers (virtual machines packing their cores) keep a
+// new thread beside its starter until the next tick, up to 4 ms in which
+// the other core idles, which in a run of many short passes added up to a
+// tenth of the run. Once started it may go wherever the system moves it.
+// `nth` picks the nth core after the starter's, among those allowed. Like
+// std::thread, it throws std::system_error when no thread can be had, and
+// the program ends if `body` throws; it is joined when destroyed.
+class SpreadThread {
+ public:
+  explicit SpreadThread(std::function<void()> body, size_t nth = 1);
+  SpreadThread(SpreadThread&&) noexcept;
+  SpreadThread& operator=(SpreadThread&&) = delete;
+  SpreadThread(const SpreadThread&) = delete;
+  SpreadThread& operator=(const SpreadThread&) = delete;
+  ~SpreadThread();
+
+  // The system's thread and what it runs.
+  struct Handle;
+
+ private:
+  std::unique_ptr<Handle> handle_;
+};
+
+// What std::async(std::launch::async, fn) gives, on a SpreadThread: the
+// result, and a thread joined when the task goes.
+template <class Result>
+class SpreadTask {
+ public:
+  template <class Fn>
+  explicit SpreadTask(Fn&& fn)
+      : task_(std::forward<Fn>(fn)), result_(task_.get_future()), thread_([this] { task_(); }) {}
+  SpreadTask(const SpreadTask&) = delete;
+  SpreadTask& operator=(const SpreadTask&) = delete;
+  Result get() { return result_.get(); }
+
+ private:
+  std::packaged_task<Result()> task_;
+  std::future<Result> result_;
+  SpreadThread thread_;  // last, so it ends before the task goes
+};
 
 // Below this many items a second thread costs more than it saves, for
 // formatting entries and for sorting them alike.

@@ -14,6 +14,7 @@
 #include "platform/encoding.h"
 #include "platform/files.h"
 #include "platform/mapped_file.h"
+#include "platform/worker_pool.h"
 #include "refmill/driver/conversion.h"
 #include "refmill/driver/input_file.h"
 #include "refmill/driver/message_output.h"
@@ -242,10 +243,10 @@ class RunSteps {
     // comes through `abbreviating`, which goes before the data files are
     // waited for on every way out (a promise never kept says no), so it is
     // declared after them.
-    std::future<std::pair<std::optional<DataFileError>, DataFiles>> data_files;
+    std::optional<platform::SpreadTask<std::pair<std::optional<DataFileError>, DataFiles>>>
+        data_files;
     std::promise<bool> abbreviating;
-    data_files = std::async(
-        std::launch::async,
+    data_files.emplace(
         [folders = std::vector<std::string>{platform::CurrentFolder(), console_.program_folder},
          answer = abbreviating.get_future()]() mutable {
           const auto wanted = [&answer] {
@@ -307,7 +308,7 @@ class RunSteps {
       source = DecodeInput(std::move(table), &codes_);
       conversion.emplace(source.Text(), settings, out_, source.mapped.get());
     }
-    auto [data_file_error, files] = data_files.get();
+    auto [data_file_error, files] = data_files->get();
     UseDataFiles(std::move(files), settings);
     if (const auto& error = data_file_error) {
       if (error->too_large_limit > 0) {

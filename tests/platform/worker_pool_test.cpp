@@ -7,6 +7,11 @@
 #include <string>
 #include <vector>
 
+#if defined(__linux__)
+#include <pthread.h>
+#include <sched.h>
+#endif
+
 namespace {
 
 TEST(ForEachPartTest, CoversEveryItemOnceInWorkerOrder) {
@@ -80,3 +85,58 @@ TEST(WorkerCountTest, OneWorkerBelowTheThresholdAndNeverAboveTheLimit) {
 }
 
 }  // namespace
+
+#if defined(__linux__)
+// The thread is started on one core, but must not stay tied to it: with
+// the starter's cores, whatever they are, it runs wherever they allow.
+TEST(SpreadThreadTest, TakesOnTheStartersCoresOnceRunning) {
+  cpu_set_t all;
+  ASSERT_EQ(sched_getaffinity(0, sizeof all, &all), 0);
+  std::vector<int> cores;
+  for (int c = 0; c < CPU_SETSIZE; ++c) {
+    if (CPU_ISSET(c, &all)) cores.push_back(c);
+  }
+  struct Case {
+    const char* name;
+    std::vector<int> starter;
+  };
+  std::vector<Case> cases{{"every core", cores}, {"one core", {cores.back()}}};
+  if (cores.size() > 2) cases.push_back({"two of them", {cores[0], cores[2]}});
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    cpu_set_t starter;
+    CPU_ZERO(&starter);
+    for (int core : c.starter) CPU_SET(core, &starter);
+    ASSERT_EQ(pthread_setaffinity_np(pthread_self(), sizeof starter, &starter), 0);
+    for (size_t nth : {1, 2, 5}) {
+      cpu_set_t seen;
+      CPU_ZERO(&seen);
+      int runs = 0;
+      {
+        platform::SpreadThread thread(
+            [&] {
+              ++runs;
+              sched_getaffinity(0, sizeof seen, &seen);
+            },
+            nth);
+      }
+      EXPECT_EQ(runs, 1);
+      EXPECT_TRUE(CPU_EQUAL(&seen, &starter)) << "nth " << nth;
+    }
+  }
+  pthread_setaffinity_np(pthread_self(), sizeof all, &all);
+}
+#endif
+
+TEST(SpreadTaskTest, HandsOverTheResultOrTheException) {
+  platform::SpreadTask<int> answer([] { return 42; });
+  EXPECT_EQ(answer.get(), 42);
+  platform::SpreadTask<int> failing([]() -> int { throw std::runtime_error("no data"); });
+  EXPECT_THROW(failing.get(), std::runtime_error);
+  // Never asked: the thread is still joined when the task goes.
+  std::atomic<bool> ran{false};
+  {
+    platform::SpreadTask<void> ignored([&ran] { ran = true; });
+  }
+  EXPECT_TRUE(ran);
+}
