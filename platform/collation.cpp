@@ -351,10 +351,11 @@ class PrimaryCodes {
     return true;
   }
 
-  // The primary weights of `text` as ICU's element iterator gives them.
-  static void Primaries(UCollationElements* elements, const std::u16string& text,
-                        std::vector<uint32_t>& out) {
-    out.clear();
+  // Hands `take` the primary weights of `text` as ICU's element iterator
+  // gives them, until it returns false.
+  template <class Take>
+  static void ForEachPrimary(UCollationElements* elements, const std::u16string& text,
+                             const Take& take) {
     UErrorCode status = U_ZERO_ERROR;
     ucol_setText(elements, text.data(), static_cast<int32_t>(text.size()), &status);
     if (U_FAILURE(status)) throw std::runtime_error("collation elements failed");
@@ -369,10 +370,20 @@ class PrimaryCodes {
         pending |= half >> 16;
         continue;
       }
-      if (pending != 0) out.push_back(pending);
+      if (pending != 0 && !take(pending)) return;
       pending = half & 0xFFFF0000;
     }
-    if (pending != 0) out.push_back(pending);
+    if (pending != 0) take(pending);
+  }
+
+  // All the primary weights of `text`.
+  static void Primaries(UCollationElements* elements, const std::u16string& text,
+                        std::vector<uint32_t>& out) {
+    out.clear();
+    ForEachPrimary(elements, text, [&out](uint32_t weight) {
+      out.push_back(weight);
+      return true;
+    });
   }
 
  private:
@@ -584,8 +595,10 @@ class KeyMaker {
   }
 
   // All the primary codes of `text`, for telling apart lines whose chunks
-  // are equal. Only for texts whose first chunk was made with codes.
-  void AllCodes(std::string_view text, std::string& out) {
+  // are equal. Only for texts whose first chunk was made with codes. False
+  // for a text holding a weight whose script order the table does not know
+  // (a character Shift-JIS lacks, past the first chunk).
+  bool AllCodes(std::string_view text, std::string& out) {
     if (!HoldsUserDefined(text)) {
       const auto room = [&out](size_t at) {
         if (out.size() < at + kPackedCodes) out.resize(std::max(2 * out.size(), at + kPackedCodes));
@@ -593,7 +606,7 @@ class KeyMaker {
       };
       if (const std::optional<size_t> made = PackedCodes(text, SIZE_MAX, room)) {
         out.resize(*made);
-        return;
+        return true;
       }
     }
     struct Whole {
@@ -605,7 +618,7 @@ class KeyMaker {
       void Reset() { out.clear(); }
     } whole{out};
     out.clear();
-    Codes(text, whole, false);
+    return Codes(text, whole);
   }
 
  private:
@@ -651,13 +664,13 @@ class KeyMaker {
   };
 
   // With codes only the first chunk is made: lines tied in it are told
-  // apart by all their codes (AllCodes).
+  // apart by all their codes (AllCodes). A weight of unknown order past
+  // the chunk is left to the tie, if any, whose lines then go by ICU's
+  // whole keys: lines whose chunks differ are ordered within them.
   bool CodeChunk(std::string_view text, Item& item) {
     if (!HoldsUserDefined(text) && FirstCodes(text, item)) return true;
     Window window(item);
-    // A user-defined character anywhere must have known weights before the
-    // sort commits to codes, even past the first chunk.
-    if (!Codes(text, window, true)) return false;
+    if (!Codes(text, window)) return false;
     window.Finish();
     return true;
   }
@@ -738,33 +751,25 @@ class KeyMaker {
 
  private:
   // Hands `sink` the primary codes of `text` character by character until
-  // its Put says enough. False when a weight's script order is unknown;
-  // with `check_all`, every weight is checked even past where the sink has
-  // enough, so that no later chunk of the text can fail.
+  // its Put says enough. False when a weight's script order is unknown
+  // before then.
   template <class Sink>
-  bool Codes(std::string_view text, Sink& sink, bool check_all) {
+  bool Codes(std::string_view text, Sink& sink) {
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     const size_t n = text.size();
-    if (check_all && codes_ != nullptr) {
-      for (size_t i = 0; i < n; ++i) {
-        if (!IsLeadByte(p[i]) || i + 1 >= n) continue;
-        if (p[i] >= 0xF0 && codes_->CharacterAt(text, i)) return ElementCodes(text, sink, true);
-        ++i;
-      }
-    }
     for (size_t i = 0; i < n;) {
       size_t unit = p[i];
       size_t length = 1;
       if (IsLeadByte(p[i]) && i + 1 < n) {
         if (codes_ != nullptr && p[i] >= 0xF0 && codes_->CharacterAt(text, i)) {
-          return ElementCodes(text, sink, check_all);
+          return ElementCodes(text, sink);
         }
         if (table_->Packed(PrimaryCodes::PairUnit(p[i], p[i + 1])) != PrimaryCodes::kNoPair) {
           unit = PrimaryCodes::PairUnit(p[i], p[i + 1]);
           length = 2;
         }
       }
-      if (i > 0 && table_->Contextual(unit)) return ElementCodes(text, sink, check_all);
+      if (i > 0 && table_->Contextual(unit)) return ElementCodes(text, sink);
       i += length;
       if (!sink.Put(table_->Of(unit))) break;
     }
@@ -772,27 +777,24 @@ class KeyMaker {
   }
 
   // The codes through ICU's element iterator, which knows the characters
-  // that weigh by their neighbours.
+  // that weigh by their neighbours; read no further than the sink wants.
   template <class Sink>
-  bool ElementCodes(std::string_view text, Sink& sink, bool check_all) {
+  bool ElementCodes(std::string_view text, Sink& sink) {
     if (elements_ == nullptr) {
       UErrorCode status = U_ZERO_ERROR;
       elements_ = ucol_openElements(collator_.get(), nullptr, 0, &status);
       if (U_FAILURE(status)) throw std::runtime_error("collation elements failed");
     }
     Decoder().Decode(text, utf16_, codes_);
-    PrimaryCodes::Primaries(elements_, utf16_, primaries_);
     // What the table gave before it met such a character starts again.
     sink.Reset();
-    std::string bytes;
-    bool open = true;
-    for (const uint32_t weight : primaries_) {
-      bytes.clear();
-      if (!table_->Append(weight, bytes)) return false;
-      if (open) open = sink.Put(bytes);
-      if (!open && !check_all) break;
-    }
-    return true;
+    bool known = true;
+    PrimaryCodes::ForEachPrimary(elements_, utf16_, [&](uint32_t weight) {
+      bytes_.clear();
+      known = table_->Append(weight, bytes_);
+      return known && sink.Put(bytes_);
+    });
+    return known;
   }
 
   Collator collator_;
@@ -800,7 +802,7 @@ class KeyMaker {
   const PrimaryCodes* table_;
   UCollationElements* elements_ = nullptr;
   std::u16string utf16_;
-  std::vector<uint32_t> primaries_;
+  std::string bytes_;  // one weight's codes
 };
 
 class Sorter {
@@ -1012,7 +1014,10 @@ class Sorter {
       if (i + kTextsAhead < coded.size()) {
         PrefetchText(texts_(first[static_cast<std::ptrdiff_t>(i + kTextsAhead)].index), start);
       }
-      maker.AllCodes(texts_(coded[i].item.index).substr(start), coded[i].codes);
+      if (!maker.AllCodes(texts_(coded[i].item.index).substr(start), coded[i].codes)) {
+        SortByWholeKeys(first, last, maker);
+        return;
+      }
     }
     std::sort(coded.begin(), coded.end(),
               [](const Coded& a, const Coded& b) { return a.codes < b.codes; });

@@ -225,6 +225,7 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
     std::vector<char32_t> user_defined;  // characters Shift-JIS lacks
     bool marks = true;                   // characters weighing by their neighbours
     bool latin_runs = false;             // runs of ASCII letters between the characters
+    bool only_late = false;              // the user-defined ones past the lines' long beginnings
   };
   const Case cases[] = {
       {"Shift-JIS characters only", {}},
@@ -235,6 +236,9 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
       // Runs of ASCII are passed over many bytes at a time when codes are
       // looked for: a code right after one, at any offset, must be seen.
       {"accented letters after runs of Latin letters", {U'é', U'ő'}, true, true},
+      // Past the first chunk they are not looked at until lines tie there:
+      // those lines, and only those, go by ICU's keys.
+      {"a script Shift-JIS lacks, past the first chunk", {U'ب', U'ह', U'é'}, true, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -248,6 +252,7 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
     // A lead byte whose pair is no character weighs as a character of its
     // own, and the byte after it as itself.
     pieces.push_back({"\x85\x40", u"\uF785@"});
+    const size_t known_pieces = pieces.size();
     for (const char32_t cp : c.user_defined) {
       const uint16_t code = *codes.CodeFor(cp);
       const std::string sjis{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
@@ -257,7 +262,7 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
       pieces.push_back({sjis, folded});
     }
     std::mt19937 random(20261207);
-    auto text = [&](size_t length) {
+    auto text = [&](size_t length, size_t from_pieces) {
       std::pair<std::string, std::u16string> t;
       for (size_t i = 0; i < length; ++i) {
         for (size_t run = c.latin_runs ? random() % 18 : 0; run > 0; --run) {
@@ -265,17 +270,21 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
           t.first += letter;
           t.second += static_cast<char16_t>(letter);
         }
-        const Piece& p = pieces[random() % pieces.size()];
+        const Piece& p = pieces[random() % from_pieces];
         t.first += p.sjis;
         t.second += p.folded;
       }
       return t;
     };
     std::vector<std::pair<std::string, std::u16string>> starts;
-    for (size_t length : {0, 3, 30, 70}) starts.push_back(text(length));
+    for (size_t length : {0, 3, 30, 70}) {
+      if (!c.only_late || length >= 30) {
+        starts.push_back(text(length, c.only_late ? known_pieces : pieces.size()));
+      }
+    }
     std::vector<std::pair<std::string, std::u16string>> texts;
     for (int i = 0; i < 3000; ++i) {
-      auto t = text(random() % 12);
+      auto t = text(random() % 12, pieces.size());
       const auto& start = starts[random() % starts.size()];
       texts.push_back({start.first + t.first, start.second + t.second});
       if (i % 50 == 0) texts.push_back(texts.back());
@@ -300,6 +309,10 @@ TEST(JapaneseSortOrderTest, TiedLinesAgreeWithWholeKeysHoweverFarTheyAgree) {
   struct Case {
     const char* name;
     std::vector<std::string> lines;  // each taken with numbers after it
+    // Characters Shift-JIS lacks, one after each line in turn: letters of
+    // a script the sort's table never met make the tied lines go by ICU's
+    // keys, found only when all the lines' codes are read.
+    std::vector<char32_t> strangers = {};
   };
   const Case cases[] = {
       {"parting a few characters after a long shared beginning",
@@ -311,18 +324,30 @@ TEST(JapaneseSortOrderTest, TiedLinesAgreeWithWholeKeysHoweverFarTheyAgree) {
         shared + run + run + run + run + "b", shared + run + run + run + run + run}},
       {"marks that weigh by the kana before them after the shared bytes",
        {shared + "カー", shared + "カア", shared + "カ", shared + "ガー", shared + "々"}},
+      {"alike in weights over more than a chunk, then a script Shift-JIS lacks",
+       {shared + run, shared + shouted},
+       {U'ب', U'ह', U'é'}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::mt19937 random(20261208);
+    platform::PrivateCodes codes;
     std::vector<std::pair<std::string, std::u16string>> texts;
     for (int i = 0; i < 1500; ++i) {
-      const std::string utf8 = c.lines[random() % c.lines.size()] + std::to_string(random() % 700);
-      texts.push_back({Sjis(utf8), Folded(utf8)});
+      const std::string utf8 = c.lines[random() % c.lines.size()];
+      std::pair<std::string, std::u16string> text{Sjis(utf8), Folded(utf8)};
+      if (!c.strangers.empty()) {
+        const char32_t stranger = c.strangers[random() % c.strangers.size()];
+        const uint16_t code = *codes.CodeFor(stranger);
+        text.first += {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
+        text.second += static_cast<char16_t>(u_tolower(static_cast<UChar32>(stranger)));
+      }
+      const std::string number = std::to_string(random() % 700);
+      texts.push_back({text.first + number, text.second + Folded(number)});
     }
     const std::vector<std::string> expected = ByWholeKeys(texts);
     for (unsigned threads : {1u, 2u}) {
-      EXPECT_EQ(FirstDifference(SortedBy(texts, threads, nullptr), expected), "")
+      EXPECT_EQ(FirstDifference(SortedBy(texts, threads, &codes), expected), "")
           << threads << " threads";
     }
   }
