@@ -16,8 +16,8 @@ namespace platform {
 // A thread started on a core other than its starter's where there is one
 // to take it: some schedulers (virtual machines packing their cores) keep a
 // new thread beside its starter until the next tick, up to 4 ms in which
-// the other core idles, which in a run of many short passes added up to a
-// tenth of the run. Once started it may go wherever the system moves it.
+// the other core idles, and a run starts workers for each of its many
+// short passes. Once started it may go wherever the system moves it.
 // `nth` picks the nth core after the starter's, among those allowed. Like
 // std::thread, it throws std::system_error when no thread can be had, and
 // the program ends if `body` throws; it is joined when destroyed.
