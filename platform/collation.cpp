@@ -25,6 +25,7 @@
 #include "platform/private_codes.h"
 #include "platform/shift_jis.h"
 #include "platform/sort_table.h"
+#include "platform/utf8_scan.h"
 #include "platform/worker_pool.h"
 
 namespace platform {
@@ -682,17 +683,13 @@ class KeyMaker {
     if (codes_ == nullptr) return false;
     const auto* p = reinterpret_cast<const unsigned char*>(text.data());
     size_t known = 0;  // a character boundary
-    constexpr uint64_t kHighBits = 0x8080808080808080ull;
     for (size_t i = 0; i + 1 < text.size(); ++i) {
-      // Every line of a table with such codes passes here: eight bytes of
-      // ASCII at a time, after which a character begins.
-      uint64_t word;
-      while (i + sizeof word <= text.size() &&
-             (std::memcpy(&word, p + i, sizeof word), (word & kHighBits) == 0)) {
-        i += sizeof word;
-        known = i;
+      // Every line of a table with such codes passes here: its ASCII is
+      // passed many bytes at a time, and a character begins after it.
+      if (const size_t run_end = AsciiRunEnd(text, i); run_end > i) {
+        i = known = run_end;
+        if (i + 1 >= text.size()) break;
       }
-      if (i + 1 >= text.size()) break;
       if (p[i] < 0xF0) continue;
       if (!BeginsCharacter(text, known, i)) {  // a second byte
         known = i + 1;

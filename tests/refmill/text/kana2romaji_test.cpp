@@ -87,9 +87,6 @@ TEST(TKana2RomajiTest, RulesThatMultiplyATextStopGrowingIt) {
 
 }  // namespace
 
-// An ID's base is romanised apart from its year where no rule can reach
-// into the year; with the year after it, it must read as the whole would,
-// also where a rule would grow the text to just about the limit.
 TEST(TKana2RomajiTest, TextsLeftUnchangedConvertToThemselves) {
   // The kana's second bytes are ASCII letters: "ア" is 83 41, and "A" alone
   // is no match for its rule.
@@ -117,6 +114,9 @@ TEST(TKana2RomajiTest, TextsLeftUnchangedConvertToThemselves) {
   }
 }
 
+// An ID's base is romanised apart from its year where no rule can reach
+// into the year; with the year after it, it must read as the whole would,
+// also where a rule would grow the text to just about the limit.
 TEST(TKana2RomajiTest, AHeadConvertsAsInTheWholeText) {
   // One "a" and a tail of four bytes may grow to 5 * 16 + 4096 bytes: the
   // head alone gives up at 4,112 (its own length) and at 4,172 (the tail's
