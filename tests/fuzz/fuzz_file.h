@@ -8,16 +8,32 @@
 #include <fstream>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include <unistd.h>
 
 namespace fuzz {
 
-inline std::string ScratchFile(std::string_view extension) {
-  return (std::filesystem::temp_directory_path() /
-          ("tabdump-fuzz-" + std::to_string(getpid()) + std::string(extension)))
-      .string();
-}
+// Removed when the fuzzer ends normally, so that runs do not pile files up
+// in the temporary folder; one left by a crash holds the input that did it.
+class ScratchFile {
+ public:
+  explicit ScratchFile(std::string_view extension)
+      : path_((std::filesystem::temp_directory_path() /
+               ("tabdump-fuzz-" + std::to_string(getpid()) + std::string(extension)))
+                  .string()) {}
+  ~ScratchFile() {
+    std::error_code ignored;
+    std::filesystem::remove(path_, ignored);
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 inline void WriteBytes(const std::string& path, std::string_view bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc)

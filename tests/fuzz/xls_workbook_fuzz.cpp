@@ -12,7 +12,8 @@
 #include "tests/fuzz/fuzz_input.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = fuzz::ScratchFile(".xls");
+  static const fuzz::ScratchFile file(".xls");
+  const std::string& path = file.path();
   fuzz::WriteBytes(path, std::string_view(reinterpret_cast<const char*>(data), size));
   const tabdump::ReadResult read = tabdump::ReadWorkbook(path);
   for (const tabdump::Row& row : read.table) {

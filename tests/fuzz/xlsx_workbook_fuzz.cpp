@@ -14,7 +14,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto parts = fuzz::Parts(data, size, 3);
-  static const std::string path = fuzz::ScratchFile(".xlsx");
+  static const fuzz::ScratchFile file(".xlsx");
+  const std::string& path = file.path();
   // An empty strings or styles part is left out of the package.
   fuzz::Check(tabdump_testing::WriteZip(
                   path, tabdump_testing::MinimalXlsx(std::string(parts[0]), std::string(parts[1]),
