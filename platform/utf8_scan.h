@@ -3,6 +3,7 @@
 // byte of it, and must agree on what they take as a character on the spot.
 #pragma once
 
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -13,9 +14,19 @@ namespace platform {
 // Where the run of ASCII bytes from `from` ends, found eight bytes at a time.
 inline size_t AsciiRunEnd(std::string_view text, size_t from) {
   constexpr uint64_t kHighBits = 0x8080808080808080u;
+  // Callers ask at every character of Japanese text, most of which is no
+  // run at all.
+  if (from < text.size() && static_cast<unsigned char>(text[from]) >= 0x80) return from;
   for (uint64_t word = 0; from + sizeof word <= text.size(); from += sizeof word) {
     std::memcpy(&word, text.data() + from, sizeof word);
-    if ((word & kHighBits) != 0) break;
+    if (const uint64_t high = word & kHighBits; high != 0) {
+      // The word's first byte in memory is its lowest on every machine this
+      // is built for; the loop below serves any other.
+      if constexpr (std::endian::native == std::endian::little) {
+        return from + static_cast<size_t>(std::countr_zero(high)) / 8;
+      }
+      break;
+    }
   }
   while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80) ++from;
   return from;

@@ -6,8 +6,11 @@
 #include <unicode/utf8.h>
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/private_codes.h"
+#include "platform/utf8_scan.h"
 
 namespace {
 
@@ -203,6 +206,34 @@ TEST(EncodingTest, CountsWhatShiftJisCannotHold) {
             "a\x81\xAC"
             "b\x81\xAC");
   EXPECT_EQ(lost, 2u);
+}
+
+// The guess, the conversion and the sort all skip ASCII with it: a run that
+// ends one byte early or late splits or swallows a character.
+TEST(EncodingTest, AsciiRunsEndAtTheFirstHighByteFromAnyStart) {
+  const auto one_by_one = [](std::string_view text, size_t from) {
+    while (from < text.size() && static_cast<unsigned char>(text[from]) < 0x80) ++from;
+    return from;
+  };
+  for (size_t length = 0; length <= 20; ++length) {
+    // No high byte, then one at every place, then two (the first decides).
+    std::vector<std::string> texts{std::string(length, 'a')};
+    for (size_t at = 0; at < length; ++at) {
+      std::string text(length, 'a');
+      text[at] = '\x80';
+      texts.push_back(text);
+      if (at + 3 < length) {
+        text[at + 3] = '\xE3';
+        texts.push_back(text);
+      }
+    }
+    for (const std::string& text : texts) {
+      for (size_t from = 0; from <= text.size(); ++from) {
+        EXPECT_EQ(platform::AsciiRunEnd(text, from), one_by_one(text, from))
+            << "length " << length << " from " << from;
+      }
+    }
+  }
 }
 
 TEST(EncodingTest, GuessesHowAFileWasSaved) {
