@@ -106,6 +106,14 @@ std::u16string Folded(std::string_view utf8) {
   return out;
 }
 
+// A character Shift-JIS lacks, as a table in UTF-8 brings it: the code the
+// run hands out for it, and its folded form.
+std::pair<std::string, std::u16string> HandedOut(char32_t c, platform::PrivateCodes& codes) {
+  const uint16_t code = *codes.CodeFor(c);
+  return {{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)},
+          std::u16string(1, static_cast<char16_t>(u_tolower(static_cast<UChar32>(c))))};
+}
+
 // The order the sort promises, from ICU's whole keys: texts collate as
 // their folded Unicode forms, ties go by bytes.
 std::vector<std::string> ByWholeKeys(std::vector<std::pair<std::string, std::u16string>> texts) {
@@ -254,11 +262,7 @@ TEST(JapaneseSortOrderTest, AgreesWithWholeIcuKeys) {
     pieces.push_back({"\x85\x40", u"\uF785@"});
     const size_t known_pieces = pieces.size();
     for (const char32_t cp : c.user_defined) {
-      const uint16_t code = *codes.CodeFor(cp);
-      const std::string sjis{static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-      std::u16string folded;
-      const auto lower = static_cast<char16_t>(u_tolower(static_cast<UChar32>(cp)));
-      folded.push_back(lower);
+      const auto [sjis, folded] = HandedOut(cp, codes);
       pieces.push_back({sjis, folded});
     }
     std::mt19937 random(20261207);
@@ -337,10 +341,9 @@ TEST(JapaneseSortOrderTest, TiedLinesAgreeWithWholeKeysHoweverFarTheyAgree) {
       const std::string utf8 = c.lines[random() % c.lines.size()];
       std::pair<std::string, std::u16string> text{Sjis(utf8), Folded(utf8)};
       if (!c.strangers.empty()) {
-        const char32_t stranger = c.strangers[random() % c.strangers.size()];
-        const uint16_t code = *codes.CodeFor(stranger);
-        text.first += {static_cast<char>(code >> 8), static_cast<char>(code & 0xFF)};
-        text.second += static_cast<char16_t>(u_tolower(static_cast<UChar32>(stranger)));
+        const auto [sjis, folded] = HandedOut(c.strangers[random() % c.strangers.size()], codes);
+        text.first += sjis;
+        text.second += folded;
       }
       const std::string number = std::to_string(random() % 700);
       texts.push_back({text.first + number, text.second + Folded(number)});
